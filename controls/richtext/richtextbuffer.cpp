@@ -1,0 +1,31 @@
+#include "controls/richtext/richtextbuffer.h"
+
+#include "platform/inputfile.h"
+
+#include <QByteArray>
+
+bool RichTextBuffer::setFileName(const QString &path) {
+    fileName_.clear();
+    text_.clear();
+    error_.clear();
+    if (path.isEmpty())
+        return true;
+    platform::InputFile file;
+    if (!file.open(path)) {
+        error_ = file.errorString();
+        return false;
+    }
+    QByteArray bytes;
+    char block[64 * 1024];
+    for (qint64 n; (n = file.read(block, sizeof block)) != 0;) {
+        if (n < 0) {
+            error_ = file.errorString();
+            return false;
+        }
+        bytes.append(block, n);
+    }
+    // A document that is not rich text comes in byte for byte.
+    text_ = QString::fromLatin1(bytes);
+    fileName_ = path;
+    return true;
+}

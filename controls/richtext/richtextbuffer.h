@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+/// The hidden rich text box a scan loads a document into to get at its text.
+/// Setting the file name loads the file; setting it empty clears the box.
+class RichTextBuffer {
+public:
+    /// False, with errorString(), when the file cannot be loaded; the box is
+    /// then empty.
+    bool setFileName(const QString &path);
+    QString FileName() const { return fileName_; }
+    /// The plain content; paragraph and line breaks appear as CR.
+    QString Text() const { return text_; }
+    QString errorString() const { return error_; }
+
+private:
+    QString fileName_;
+    QString text_;
+    QString error_;
+};

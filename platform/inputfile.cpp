@@ -1,0 +1,60 @@
+#include "platform/inputfile.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+QString errorText(int errorNumber) { return QString::fromLocal8Bit(std::strerror(errorNumber)); }
+
+InputFile::~InputFile() { close(); }
+
+bool InputFile::open(const QString &path) {
+    close();
+    error_.clear();
+    const QByteArray name = QFile::encodeName(path);
+    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        error_ = errorText(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error_ = S_ISDIR(st.st_mode) ? errorText(EISDIR) : QStringLiteral("Not a regular file");
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    fd_ = fd;
+    return true;
+}
+
+qint64 InputFile::read(char *buffer, qint64 size) {
+    if (fd_ < 0) {
+        error_ = errorText(EBADF);
+        return -1;
+    }
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(size));
+        if (n >= 0)
+            return n;
+        if (errno != EINTR) {
+            error_ = errorText(errno);
+            return -1;
+        }
+    }
+}
+
+void InputFile::close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+} // namespace platform

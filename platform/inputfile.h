@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+/// A file opened for sequential reading of raw bytes. Closed by its destructor,
+/// so every way out of a reader closes it.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile &) = delete;
+    InputFile &operator=(const InputFile &) = delete;
+
+    /// Opens a regular file; a folder, device or pipe is refused.
+    bool open(const QString &path);
+    /// Bytes read, 0 at the end, -1 on failure (see errorString()).
+    qint64 read(char *buffer, qint64 size);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    /// The system's description of the last failure.
+    QString errorString() const { return error_; }
+
+private:
+    int fd_ = -1;
+    QString error_;
+};
+
+/// The system's text for an error number.
+QString errorText(int errorNumber);
+
+} // namespace platform

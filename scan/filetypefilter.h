@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+/// Which files a directory-tree scan takes, and which reader reads a file,
+/// both decided by the text after the last "." of the name or path.
+namespace FileTypeFilter {
+
+/// The text after the last separator, or empty when there is none.
+QString GetAfterLast(const QString &text, QChar separator);
+/// One of the sixteen document and mail types read through the rich text box.
+bool IsRichTextType(const QString &entry);
+/// The all-files filter: every type but executables, archives, images and sound.
+bool passesAllFiles(const QString &entry);
+/// The specified-type filter: the extension equals the trimmed type, case ignored.
+bool passesSpecifiedType(const QString &entry, const QString &type);
+
+} // namespace FileTypeFilter

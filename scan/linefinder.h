@@ -1,0 +1,124 @@
+#pragma once
+
+#include "scan/bytesearch.h"
+#include "scan/searchexpression.h"
+
+#include <cstring>
+#include <vector>
+
+/// Finds the lines of a buffer that match a search expression without cutting
+/// the buffer into lines first: it searches the bytes for the terms and finds
+/// the line around each hit. Lines end at CR, LF or CR LF.
+class LineFinder {
+public:
+    /// everyLine: a blank expression takes every line (the text reader's rule).
+    LineFinder(const SearchExpression &expression, bool everyLine);
+
+    /// Calls onLine(begin, end) for each matching line of [begin, end), in
+    /// order; onLine returns false to stop. The buffer holds whole lines: it
+    /// starts at a line start and ends after a line end or at the file's end.
+    template <class OnLine> void forEachMatch(const char *begin, const char *end, OnLine &&onLine) const;
+
+private:
+    enum class Mode { Nothing, EveryLine, NonBlankLines, AnyTerm, AllTerms, Decoded };
+
+    template <class OnLine> void eachLine(const char *begin, const char *end, OnLine &onLine) const;
+    template <class OnLine> void anyTerm(const char *begin, const char *end, OnLine &onLine) const;
+    template <class OnLine> void allTerms(const char *begin, const char *end, OnLine &onLine) const;
+    bool lineSelected(const char *begin, const char *end) const;
+
+    static const char *lineStart(const char *floor, const char *at);
+    static const char *nextLine(const char *lineEnd, const char *end);
+
+    const SearchExpression *expression_;
+    const bytesearch::Kernels &kernels_;
+    Mode mode_ = Mode::Nothing;
+    std::vector<bytesearch::Needle> needles_; ///< AllTerms: the first drives the search
+};
+
+inline const char *LineFinder::lineStart(const char *floor, const char *at) {
+    const auto size = static_cast<std::size_t>(at - floor);
+    const auto *lf = static_cast<const char *>(memrchr(floor, '\n', size));
+    const char *from = lf ? lf + 1 : floor;
+    const auto *cr = static_cast<const char *>(memrchr(from, '\r', static_cast<std::size_t>(at - from)));
+    return cr ? cr + 1 : from;
+}
+
+inline const char *LineFinder::nextLine(const char *lineEnd, const char *end) {
+    if (lineEnd == end)
+        return end;
+    if (*lineEnd == '\r' && lineEnd + 1 != end && lineEnd[1] == '\n')
+        return lineEnd + 2;
+    return lineEnd + 1;
+}
+
+template <class OnLine>
+void LineFinder::forEachMatch(const char *begin, const char *end, OnLine &&onLine) const {
+    switch (mode_) {
+    case Mode::Nothing:
+        return;
+    case Mode::AnyTerm:
+        return anyTerm(begin, end, onLine);
+    case Mode::AllTerms:
+        return allTerms(begin, end, onLine);
+    default:
+        return eachLine(begin, end, onLine);
+    }
+}
+
+template <class OnLine>
+void LineFinder::eachLine(const char *begin, const char *end, OnLine &onLine) const {
+    for (const char *p = begin; p < end;) {
+        const char *lineEnd = kernels_.findLineEnd(p, end);
+        if (lineSelected(p, lineEnd) && !onLine(p, lineEnd))
+            return;
+        p = nextLine(lineEnd, end);
+    }
+}
+
+template <class OnLine>
+void LineFinder::anyTerm(const char *begin, const char *end, OnLine &onLine) const {
+    // Each term's next hit is kept until the scan passes it, so every term
+    // searches each byte once however the hits of the others fall.
+    constexpr const char *unknown = nullptr;
+    std::vector<const char *> next(needles_.size(), unknown);
+    std::vector<bool> exhausted(needles_.size(), false);
+    for (const char *p = begin; p < end;) {
+        const char *hit = end;
+        for (std::size_t i = 0; i < needles_.size(); ++i) {
+            if (exhausted[i])
+                continue;
+            if (next[i] == unknown || next[i] < p) {
+                next[i] = kernels_.find(p, end, needles_[i].view());
+                if (!next[i]) {
+                    exhausted[i] = true;
+                    continue;
+                }
+            }
+            hit = std::min(hit, next[i]);
+        }
+        if (hit == end)
+            return;
+        const char *lineEnd = kernels_.findLineEnd(hit, end);
+        if (!onLine(lineStart(p, hit), lineEnd))
+            return;
+        p = nextLine(lineEnd, end);
+    }
+}
+
+template <class OnLine>
+void LineFinder::allTerms(const char *begin, const char *end, OnLine &onLine) const {
+    for (const char *p = begin; p < end;) {
+        const char *hit = kernels_.find(p, end, needles_.front().view());
+        if (!hit)
+            return;
+        const char *start = lineStart(p, hit);
+        const char *lineEnd = kernels_.findLineEnd(hit, end);
+        bool all = true;
+        for (std::size_t i = 1; i < needles_.size() && all; ++i)
+            all = kernels_.find(start, lineEnd, needles_[i].view()) != nullptr;
+        if (all && !onLine(start, lineEnd))
+            return;
+        p = nextLine(lineEnd, end);
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "scan/scaninterfaces.h"
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QLocale>
+#include <QStringList>
+
+/// The plain-text report of a scan's rows.
+namespace ResultsReport {
+
+struct Header {
+    bool selectedFileMode = true;
+    QDateTime when;
+    QString searchedFor;
+    QString directory;
+};
+
+/// "Tuesday, July, 17, 2001 (11:33:05)" with the locale's day and month names.
+QString formatDateTime(const QDateTime &when, const QLocale &locale = QLocale());
+/// The seven lines before the rows.
+QStringList headerLines(const Header &header, const QLocale &locale = QLocale());
+/// The report line of one row.
+QString rowLine(const MatchRecord &row);
+/// Every report line ends so.
+inline const QString LineEnd = QStringLiteral("\r\n");
+
+/// Writes report lines to a device as UTF-8, each ended by CR LF. A failed
+/// write leaves the lines before it in place.
+class Writer {
+public:
+    explicit Writer(QIODevice &device) : device_(device) {}
+    bool writeLine(const QString &line);
+    bool writeHeader(const Header &header, const QLocale &locale = QLocale());
+    QString errorString() const { return device_.errorString(); }
+
+private:
+    QIODevice &device_;
+};
+
+} // namespace ResultsReport

@@ -1,0 +1,110 @@
+#include "scan/textfilereader.h"
+
+#include "scan/linefinder.h"
+
+#include <cstring>
+
+TextFileReader::TextFileReader(qsizetype blockSize) : blockSize_(blockSize) {}
+
+qint64 TextFileReader::fill(char *to, qint64 room) {
+    if (!utf16_)
+        return file_.read(to, room);
+    while (decodedPos_ == decoded_.size()) {
+        char raw[64 * 1024];
+        const qint64 n = file_.read(raw, sizeof raw);
+        if (n <= 0)
+            return n;
+        decoded_ = QString((*utf16_)(QByteArrayView(raw, n))).toUtf8();
+        decodedPos_ = 0;
+    }
+    const qint64 n = std::min<qint64>(room, decoded_.size() - decodedPos_);
+    std::memcpy(to, decoded_.constData() + decodedPos_, static_cast<size_t>(n));
+    decodedPos_ += n;
+    return n;
+}
+
+// Reads the first block and deals with a byte-order mark.
+bool TextFileReader::startFile(qsizetype &length) {
+    utf16_.reset();
+    decoded_.clear();
+    decodedPos_ = 0;
+    const qint64 n = file_.read(buffer_.data(), buffer_.size());
+    if (n < 0)
+        return false;
+    length = n;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(buffer_.constData());
+    if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        length = n - 3;
+        std::memmove(buffer_.data(), buffer_.constData() + 3, static_cast<size_t>(length));
+    } else if (n >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+        utf16_.emplace(bytes[0] == 0xFF ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        decoded_ = QString((*utf16_)(QByteArrayView(buffer_.data() + 2, n - 2))).toUtf8();
+        length = fill(buffer_.data(), buffer_.size());
+    }
+    return length >= 0;
+}
+
+bool TextFileReader::processRegion(const char *begin, const char *end, Client &client) {
+    const char *counted = begin;
+    bool go = true;
+    client.finder().forEachMatch(begin, end, [&](const char *lineBegin, const char *lineEnd) {
+        lineNumber_ += static_cast<qint64>(bytesearch::kernels().countLineEnds(counted, lineBegin));
+        counted = lineBegin;
+        go = client.lineMatched(lineNumber_ + 1, QByteArrayView(lineBegin, lineEnd - lineBegin));
+        return go;
+    });
+    lineNumber_ += static_cast<qint64>(bytesearch::kernels().countLineEnds(counted, end));
+    return go;
+}
+
+bool TextFileReader::scan(const QString &path, Client &client) {
+    error_.clear();
+    lineNumber_ = 0;
+    if (!file_.open(path)) {
+        error_ = file_.errorString();
+        return false;
+    }
+    if (buffer_.size() != blockSize_) // a long line of the last file grew it
+        buffer_ = QByteArray(blockSize_, Qt::Uninitialized);
+    qsizetype length = 0;
+    bool ok = startFile(length);
+    bool crPending = false; // the last region ended with a CR whose LF may come next
+    while (ok) {
+        bool atEnd = false;
+        while (!atEnd && length < buffer_.size()) {
+            const qint64 n = fill(buffer_.data() + length, buffer_.size() - length);
+            ok = n >= 0;
+            atEnd = n <= 0;
+            length += std::max<qint64>(n, 0);
+        }
+        if (!ok)
+            break;
+        const char *data = buffer_.constData();
+        const qsizetype start = crPending && length > 0 && data[0] == '\n' ? 1 : 0;
+        crPending = false;
+        if (atEnd) {
+            processRegion(data + start, data + length, client);
+            break;
+        }
+        qsizetype regionEnd = length;
+        while (regionEnd > start && data[regionEnd - 1] != '\n' && data[regionEnd - 1] != '\r')
+            --regionEnd;
+        if (regionEnd == start) { // a line longer than the buffer: make room for it
+            std::memmove(buffer_.data(), data + start, static_cast<size_t>(length - start));
+            length -= start;
+            buffer_.resize(buffer_.size() * 2);
+            continue;
+        }
+        if (!processRegion(data + start, data + regionEnd, client))
+            break;
+        crPending = regionEnd == length && data[regionEnd - 1] == '\r';
+        std::memmove(buffer_.data(), data + regionEnd, static_cast<size_t>(length - regionEnd));
+        length -= regionEnd;
+        if (!client.blockDone())
+            break;
+    }
+    if (!ok)
+        error_ = file_.errorString();
+    file_.close();
+    return ok;
+}

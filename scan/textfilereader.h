@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/inputfile.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+#include <optional>
+
+class LineFinder;
+
+/// Reads one text file in large blocks and hands over only its matching lines,
+/// numbered from 1. Lines end at CR, LF or CR LF; a UTF-8 byte-order mark is
+/// dropped and a UTF-16 file is turned into UTF-8 before lines are cut. Memory
+/// stays within the block and the longest line.
+class TextFileReader {
+public:
+    class Client {
+    public:
+        virtual ~Client() = default;
+        /// The finder to use from now on; asked before each block.
+        virtual const LineFinder &finder() = 0;
+        /// A matching line without its line end; false stops the file.
+        virtual bool lineMatched(qint64 lineNumber, QByteArrayView line) = 0;
+        /// Between blocks; false stops the file.
+        virtual bool blockDone() = 0;
+    };
+
+    explicit TextFileReader(qsizetype blockSize = 256 * 1024);
+
+    /// False when the file could not be opened or read (see errorString());
+    /// a stop asked for by the client is not a failure.
+    bool scan(const QString &path, Client &client);
+    QString errorString() const { return error_; }
+
+private:
+    qint64 fill(char *to, qint64 room);
+    bool startFile(qsizetype &length);
+    bool processRegion(const char *begin, const char *end, Client &client);
+
+    qsizetype blockSize_;
+    QByteArray buffer_;
+    platform::InputFile file_;
+    std::optional<QStringDecoder> utf16_;
+    QByteArray decoded_; ///< UTF-8 from utf16_ not yet delivered
+    qsizetype decodedPos_ = 0;
+    qint64 lineNumber_ = 0; ///< lines before the region being searched
+    QString error_;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "scan/scaninterfaces.h"
+
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+/// Keeps what a run reports, for tests to look at.
+class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
+public:
+    void AddMatch(const MatchRecord &row) override { rows.push_back(row); }
+    void clearMatches() override { rows.clear(); }
+    void SBar(const QString &text) override { status << text; }
+    void fileError(const QString &text) override {
+        errors << text;
+        SBar(text);
+    }
+    void showMatchCount(qint32 count) override { shownCount = count; }
+    void showMessage(const QString &text) override { messages << text; }
+    void yield() override {
+        ++yields;
+        if (onYield)
+            onYield();
+    }
+    void phaseChanged(Phase phase) override { phases.push_back(phase); }
+
+    std::vector<MatchRecord> rows;
+    QStringList status, errors, messages;
+    std::vector<Phase> phases;
+    qint32 shownCount = -1;
+    int yields = 0;
+    std::function<void()> onYield;
+};
+
+/// A search text the test changes, as the search box would.
+class EditableSearchText : public SearchTextSource {
+public:
+    explicit EditableSearchText(QString text) : text_(std::move(text)) {}
+    QString searchText() const override { return text_; }
+    quint64 revision() const override { return revision_; }
+    void set(const QString &text) {
+        text_ = text;
+        ++revision_;
+    }
+
+private:
+    QString text_;
+    quint64 revision_ = 0;
+};

@@ -1,0 +1,28 @@
+#include "support/tempdir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+TempDir::TempDir() { EXPECT_TRUE(dir_.isValid()); }
+
+QString TempDir::write(const QString &name, const QByteArray &bytes) const {
+    const QString path = file(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile out(path);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    out.write(bytes);
+    return path;
+}
+
+QString TempDir::mkdir(const QString &name) const {
+    QDir().mkpath(file(name));
+    return file(name);
+}
+
+QByteArray readAll(const QString &path) {
+    QFile in(path);
+    EXPECT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
+    return in.readAll();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+/// A scratch folder for one test, removed afterwards.
+class TempDir {
+public:
+    TempDir();
+    QString path() const { return dir_.path(); }
+    /// Full path of name inside the folder.
+    QString file(const QString &name) const { return dir_.filePath(name); }
+    /// Writes bytes to name (folders made as needed) and returns its full path.
+    QString write(const QString &name, const QByteArray &bytes) const;
+    QString mkdir(const QString &name) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+QByteArray readAll(const QString &path);
