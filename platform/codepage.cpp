@@ -1,5 +1,6 @@
 #include "platform/codepage.h"
 
+#include <QStringDecoder>
 #include <array>
 #include <cstring>
 
@@ -81,8 +82,12 @@ QString fromWindows1252(QByteArrayView bytes) {
 QString decodeText(QByteArrayView bytes) {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
-    if (isValidUtf8(bytes))
-        return QString::fromUtf8(bytes);
+    if (isValidUtf8(bytes)) {
+        // A U+FEFF that opens a line is text here, not a byte-order mark.
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                        QStringConverter::Flag::ConvertInitialBom);
+        return utf8(bytes);
+    }
     return fromWindows1252(bytes);
 }
 
@@ -100,7 +105,8 @@ QString upperCase(QStringView text) {
             const char32_t code = QChar::surrogateToUcs4(c, text[i + 1]);
             const char32_t upper = QChar::toUpper(code);
             if (QChar::requiresSurrogates(upper))
-                result.append(QChar(QChar::highSurrogate(upper))).append(QChar(QChar::lowSurrogate(upper)));
+                result.append(QChar(QChar::highSurrogate(upper)))
+                    .append(QChar(QChar::lowSurrogate(upper)));
             else
                 result += QChar(static_cast<char16_t>(upper));
             ++i;

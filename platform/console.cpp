@@ -3,5 +3,7 @@
 #include <unistd.h>
 
 namespace platform {
-bool isTerminal(std::FILE *stream) { return ::isatty(::fileno(stream)) == 1; }
+bool isTerminal(std::FILE *stream) {
+    return ::isatty(::fileno(stream)) == 1;
+}
 } // namespace platform

@@ -42,7 +42,8 @@ bool isVirtualType(long type) {
 // /dev is a tmpfs, not told apart by its type: recognise it by its device.
 bool isDevFileSystem(dev_t device) {
     static const dev_t devDevice = [] {
-        struct stat dev {}, root {};
+        struct stat dev {
+        }, root{};
         if (::stat("/dev", &dev) != 0 || ::stat("/", &root) != 0 || dev.st_dev == root.st_dev)
             return static_cast<dev_t>(-1);
         return dev.st_dev;

@@ -9,9 +9,13 @@
 
 namespace platform {
 
-QString errorText(int errorNumber) { return QString::fromLocal8Bit(std::strerror(errorNumber)); }
+QString errorText(int errorNumber) {
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
 
-InputFile::~InputFile() { close(); }
+InputFile::~InputFile() {
+    close();
+}
 
 bool InputFile::open(const QString &path) {
     close();

@@ -7,7 +7,7 @@ namespace platform {
 /// A file opened for sequential reading of raw bytes. Closed by its destructor,
 /// so every way out of a reader closes it.
 class InputFile {
-public:
+  public:
     InputFile() = default;
     ~InputFile();
     InputFile(const InputFile &) = delete;
@@ -22,7 +22,7 @@ public:
     /// The system's description of the last failure.
     QString errorString() const { return error_; }
 
-private:
+  private:
     int fd_ = -1;
     QString error_;
 };

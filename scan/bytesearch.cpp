@@ -26,6 +26,13 @@ struct Sse2 {
     static Vec orBits(Vec a, Vec b) { return _mm_or_si128(a, b); }
     static Vec andBits(Vec a, Vec b) { return _mm_and_si128(a, b); }
     static unsigned mask(Vec v) { return static_cast<unsigned>(_mm_movemask_epi8(v)); }
+    static Vec zero() { return _mm_setzero_si128(); }
+    static Vec sub(Vec a, Vec b) { return _mm_sub_epi8(a, b); }
+    static std::size_t sumBytes(Vec v) {
+        const Vec sums = _mm_sad_epu8(v, _mm_setzero_si128());
+        return static_cast<std::size_t>(_mm_cvtsi128_si64(sums) +
+                                        _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+    }
 };
 #else
 // One byte at a time where there is no x86 vector unit.
@@ -34,10 +41,13 @@ struct Scalar {
     static constexpr int Width = 1;
     static Vec splat(char c) { return static_cast<Vec>(c); }
     static Vec load(const char *p) { return static_cast<Vec>(*p); }
-    static Vec equal(Vec a, Vec b) { return a == b ? 1 : 0; }
+    static Vec equal(Vec a, Vec b) { return a == b ? 0xFF : 0; }
     static Vec orBits(Vec a, Vec b) { return a | b; }
     static Vec andBits(Vec a, Vec b) { return a & b; }
-    static unsigned mask(Vec v) { return v; }
+    static unsigned mask(Vec v) { return v & 1u; }
+    static Vec zero() { return 0; }
+    static Vec sub(Vec a, Vec b) { return static_cast<Vec>(a - b); }
+    static std::size_t sumBytes(Vec v) { return v; }
 };
 #endif
 
@@ -46,7 +56,8 @@ struct Scalar {
 std::array<unsigned char, 256> makeFrequencyRanks() {
     std::array<unsigned char, 256> ranks{};
     ranks.fill(20);
-    const char *common = " etaoinsrhldcumfpgwybvkxjqz_ETAOINSRHLDCUMFPGWYBVKXJQZ\n.,;()=-\"'/*0123456789{}<>:#";
+    const char *common =
+        " etaoinsrhldcumfpgwybvkxjqz_ETAOINSRHLDCUMFPGWYBVKXJQZ\n.,;()=-\"'/*0123456789{}<>:#";
     int rank = 255;
     for (const char *p = common; *p && rank > 40; ++p, rank -= 3)
         ranks[static_cast<unsigned char>(*p)] = static_cast<unsigned char>(rank);

@@ -15,11 +15,21 @@ struct Avx2 {
     static Vec orBits(Vec a, Vec b) { return _mm256_or_si256(a, b); }
     static Vec andBits(Vec a, Vec b) { return _mm256_and_si256(a, b); }
     static unsigned mask(Vec v) { return static_cast<unsigned>(_mm256_movemask_epi8(v)); }
+    static Vec zero() { return _mm256_setzero_si256(); }
+    static Vec sub(Vec a, Vec b) { return _mm256_sub_epi8(a, b); }
+    static std::size_t sumBytes(Vec v) {
+        const Vec sums = _mm256_sad_epu8(v, _mm256_setzero_si256());
+        return static_cast<std::size_t>(
+            _mm256_extract_epi64(sums, 0) + _mm256_extract_epi64(sums, 1) +
+            _mm256_extract_epi64(sums, 2) + _mm256_extract_epi64(sums, 3));
+    }
 };
 
 } // namespace
 
 namespace bytesearch {
-Kernels avx2Kernels() { return makeKernels<Avx2>(); }
+Kernels avx2Kernels() {
+    return makeKernels<Avx2>();
+}
 } // namespace bytesearch
 #endif

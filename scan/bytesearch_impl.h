@@ -62,34 +62,34 @@ template <class V> const char *findLineEnd(const char *begin, const char *end) {
     return end;
 }
 
+// Line ends = LF + CR - (CR LF pairs). Per-lane byte counters are summed
+// every 255 chunks, before they can wrap.
 template <class V> std::size_t countLineEnds(const char *begin, const char *end) {
     const auto crs = V::splat('\r');
     const auto lfs = V::splat('\n');
     std::size_t count = 0;
-    unsigned previousCr = 0; // a CR in the last byte of the previous chunk
     const char *p = begin;
-    for (; end - p >= V::Width; p += V::Width) {
-        const auto v = V::load(p);
-        const unsigned lf = V::mask(V::equal(v, lfs));
-        const unsigned cr = V::mask(V::equal(v, crs));
-        if ((lf | cr) == 0) {
-            previousCr = 0;
-            continue;
+    while (end - p > V::Width) { // the pair test reads one byte past the chunk
+        auto lf = V::zero();
+        auto cr = V::zero();
+        auto pairs = V::zero();
+        for (int i = 0; i < 255 && end - p > V::Width; ++i, p += V::Width) {
+            const auto isCr = V::equal(V::load(p), crs);
+            lf = V::sub(lf, V::equal(V::load(p), lfs));
+            cr = V::sub(cr, isCr);
+            pairs = V::sub(pairs, V::andBits(isCr, V::equal(V::load(p + 1), lfs)));
         }
-        count += __builtin_popcount(lf) + __builtin_popcount(cr);
-        count -= __builtin_popcount(cr & (lf >> 1)) + (previousCr & lf & 1u);
-        previousCr = cr >> (V::Width - 1);
+        count += V::sumBytes(lf) + V::sumBytes(cr) - V::sumBytes(pairs);
     }
+    // An LF at the tail's start whose CR ended the last chunk was taken as a
+    // pair above and counts once here.
+    bool previousCr = false;
     for (; p < end; ++p) {
-        if (*p == '\n') {
+        if (*p == '\n')
             count += previousCr ? 0 : 1;
-            previousCr = 0;
-        } else if (*p == '\r') {
+        else if (*p == '\r')
             ++count;
-            previousCr = 1;
-        } else {
-            previousCr = 0;
-        }
+        previousCr = *p == '\r';
     }
     return count;
 }

@@ -15,7 +15,8 @@ LineFinder::LineFinder(const SearchExpression &expression, bool everyLine)
         return;
     }
     const QStringList &terms = expression.terms();
-    const bool anyEmpty = std::any_of(terms.cbegin(), terms.cend(), [](const QString &t) { return t.isEmpty(); });
+    const bool anyEmpty =
+        std::any_of(terms.cbegin(), terms.cend(), [](const QString &t) { return t.isEmpty(); });
     const bool isOr = expression.form() != SearchExpression::Form::And;
     if (isOr && anyEmpty) {
         mode_ = Mode::NonBlankLines; // an empty term occurs in every line that is not blank
@@ -50,8 +51,7 @@ bool LineFinder::lineSelected(const char *begin, const char *end) const {
     case Mode::NonBlankLines:
         return std::any_of(begin, end, [](char c) { return c != ' '; });
     case Mode::Decoded:
-        return expression_->LineMatches(
-            platform::decodeText(QByteArrayView(begin, end - begin)));
+        return expression_->LineMatches(platform::decodeText(QByteArrayView(begin, end - begin)));
     default:
         return false;
     }

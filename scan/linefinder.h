@@ -10,16 +10,17 @@
 /// the buffer into lines first: it searches the bytes for the terms and finds
 /// the line around each hit. Lines end at CR, LF or CR LF.
 class LineFinder {
-public:
+  public:
     /// everyLine: a blank expression takes every line (the text reader's rule).
     LineFinder(const SearchExpression &expression, bool everyLine);
 
     /// Calls onLine(begin, end) for each matching line of [begin, end), in
     /// order; onLine returns false to stop. The buffer holds whole lines: it
     /// starts at a line start and ends after a line end or at the file's end.
-    template <class OnLine> void forEachMatch(const char *begin, const char *end, OnLine &&onLine) const;
+    template <class OnLine>
+    void forEachMatch(const char *begin, const char *end, OnLine &&onLine) const;
 
-private:
+  private:
     enum class Mode { Nothing, EveryLine, NonBlankLines, AnyTerm, AllTerms, Decoded };
 
     template <class OnLine> void eachLine(const char *begin, const char *end, OnLine &onLine) const;
@@ -40,7 +41,8 @@ inline const char *LineFinder::lineStart(const char *floor, const char *at) {
     const auto size = static_cast<std::size_t>(at - floor);
     const auto *lf = static_cast<const char *>(memrchr(floor, '\n', size));
     const char *from = lf ? lf + 1 : floor;
-    const auto *cr = static_cast<const char *>(memrchr(from, '\r', static_cast<std::size_t>(at - from)));
+    const auto *cr =
+        static_cast<const char *>(memrchr(from, '\r', static_cast<std::size_t>(at - from)));
     return cr ? cr + 1 : from;
 }
 

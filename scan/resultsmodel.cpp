@@ -2,7 +2,9 @@
 
 #include <limits>
 
-void ResultsModel::AddMatch(const MatchRecord &row) { rows_.push_back(row); }
+void ResultsModel::AddMatch(const MatchRecord &row) {
+    rows_.push_back(row);
+}
 
 void ResultsModel::ResetResultsList(bool clearRows) {
     if (!clearRows)

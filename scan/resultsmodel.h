@@ -10,7 +10,7 @@
 /// batch, so a scan that records a million rows keeps its window live.
 class ResultsModel : public QAbstractTableModel, public MatchSink {
     Q_OBJECT
-public:
+  public:
     enum Column { PathColumn, LineColumn, MatchColumn, ColumnCount };
 
     using QAbstractTableModel::QAbstractTableModel;
@@ -29,13 +29,14 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     /// Rows were flushed; the view may scroll to the last one.
     void rowsFlushed();
 
-private:
+  private:
     std::vector<MatchRecord> rows_;
     qsizetype shown_ = 0; ///< rows the views know of
 };

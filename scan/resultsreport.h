@@ -29,13 +29,13 @@ inline const QString LineEnd = QStringLiteral("\r\n");
 /// Writes report lines to a device as UTF-8, each ended by CR LF. A failed
 /// write leaves the lines before it in place.
 class Writer {
-public:
+  public:
     explicit Writer(QIODevice &device) : device_(device) {}
     bool writeLine(const QString &line);
     bool writeHeader(const Header &header, const QLocale &locale = QLocale());
     QString errorString() const { return device_.errorString(); }
 
-private:
+  private:
     QIODevice &device_;
 };
 

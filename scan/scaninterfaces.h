@@ -13,7 +13,7 @@ struct MatchRecord {
 
 /// Receives the rows of a run in the order they are recorded.
 class MatchSink {
-public:
+  public:
     virtual ~MatchSink() = default;
     virtual void AddMatch(const MatchRecord &row) = 0;
     /// A new run starts: rows of the last one are no longer wanted.
@@ -23,7 +23,7 @@ public:
 /// Where the run's progress goes: the status line, per-file errors, the match
 /// count and the input messages.
 class StatusSink {
-public:
+  public:
     virtual ~StatusSink() = default;
     virtual void SBar(const QString &text) = 0;
     /// "Error: <description> (<path>)" for a file that could not be scanned.
@@ -35,7 +35,7 @@ public:
 
 /// The run's way back to its host while it works.
 class RunHooks {
-public:
+  public:
     /// Started: the input was accepted; BuildingList and ListBuilt bracket the
     /// directory walk; Finished: the run is over, or refused after the walk.
     enum class Phase { Started, BuildingList, ListBuilt, Finished };
@@ -49,7 +49,7 @@ public:
 /// The current search text. revision() changes whenever the text may have
 /// changed, so the run parses the expression again only then.
 class SearchTextSource {
-public:
+  public:
     virtual ~SearchTextSource() = default;
     virtual QString searchText() const = 0;
     virtual quint64 revision() const { return 0; }
@@ -57,10 +57,10 @@ public:
 
 /// A search text that never changes (quarrix-scan, tests).
 class FixedSearchText : public SearchTextSource {
-public:
+  public:
     explicit FixedSearchText(QString text) : text_(std::move(text)) {}
     QString searchText() const override { return text_; }
 
-private:
+  private:
     QString text_;
 };

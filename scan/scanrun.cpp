@@ -27,7 +27,7 @@ struct ScanRun::CompiledSearch {
 };
 
 class ScanRun::TextClient : public TextFileReader::Client {
-public:
+  public:
     TextClient(ScanRun &run, QString path) : run_(run), path_(std::move(path)) {}
     const LineFinder &finder() override { return run_.search().finder; }
     bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
@@ -39,7 +39,7 @@ public:
         return !run_.fileClosed_;
     }
 
-private:
+  private:
     ScanRun &run_;
     QString path_;
 };

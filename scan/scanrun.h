@@ -33,7 +33,7 @@ enum class ScanOutcome { Refused, Completed, Cancelled };
 /// The selected-file mode's file list, read afresh for every entry so that the
 /// user's changes during a run take effect.
 class FileSelection {
-public:
+  public:
     virtual ~FileSelection() = default;
     virtual int count() const = 0;
     virtual bool isSelected(int index) const = 0;
@@ -45,7 +45,7 @@ public:
 
 /// A folder and names, all selected (quarrix-scan, tests).
 class FixedFileSelection : public FileSelection {
-public:
+  public:
     FixedFileSelection(QString folder, QStringList names)
         : folder_(std::move(folder)), names_(std::move(names)) {}
     int count() const override { return static_cast<int>(names_.size()); }
@@ -53,7 +53,7 @@ public:
     QString name(int index) const override { return names_.value(index); }
     QString folderPath() const override { return folder_; }
 
-private:
+  private:
     QString folder_;
     QStringList names_;
 };
@@ -70,8 +70,9 @@ struct ScanRequest {
 /// the input checks, Cancel and the final status text. The window, the tests
 /// and quarrix-scan drive this same class through the engine's interfaces.
 class ScanRun {
-public:
-    ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks, const SearchTextSource &search);
+  public:
+    ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
+            const SearchTextSource &search);
     ~ScanRun();
 
     ScanOutcome run(const ScanRequest &request);
@@ -96,7 +97,7 @@ public:
     void ScanRichTextFile(const QString &path);
     static int CountSelectedFiles(const FileSelection &files);
 
-private:
+  private:
     class TextClient;
     struct CompiledSearch;
 

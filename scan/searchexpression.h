@@ -7,7 +7,7 @@
 /// must occur ("a|b"), or terms all of which must occur ("a&b"), letter case
 /// ignored. Parse it again only when the text changes.
 class SearchExpression {
-public:
+  public:
     enum class Form { Simple, Or, And };
 
     explicit SearchExpression(const QString &searchText = {});
@@ -25,7 +25,7 @@ public:
     /// Whether a line of text matches the expression.
     bool LineMatches(QStringView line) const;
 
-private:
+  private:
     QString text_;
     Form form_ = Form::Simple;
     bool blank_ = true;

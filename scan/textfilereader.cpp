@@ -4,7 +4,9 @@
 
 #include <cstring>
 
-TextFileReader::TextFileReader(qsizetype blockSize) : blockSize_(blockSize) {}
+// The first block must hold a whole byte-order mark.
+TextFileReader::TextFileReader(qsizetype blockSize)
+    : blockSize_(std::max<qsizetype>(blockSize, 4)) {}
 
 qint64 TextFileReader::fill(char *to, qint64 room) {
     if (!utf16_)
@@ -36,7 +38,8 @@ bool TextFileReader::startFile(qsizetype &length) {
     if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
         length = n - 3;
         std::memmove(buffer_.data(), buffer_.constData() + 3, static_cast<size_t>(length));
-    } else if (n >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+    } else if (n >= 2 &&
+               ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
         utf16_.emplace(bytes[0] == 0xFF ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
         decoded_ = QString((*utf16_)(QByteArrayView(buffer_.data() + 2, n - 2))).toUtf8();
         length = fill(buffer_.data(), buffer_.size());

@@ -14,9 +14,9 @@ class LineFinder;
 /// dropped and a UTF-16 file is turned into UTF-8 before lines are cut. Memory
 /// stays within the block and the longest line.
 class TextFileReader {
-public:
+  public:
     class Client {
-    public:
+      public:
         virtual ~Client() = default;
         /// The finder to use from now on; asked before each block.
         virtual const LineFinder &finder() = 0;
@@ -33,7 +33,7 @@ public:
     bool scan(const QString &path, Client &client);
     QString errorString() const { return error_; }
 
-private:
+  private:
     qint64 fill(char *to, qint64 room);
     bool startFile(qsizetype &length);
     bool processRegion(const char *begin, const char *end, Client &client);

@@ -22,7 +22,7 @@ void printError(const QString &text) {
 
 /// The files named on the command line, in the order given.
 class PathSelection : public FileSelection {
-public:
+  public:
     explicit PathSelection(QStringList paths) : paths_(std::move(paths)) {}
     int count() const override { return static_cast<int>(paths_.size()); }
     bool isSelected(int) const override { return true; }
@@ -30,30 +30,31 @@ public:
     QString folderPath() const override { return QFileInfo(paths_.value(0)).path(); }
     QString path(int index) const override { return paths_.value(index); }
 
-private:
+  private:
     QStringList paths_;
 };
 
 /// Streams rows into the report as they are found.
 class ReportSink : public MatchSink {
-public:
+  public:
     explicit ReportSink(ResultsReport::Writer &writer) : writer_(writer) {}
     void AddMatch(const MatchRecord &row) override {
         if (ok_ && !writer_.writeLine(ResultsReport::rowLine(row))) {
             ok_ = false;
-            printError(QStringLiteral("quarrix-scan: cannot write the report: ") + writer_.errorString());
+            printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
+                       writer_.errorString());
         }
     }
     bool ok() const { return ok_; }
 
-private:
+  private:
     ResultsReport::Writer &writer_;
     bool ok_ = true;
 };
 
 /// Errors and messages to standard error; on a terminal, a progress line.
 class ConsoleStatus : public StatusSink {
-public:
+  public:
     ConsoleStatus() : progress_(platform::isTerminal(stderr)) { clock_.start(); }
     void SBar(const QString &text) override {
         if (text.startsWith(ScanTexts::ScanningFile))
@@ -78,7 +79,7 @@ public:
         shown_ = false;
     }
 
-private:
+  private:
     void showProgress() {
         if (!progress_ || clock_.elapsed() < 100)
             return;
@@ -125,14 +126,16 @@ int main(int argc, char **argv) {
                                           QStringLiteral("FILE"));
     parser.addOption(typeOption);
     parser.addOption(outputOption);
-    parser.addPositionalArgument(QStringLiteral("SEARCH_TEXT"), QStringLiteral("What to look for."));
+    parser.addPositionalArgument(QStringLiteral("SEARCH_TEXT"),
+                                 QStringLiteral("What to look for."));
     parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("A folder, or files."),
                                  QStringLiteral("PATH..."));
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
     if (args.size() < 2) {
-        printError(QStringLiteral("quarrix-scan: a search text and at least one PATH are needed (see --help)"));
+        printError(QStringLiteral(
+            "quarrix-scan: a search text and at least one PATH are needed (see --help)"));
         return Refused;
     }
     const QString searchText = args.front();
@@ -184,7 +187,8 @@ int main(int argc, char **argv) {
     header.searchedFor = searchText;
     header.directory = treeScan ? paths.front() : QFileInfo(paths.front()).path();
     if (!writer.writeHeader(header)) {
-        printError(QStringLiteral("quarrix-scan: cannot write the report: ") + writer.errorString());
+        printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
+                   writer.errorString());
         return Refused;
     }
 

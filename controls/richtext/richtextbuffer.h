@@ -5,7 +5,7 @@
 /// The hidden rich text box a scan loads a document into to get at its text.
 /// Setting the file name loads the file; setting it empty clears the box.
 class RichTextBuffer {
-public:
+  public:
     /// False, with errorString(), when the file cannot be loaded; the box is
     /// then empty.
     bool setFileName(const QString &path);
@@ -14,7 +14,7 @@ public:
     QString Text() const { return text_; }
     QString errorString() const { return error_; }
 
-private:
+  private:
     QString fileName_;
     QString text_;
     QString error_;

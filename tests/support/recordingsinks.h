@@ -8,7 +8,7 @@
 
 /// Keeps what a run reports, for tests to look at.
 class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
-public:
+  public:
     void AddMatch(const MatchRecord &row) override { rows.push_back(row); }
     void clearMatches() override { rows.clear(); }
     void SBar(const QString &text) override { status << text; }
@@ -35,7 +35,7 @@ public:
 
 /// A search text the test changes, as the search box would.
 class EditableSearchText : public SearchTextSource {
-public:
+  public:
     explicit EditableSearchText(QString text) : text_(std::move(text)) {}
     QString searchText() const override { return text_; }
     quint64 revision() const override { return revision_; }
@@ -44,7 +44,7 @@ public:
         ++revision_;
     }
 
-private:
+  private:
     QString text_;
     quint64 revision_ = 0;
 };

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-TempDir::TempDir() { EXPECT_TRUE(dir_.isValid()); }
+TempDir::TempDir() {
+    EXPECT_TRUE(dir_.isValid());
+}
 
 QString TempDir::write(const QString &name, const QByteArray &bytes) const {
     const QString path = file(name);

@@ -6,7 +6,7 @@
 
 /// A scratch folder for one test, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir();
     QString path() const { return dir_.path(); }
     /// Full path of name inside the folder.
@@ -15,7 +15,7 @@ public:
     QString write(const QString &name, const QByteArray &bytes) const;
     QString mkdir(const QString &name) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
