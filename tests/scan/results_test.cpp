@@ -1,0 +1,72 @@
+#include "scan/resultsmodel.h"
+#include "scan/resultsreport.h"
+#include "scan/scanrun.h"
+
+#include <QBuffer>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+TEST(ResultsModel, HandsRowsToViewsInBatches) {
+    ResultsModel model;
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    model.AddMatch({QStringLiteral("/a.txt"), QStringLiteral("7"), QStringLiteral("text")});
+    model.AddMatch({QStringLiteral("/a.txt"), QStringLiteral("9"), QStringLiteral("more")});
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.totalRows(), 2);
+    model.flush();
+    model.flush();
+    EXPECT_EQ(inserted.count(), 1);
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.data(model.index(1, ResultsModel::LineColumn)).toString(), QStringLiteral("9"));
+    EXPECT_EQ(model.headerData(ResultsModel::MatchColumn, Qt::Horizontal).toString(),
+              QStringLiteral("Match"));
+    EXPECT_EQ(model.headerData(ResultsModel::LineColumn, Qt::Horizontal).toString(),
+              QStringLiteral("Line #"));
+    EXPECT_EQ(model.headerData(ResultsModel::PathColumn, Qt::Horizontal).toString(),
+              QStringLiteral("Full Path"));
+
+    model.ResetResultsList(false);
+    EXPECT_EQ(model.rowCount(), 2);
+    model.ResetResultsList(true);
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.totalRows(), 0);
+}
+
+TEST(ResultsReport, WritesTheHeaderAndOneLinePerRow) {
+    ResultsReport::Header header;
+    header.selectedFileMode = false;
+    header.when = QDateTime(QDate(2001, 7, 17), QTime(11, 33, 5));
+    header.searchedFor = QStringLiteral(" foo|bar ");
+    header.directory = QStringLiteral("/data");
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    ResultsReport::Writer writer(out);
+    ASSERT_TRUE(writer.writeHeader(header, QLocale(QLocale::English, QLocale::UnitedStates)));
+    for (const MatchRecord &row :
+         {MatchRecord{QStringLiteral(" /data/a.txt "), QStringLiteral("12"),
+                      QStringLiteral("  both foo and bar  ")},
+          MatchRecord{QString(), QString(), ScanTexts::EndOfMatches}})
+        ASSERT_TRUE(writer.writeLine(ResultsReport::rowLine(row)));
+    EXPECT_EQ(out.data(), "Results From Directory Tree Scan\r\n"
+                          "Date/Time: Tuesday, July, 17, 2001 (11:33:05)\r\n"
+                          "Searched For:  foo|bar \r\n"
+                          "Directory: /data\r\n"
+                          "\r\n"
+                          "\r\n"
+                          "Matches...\r\n"
+                          "FILE: /data/a.txt;  LINE: 12;  MATCH: both foo and bar\r\n"
+                          "** End Of Matches **\r\n");
+    EXPECT_EQ(ResultsReport::rowLine({QString(), QString(), ScanTexts::NoMatchesFound}),
+              QStringLiteral("FILE: ;  LINE: ;  MATCH: ** No Matches Found **"));
+    EXPECT_EQ(ResultsReport::headerLines({true, {}, {}, {}}).front(),
+              QStringLiteral("Results From Selected File Scan"));
+    EXPECT_EQ(ResultsReport::formatDateTime(QDateTime(QDate(2026, 1, 5), QTime(9, 4, 3)),
+                                            QLocale(QLocale::German, QLocale::Germany)),
+              QStringLiteral("Montag, Januar, 05, 2026 (09:04:03)"));
+}
+
+TEST(ResultsReport, AWriteThatFailsIsReported) {
+    QBuffer closed; // never opened: every write fails
+    ResultsReport::Writer writer(closed);
+    EXPECT_FALSE(writer.writeLine(QStringLiteral("x")));
+}

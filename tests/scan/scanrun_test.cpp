@@ -1,0 +1,204 @@
+#include "scan/scanrun.h"
+#include "support/recordingsinks.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Harness {
+    explicit Harness(const QString &search) : text(search), run(sinks, sinks, sinks, text) {}
+    ScanOutcome scanFiles(const QString &folder, const QStringList &names) {
+        const FixedFileSelection files(folder, names);
+        ScanRequest request;
+        request.files = &files;
+        return run.run(request);
+    }
+    ScanOutcome scanTree(const QString &folder, bool specified = false, const QString &type = {}) {
+        ScanRequest request;
+        request.mode = ScanMode::DirectoryTree;
+        request.treeFolder = folder;
+        request.specifiedType = specified;
+        request.type = type;
+        return run.run(request);
+    }
+    QStringList texts() const {
+        QStringList result;
+        for (const MatchRecord &row : sinks.rows)
+            result << row.text;
+        return result;
+    }
+    RecordingSinks sinks;
+    EditableSearchText text;
+    ScanRun run;
+};
+
+MatchRecord marker(const QString &text) {
+    return {QString(), QString(), text};
+}
+
+} // namespace
+
+TEST(ScanRun, SelectedFilesWithoutASelectionAreRefused) {
+    Harness h(QStringLiteral("x"));
+    h.sinks.rows.push_back(marker(QStringLiteral("old row")));
+    EXPECT_EQ(h.scanFiles(QStringLiteral("/tmp"), {}), ScanOutcome::Refused);
+    EXPECT_EQ(h.sinks.messages, QStringList{ScanTexts::SelectFilesFirst});
+    EXPECT_TRUE(h.sinks.rows.empty()); // emptied before the check
+    EXPECT_TRUE(h.sinks.status.isEmpty());
+    EXPECT_TRUE(h.sinks.phases.empty());
+}
+
+TEST(ScanRun, RecordsMatchesAndClosesWithAMarker) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "alpha\r\nbeta\r\nALPHA beta\r\n");
+    dir.write(QStringLiteral("b.txt"), "nothing\n");
+    Harness h(QStringLiteral("alpha"));
+    EXPECT_EQ(h.scanFiles(dir.path(), {QStringLiteral("a.txt"), QStringLiteral(" b.txt ")}),
+              ScanOutcome::Completed);
+    const QString a = dir.file(QStringLiteral("a.txt"));
+    const std::vector<MatchRecord> expected = {
+        {a, QStringLiteral("1"), QStringLiteral("alpha")},
+        {a, QStringLiteral("3"), QStringLiteral("ALPHA beta")},
+        marker(ScanTexts::EndOfMatches)};
+    EXPECT_EQ(h.sinks.rows, expected);
+    EXPECT_EQ(h.run.LinesMatched, 2);
+    EXPECT_EQ(h.sinks.shownCount, 2);
+    EXPECT_EQ(h.sinks.status,
+              QStringList({ScanTexts::ScanningFile + a,
+                           ScanTexts::ScanningFile + dir.file(QStringLiteral("b.txt")),
+                           ScanTexts::ScanningComplete}));
+}
+
+TEST(ScanRun, ARunWithoutMatchesGetsTheNoMatchesMarker) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "nothing here");
+    Harness h(QStringLiteral("zebra"));
+    EXPECT_EQ(h.scanFiles(dir.path(), {QStringLiteral("a.txt")}), ScanOutcome::Completed);
+    EXPECT_EQ(h.sinks.rows, std::vector<MatchRecord>{marker(ScanTexts::NoMatchesFound)});
+    EXPECT_EQ(h.sinks.shownCount, 0);
+    EXPECT_EQ(h.sinks.status.last(), ScanTexts::ScanningComplete);
+}
+
+TEST(ScanRun, AFileThatCannotBeReadShowsTheErrorAndTheRunGoesOn) {
+    TempDir dir;
+    dir.write(QStringLiteral("b.txt"), "found");
+    Harness h(QStringLiteral("found"));
+    h.scanFiles(dir.path(), {QStringLiteral("missing.txt"), QStringLiteral("b.txt")});
+    EXPECT_EQ(h.sinks.errors, QStringList{QStringLiteral("Error: No such file or directory (") +
+                                          dir.file(QStringLiteral("missing.txt")) + u')'});
+    EXPECT_EQ(h.texts(), QStringList({QStringLiteral("found"), ScanTexts::EndOfMatches}));
+}
+
+TEST(ScanRun, ABlankSearchTakesEveryTextLineButNoDocumentPiece) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "one\n\ntwo");
+    dir.write(QStringLiteral("c.doc"), "first\r\nsecond");
+    Harness h(QStringLiteral("   "));
+    h.scanFiles(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("c.doc")});
+    EXPECT_EQ(h.texts(), QStringList({QStringLiteral("one"), QString(), QStringLiteral("two"),
+                                      ScanTexts::EndOfMatches}));
+}
+
+TEST(ScanRun, DocumentsAreCutAtCrAndStrippedToPrintableCharacters) {
+    TempDir dir;
+    dir.write(QStringLiteral("r.doc"), "first\r\nsecond\r\nword\tjoined\r\ncaf\xE9 ok");
+    Harness h(QStringLiteral("second|wordjoined|caf ok"));
+    h.scanFiles(dir.path(), {QStringLiteral("r.doc")});
+    const QString path = dir.file(QStringLiteral("r.doc"));
+    const std::vector<MatchRecord> expected = {
+        {path, QStringLiteral("@1"), QStringLiteral("second")},
+        {path, QStringLiteral("@2"), QStringLiteral("wordjoined")},
+        {path, QStringLiteral("@3"), QStringLiteral("caf ok")},
+        marker(ScanTexts::EndOfMatches)};
+    EXPECT_EQ(h.sinks.rows, expected);
+    EXPECT_TRUE(h.run.RTB.FileName().isEmpty()); // cleared after the file
+    EXPECT_EQ(StripControlChars(u"\ta\x7F"
+                                "b\u00E9~ \r\n"),
+              QStringLiteral("ab~ "));
+}
+
+TEST(ScanRun, CancelStopsTheFileAndTheRun) {
+    TempDir dir;
+    QByteArray big;
+    for (int i = 0; i < 20000; ++i)
+        big += "match line " + QByteArray::number(i) + "\r\n";
+    dir.write(QStringLiteral("big.txt"), big);
+    dir.write(QStringLiteral("later.txt"), "match later");
+    Harness h(QStringLiteral("match"));
+    h.sinks.onYield = [&] {
+        if (h.run.LinesMatched == 5)
+            h.run.cancel();
+    };
+    EXPECT_EQ(h.scanFiles(dir.path(), {QStringLiteral("big.txt"), QStringLiteral("later.txt")}),
+              ScanOutcome::Cancelled);
+    EXPECT_EQ(h.run.LinesMatched, 5);
+    EXPECT_EQ(h.sinks.rows.size(), 6u);
+    EXPECT_EQ(h.sinks.rows.back(), marker(ScanTexts::EndOfMatches));
+    EXPECT_FALSE(
+        h.sinks.status.contains(ScanTexts::ScanningFile + dir.file(QStringLiteral("later.txt"))));
+    EXPECT_EQ(h.sinks.status.last(), ScanTexts::ScanningCancelled);
+    EXPECT_FALSE(h.run.ContinueScan);
+}
+
+TEST(ScanRun, CancelInADocumentStillTestsItsLoadedPieces) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.doc"), "hit 0\rhit 1\rhit 2");
+    dir.write(QStringLiteral("b.txt"), "hit later");
+    Harness h(QStringLiteral("hit"));
+    h.sinks.onYield = [&] { h.run.cancel(); };
+    EXPECT_EQ(h.scanFiles(dir.path(), {QStringLiteral("a.doc"), QStringLiteral("b.txt")}),
+              ScanOutcome::Cancelled);
+    EXPECT_EQ(h.texts(), QStringList({QStringLiteral("hit 0"), QStringLiteral("hit 1"),
+                                      QStringLiteral("hit 2"), ScanTexts::EndOfMatches}));
+}
+
+TEST(ScanRun, AnEditOfTheSearchTextTakesEffectDuringTheRun) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "alpha\nbeta");
+    dir.write(QStringLiteral("b.txt"), "alpha\nbeta");
+    Harness h(QStringLiteral("alpha"));
+    h.sinks.onYield = [&] {
+        if (h.run.LinesMatched == 1)
+            h.text.set(QStringLiteral("beta"));
+    };
+    h.scanFiles(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    EXPECT_EQ(h.texts(), QStringList({QStringLiteral("alpha"), QStringLiteral("beta"),
+                                      ScanTexts::EndOfMatches}));
+}
+
+TEST(ScanRun, DirectoryTreeFiltersTypesAndPicksTheReader) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "key in text");
+    dir.write(QStringLiteral("b.exe"), "key in program");
+    dir.write(QStringLiteral("sub/c.doc"), "key in document");
+    Harness h(QStringLiteral("key"));
+    EXPECT_EQ(h.scanTree(dir.path()), ScanOutcome::Completed);
+    const std::vector<MatchRecord> expected = {
+        {dir.file(QStringLiteral("a.txt")), QStringLiteral("1"), QStringLiteral("key in text")},
+        {dir.file(QStringLiteral("sub/c.doc")), QStringLiteral("@0"),
+         QStringLiteral("key in document")},
+        marker(ScanTexts::EndOfMatches)};
+    EXPECT_EQ(h.sinks.rows, expected);
+    EXPECT_EQ(h.sinks.phases, (std::vector<RunHooks::Phase>{
+                                  RunHooks::Phase::Started, RunHooks::Phase::BuildingList,
+                                  RunHooks::Phase::ListBuilt, RunHooks::Phase::Finished}));
+    EXPECT_EQ(h.sinks.status.front(), ScanTexts::BuildingFileList);
+    EXPECT_TRUE(h.sinks.status.contains(ScanTexts::FileListBuilt));
+
+    Harness typed(QStringLiteral("key"));
+    typed.scanTree(dir.path(), true, QStringLiteral(" EXE "));
+    EXPECT_EQ(typed.texts(),
+              QStringList({QStringLiteral("key in program"), ScanTexts::EndOfMatches}));
+}
+
+TEST(ScanRun, ASpecifiedTypeLeftEmptyIsRefusedAfterTheWalk) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "key");
+    Harness h(QStringLiteral("key"));
+    EXPECT_EQ(h.scanTree(dir.path(), true, QStringLiteral("  ")), ScanOutcome::Refused);
+    EXPECT_EQ(h.sinks.messages, QStringList{ScanTexts::SpecifyExtension});
+    EXPECT_EQ(h.sinks.status.last(), ScanTexts::DirectoryScanningCanceled);
+    EXPECT_EQ(h.run.FoundFilesList, QStringList{dir.file(QStringLiteral("a.txt"))});
+    EXPECT_TRUE(h.sinks.rows.empty());
+}
