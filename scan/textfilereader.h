@@ -26,7 +26,7 @@ class TextFileReader {
         virtual bool blockDone() = 0;
     };
 
-    explicit TextFileReader(qsizetype blockSize = 256 * 1024);
+    explicit TextFileReader(qsizetype blockSize = qsizetype{256} * 1024);
 
     /// False when the file could not be opened or read (see errorString());
     /// a stop asked for by the client is not a failure.

@@ -138,7 +138,7 @@ int main(int argc, char **argv) {
             "quarrix-scan: a search text and at least one PATH are needed (see --help)"));
         return Refused;
     }
-    const QString searchText = args.front();
+    const QString &searchText = args.front();
     const QStringList paths = args.mid(1);
     const bool treeScan = paths.size() == 1 && QFileInfo(paths.front()).isDir();
     for (const QString &path : paths) {
