@@ -29,8 +29,12 @@ class LineFinder {
     bool lineSelected(const char *begin, const char *end) const;
 
     static const char *lineStart(const char *floor, const char *at);
+
+  public:
+    /// The start of the line after the one that ends at lineEnd.
     static const char *nextLine(const char *lineEnd, const char *end);
 
+  private:
     const SearchExpression *expression_;
     const bytesearch::Kernels &kernels_;
     Mode mode_ = Mode::Nothing;

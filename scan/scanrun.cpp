@@ -38,6 +38,7 @@ class ScanRun::TextClient : public TextFileReader::Client {
         run_.hooks_.yield();
         return !run_.fileClosed_;
     }
+    bool searchChanged() override { return run_.source_.revision() != run_.searchRevision_; }
 
   private:
     ScanRun &run_;

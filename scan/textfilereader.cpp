@@ -50,12 +50,22 @@ bool TextFileReader::startFile(qsizetype &length) {
 bool TextFileReader::processRegion(const char *begin, const char *end, Client &client) {
     const char *counted = begin;
     bool go = true;
-    client.finder().forEachMatch(begin, end, [&](const char *lineBegin, const char *lineEnd) {
-        lineNumber_ += static_cast<qint64>(bytesearch::kernels().countLineEnds(counted, lineBegin));
-        counted = lineBegin;
-        go = client.lineMatched(lineNumber_ + 1, QByteArrayView(lineBegin, lineEnd - lineBegin));
-        return go;
-    });
+    for (const char *from = begin; go && from < end;) {
+        const char *restartAt = nullptr;
+        client.finder().forEachMatch(from, end, [&](const char *lineBegin, const char *lineEnd) {
+            lineNumber_ +=
+                static_cast<qint64>(bytesearch::kernels().countLineEnds(counted, lineBegin));
+            counted = lineBegin;
+            go =
+                client.lineMatched(lineNumber_ + 1, QByteArrayView(lineBegin, lineEnd - lineBegin));
+            if (go && client.searchChanged())
+                restartAt = LineFinder::nextLine(lineEnd, end);
+            return go && !restartAt;
+        });
+        if (!restartAt)
+            break;
+        from = restartAt;
+    }
     lineNumber_ += static_cast<qint64>(bytesearch::kernels().countLineEnds(counted, end));
     return go;
 }

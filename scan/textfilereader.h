@@ -24,6 +24,9 @@ class TextFileReader {
         virtual bool lineMatched(qint64 lineNumber, QByteArrayView line) = 0;
         /// Between blocks; false stops the file.
         virtual bool blockDone() = 0;
+        /// Asked after each match: true makes the reader take finder() anew
+        /// from the next line on.
+        virtual bool searchChanged() { return false; }
     };
 
     explicit TextFileReader(qsizetype blockSize = qsizetype{256} * 1024);

@@ -163,8 +163,23 @@ TEST(ScanRun, AnEditOfTheSearchTextTakesEffectDuringTheRun) {
             h.text.set(QStringLiteral("beta"));
     };
     h.scanFiles(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    // The edit comes after the first match: the second line of a.txt already
+    // sees it, and so does b.txt.
     EXPECT_EQ(h.texts(), QStringList({QStringLiteral("alpha"), QStringLiteral("beta"),
-                                      ScanTexts::EndOfMatches}));
+                                      QStringLiteral("beta"), ScanTexts::EndOfMatches}));
+}
+
+TEST(ScanRun, AnEditTakesEffectFromTheNextLineOfTheSameFile) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "alpha 1\nbeta 2\nalpha 3\nbeta 4");
+    Harness h(QStringLiteral("alpha"));
+    h.sinks.onYield = [&] {
+        if (h.run.LinesMatched == 1)
+            h.text.set(QStringLiteral("beta"));
+    };
+    h.scanFiles(dir.path(), {QStringLiteral("a.txt")});
+    EXPECT_EQ(h.texts(), QStringList({QStringLiteral("alpha 1"), QStringLiteral("beta 2"),
+                                      QStringLiteral("beta 4"), ScanTexts::EndOfMatches}));
 }
 
 TEST(ScanRun, DirectoryTreeFiltersTypesAndPicksTheReader) {

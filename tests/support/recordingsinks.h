@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/scaninterfaces.h"
+#include "support/tempdir.h"
 
 #include <QStringList>
 #include <functional>

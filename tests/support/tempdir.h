@@ -3,6 +3,15 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <ostream>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray &bytes, std::ostream *out) {
+    *out << '"' << bytes.toStdString() << '"';
+}
 
 /// A scratch folder for one test, removed afterwards.
 class TempDir {
