@@ -199,9 +199,12 @@ class PeImage {
     // then its first language.
     std::optional<quint32> findVersionLeaf() const {
         std::optional<ResourceEntry> type, name;
-        for (const ResourceEntry &e : directory(0))
-            if (e.isId() && e.name == ResourceTypeVersion && e.isDirectory())
+        for (const ResourceEntry &e : directory(0)) {
+            if (e.isId() && e.name == ResourceTypeVersion && e.isDirectory()) {
                 type = e;
+                break;
+            }
+        }
         if (!type)
             return std::nullopt;
         for (const ResourceEntry &e : directory(type->target())) {

@@ -142,6 +142,15 @@ TEST(CFileInfo, TimesAreLocalWholeSecondsOfTheEntry) {
     EXPECT_GE(info.CreationTime(), QDateTime::currentDateTime().addSecs(-600));
 }
 
+TEST(CFileInfo, APipeIsDescribedWithoutBeingRead) {
+    TempDir dir;
+    const QString fifo = dir.file(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const CFileInfo info = infoFor(fifo);
+    EXPECT_TRUE(info.FileExists());
+    EXPECT_EQ(info.FileSize(), 0);
+}
+
 TEST(CFileInfo, ReadOnlyAndHiddenFilesSetTheirBits) {
     TempDir dir;
     const QString path = dir.write(QStringLiteral(".profile"), "x");
