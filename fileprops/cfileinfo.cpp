@@ -96,7 +96,7 @@ void CFileInfo::Refresh() {
     m_TypeName = shell.typeName;
     m_hIcon = shell.icon;
     if (m_TypeName.trimmed().isEmpty())
-        m_TypeName = (m_FileExtension.toUpper() + TypeNameSuffix).trimmed();
+        m_TypeName = QString(m_FileExtension.toUpper() + TypeNameSuffix).trimmed();
 }
 
 // The folder path with every component as stored on disk; empty when a

@@ -183,7 +183,8 @@ void CFileVersionInfo::readStrings(QByteArrayView versionInfo) {
         {"ProductVersion", &m_ProductVersion},
     };
     for (const auto &[name, value] : strings) {
-        const auto found = platform::verQueryValue(versionInfo, prefix + QLatin1String(name));
+        const auto found =
+            platform::verQueryValue(versionInfo, QString(prefix + QLatin1String(name)));
         if (found && found->length != 0)
             *value = platform::versionText(*found);
     }
