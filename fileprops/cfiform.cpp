@@ -101,6 +101,9 @@ void CFIForm::buildControls() {
         auto *check = new QCheckBox(QString::fromLatin1(box.caption), attributes);
         check->setObjectName(QStringLiteral("chkAttr"));
         check->setProperty("Index", i);
+        // They show the attributes; a click would suggest it changes them.
+        check->setAttribute(Qt::WA_TransparentForMouseEvents);
+        check->setFocusPolicy(Qt::NoFocus);
         check->setGeometry(box.left, box.top, box.left < 144 ? 121 : 97, 17);
         m_chkAttr[i] = check;
     }

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -138,6 +139,12 @@ TEST(CFIForm, LaysOutItsControls) {
         EXPECT_EQ(form.chkAttr(i)->pos(), places[i]);
         EXPECT_EQ(form.chkAttr(i)->property("Index").toInt(), i);
     }
+    // Clicks do not change what the boxes show.
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QPoint box = form.chkAttr(0)->mapTo(&form, QPoint(6, 8));
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, box);
+    EXPECT_FALSE(form.chkAttr(0)->isChecked());
     const auto *icon = form.findChild<QLabel *>(QStringLiteral("picIcon"));
     EXPECT_EQ(icon->geometry(), QRect(24, 24, 32, 32));
     ASSERT_FALSE(icon->pixmap().isNull());
