@@ -21,17 +21,6 @@ QDateTime localSeconds(const struct timespec &t) {
     return QDateTime::fromSecsSinceEpoch(t.tv_sec).toLocalTime();
 }
 
-class CurrentFolder {
-  public:
-    explicit CurrentFolder(const QString &path) : saved_(QDir::currentPath()) {
-        QDir::setCurrent(path);
-    }
-    ~CurrentFolder() { QDir::setCurrent(saved_); }
-
-  private:
-    QString saved_;
-};
-
 } // namespace
 
 TEST(FormatFileSize, FollowsTheTableOfUnits) {

@@ -22,18 +22,6 @@ QDateTime utc(const struct timespec &t) {
     return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::UTC);
 }
 
-// The test changes the current folder and puts it back afterwards.
-class CurrentFolder {
-  public:
-    explicit CurrentFolder(const QString &path) : saved_(QDir::currentPath()) {
-        QDir::setCurrent(path);
-    }
-    ~CurrentFolder() { QDir::setCurrent(saved_); }
-
-  private:
-    QString saved_;
-};
-
 } // namespace
 
 TEST(FullPathName, MakesRelativePathsAbsoluteAndDropsDotComponents) {

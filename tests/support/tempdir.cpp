@@ -28,3 +28,11 @@ QByteArray readAll(const QString &path) {
     EXPECT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
     return in.readAll();
 }
+
+CurrentFolder::CurrentFolder(const QString &path) : saved_(QDir::currentPath()) {
+    QDir::setCurrent(path);
+}
+
+CurrentFolder::~CurrentFolder() {
+    QDir::setCurrent(saved_);
+}

@@ -29,3 +29,15 @@ class TempDir {
 };
 
 QByteArray readAll(const QString &path);
+
+/// Makes path the current folder for the test's scope and puts the old one back.
+class CurrentFolder {
+  public:
+    explicit CurrentFolder(const QString &path);
+    ~CurrentFolder();
+    CurrentFolder(const CurrentFolder &) = delete;
+    CurrentFolder &operator=(const CurrentFolder &) = delete;
+
+  private:
+    QString saved_;
+};
