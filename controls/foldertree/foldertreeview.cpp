@@ -1,0 +1,46 @@
+#include "controls/foldertree/foldertreeview.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+
+FolderTreeView::FolderTreeView(QWidget *parent)
+    : QTreeView(parent), model_(new QFileSystemModel(this)) {
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setReadOnly(true);
+    const QString root = QDir::rootPath();
+    model_->setRootPath(root);
+    setModel(model_);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        hideColumn(column);
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    header()->setStretchLastSection(true);
+    selected_ = root;
+    QTreeView::setCurrentIndex(model_->index(root));
+}
+
+bool FolderTreeView::setSelectedFolder(const QString &path) {
+    const QFileInfo info(path);
+    if (path.trimmed().isEmpty() || !info.isDir())
+        return false;
+    const QString clean = QDir::cleanPath(info.absoluteFilePath());
+    const QModelIndex index = model_->index(clean);
+    if (!index.isValid() || model_->filePath(index) != clean)
+        return false;
+    setCurrentIndex(index);
+    scrollTo(index);
+    return true;
+}
+
+void FolderTreeView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+    QTreeView::currentChanged(current, previous);
+    if (!current.isValid())
+        return;
+    const QString path = model_->filePath(current);
+    if (path.isEmpty() || path == selected_)
+        return;
+    selected_ = path;
+    Q_EMIT folderChanged(path);
+}
