@@ -194,7 +194,7 @@ void QuarrixForm::createButtonStrip() {
                       QStringLiteral("Save The Results To File"));
     SaveButton->setEnabled(false);
     HelpButton = pictureButton(Picture1, "HelpButton", {3720, 0, 735, 615},
-                               QStyle::SP_DialogHelpButton, QStringLiteral("View the Help File"));
+                               QStyle::SP_MessageBoxQuestion, QStringLiteral("View the Help File"));
     AboutButton =
         pictureButton(Picture1, "AboutButton", {4560, 0, 1455, 615},
                       QStyle::SP_MessageBoxInformation, QStringLiteral("About This Application"));

@@ -19,6 +19,14 @@ FolderTreeView::FolderTreeView(QWidget *parent)
     header()->setStretchLastSection(true);
     selected_ = root;
     QTreeView::setCurrentIndex(model_->index(root));
+    connect(model_, &QFileSystemModel::directoryLoaded, this, &FolderTreeView::showSelected);
+}
+
+void FolderTreeView::showSelected(const QString &loadedFolder) {
+    if (pendingParent_.isEmpty() || loadedFolder != pendingParent_)
+        return;
+    pendingParent_.clear();
+    scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 bool FolderTreeView::setSelectedFolder(const QString &path) {
@@ -30,7 +38,8 @@ bool FolderTreeView::setSelectedFolder(const QString &path) {
     if (!index.isValid() || model_->filePath(index) != clean)
         return false;
     setCurrentIndex(index);
-    scrollTo(index);
+    pendingParent_ = QFileInfo(clean).path();
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
     return true;
 }
 

@@ -25,6 +25,11 @@ class FolderTreeView : public QTreeView {
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
   private:
+    void showSelected(const QString &loadedFolder);
+
     QFileSystemModel *model_;
     QString selected_;
+    /// The folders load in the background: the selection is brought into
+    /// view again once the folder holding it has loaded.
+    QString pendingParent_;
 };
