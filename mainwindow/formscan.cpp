@@ -83,8 +83,6 @@ void QuarrixForm::phaseChanged(Phase phase) {
         walking_ = false;
         QApplication::restoreOverrideCursor();
         foundFiles_->setStringList(run_->FoundFilesList);
-        if (closePending_)
-            run_->cancel(); // closed during the walk: scan nothing more
         break;
     case Phase::Finished:
         deliverBatch();
@@ -93,7 +91,14 @@ void QuarrixForm::phaseChanged(Phase phase) {
     }
 }
 
+void QuarrixForm::stopIfClosing() {
+    // A close that came during the walk: the mode loop has set the run going again.
+    if (closePending_ && run_->ContinueScan)
+        run_->cancel();
+}
+
 void QuarrixForm::yield() {
+    stopIfClosing();
     if (sinceEvents_.hasExpired(YieldMilliseconds))
         runEventLoop(QEventLoop::AllEvents);
 }
@@ -121,6 +126,7 @@ void QuarrixForm::SBar(const QString &text) {
         StatBar->paintNow();
         return;
     }
+    stopIfClosing();
     // The walk does not take clicks (it cannot be cancelled), but the window
     // still paints and the clock still runs.
     if (sinceEvents_.hasExpired(YieldMilliseconds))

@@ -100,6 +100,7 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     void saveSettings();
 
     void cancelScan();
+    void stopIfClosing();
     void setIdleCaption();
     void deliverBatch();
     void runEventLoop(QEventLoop::ProcessEventsFlags flags);

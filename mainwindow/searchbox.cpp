@@ -2,10 +2,14 @@
 
 #include "scan/searchexpression.h"
 
+#include <QCompleter>
+
 SearchBox::SearchBox(QWidget *parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(15);
+    // Past searches differ by letter case; Enter must not swap "Alpha" for "alpha".
+    completer()->setCaseSensitivity(Qt::CaseSensitive);
     const auto bump = [this] { ++revision_; };
     connect(this, &QComboBox::editTextChanged, this, bump);
     connect(this, &QComboBox::currentTextChanged, this, bump);

@@ -118,6 +118,11 @@ TEST_F(FormScanTest, EnterInTheSearchBoxStartsAScan) {
     EXPECT_EQ(statusText(), u"Scanning Complete");
     EXPECT_EQ(form->results().totalRows(), 2);
     EXPECT_EQ(search->count(), 1);
+    // Enter keeps the letter case typed, even with "alpha" in the list.
+    search->setEditText(QStringLiteral("Alpha"));
+    QTest::keyClick(search->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(search->count(), 2);
+    EXPECT_EQ(search->itemText(0), u"Alpha");
 }
 
 TEST_F(FormScanTest, SpecifiedTypeWithoutExtensionStopsAfterTheWalk) {
