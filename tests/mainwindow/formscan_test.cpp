@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 
@@ -114,7 +115,9 @@ TEST_F(FormScanTest, EnterInTheSearchBoxStartsAScan) {
     form->show();
     auto *search = control<SearchBox>("TextList");
     search->setEditText(QStringLiteral("alpha"));
+    QSignalSpy clicks(scanButton(), &QPushButton::clicked);
     QTest::keyClick(search->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(statusText(), u"Scanning Complete");
     EXPECT_EQ(form->results().totalRows(), 2);
     EXPECT_EQ(search->count(), 1);
