@@ -114,6 +114,8 @@ void QuarrixForm::deliverBatch() {
     results_->flush();
     if (results_->rowCount() != before)
         MatchLV->scrollToBottom();
+    if (StatBar->panelText() != statusText_)
+        StatBar->setPanelText(statusText_);
     if (shownCount_ != pendingCount_) {
         shownCount_ = pendingCount_;
         MatchCountLabel->setText(QString::number(shownCount_));
@@ -121,11 +123,15 @@ void QuarrixForm::deliverBatch() {
 }
 
 void QuarrixForm::SBar(const QString &text) {
-    StatBar->setPanelText(text);
+    statusText_ = text;
     if (!scanning_) {
+        StatBar->setPanelText(text);
         StatBar->paintNow();
         return;
     }
+    // During a run the text reaches the status bar with the next batch, at
+    // most a yield's time later: setting it for every file would cost more
+    // than the scan of a small file.
     stopIfClosing();
     // The walk does not take clicks (it cannot be cancelled), but the window
     // still paints and the clock still runs.
