@@ -17,7 +17,6 @@ StatusBar::StatusBar(QWidget *parent)
     addPermanentWidget(time_);
     addPermanentWidget(date_);
     showClock();
-    // Wakes once a second; the time panel shows minutes, so a late tick is harmless.
     connect(clock_, &QTimer::timeout, this, &StatusBar::showClock);
     clock_->start(1000);
 }
