@@ -166,9 +166,11 @@ TEST_F(FormScanTest, CancelDuringALargeFile) {
     openOn(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
     form->show();
     QStringList captionsSeen;
+    QString statusSeen;
     QTimer canceller;
     QObject::connect(&canceller, &QTimer::timeout, [&] {
         captionsSeen << scanButton()->text();
+        statusSeen = statusText();
         if (form->results().rowCount() > 0 && scanButton()->text() == u"&Cancel")
             scanButton()->click();
     });
@@ -176,6 +178,7 @@ TEST_F(FormScanTest, CancelDuringALargeFile) {
     scanFor(QStringLiteral("alpha"));
     canceller.stop();
     ASSERT_TRUE(captionsSeen.contains(u"&Cancel"_qs)) << "the window was not live during the run";
+    EXPECT_EQ(statusSeen, ScanTexts::ScanningFile + dir.file(QStringLiteral("a.txt")));
     const QStringList rows = rowTexts();
     ASSERT_GT(rows.size(), 1);
     EXPECT_LT(rows.size(), 400001);
