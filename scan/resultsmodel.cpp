@@ -1,23 +1,115 @@
 #include "scan/resultsmodel.h"
 
 #include <limits>
+#include <optional>
+
+namespace {
+
+/// Text blocks are filled up to this size; a longer text gets a block of its own.
+constexpr qsizetype BlockSize = 1 << 20;
+
+/// The value of a decimal number written the one way QString::number writes it.
+std::optional<qint32> canonicalNumber(QStringView digits) {
+    if (digits.isEmpty() || digits.size() > 10 || (digits.size() > 1 && digits.front() == u'0'))
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return static_cast<qint32>(value);
+}
+
+} // namespace
+
+quint32 ResultsModel::pathIndex(const QString &path) {
+    // Rows come file by file, so the last path is nearly always the one.
+    if (!paths_.isEmpty() && paths_.constLast() == path)
+        return static_cast<quint32>(paths_.size() - 1);
+    paths_.append(path);
+    return static_cast<quint32>(paths_.size() - 1);
+}
+
+ResultsModel::StoredText ResultsModel::store(const QByteArray &bytes) {
+    if (blocks_.empty() || blocks_.back().size() + bytes.size() > BlockSize) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::max(BlockSize, bytes.size()));
+    }
+    QByteArray &block = blocks_.back();
+    const StoredText stored{static_cast<quint32>(blocks_.size() - 1),
+                            static_cast<quint32>(block.size()), static_cast<quint32>(bytes.size())};
+    block.append(bytes);
+    return stored;
+}
+
+QByteArrayView ResultsModel::bytes(const StoredText &stored) const {
+    return QByteArrayView(blocks_[stored.block]).sliced(stored.offset, stored.size);
+}
 
 void ResultsModel::AddMatch(const MatchRecord &row) {
-    rows_.push_back(row);
+    StoredRow stored;
+    stored.path = pathIndex(row.path);
+    QByteArray text = row.text.toUtf8();
+    if (row.line.isEmpty()) {
+        stored.cell = CellKind::Empty;
+    } else if (const auto number = canonicalNumber(row.line)) {
+        stored.cell = CellKind::Number;
+        stored.number = *number;
+    } else if (const auto piece = row.line.startsWith(u'@')
+                                      ? canonicalNumber(QStringView(row.line).mid(1))
+                                      : std::nullopt) {
+        stored.cell = CellKind::Piece;
+        stored.number = *piece;
+    } else {
+        const QByteArray cell = row.line.toUtf8();
+        stored.cell = CellKind::Text;
+        stored.number = static_cast<qint32>(cell.size());
+        text.prepend(cell);
+    }
+    stored.text = store(text);
+    rows_.push_back(stored);
+}
+
+QString ResultsModel::lineCell(const StoredRow &row) const {
+    switch (row.cell) {
+    case CellKind::Empty:
+        return {};
+    case CellKind::Number:
+        return QString::number(row.number);
+    case CellKind::Piece:
+        return u'@' + QString::number(row.number);
+    case CellKind::Text:
+        return QString::fromUtf8(bytes(row.text).first(row.number));
+    }
+    return {};
+}
+
+QString ResultsModel::matchText(const StoredRow &row) const {
+    const QByteArrayView all = bytes(row.text);
+    return QString::fromUtf8(row.cell == CellKind::Text ? all.sliced(row.number) : all);
+}
+
+MatchRecord ResultsModel::row(qsizetype index) const {
+    const StoredRow &r = rows_[static_cast<size_t>(index)];
+    return {paths_.at(r.path), lineCell(r), matchText(r)};
 }
 
 void ResultsModel::ResetResultsList(bool clearRows) {
     if (!clearRows)
         return;
     beginResetModel();
-    rows_.clear();
-    rows_.shrink_to_fit();
+    std::deque<StoredRow>().swap(rows_);
+    paths_ = QStringList();
+    std::vector<QByteArray>().swap(blocks_);
     shown_ = 0;
     endResetModel();
 }
 
 void ResultsModel::flush() {
-    const qsizetype total = totalRows();
+    const qsizetype total = std::min<qsizetype>(totalRows(), std::numeric_limits<int>::max());
     if (total == shown_)
         return;
     beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(total - 1));
@@ -27,9 +119,7 @@ void ResultsModel::flush() {
 }
 
 int ResultsModel::rowCount(const QModelIndex &parent) const {
-    if (parent.isValid())
-        return 0;
-    return static_cast<int>(std::min<qsizetype>(shown_, std::numeric_limits<int>::max()));
+    return parent.isValid() ? 0 : static_cast<int>(shown_);
 }
 
 int ResultsModel::columnCount(const QModelIndex &parent) const {
@@ -40,14 +130,14 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= shown_ ||
         (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
-    const MatchRecord &r = rows_[static_cast<size_t>(index.row())];
+    const StoredRow &r = rows_[static_cast<size_t>(index.row())];
     switch (index.column()) {
     case PathColumn:
-        return r.path;
+        return paths_.at(r.path);
     case LineColumn:
-        return r.line;
+        return lineCell(r);
     case MatchColumn:
-        return r.text;
+        return matchText(r);
     default:
         return {};
     }

@@ -3,11 +3,17 @@
 #include "scan/scaninterfaces.h"
 
 #include <QAbstractTableModel>
+#include <QByteArray>
+#include <QStringList>
+#include <deque>
 #include <vector>
 
 /// The rows of the results list: path, line cell, match text. Rows arrive
 /// through AddMatch and reach views in batches at flush(), one insert per
 /// batch, so a scan that records a million rows keeps its window live.
+///
+/// A row is held compactly: the path once per file, the line cell as a number
+/// where it is one, and the text as UTF-8 in large shared blocks.
 class ResultsModel : public QAbstractTableModel, public MatchSink {
     Q_OBJECT
   public:
@@ -24,7 +30,7 @@ class ResultsModel : public QAbstractTableModel, public MatchSink {
 
     /// All rows, those not yet flushed included.
     qsizetype totalRows() const { return static_cast<qsizetype>(rows_.size()); }
-    const MatchRecord &row(qsizetype index) const { return rows_[static_cast<size_t>(index)]; }
+    MatchRecord row(qsizetype index) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -37,8 +43,32 @@ class ResultsModel : public QAbstractTableModel, public MatchSink {
     void rowsFlushed();
 
   private:
-    std::vector<MatchRecord> rows_;
-    qsizetype shown_ = 0; ///< rows the views know of
+    /// How the line cell is kept: a number, "@" and a number, or as text.
+    enum class CellKind : quint8 { Empty, Number, Piece, Text };
+    struct StoredText {
+        quint32 block = 0;
+        quint32 offset = 0;
+        quint32 size = 0;
+    };
+    /// For CellKind::Text the cell's bytes come first in the stored text and
+    /// number holds their length.
+    struct StoredRow {
+        quint32 path = 0; ///< index into paths_
+        qint32 number = 0;
+        StoredText text;
+        CellKind cell = CellKind::Empty;
+    };
+
+    quint32 pathIndex(const QString &path);
+    StoredText store(const QByteArray &bytes);
+    QByteArrayView bytes(const StoredText &stored) const;
+    QString lineCell(const StoredRow &row) const;
+    QString matchText(const StoredRow &row) const;
+
+    std::deque<StoredRow> rows_;
+    QStringList paths_;
+    std::vector<QByteArray> blocks_; ///< UTF-8 text of the rows, appended in order
+    qsizetype shown_ = 0;            ///< rows the views know of
 };
 
 /// Column widths of the results list, in twips.

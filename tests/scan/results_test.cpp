@@ -32,6 +32,35 @@ TEST(ResultsModel, HandsRowsToViewsInBatches) {
     EXPECT_EQ(model.totalRows(), 0);
 }
 
+TEST(ResultsModel, EveryRowComesBackAsItWasAdded) {
+    // Rows are kept compactly; whatever the cell or text, the row read back is the row added.
+    const QString longText(300000, u'x'); // longer than a storage block
+    const std::vector<MatchRecord> rows{
+        {u"/a.txt"_qs, u"12"_qs, u"caf\u00e9 \U0001F600 text"_qs},
+        {u"/a.txt"_qs, u"2147483647"_qs, QString()},
+        {u"/b.doc"_qs, u"@0"_qs, u"piece"_qs},
+        {u"/b.doc"_qs, u"@17"_qs, longText},
+        {u"/a.txt"_qs, u"007"_qs, u"leading zero"_qs},
+        {u"/a.txt"_qs, u"2147483648"_qs, u"too big for a number"_qs},
+        {u"/a.txt"_qs, u"@"_qs, u"bare at"_qs},
+        {u"/a.txt"_qs, u"-3"_qs, u"signed"_qs},
+        {u"/c.txt"_qs, u"line \u00e9"_qs, u"text after a text cell"_qs},
+        {QString(), QString(), ScanTexts::EndOfMatches},
+    };
+    ResultsModel model;
+    for (const MatchRecord &row : rows)
+        model.AddMatch(row);
+    model.flush();
+    ASSERT_EQ(model.totalRows(), static_cast<qsizetype>(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(model.row(static_cast<qsizetype>(i)), rows[i]) << i;
+        const int r = static_cast<int>(i);
+        EXPECT_EQ(model.data(model.index(r, ResultsModel::LineColumn)).toString(), rows[i].line);
+        EXPECT_EQ(model.data(model.index(r, ResultsModel::MatchColumn)).toString(), rows[i].text);
+        EXPECT_EQ(model.data(model.index(r, ResultsModel::PathColumn)).toString(), rows[i].path);
+    }
+}
+
 TEST(ResultsReport, WritesTheHeaderAndOneLinePerRow) {
     ResultsReport::Header header;
     header.selectedFileMode = false;

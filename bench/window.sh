@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Benchmarks of the main window, on the offscreen platform:
+#  (a) a directory-tree scan through the window against quarrix-scan on the
+#      same corpus (limit: 1.3 times as long);
+#  (b) the longest wait between two turns of the window's event loop during
+#      that scan (limit: under 50 ms);
+#  (c) a scan recording one million matches: it finishes, the window stays
+#      live, and the rows hold at most 3 times their text's bytes plus 100
+#      bytes a row.
+# Usage: bench/window.sh [DIR]   (DIR as for bench/run.sh)
+# Env:   BENCH_RUNS runs per tool and query (default 5; medians are shown)
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+DIR=${1:-/var/tmp/quarrix-bench}
+RUNS=${BENCH_RUNS:-5}
+QS=$ROOT/build/release/tools/quarrix-scan
+QW=$ROOT/build/release/bench/quarrix-window-bench
+export QT_QPA_PLATFORM=offscreen
+
+[ -f "$DIR/.complete" ] || bash "$ROOT/bench/make-corpora.sh" "$DIR"
+[ -x "$QS" ] && [ -x "$QW" ] || (cd "$ROOT" && cmake --preset release >/dev/null &&
+    cmake --build --preset release)
+TREE=$DIR/tree
+"$QS" warmup "$TREE" >/dev/null || true
+
+median() { sort -n | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+now_ms() { local t=${EPOCHREALTIME//[!0-9]/}; echo $((t / 1000)); }
+
+echo "# window benchmark  $(date -u '+%Y-%m-%d %H:%M UTC')  $(nproc) cores  load $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-8s %10s %10s %7s %8s %8s %8s\n' query scan_ms window_ms ratio gap_med gap_max rows
+for text in include 'mutex|semaphore'; do
+    scan_ms=() win_ms=() gaps=() rows=""
+    for _ in $(seq "$RUNS"); do
+        t0=$(now_ms); "$QS" "$text" "$TREE" >/dev/null || true; t1=$(now_ms)
+        scan_ms+=($((t1 - t0)))
+        out=$("$QW" tree "$TREE" "$text" 2>/dev/null)
+        win_ms+=($(sed -n 's/^tree scan: \([0-9]*\) ms.*/\1/p' <<<"$out"))
+        gaps+=($(sed -n 's/.*longest gap \([0-9]*\) ms.*/\1/p' <<<"$out"))
+        rows=$(sed -n 's/.* ms, \([0-9]*\) rows.*/\1/p' <<<"$out")
+    done
+    s=$(printf '%s\n' "${scan_ms[@]}" | median)
+    w=$(printf '%s\n' "${win_ms[@]}" | median)
+    gm=$(printf '%s\n' "${gaps[@]}" | median)
+    g=$(printf '%s\n' "${gaps[@]}" | sort -n | tail -1)
+    ratio=$(awk -v w="$w" -v s="$s" 'BEGIN { printf "%.2f", w / s }')
+    printf '%-8s %10s %10s %7s %8s %8s %8s\n' "${text:0:8}" "$s" "$w" "$ratio" "$gm" "$g" "$rows"
+done
+echo "# gap: longest wait between two turns of the event loop in one run, ms (median and worst"
+echo "# of the runs); window_ms includes the walk and every row reaching the view"
+"$QW" million 2>/dev/null

@@ -1,0 +1,190 @@
+// quarrix-window-bench: drives the real main window through a scan and
+// reports how long it took, how live the window stayed and what the rows
+// cost in memory; can also take a screenshot of the window afterwards.
+//
+//   quarrix-window-bench tree FOLDER TEXT [--shot FILE.png]
+//   quarrix-window-bench million [--shot FILE.png]
+//
+// The window keeps its settings in a scratch file, never the user's.
+
+#include "controls/foldertree/foldertreeview.h"
+#include "mainwindow/filelistbox.h"
+#include "mainwindow/quarrixform.h"
+#include "mainwindow/searchbox.h"
+#include "mainwindow/settingsstore.h"
+#include "scan/resultsmodel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <cstdio>
+#include <malloc.h>
+
+namespace {
+
+/// Notes every turn of the event loop and the longest wait between two.
+class LoopWatch {
+  public:
+    LoopWatch() {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+    }
+    void start() {
+        clock_.start();
+        last_ = 0;
+        timer_.start();
+    }
+    void stop() {
+        tick();
+        timer_.stop();
+    }
+    qint64 longestGapMs() const { return longest_ / 1000000; }
+    long turns() const { return turns_; }
+
+  private:
+    void tick() {
+        const qint64 now = clock_.nsecsElapsed();
+        longest_ = std::max(longest_, now - last_);
+        last_ = now;
+        ++turns_;
+    }
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+    long turns_ = 0;
+};
+
+size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+template <typename T> T *find(QuarrixForm &form, const char *name) {
+    return form.findChild<T *>(QString::fromLatin1(name));
+}
+
+/// Clicks Scan once the loop runs, so the watch sees the loop during the scan.
+qint64 scan(QuarrixForm &form, LoopWatch &watch) {
+    QElapsedTimer clock;
+    qint64 elapsed = 0;
+    QTimer::singleShot(0, [&] {
+        watch.start();
+        clock.start();
+        find<QPushButton>(form, "ScanButton")->click();
+        elapsed = clock.elapsed();
+        watch.stop();
+        QCoreApplication::exit(0);
+    });
+    QCoreApplication::exec();
+    return elapsed;
+}
+
+void shoot(QuarrixForm &form, const QString &file) {
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+    const QRect frame = form.frameGeometry();
+    const QPixmap shot =
+        form.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    std::printf("screenshot %s: %s\n", qPrintable(file), shot.save(file) ? "saved" : "FAILED");
+}
+
+int treeScan(QuarrixForm &form, const QString &folder, const QString &text) {
+    find<QTabWidget>(form, "ModeTabs")->setCurrentIndex(1);
+    find<FolderTreeView>(form, "FTV2")->setSelectedFolder(folder);
+    find<QRadioButton>(form, "AllFiles")->setChecked(true);
+    find<SearchBox>(form, "TextList")->setEditText(text);
+    LoopWatch watch;
+    const qint64 ms = scan(form, watch);
+    std::printf("tree scan: %lld ms, %lld rows, %ld event-loop turns, longest gap %lld ms\n",
+                static_cast<long long>(ms), static_cast<long long>(form.results().totalRows()),
+                watch.turns(), static_cast<long long>(watch.longestGapMs()));
+    return 0;
+}
+
+int millionScan(QuarrixForm &form) {
+    QTemporaryDir dir;
+    const int lines = 1000000;
+    {
+        QFile file(dir.filePath(QStringLiteral("million.txt")));
+        file.open(QIODevice::WriteOnly);
+        QByteArray chunk;
+        for (int i = 0; i < lines; ++i) {
+            chunk +=
+                "line " + QByteArray::number(i) + ": the quick brown fox jumps over the lazy dog\n";
+            if (chunk.size() > (1 << 20)) {
+                file.write(chunk);
+                chunk.clear();
+            }
+        }
+        file.write(chunk);
+    }
+    find<QTabWidget>(form, "ModeTabs")->setCurrentIndex(0);
+    find<FolderTreeView>(form, "FTV1")->setSelectedFolder(dir.path());
+    auto *files = find<FileListBox>(form, "File1");
+    files->setPath(dir.path());
+    files->item(0)->setSelected(true);
+    find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("fox"));
+    malloc_trim(0);
+    const size_t before = heapInUse();
+    LoopWatch watch;
+    const qint64 ms = scan(form, watch);
+    malloc_trim(0);
+    const size_t after = heapInUse();
+    const ResultsModel &rows = form.results();
+    qint64 textBytes = 0;
+    for (qsizetype i = 0; i < rows.totalRows(); ++i)
+        textBytes += rows.row(i).text.toUtf8().size();
+    const qint64 held = static_cast<qint64>(after) - static_cast<qint64>(before);
+    const qint64 allowed = 3 * textBytes + 100 * rows.totalRows();
+    std::printf(
+        "million scan: %lld ms, %lld rows (%lld in the view), longest gap %lld ms, %ld turns\n",
+        static_cast<long long>(ms), static_cast<long long>(rows.totalRows()),
+        static_cast<long long>(rows.rowCount()), static_cast<long long>(watch.longestGapMs()),
+        watch.turns());
+    std::printf("rows hold %lld bytes (%.1f a row) for %lld bytes of text; allowed %lld: %s\n",
+                static_cast<long long>(held), double(held) / double(rows.totalRows()),
+                static_cast<long long>(textBytes), static_cast<long long>(allowed),
+                held <= allowed ? "ok" : "OVER");
+    return rows.totalRows() == lines + 1 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QTemporaryDir settings;
+    SettingsStore::useStoreFile(settings.filePath(QStringLiteral("settings.ini")));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QString shot;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--shot"));
+        at >= 0 && at + 1 < args.size()) {
+        shot = args.at(at + 1);
+        args.remove(at, 2);
+    }
+    QuarrixForm form;
+    form.show();
+    form.setWindowTitle(QuarrixForm::titleText());
+    QCoreApplication::processEvents();
+    int rc = 2;
+    if (args.value(0) == u"tree" && args.size() == 3)
+        rc = treeScan(form, args.at(1), args.at(2));
+    else if (args.value(0) == u"million")
+        rc = millionScan(form);
+    else
+        std::fputs(
+            "usage: quarrix-window-bench tree FOLDER TEXT [--shot FILE] | million [--shot FILE]\n",
+            stderr);
+    if (!shot.isEmpty())
+        shoot(form, shot);
+    return rc;
+}

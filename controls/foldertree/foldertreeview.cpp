@@ -1,0 +1,55 @@
+#include "controls/foldertree/foldertreeview.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+
+FolderTreeView::FolderTreeView(QWidget *parent)
+    : QTreeView(parent), model_(new QFileSystemModel(this)) {
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setReadOnly(true);
+    const QString root = QDir::rootPath();
+    model_->setRootPath(root);
+    setModel(model_);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        hideColumn(column);
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    header()->setStretchLastSection(true);
+    selected_ = root;
+    QTreeView::setCurrentIndex(model_->index(root));
+    connect(model_, &QFileSystemModel::directoryLoaded, this, &FolderTreeView::showSelected);
+}
+
+void FolderTreeView::showSelected(const QString &loadedFolder) {
+    if (pendingParent_.isEmpty() || loadedFolder != pendingParent_)
+        return;
+    pendingParent_.clear();
+    scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+}
+
+bool FolderTreeView::setSelectedFolder(const QString &path) {
+    const QFileInfo info(path);
+    if (path.trimmed().isEmpty() || !info.isDir())
+        return false;
+    const QString clean = QDir::cleanPath(info.absoluteFilePath());
+    const QModelIndex index = model_->index(clean);
+    if (!index.isValid() || model_->filePath(index) != clean)
+        return false;
+    setCurrentIndex(index);
+    pendingParent_ = QFileInfo(clean).path();
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    return true;
+}
+
+void FolderTreeView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+    QTreeView::currentChanged(current, previous);
+    if (!current.isValid())
+        return;
+    const QString path = model_->filePath(current);
+    if (path.isEmpty() || path == selected_)
+        return;
+    selected_ = path;
+    Q_EMIT folderChanged(path);
+}

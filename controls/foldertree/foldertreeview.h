@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QTreeView>
+
+class QFileSystemModel;
+
+/// The folder tree the user picks one folder in. The drives (on Linux, the
+/// file-system root) form the top level; only folders are shown.
+class FolderTreeView : public QTreeView {
+    Q_OBJECT
+  public:
+    explicit FolderTreeView(QWidget *parent = nullptr);
+
+    /// The full path of the selected folder; the root reads "/".
+    QString selectedFolder() const { return selected_; }
+    /// Selects and shows path. False, with the selection unchanged, for a path
+    /// the tree cannot show (missing, not a folder, hidden from the tree).
+    bool setSelectedFolder(const QString &path);
+
+  Q_SIGNALS:
+    /// The selected folder changed, by the user or by setSelectedFolder.
+    void folderChanged(const QString &path);
+
+  protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+  private:
+    void showSelected(const QString &loadedFolder);
+
+    QFileSystemModel *model_;
+    QString selected_;
+    /// The folders load in the background: the selection is brought into
+    /// view again once the folder holding it has loaded.
+    QString pendingParent_;
+};

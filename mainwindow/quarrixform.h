@@ -1,0 +1,149 @@
+#pragma once
+
+#include "scan/scaninterfaces.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QWidget>
+#include <memory>
+
+class FileListBox;
+class FolderTreeView;
+class QGroupBox;
+class QLabel;
+class QListView;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QLineEdit;
+class QStringListModel;
+class QTabWidget;
+class QTableView;
+class ResultsModel;
+class ScanRun;
+class SearchBox;
+class StatusBar;
+class FileListSelection;
+
+/// The window's own words.
+namespace FormTexts {
+inline const QString ProductName = QStringLiteral("Quarrix Pro");
+inline const QString Initializing = QStringLiteral("Initializing...");
+inline const QString Ready = QStringLiteral("Ready");
+inline const QString SavingSettings = QStringLiteral("Saving Settings");
+inline const QString FileScanning = QStringLiteral("File Scanning");
+inline const QString DirectoryScanning = QStringLiteral("Directory Scanning");
+inline const QString ScanCaption = QStringLiteral("&Scan");
+inline const QString CancelCaption = QStringLiteral("&Cancel");
+inline const QString ScanAgainCaption = QStringLiteral("S&can");
+inline const QString ScanTip = QStringLiteral("Scan For The Entered Text String");
+inline const QString CancelTip = QStringLiteral("Cancel The Current Scan");
+} // namespace FormTexts
+
+/// The main window: both scanning modes on one tab strip, the search box with
+/// its past searches, the Scan command, the results list, the command buttons
+/// and the status bar. It drives the scan engine through the engine's
+/// interfaces and keeps itself live while a run works.
+class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
+    Q_OBJECT
+  public:
+    explicit QuarrixForm(QWidget *parent = nullptr);
+    ~QuarrixForm() override;
+
+    /// The title: product name and version, "Quarrix Pro (V1.6.001)".
+    static QString titleText();
+
+    // StatusSink
+    void SBar(const QString &text) override;
+    void showMatchCount(qint32 count) override;
+    void showMessage(const QString &text) override;
+    // RunHooks
+    void yield() override;
+    void phaseChanged(Phase phase) override;
+
+    void ScanButton_Click();
+    /// Rebuilds the results columns for the list's width; clears the rows when clearRows.
+    void ResetResultsList(bool clearRows);
+    /// "MatchLV", "File1" or empty: which list has the focus.
+    QString CurrentControl;
+
+    ScanRun &scanRun() { return *run_; }
+    const ResultsModel &results() const { return *results_; }
+    bool scanning() const { return scanning_; }
+
+  protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    void createControls();
+    void createModeFrames();
+    void createSearchFrame();
+    void createResultsFrame();
+    void createButtonStrip();
+    void setTabOrder();
+    void wireEvents();
+
+    void Form_Load();
+    void Form_Resize();
+    void ModeTabs_Click();
+    void FTV1_FolderChanged();
+    void FTV2_FolderChanged();
+    void resetBothTrees();
+    void alignBottomStrips();
+    void showPopup(const QPoint &globalPos);
+    void updateSpecifiedType();
+
+    void loadSettings();
+    void saveSettings();
+
+    void cancelScan();
+    void stopIfClosing();
+    void setIdleCaption();
+    void deliverBatch();
+    void runEventLoop(QEventLoop::ProcessEventsFlags flags);
+
+    // Controls, named as their objectName().
+    QTabWidget *ModeTabs = nullptr;
+    QGroupBox *FileFrame = nullptr;
+    FolderTreeView *FTV1 = nullptr;
+    QLabel *Label1 = nullptr;
+    FileListBox *File1 = nullptr;
+    QGroupBox *DSFrame = nullptr;
+    FolderTreeView *FTV2 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QRadioButton *AllFiles = nullptr;
+    QRadioButton *SpecifiedFiles = nullptr;
+    QLineEdit *SpecifiedType = nullptr;
+    QListView *FoundFilesList = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    SearchBox *TextList = nullptr;
+    QPushButton *ScanButton = nullptr;
+    QGroupBox *ScanFrame = nullptr;
+    QTableView *MatchLV = nullptr;
+    QWidget *Picture1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *MatchCountLabel = nullptr;
+    QPushButton *SaveButton = nullptr;
+    QPushButton *HelpButton = nullptr;
+    QPushButton *AboutButton = nullptr;
+    QPushButton *ExitButton = nullptr;
+    StatusBar *StatBar = nullptr;
+    QWidget *RTB = nullptr;
+    QMenu *mnuFileSub = nullptr;
+
+    ResultsModel *results_ = nullptr;
+    QStringListModel *foundFiles_ = nullptr;
+    std::unique_ptr<FileListSelection> selection_;
+    std::unique_ptr<ScanRun> run_;
+
+    bool scanning_ = false;
+    bool walking_ = false;      ///< the directory walk: the event loop runs without user input
+    bool closePending_ = false; ///< closed during a run: the run ends, then the window closes
+    QString statusText_;        ///< the last status text, shown with the next batch during a run
+    qint32 shownCount_ = 0;
+    qint32 pendingCount_ = 0;
+    QElapsedTimer sinceEvents_; ///< since the event loop last ran during a run
+};

@@ -1,0 +1,29 @@
+#include "mainwindow/searchbox.h"
+
+#include "scan/searchexpression.h"
+
+#include <QCompleter>
+
+SearchBox::SearchBox(QWidget *parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setMaxVisibleItems(15);
+    // Past searches differ by letter case; Enter must not swap "Alpha" for "alpha".
+    completer()->setCaseSensitivity(Qt::CaseSensitive);
+    const auto bump = [this] { ++revision_; };
+    connect(this, &QComboBox::editTextChanged, this, bump);
+    connect(this, &QComboBox::currentTextChanged, this, bump);
+}
+
+void SearchBox::addToHistory(const QString &text) {
+    if (isBlank(text))
+        return;
+    for (int i = 0; i < count(); ++i) {
+        if (itemText(i) == text) {
+            setCurrentIndex(i);
+            return;
+        }
+    }
+    insertItem(0, text);
+    setEditText(text);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+/// The per-user settings: string values under application "Quarrix Pro",
+/// section "Settings". Keys and values are trimmed of spaces both ways.
+namespace SettingsStore {
+
+inline const QString ApplicationName = QStringLiteral("Quarrix Pro");
+inline const QString Section = QStringLiteral("Settings");
+
+void SaveSettingValue(const QString &key, const QString &value);
+QString ReadSettingValue(const QString &key, const QString &defaultValue);
+/// The stored folder when something exists at it, else the root folder.
+QString ReadFolderSetting(const QString &key);
+/// Whether a file or folder exists at path; false for an empty path.
+bool EntryExists(const QString &path);
+
+/// "True"/"False" in any case, or a number (0 is false); nothing otherwise.
+std::optional<bool> booleanForm(const QString &value);
+QString booleanText(bool value);
+/// "LastSearch01" to "LastSearch15".
+QString pastSearchKey(int n);
+inline constexpr int PastSearchCount = 15;
+
+/// Keeps the settings in an INI file at path instead of the user's store
+/// (tests); an empty path goes back to the user's store.
+void useStoreFile(const QString &path);
+
+} // namespace SettingsStore

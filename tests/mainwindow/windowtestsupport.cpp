@@ -1,0 +1,77 @@
+#include "windowtestsupport.h"
+
+#include "mainwindow/settingsstore.h"
+#include "mainwindow/statusbar.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QThread>
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "windowtest";
+    static char *argv[] = {name, nullptr};
+    static QApplication *app = nullptr;
+    if (!app)
+        app = new QApplication(argc, argv);
+}
+
+BoxAnswerer::BoxAnswerer() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        texts << box->text();
+        titles << box->windowTitle();
+        icons << box->icon();
+        box->accept();
+    });
+    timer_.start();
+}
+
+bool waitUntil(const std::function<bool()> &done, int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.hasExpired(milliseconds))
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void WindowTest::SetUp() {
+    ensureApplication();
+    SettingsStore::useStoreFile(settingsFile());
+}
+
+void WindowTest::TearDown() {
+    form.reset();
+    SettingsStore::useStoreFile(QString());
+}
+
+void WindowTest::store(const QString &key, const QString &value) {
+    SettingsStore::SaveSettingValue(key, value);
+}
+
+QString WindowTest::stored(const QString &key) {
+    return SettingsStore::ReadSettingValue(key, QStringLiteral("<missing>"));
+}
+
+QuarrixForm &WindowTest::openWindow() {
+    form = std::make_unique<QuarrixForm>();
+    return *form;
+}
+
+QString WindowTest::statusText() {
+    return control<StatusBar>("StatBar")->panelText();
+}
+
+// Fontconfig keeps a cache for the life of the process that the leak checker
+// of the sanitizer build would otherwise report.
+extern "C" const char *__lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
