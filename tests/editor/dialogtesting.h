@@ -1,0 +1,53 @@
+#pragma once
+
+#include "support/tempdir.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+
+/// Runs action on the next modal window of type T, from a timer, while the
+/// test's own call waits in that window's event loop. Gives up after a while,
+/// so a window that never opens fails the test rather than hanging it.
+template <typename T> void onNextModal(std::function<void(T *)> action, QWidget *skip = nullptr) {
+    auto *timer = new QTimer;
+    auto *tries = new int(0);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, action, skip] {
+        T *window = qobject_cast<T *>(QApplication::activeModalWidget());
+        if ((window && window != skip && window->isVisible()) || ++*tries > 1000) {
+            timer->stop();
+            timer->deleteLater();
+            delete tries;
+            if (window && window != skip)
+                action(window);
+        }
+    });
+    timer->start();
+}
+
+/// Presses a dialog's accepting button, whatever the dialog's own access rules.
+inline void acceptDialog(QDialog *dialog) {
+    dialog->accept();
+}
+
+/// Runs the event loop until done() or the time is up; true when done.
+bool waitUntil(const std::function<bool()> &done, int milliseconds = 5000);
+
+/// Stands in for the desktop's opener: an "xdg-open" first on the PATH that
+/// notes its working folder and argument. The PATH is restored afterwards.
+class FakeOpener {
+  public:
+    FakeOpener();
+    ~FakeOpener();
+    /// "working folder|argument" for every launch so far.
+    QStringList launches() const;
+    /// Waits for count launches; true when they came.
+    bool waitForLaunches(int count) const;
+
+  private:
+    TempDir dir_;
+    QByteArray oldPath_;
+};
