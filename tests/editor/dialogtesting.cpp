@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QThread>
 
-bool waitUntil(const std::function<bool()> &done, int milliseconds) {
+bool pumpEventsUntil(const std::function<bool()> &done, int milliseconds) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
@@ -37,5 +37,5 @@ QStringList FakeOpener::launches() const {
 }
 
 bool FakeOpener::waitForLaunches(int count) const {
-    return waitUntil([&] { return launches().size() >= count; });
+    return pumpEventsUntil([&] { return launches().size() >= count; });
 }
