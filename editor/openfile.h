@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace EditorTexts {
+inline const QString BinaryQuestion =
+    QStringLiteral("File Appears To Be A Binary File (Non-Text)\r\n\r\n"
+                   "Do You Want To Open This File In Its Associated Application?");
+} // namespace EditorTexts
+
+/// Opens path in the editor, modally, colouring the text searchText returns
+/// when the window becomes active. A file that looks binary is offered to its
+/// associated application instead; a file that cannot be read is reported in
+/// a message box and nothing opens.
+void openInEditorWindow(const QString &path, QWidget *owner, std::function<QString()> searchText);
