@@ -12,6 +12,8 @@ packages=(
   # tests, sanitizers, fuzzing, style
   googletest libgtest-dev libgmock-dev clang clang-format clang-tidy libclang-rt-dev
   xvfb xauth
+  # printed pages read back as text and images
+  poppler-utils
   # benchmark
   ripgrep grep gzip findutils
 )

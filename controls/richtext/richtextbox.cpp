@@ -204,6 +204,11 @@ int RichTextBox::FormatRange(QPainter *painter, const QRectF &area, int first, i
         }
     }
     if (draw) {
+        // Lines past the area would still be in the page's text under the clip.
+        QTextCursor rest(range.get());
+        rest.setPosition(fitted);
+        rest.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        rest.removeSelectedText();
         painter->save();
         painter->translate(area.topLeft());
         range->drawContents(painter, QRectF(0, 0, area.width(), height));
