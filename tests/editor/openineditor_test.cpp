@@ -1,0 +1,38 @@
+#include "controls/richtext/richtextbox.h"
+#include "editor/dialogtesting.h"
+#include "editor/quarxeditorform.h"
+#include "mainwindow/openineditor.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+TEST(OpenInEditor, ColoursTheSearchTextOfTheOwnersWindow) {
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("notes.txt"), "alpha beta\r\n");
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *textList = new QComboBox(&window);
+    textList->setObjectName(QStringLiteral("TextList"));
+    textList->setEditable(true);
+    textList->setEditText(QStringLiteral("beta"));
+    auto *button = new QPushButton(&window);
+    layout->addWidget(textList);
+    layout->addWidget(button);
+    window.show();
+
+    quint32 colour = 0;
+    QString caption;
+    onNextModal<QUARXEditorForm>([&](QUARXEditorForm *editor) {
+        pumpEventsUntil([&] { return !editor->FirstActivate; }, 2000);
+        editor->rtfText->setSelStart(6);
+        editor->rtfText->setSelLength(1);
+        colour = editor->rtfText->SelColor();
+        caption = editor->windowTitle();
+        editor->close();
+    });
+    OpenInEditor(path, button);
+    EXPECT_EQ(colour, 255u);
+    EXPECT_EQ(caption, QStringLiteral("Text File Editor - ") + path);
+}
