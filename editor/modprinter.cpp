@@ -77,42 +77,78 @@ void drawRule(QPainter &painter, const Page &page, double left, double right, do
                      QPointF(page.toDevice(right), page.toDevice(y)));
 }
 
-void printPages(RichTextBox *box, QPrinter &printer, int m, const QString &header,
+/// One print job of a box: the page geometry, worked out once, and the page loop.
+class Job {
+  public:
+    Job(QPrinter &printer, QPainter &painter, int margin, const QString &header,
+        const QString &footer, const QFont &font)
+        : printer_(printer), painter_(painter), page_(printer), m_(margin), header_(header),
+          footer_(footer), font_(font), W_(page_.width()), H_(page_.height()) {
+        // The text area is measured with the printer's own font, before the header font.
+        const double th = page_.textHeight(painter.font());
+        area_ = page_.deviceRect(
+            QRectF(QPointF(m_, std::round(th + m_)), QPointF(W_ - m_, std::round(H_ - (th + m_)))));
+    }
+
+    void printAll(RichTextBox *box) {
+        const int L = box->GetTextLength();
+        int first = 0;
+        for (int p = 1;; ++p) {
+            if (p > 1 && !printer_.newPage())
+                throw PrintError{PrinterErrorNumber,
+                                 QStringLiteral("The printer refused a new page.")};
+            printHeader();
+            const int N = box->FormatRange(&painter_, area_, first, L, true);
+            if (N < L && N <= first)
+                throw PrintError{PrinterErrorNumber,
+                                 QStringLiteral("The text does not fit the page's text area.")};
+            printFooter(p);
+            if (N >= L)
+                return;
+            first = N;
+        }
+    }
+
+  private:
+    void printHeader() {
+        painter_.setFont(font_);
+        const double ruleY = printLine(painter_, page_, m_, m_, header_);
+        drawRule(painter_, page_, m_, W_ - m_, ruleY);
+    }
+
+    void printFooter(int pageNumber) {
+        painter_.setFont(font_);
+        const double tf = page_.textHeight(font_);
+        drawRule(painter_, page_, m_, W_ - m_, H_ - (tf + m_));
+        const QString label = PageLabel + QString::number(pageNumber);
+        const double x = W_ - (page_.textWidth(font_, label) + m_);
+        const double y = std::round(H_ - (tf + m_) + page_.toTwips(8));
+        printLine(painter_, page_, x, y, label);
+        printLine(painter_, page_, m_, y, footer_);
+    }
+
+    QPrinter &printer_;
+    QPainter &painter_;
+    const Page page_;
+    const int m_;
+    const QString header_, footer_;
+    const QFont font_;
+    const double W_, H_;
+    QRectF area_;
+};
+
+void printPages(RichTextBox *box, QPrinter &printer, int margin, const QString &header,
                 const QString &footer, const QFont &font) {
     QPainter painter;
     if (!painter.begin(&printer))
         throw PrintError{PrinterErrorNumber,
                          QStringLiteral("The printer could not start the job.")};
-    const Page page(printer);
-    const double W = page.width(), H = page.height();
-    const QFont printerFont = painter.font();
-    const double Th = page.textHeight(printerFont);
-    const double Tf = page.textHeight(printerFont);
-    const QRectF area = page.deviceRect(
-        QRectF(QPointF(m, std::round(Th + m)), QPointF(W - m, std::round(H - (Tf + m)))));
-    const int L = box->GetTextLength();
-    int first = 0;
-    for (int p = 1;; ++p) {
-        if (p > 1 && !printer.newPage())
-            throw PrintError{PrinterErrorNumber, QStringLiteral("The printer refused a new page.")};
-        painter.setFont(font);
-        const double ruleY = printLine(painter, page, m, m, header);
-        drawRule(painter, page, m, W - m, ruleY);
-        const int N = box->FormatRange(&painter, area, first, L, true);
-        if (N < L && N <= first)
-            throw PrintError{PrinterErrorNumber,
-                             QStringLiteral("The text does not fit the page's text area.")};
-        painter.setFont(font);
-        const double footerTf = page.textHeight(font);
-        drawRule(painter, page, m, W - m, H - (footerTf + m));
-        const QString label = PageLabel + QString::number(p);
-        const double x = W - (page.textWidth(font, label) + m);
-        const double y = std::round(H - (footerTf + m) + page.toTwips(8));
-        printLine(painter, page, x, y, label);
-        printLine(painter, page, m, y, footer);
-        if (N >= L)
-            break;
-        first = N;
+    // A failed job is abandoned, so no half-printed document goes out.
+    try {
+        Job(printer, painter, margin, header, footer, font).printAll(box);
+    } catch (const PrintError &) {
+        printer.abort();
+        throw;
     }
     if (!painter.end())
         throw PrintError{PrinterErrorNumber, QStringLiteral("The printer could not end the job.")};
