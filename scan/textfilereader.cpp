@@ -106,6 +106,8 @@ bool TextFileReader::scan(const QString &path, Client &client) {
             std::memmove(buffer_.data(), data + start, static_cast<size_t>(length - start));
             length -= start;
             buffer_.resize(buffer_.size() * 2);
+            if (!client.blockDone()) // a long line is read in many blocks: stay live
+                break;
             continue;
         }
         if (!processRegion(data + start, data + regionEnd, client))
