@@ -175,9 +175,21 @@ TEST(EditorWindow, SaveKeepsThePlainFilesLineEndsAndEncoding) {
     EXPECT_EQ(readAll(crlf.path), QByteArray("Xcaf\xe9\r\nline\r\n"));
 
     OpenEditor lf(QStringLiteral("unix.txt"), "na\xc3\xafve\nend");
+    lf.box().setSelStart(0);
+    QTest::keyClicks(&lf.box(), QStringLiteral("Y"));
+    lf.editor.UndoChange();
     answerNextBox(QStringLiteral("Yes"));
     lf.editor.SaveText();
     EXPECT_EQ(readAll(lf.path), QByteArray("na\xc3\xafve\nend"));
+
+    OpenEditor mac(QStringLiteral("mac.txt"), "one\rtwo\r\r");
+    mac.box().setSelStart(0);
+    QTest::keyClicks(&mac.box(), QStringLiteral("Z"));
+    mac.editor.UndoChange();
+    answerNextBox(QStringLiteral("Yes"));
+    mac.editor.SaveText();
+    EXPECT_EQ(readAll(mac.path), QByteArray("one\rtwo\r\r"))
+        << "undone through RTF, saved as loaded";
 }
 
 TEST(EditorWindow, SaveAsksFirstAndKeepsRtfAsRtf) {
