@@ -43,6 +43,10 @@ bool CAPIPrinter::fail(const char *member, int number, const QString &descriptio
     return false;
 }
 
+bool CAPIPrinter::hasPrinter(const char *member) {
+    return device_ || fail(member, InvalidCall, QStringLiteral("There is no printer."));
+}
+
 bool CAPIPrinter::ready(const char *member) {
     if (painter_.isActive())
         return true;
@@ -71,14 +75,14 @@ void CAPIPrinter::setHDC(QPrinter *lngValue) {
 }
 
 qint32 CAPIPrinter::Height() {
-    if (!device_)
-        return fail("Height", InvalidCall, QStringLiteral("There is no printer.")), 0;
+    if (!hasPrinter("Height"))
+        return 0;
     return device_->pageRect(QPrinter::DevicePixel).toRect().height();
 }
 
 qint32 CAPIPrinter::Width() {
-    if (!device_)
-        return fail("Width", InvalidCall, QStringLiteral("There is no printer.")), 0;
+    if (!hasPrinter("Width"))
+        return 0;
     return device_->pageRect(QPrinter::DevicePixel).toRect().width();
 }
 
@@ -93,8 +97,10 @@ QSize CAPIPrinter::DrawPicture(const QImage &picPicture, std::optional<qint32> l
                                std::optional<qint32> lngHeight) {
     if (!ready("DrawPicture"))
         return {};
-    if (picPicture.isNull())
-        return fail("DrawPicture", InvalidCall, QStringLiteral("The picture is empty.")), QSize();
+    if (picPicture.isNull()) {
+        fail("DrawPicture", InvalidCall, QStringLiteral("The picture is empty."));
+        return {};
+    }
     if (!lngWidth)
         lngWidth = ScaleX(picPicture.width());
     if (!lngHeight)
@@ -162,14 +168,14 @@ qint32 CAPIPrinter::scaled(qint32 value, int printerDpi) {
 }
 
 qint32 CAPIPrinter::ScaleX(qint32 lngX) {
-    if (!device_)
-        return fail("ScaleX", InvalidCall, QStringLiteral("There is no printer.")), 0;
+    if (!hasPrinter("ScaleX"))
+        return 0;
     return scaled(lngX, device_->logicalDpiX());
 }
 
 qint32 CAPIPrinter::ScaleY(qint32 lngY) {
-    if (!device_)
-        return fail("ScaleY", InvalidCall, QStringLiteral("There is no printer.")), 0;
+    if (!hasPrinter("ScaleY"))
+        return 0;
     return scaled(lngY, device_->logicalDpiY());
 }
 
@@ -187,8 +193,8 @@ qint32 CAPIPrinter::TextWidth(const QString &strText) {
 }
 
 qint16 CAPIPrinter::PointsToHeight(qint16 points) {
-    if (!device_)
-        return fail("PointsToHeight", InvalidCall, QStringLiteral("There is no printer.")), 0;
+    if (!hasPrinter("PointsToHeight"))
+        return 0;
     const qint32 product = qint32(points) * device_->logicalDpiX();
     return qint16(std::lround(-(product / 72.0)));
 }

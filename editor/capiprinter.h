@@ -59,6 +59,7 @@ class CAPIPrinter {
 
   private:
     bool fail(const char *member, int number, const QString &description);
+    bool hasPrinter(const char *member);
     bool ready(const char *member);
     qint32 scaled(qint32 value, int printerDpi);
 
