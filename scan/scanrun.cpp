@@ -7,16 +7,37 @@
 
 #include <QStringTokenizer>
 
+#include <algorithm>
+#include <iterator>
+
 QString ScanTexts::fileError(const QString &description, const QString &path) {
     return QStringLiteral("Error: ") + description + QStringLiteral(" (") + path + u')';
 }
 
+namespace {
+
+// The characters of Windows-1252 above 127 that are not at their Latin-1 codes.
+bool isWindows1252Extra(char16_t c) {
+    static constexpr char16_t extras[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x017D, 0x2018,
+                                          0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
+                                          0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
+    return std::find(std::begin(extras), std::end(extras), c) != std::end(extras);
+}
+
+} // namespace
+
 QString StripControlChars(QStringView text) {
     QString kept;
     kept.reserve(text.size());
-    for (const QChar c : text)
-        if (c.unicode() >= 32 && c.unicode() <= 126)
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        // Characters of the single-byte code page keep the printable-ASCII rule;
+        // Greek, Cyrillic, CJK and other scripts from documents stay searchable.
+        const bool singleByte = u <= 0xFF || isWindows1252Extra(u);
+        if ((u >= 32 && u <= 126) || !singleByte)
             kept += c;
+    }
     return kept;
 }
 

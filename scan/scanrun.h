@@ -116,5 +116,6 @@ class ScanRun {
     qsizetype rows_ = 0;
 };
 
-/// Keeps the characters from 32 to 126, in order.
+/// Keeps the characters from 32 to 126, and every character outside the
+/// Windows-1252 code page, in order.
 QString StripControlChars(QStringView text);

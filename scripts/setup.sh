@@ -7,6 +7,8 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # mail text of documents
+  libgmime-3.0-dev
   # tests, sanitizers, fuzzing, style
   googletest libgtest-dev libgmock-dev clang clang-format clang-tidy libclang-rt-dev
   xvfb xauth

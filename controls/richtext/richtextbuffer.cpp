@@ -1,5 +1,6 @@
 #include "controls/richtext/richtextbuffer.h"
 
+#include "controls/richtext/documenttext.h"
 #include "platform/inputfile.h"
 
 #include <QByteArray>
@@ -24,8 +25,7 @@ bool RichTextBuffer::setFileName(const QString &path) {
         }
         bytes.append(block, n);
     }
-    // A document that is not rich text comes in byte for byte.
-    text_ = QString::fromLatin1(bytes);
+    text_ = documentText(bytes);
     fileName_ = path;
     return true;
 }

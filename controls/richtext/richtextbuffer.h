@@ -4,6 +4,7 @@
 
 /// The hidden rich text box a scan loads a document into to get at its text.
 /// Setting the file name loads the file; setting it empty clears the box.
+/// Only the document's text is kept: no formatted document is built.
 class RichTextBuffer {
   public:
     /// False, with errorString(), when the file cannot be loaded; the box is

@@ -1,0 +1,161 @@
+#include "controls/richtext/richtextbox.h"
+
+#include "controls/richtext/rtfdocument.h"
+#include "controls/richtext/rtfreader.h"
+#include "platform/codepage.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextDocument>
+
+RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent) {
+    setAcceptRichText(false);
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSizeF(9.75);
+    document()->setDefaultFont(font);
+    connect(this, &QTextEdit::textChanged, this, &RichTextBox::Change);
+}
+
+bool RichTextBox::setFileName(const QString &path) {
+    if (path.isEmpty()) {
+        clear();
+        fileName_.clear();
+        return true;
+    }
+    if (!LoadFile(path))
+        return false;
+    fileName_ = path;
+    return true;
+}
+
+bool RichTextBox::LoadFile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error_ = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error_ = file.errorString();
+        return false;
+    }
+    if (isRtf(bytes))
+        rtfToDocument(bytes, *document());
+    else
+        setText(platform::decodeText(bytes));
+    error_.clear();
+    return true;
+}
+
+bool RichTextBox::SaveFile(const QString &path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(documentToRtf(*document())) < 0 ||
+        !file.commit()) {
+        error_ = file.errorString();
+        return false;
+    }
+    error_.clear();
+    return true;
+}
+
+QString RichTextBox::Text() const {
+    QString text = toPlainText();
+    return text.replace(u'\n', QStringLiteral("\r\n"));
+}
+
+void RichTextBox::setText(const QString &text) {
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    setPlainText(plain);
+}
+
+QString RichTextBox::TextRTF() const {
+    return QString::fromLatin1(documentToRtf(*document()));
+}
+
+void RichTextBox::setTextRTF(const QString &rtf) {
+    QByteArray bytes;
+    bytes.reserve(rtf.size());
+    for (const QChar c : rtf) {
+        if (c.unicode() < 256)
+            bytes += char(c.unicode());
+        else
+            bytes += "\\u" + QByteArray::number(qint16(c.unicode())) + " ?";
+    }
+    if (isRtf(bytes))
+        rtfToDocument(bytes, *document());
+    else
+        setText(rtf);
+}
+
+int RichTextBox::clampPosition(int position) const {
+    return qBound(0, position, document()->characterCount() - 1);
+}
+
+int RichTextBox::SelStart() const {
+    return textCursor().selectionStart();
+}
+
+void RichTextBox::setSelStart(int position) {
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(clampPosition(position));
+    setTextCursor(cursor);
+}
+
+int RichTextBox::SelLength() const {
+    const QTextCursor cursor = textCursor();
+    return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+void RichTextBox::setSelLength(int length) {
+    QTextCursor cursor = textCursor();
+    const int start = cursor.selectionStart();
+    cursor.setPosition(start);
+    cursor.setPosition(clampPosition(start + qMax(0, length)), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+QString RichTextBox::SelText() const {
+    QString text = textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    return text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+}
+
+void RichTextBox::setSelText(const QString &text) {
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    textCursor().insertText(plain);
+}
+
+quint32 RichTextBox::SelColor() const {
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection())
+        cursor.setPosition(cursor.selectionStart() + 1);
+    const QColor color = cursor.charFormat().foreground().color();
+    return quint32(color.red()) | quint32(color.green()) << 8 | quint32(color.blue()) << 16;
+}
+
+void RichTextBox::setSelColor(quint32 colorRef) {
+    QTextCharFormat format;
+    format.setForeground(QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF));
+    QTextCursor cursor = textCursor();
+    cursor.mergeCharFormat(format);
+    mergeCurrentCharFormat(format);
+}
+
+int RichTextBox::Find(const QString &text, int start, int options) {
+    if (text.isEmpty() || start < 0 || start >= document()->characterCount())
+        return -1;
+    QTextDocument::FindFlags flags;
+    if (options & MatchCase)
+        flags |= QTextDocument::FindCaseSensitively;
+    if (options & WholeWord)
+        flags |= QTextDocument::FindWholeWords;
+    const QTextCursor found = document()->find(text, start, flags);
+    if (found.isNull())
+        return -1;
+    if (!(options & NoHighlight))
+        setTextCursor(found);
+    return found.selectionStart();
+}
