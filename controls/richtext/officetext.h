@@ -1,0 +1,33 @@
+#pragma once
+
+#include "controls/richtext/compoundfile.h"
+
+#include <QString>
+
+/// The text of the office documents kept in compound files. Each takes the
+/// storage that holds the document's streams and gives false when the
+/// document is encrypted, of an older format or too damaged to read; the
+/// caller then falls back to streamText().
+namespace officetext {
+
+/// Word 97-2003: the piece table's text of the body, footnotes, headers and
+/// text boxes; field codes hidden, their results kept.
+bool wordText(const CompoundFile &file, quint32 storage, QString &text);
+
+/// Excel 97-2003: sheet names, then one line per row with its cells'
+/// strings, numbers and formula results separated by a space.
+bool excelText(const CompoundFile &file, quint32 storage, QString &text);
+
+/// PowerPoint 97-2003: text of slides, notes and shapes; masters left out.
+bool powerPointText(const CompoundFile &file, quint32 storage, QString &text);
+
+/// Runs of readable 8-bit and UTF-16LE text of at least four characters,
+/// one per line.
+QString streamText(QByteArrayView bytes);
+
+/// The text of every document and stream of a compound file: the known
+/// documents by their extractors, storages recursed into, other streams by
+/// streamText().
+QString compoundText(const CompoundFile &file);
+
+} // namespace officetext
