@@ -22,6 +22,15 @@ void appendWords(QList<quint32> &table, QByteArrayView block) {
         table.append(u32(block, at));
 }
 
+bool contiguous(const QList<quint32> &sectors) {
+    if (sectors.isEmpty())
+        return false;
+    for (qsizetype i = 1; i < sectors.size(); ++i)
+        if (sectors[i] != sectors[i - 1] + 1)
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool CompoundFile::isCompoundFile(QByteArrayView bytes) {
@@ -118,9 +127,17 @@ QByteArray CompoundFile::chain(quint32 start, quint64 size, bool mini) const {
     const qsizetype available = (mini ? miniStream_.size() : bytes_.size()) / sectorSize + 1;
     const qsizetype limit = qsizetype(qMin<quint64>(size / sectorSize + 1, quint64(available)));
     const qint64 wanted = qint64(qMin<quint64>(size, quint64(limit) * sectorSize));
+    const QList<quint32> sectors = followFat(start, mini ? miniFat_ : fat_, limit);
+    if (!mini && contiguous(sectors)) {
+        // One run of sectors: no copy, the file's bytes outlive this view.
+        const qint64 at = (qint64(sectors.first()) + 1) * sectorSize;
+        const qint64 available = qMax<qint64>(0, bytes_.size() - at);
+        return QByteArray::fromRawData(bytes_.data() + qMin<qint64>(at, bytes_.size()),
+                                       qMin(wanted, available));
+    }
     QByteArray out;
     out.reserve(wanted);
-    for (const quint32 s : followFat(start, mini ? miniFat_ : fat_, limit)) {
+    for (const quint32 s : sectors) {
         QByteArrayView block;
         if (mini) {
             const qint64 at = qint64(s) << shift;

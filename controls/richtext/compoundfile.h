@@ -22,6 +22,7 @@ class CompoundFile {
 
     static bool isCompoundFile(QByteArrayView bytes);
     /// False when the header is not that of a compound file or is unusable.
+    /// The bytes are not copied: they must outlive this object and its streams.
     bool open(QByteArrayView bytes);
 
     const QList<Entry> &entries() const { return entries_; }
@@ -30,6 +31,7 @@ class CompoundFile {
     /// The child of storage with that name (letter case ignored), or NoEntry.
     quint32 find(quint32 storage, QStringView name) const;
     /// The content of a stream; a broken chain gives the part before the break.
+    /// It may share the bytes given to open(), which must outlive it.
     QByteArray stream(quint32 entry) const;
 
   private:

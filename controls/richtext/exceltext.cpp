@@ -5,6 +5,8 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -107,8 +109,13 @@ QString unicodeString(QByteArrayView data, qsizetype at, bool longCount) {
                 : QString::fromLatin1(data.sliced(at, n));
 }
 
-QString number(double value) {
-    return QString::number(value, 'g', 15);
+/// Whole numbers without a fraction, others in their shortest exact form.
+void appendNumber(QString &out, double value) {
+    char digits[32];
+    const auto result = value == double(qint64(value)) && std::fabs(value) < 1e15
+                            ? std::to_chars(digits, digits + sizeof digits, qint64(value))
+                            : std::to_chars(digits, digits + sizeof digits, value);
+    out += QLatin1StringView(digits, result.ptr - digits);
 }
 
 double rkValue(quint32 rk) {
@@ -122,10 +129,11 @@ double rkValue(quint32 rk) {
     return (rk & 1) ? value / 100 : value;
 }
 
+/// A cell's place and its text, kept in the sheet's text pool.
 struct Cell {
     quint32 row;
     quint16 col;
-    QString text;
+    qsizetype start, size;
 };
 
 class Workbook {
@@ -133,6 +141,9 @@ class Workbook {
     explicit Workbook(QByteArrayView stream) : in_(stream) {}
 
     bool read(QString &text) {
+        // Cell text is about as long as its records: no regrowth on the way.
+        text.reserve(text.size() + in_.size());
+        pool_.reserve(in_.size());
         for (qsizetype at = 0; at + 4 <= in_.size();) {
             const quint16 type = u16(in_, at);
             const qsizetype size = qMin<qsizetype>(u16(in_, at + 2), in_.size() - at - 4);
@@ -188,37 +199,36 @@ class Workbook {
             return flushSheet(text);
         case LabelSst:
             if (const quint32 i = u32(data, 6); i < strings_.size())
-                cells_.push_back({row, col, strings_[i]});
+                addCell(row, col, strings_[i]);
             return;
         case Label:
         case RString:
-            cells_.push_back({row, col, unicodeString(data, 6, true)});
+            addCell(row, col, unicodeString(data, 6, true));
             return;
         case Number:
             if (data.size() >= 14) {
                 double value;
                 std::memcpy(&value, data.data() + 6, sizeof value);
-                cells_.push_back({row, col, number(value)});
+                addNumber(row, col, value);
             }
             return;
         case Rk:
             if (data.size() >= 10)
-                cells_.push_back({row, col, number(rkValue(u32(data, 6)))});
+                addNumber(row, col, rkValue(u32(data, 6)));
             return;
         case MulRk:
             for (qsizetype at = 4, c = col; at + 6 <= data.size() - 2; at += 6, ++c)
-                cells_.push_back({row, quint16(c), number(rkValue(u32(data, at + 2)))});
+                addNumber(row, quint16(c), rkValue(u32(data, at + 2)));
             return;
         case BoolErr:
             if (data.size() >= 8 && data[7] == 0)
-                cells_.push_back(
-                    {row, col, data[6] ? QStringLiteral("TRUE") : QStringLiteral("FALSE")});
+                addCell(row, col, data[6] ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
             return;
         case Formula:
             return formula(row, col, data);
         case String:
             if (pendingString_) {
-                cells_.push_back({pendingRow_, pendingCol_, unicodeString(data, 0, true)});
+                addCell(pendingRow_, pendingCol_, unicodeString(data, 0, true));
                 pendingString_ = false;
             }
             return;
@@ -231,34 +241,48 @@ class Workbook {
         if (u16(data, 12) != 0xFFFF) {
             double value;
             std::memcpy(&value, data.data() + 6, sizeof value);
-            cells_.push_back({row, col, number(value)});
+            addNumber(row, col, value);
         } else if (data[6] == 0) { // the string follows in a STRING record
             pendingString_ = true;
             pendingRow_ = row;
             pendingCol_ = col;
         } else if (data[6] == 1) {
-            cells_.push_back(
-                {row, col, data[8] ? QStringLiteral("TRUE") : QStringLiteral("FALSE")});
+            addCell(row, col, data[8] ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
         }
     }
 
     void flushSheet(QString &text) {
-        std::stable_sort(cells_.begin(), cells_.end(), [](const Cell &a, const Cell &b) {
+        const auto before = [](const Cell &a, const Cell &b) {
             return a.row != b.row ? a.row < b.row : a.col < b.col;
-        });
+        };
+        if (!std::is_sorted(cells_.begin(), cells_.end(), before))
+            std::stable_sort(cells_.begin(), cells_.end(), before);
         for (size_t i = 0; i < cells_.size(); ++i) {
-            text += cells_[i].text;
+            text += QStringView(pool_).sliced(cells_[i].start, cells_[i].size);
             const bool rowEnds = i + 1 == cells_.size() || cells_[i + 1].row != cells_[i].row;
             text += rowEnds ? QStringLiteral("\r\n") : QStringLiteral(" ");
         }
         cells_.clear();
+        pool_.resize(0);
         pendingString_ = false;
+    }
+
+    void addCell(quint32 row, quint16 col, QStringView text) {
+        cells_.push_back({row, col, pool_.size(), text.size()});
+        pool_ += text;
+    }
+
+    void addNumber(quint32 row, quint16 col, double value) {
+        const qsizetype start = pool_.size();
+        appendNumber(pool_, value);
+        cells_.push_back({row, col, start, pool_.size() - start});
     }
 
     QByteArrayView in_;
     std::vector<QString> strings_;
     std::vector<std::pair<quint32, QString>> sheets_;
     std::vector<Cell> cells_;
+    QString pool_;
     bool pendingString_ = false;
     quint32 pendingRow_ = 0;
     quint16 pendingCol_ = 0;
@@ -272,8 +296,11 @@ bool excelText(const CompoundFile &file, quint32 storage, QString &text) {
     const quint32 entry = file.find(storage, u"Workbook");
     if (entry == CompoundFile::NoEntry)
         return false;
-    const QByteArray stream = file.stream(entry);
-    return Workbook(stream).read(text);
+    return workbookText(file.stream(entry), text);
+}
+
+bool workbookText(QByteArrayView workbook, QString &text) {
+    return Workbook(workbook).read(text);
 }
 
 } // namespace officetext

@@ -21,6 +21,13 @@ bool excelText(const CompoundFile &file, quint32 storage, QString &text);
 /// PowerPoint 97-2003: text of slides, notes and shapes; masters left out.
 bool powerPointText(const CompoundFile &file, quint32 storage, QString &text);
 
+/// The same, from the streams themselves (WordDocument, 0Table, 1Table;
+/// Workbook; PowerPoint Document, Current User).
+bool wordStreamsText(QByteArrayView document, QByteArrayView table0, QByteArrayView table1,
+                     QString &text);
+bool workbookText(QByteArrayView workbook, QString &text);
+bool powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text);
+
 /// Runs of readable 8-bit and UTF-16LE text of at least four characters,
 /// one per line.
 QString streamText(QByteArrayView bytes);

@@ -28,9 +28,8 @@ quint32 u32(QByteArrayView b, qsizetype at) {
 
 /// Stream offsets of the notes master and handout master, which hold only
 /// placeholder text: found through the current edit's persist directory.
-QSet<quint32> masterOffsets(const CompoundFile &file, quint32 storage, QByteArrayView doc) {
+QSet<quint32> masterOffsets(QByteArrayView doc, QByteArrayView user) {
     QSet<quint32> offsets;
-    const QByteArray user = file.stream(file.find(storage, u"Current User"));
     const quint32 edit = u32(user, 8 + 8);
     if (u16(doc, edit + 2) != UserEdit)
         return offsets;
@@ -105,8 +104,12 @@ bool powerPointText(const CompoundFile &file, quint32 storage, QString &text) {
     if (entry == CompoundFile::NoEntry ||
         file.find(storage, u"EncryptedSummary") != CompoundFile::NoEntry)
         return false;
-    const QByteArray doc = file.stream(entry);
-    Walker(doc, masterOffsets(file, storage, doc), text).walk(0, doc.size(), 0);
+    return powerPointStreamsText(file.stream(entry),
+                                 file.stream(file.find(storage, u"Current User")), text);
+}
+
+bool powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text) {
+    Walker(document, masterOffsets(document, currentUser), text).walk(0, document.size(), 0);
     return true;
 }
 

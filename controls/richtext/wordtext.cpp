@@ -23,8 +23,19 @@ class WordChars {
     explicit WordChars(QString &out) : out_(out) {}
 
     void append(QStringView chars) {
-        for (const QChar c : chars)
-            put(c.unicode());
+        // Ordinary characters are copied in runs; only the special ones stop a run.
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < chars.size(); ++i) {
+            const char16_t c = chars[i].unicode();
+            if (c >= 0x20 && c != 0xA0)
+                continue;
+            if (inCode_ == 0)
+                out_ += chars.sliced(start, i - start);
+            put(c);
+            start = i + 1;
+        }
+        if (inCode_ == 0)
+            out_ += chars.sliced(start);
     }
 
   private:
@@ -82,12 +93,17 @@ class WordChars {
 namespace officetext {
 
 bool wordText(const CompoundFile &file, quint32 storage, QString &text) {
-    const QByteArray doc = file.stream(file.find(storage, u"WordDocument"));
+    return wordStreamsText(file.stream(file.find(storage, u"WordDocument")),
+                           file.stream(file.find(storage, u"0Table")),
+                           file.stream(file.find(storage, u"1Table")), text);
+}
+
+bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView table1,
+                     QString &text) {
     const quint16 flags = u16(doc, 0x0A);
     if (u16(doc, 0) != 0xA5EC || u16(doc, 2) < 101 || (flags & 0x0100))
         return false; // not Word 97 or later, or encrypted
-    const QByteArray table =
-        file.stream(file.find(storage, (flags & 0x0200) ? u"1Table" : u"0Table"));
+    const QByteArrayView table = (flags & 0x0200) ? table1 : table0;
     qsizetype at = 32;
     at += 2 + 2 * qsizetype(u16(doc, at)); // FibRgW97
     at += 2 + 4 * qsizetype(u16(doc, at)); // FibRgLw97
@@ -103,7 +119,7 @@ bool wordText(const CompoundFile &file, quint32 storage, QString &text) {
             p += 3 + u16(table, p + 1);
         } else if (table[p] == 2) {
             const qsizetype size = qMin<qsizetype>(u32(table, p + 1), table.size() - p - 5);
-            plc = QByteArrayView(table).sliced(p + 5, qMax<qsizetype>(size, 0));
+            plc = table.sliced(p + 5, qMax<qsizetype>(size, 0));
             break;
         } else {
             return false;
@@ -112,6 +128,7 @@ bool wordText(const CompoundFile &file, quint32 storage, QString &text) {
     const qsizetype pieces = (plc.size() - 4) / 12;
     if (pieces <= 0)
         return false;
+    text.reserve(text.size() + qMin<qsizetype>(u32(plc, pieces * 4), doc.size()));
     WordChars chars(text);
     for (qsizetype i = 0; i < pieces; ++i) {
         const quint32 start = u32(plc, i * 4), end = u32(plc, (i + 1) * 4);
@@ -122,12 +139,15 @@ bool wordText(const CompoundFile &file, quint32 storage, QString &text) {
         if (fc & 0x40000000) {
             const qsizetype from = (fc & 0x3FFFFFFF) / 2;
             if (from < doc.size())
-                chars.append(platform::fromWindows1252(
-                    QByteArrayView(doc).sliced(from, qMin(count, doc.size() - from))));
+                chars.append(
+                    platform::fromWindows1252(doc.sliced(from, qMin(count, doc.size() - from))));
         } else if (fc < quint32(doc.size())) {
             const qsizetype units = qMin(count, (doc.size() - fc) / 2);
-            chars.append(QString::fromUtf16(
-                reinterpret_cast<const char16_t *>(doc.constData() + fc), units));
+            const char *at = doc.data() + fc;
+            if (quintptr(at) % alignof(char16_t) == 0)
+                chars.append(QStringView(reinterpret_cast<const char16_t *>(at), units));
+            else
+                chars.append(QString::fromUtf16(reinterpret_cast<const char16_t *>(at), units));
         }
     }
     return true;

@@ -1,0 +1,12 @@
+// Excel text from a Workbook stream.
+#include "controls/richtext/officetext.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    QString text;
+    officetext::workbookText(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)),
+                             text);
+    return 0;
+}

@@ -1,0 +1,12 @@
+// Mail text through GMime, and the test that picks mail by its headers.
+#include "controls/richtext/mailtext.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    mailtext::isMail(bytes);
+    mailtext::mailText(bytes);
+    return 0;
+}
