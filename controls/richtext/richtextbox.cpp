@@ -4,10 +4,15 @@
 #include "controls/richtext/rtfreader.h"
 #include "platform/codepage.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QPainter>
+#include <QTextLayout>
+
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <memory>
 
 RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent) {
     setAcceptRichText(false);
@@ -158,4 +163,51 @@ int RichTextBox::Find(const QString &text, int start, int options) {
     if (!(options & NoHighlight))
         setTextCursor(found);
     return found.selectionStart();
+}
+
+int RichTextBox::GetTextLength() const {
+    return document()->characterCount() - 1;
+}
+
+int RichTextBox::FormatRange(QPainter *painter, const QRectF &area, int first, int last,
+                             bool draw) {
+    first = clampPosition(first);
+    last = qBound(first, last, GetTextLength());
+    if (first >= last || !painter)
+        return last;
+    const std::unique_ptr<QTextDocument> range(document()->clone());
+    QTextCursor cut(range.get());
+    cut.setPosition(last);
+    cut.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    cut.setPosition(0);
+    cut.setPosition(first, QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    range->documentLayout()->setPaintDevice(painter->device());
+    range->setDocumentMargin(0);
+    range->setTextWidth(area.width());
+
+    int fitted = last - first;
+    qreal height = 0;
+    for (QTextBlock block = range->begin(); block.isValid(); block = block.next()) {
+        const qreal top = range->documentLayout()->blockBoundingRect(block).top();
+        const QTextLayout *layout = block.layout();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const qreal bottom = top + line.y() + line.height();
+            if (bottom > area.height() && height > 0) {
+                fitted = block.position() + line.textStart();
+                block = range->end().previous();
+                break;
+            }
+            height = bottom;
+        }
+    }
+    if (draw) {
+        painter->save();
+        painter->translate(area.topLeft());
+        range->drawContents(painter, QRectF(0, 0, area.width(), height));
+        painter->restore();
+    }
+    return first + fitted;
 }

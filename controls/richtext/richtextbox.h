@@ -48,6 +48,14 @@ class RichTextBox : public QTextEdit {
     int Find(const QString &text, int start = 0, int options = 0);
     void SetFocus() { setFocus(); }
 
+    /// The number of character positions of the content (for printing).
+    int GetTextLength() const;
+    /// Lays out the characters first..last (one past) in the width of area on
+    /// the painter's device, draws the lines that fit in its height when draw
+    /// is true, and returns the position of the first character that did not
+    /// fit, or last. At least one line is taken, so repeated calls progress.
+    int FormatRange(QPainter *painter, const QRectF &area, int first, int last, bool draw);
+
   Q_SIGNALS:
     /// After every change of the content, by typing or by the program.
     void Change();

@@ -3,6 +3,8 @@
 #include "support/tempdir.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -168,6 +170,37 @@ TEST_F(RichTextBoxTest, LibreOfficeReadsWhatTheBoxWrites) {
     const QString text = QString::fromUtf8(readAll(dir.file(QStringLiteral("out.txt"))));
     EXPECT_TRUE(text.contains(u"Erste Zeile mit Umlaut äöü")) << text.toStdString();
     EXPECT_TRUE(text.contains(u"Ελληνικά και 日本語")) << text.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RichTextBoxTest, FormatRangeFillsPagesUntilTheEnd) {
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QStringLiteral("Line %1 of the printed text").arg(i);
+    box.setText(lines.join(QStringLiteral("\r\n")));
+    const int length = box.GetTextLength();
+    EXPECT_EQ(length, box.toPlainText().size());
+    QImage page(400, 300, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    int pages = 0;
+    for (int first = 0; first < length; ++pages) {
+        const int next = box.FormatRange(&painter, QRectF(10, 10, 380, 280), first, length, true);
+        ASSERT_GT(next, first);
+        first = next;
+    }
+    EXPECT_GT(pages, 3);
+    EXPECT_LT(pages, 200);
+    painter.end();
+    bool drawn = false;
+    for (int y = 0; y < page.height() && !drawn; ++y)
+        for (int x = 0; x < page.width() && !drawn; ++x)
+            drawn = page.pixel(x, y) != QColor(Qt::white).rgb();
+    EXPECT_TRUE(drawn);
+    EXPECT_EQ(box.FormatRange(&painter, QRectF(0, 0, 10, 10), length, length, false), length);
 }
 
 } // namespace
