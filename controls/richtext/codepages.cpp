@@ -2,6 +2,8 @@
 
 #include "platform/codepage.h"
 
+#include <QtEndian>
+
 #include <glib.h>
 
 namespace codepages {
@@ -10,8 +12,7 @@ QString decode(int codePage, QByteArrayView bytes) {
     if (codePage == 65001)
         return QString::fromUtf8(bytes);
     if (codePage == 1200)
-        return QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.data()),
-                                  bytes.size() / 2);
+        return fromUtf16LE(bytes);
     if (codePage <= 0 || codePage == 1252 || bytes.isEmpty())
         return platform::fromWindows1252(bytes);
     const QByteArray name = "CP" + QByteArray::number(codePage);
@@ -22,6 +23,12 @@ QString decode(int codePage, QByteArrayView bytes) {
         return platform::fromWindows1252(bytes);
     QString text = QString::fromUtf8(utf8, qsizetype(written));
     g_free(utf8);
+    return text;
+}
+
+QString fromUtf16LE(QByteArrayView bytes) {
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    qFromLittleEndian<char16_t>(bytes.data(), text.size(), text.data());
     return text;
 }
 

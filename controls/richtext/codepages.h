@@ -9,6 +9,10 @@ namespace codepages {
 /// and code pages the system cannot convert are read as Windows-1252.
 QString decode(int codePage, QByteArrayView bytes);
 
+/// UTF-16LE bytes as text, taken as they are (no byte-order mark is read);
+/// an odd last byte is dropped. The bytes need no alignment.
+QString fromUtf16LE(QByteArrayView bytes);
+
 /// The Windows code page of an RTF or Office character set number, or 0.
 int fromCharset(int charset);
 

@@ -1,5 +1,7 @@
 #include "controls/richtext/compoundfile.h"
 
+#include "controls/richtext/codepages.h"
+
 #include <QtEndian>
 
 #include <vector>
@@ -100,8 +102,7 @@ bool CompoundFile::open(QByteArrayView bytes) {
             const QByteArrayView e = block.sliced(at, 128);
             Entry entry;
             const int nameBytes = qBound(0, int(u16(e, 0x40)) - 2, 62) & ~1;
-            entry.name =
-                QString::fromUtf16(reinterpret_cast<const char16_t *>(e.data()), nameBytes / 2);
+            entry.name = codepages::fromUtf16LE(e.first(nameBytes));
             entry.type = Type(quint8(e[0x42]));
             entry.left = u32(e, 0x44);
             entry.right = u32(e, 0x48);

@@ -2,6 +2,8 @@
 // in the shared string table, which CONTINUE records may split anywhere.
 #include "controls/richtext/officetext.h"
 
+#include "controls/richtext/codepages.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -76,9 +78,8 @@ class SegmentReader {
                 pos_ = seg.size();
                 continue;
             }
-            out +=
-                wide ? QString::fromUtf16(reinterpret_cast<const char16_t *>(seg.data() + pos_), n)
-                     : QString::fromLatin1(seg.sliced(pos_, n));
+            out += wide ? codepages::fromUtf16LE(seg.sliced(pos_, n * 2))
+                        : QString::fromLatin1(seg.sliced(pos_, n));
             pos_ += n * (wide ? 2 : 1);
             count -= n;
         }
@@ -105,7 +106,7 @@ QString unicodeString(QByteArrayView data, qsizetype at, bool longCount) {
         return {};
     const bool wide = data[at++] & 1;
     const qsizetype n = qMin(count, (data.size() - at) / (wide ? 2 : 1));
-    return wide ? QString::fromUtf16(reinterpret_cast<const char16_t *>(data.data() + at), n)
+    return wide ? codepages::fromUtf16LE(data.sliced(at, n * 2))
                 : QString::fromLatin1(data.sliced(at, n));
 }
 

@@ -2,6 +2,8 @@
 // Document" stream. Text atoms hold the text of slides, notes and shapes.
 #include "controls/richtext/officetext.h"
 
+#include "controls/richtext/codepages.h"
+
 #include <QSet>
 #include <QtEndian>
 
@@ -75,8 +77,7 @@ class Walker {
             } else if (container && depth < MaxDepth) {
                 walk(at + 8, end, depth + 1);
             } else if (type == TextChars) {
-                add(QString::fromUtf16(reinterpret_cast<const char16_t *>(body.data()),
-                                       body.size() / 2));
+                add(codepages::fromUtf16LE(body));
             } else if (type == TextBytes) {
                 add(QString::fromLatin1(body));
             }

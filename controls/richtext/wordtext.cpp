@@ -2,6 +2,8 @@
 // (CLX) in it; the pieces hold the text of every story in 8-bit or UTF-16.
 #include "controls/richtext/officetext.h"
 
+#include "controls/richtext/codepages.h"
+
 #include "platform/codepage.h"
 
 #include <QtEndian>
@@ -144,10 +146,11 @@ bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView t
         } else if (fc < quint32(doc.size())) {
             const qsizetype units = qMin(count, (doc.size() - fc) / 2);
             const char *at = doc.data() + fc;
-            if (quintptr(at) % alignof(char16_t) == 0)
+            // Read in place where the bytes already are host-order UTF-16.
+            if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && quintptr(at) % alignof(char16_t) == 0)
                 chars.append(QStringView(reinterpret_cast<const char16_t *>(at), units));
             else
-                chars.append(QString::fromUtf16(reinterpret_cast<const char16_t *>(at), units));
+                chars.append(codepages::fromUtf16LE(QByteArrayView(at, units * 2)));
         }
     }
     return true;
