@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -44,6 +45,10 @@ TEST(CFIForm, ShowsAFileWithoutVersionResource) {
     const QString path = dir.write(QStringLiteral(".notes.txt"), QByteArray(12595, 'n'));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     FileInfoShared::FileInfoPath = path;
+    // Reading the file (its type, its version resource) moves its access time
+    // on file systems mounted strictatime: the window shows one of these two.
+    CFileInfo before;
+    before.setFullPathName(path);
     const CFIForm form;
     CFileInfo info;
     info.setFullPathName(path);
@@ -58,7 +63,8 @@ TEST(CFIForm, ShowsAFileWithoutVersionResource) {
     EXPECT_EQ(field(form, "txtDosName"), QStringLiteral(".NOTES.TXT"));
     EXPECT_EQ(field(form, "txtCreated"), date(info.CreationTime()));
     EXPECT_EQ(field(form, "txtModified"), date(info.ModifyTime()));
-    EXPECT_EQ(field(form, "txtAccessed"), date(info.LastAccessTime()));
+    EXPECT_THAT(field(form, "txtAccessed"),
+                testing::AnyOf(date(before.LastAccessTime()), date(info.LastAccessTime())));
     EXPECT_EQ(field(form, "txtFileVer"), QStringLiteral("Unknown"));
     EXPECT_EQ(field(form, "txtDescription"), QStringLiteral("Unknown"));
     EXPECT_EQ(field(form, "txtCopyright"), QStringLiteral("Unknown"));
