@@ -105,13 +105,13 @@ void QuarrixForm::createControls() {
         QAction *item =
             caption.isEmpty() ? mnuFileSub->addSeparator() : mnuFileSub->addAction(caption);
         item->setObjectName(QString::fromLatin1(name));
+        return item;
     };
-    // The commands on a file come later; until then the items do nothing.
-    addItem("mnuFileInfo", QStringLiteral("&File Information"));
+    mnuFileInfo = addItem("mnuFileInfo", QStringLiteral("&File Information"));
     addItem("mnuSpace1", QString());
-    addItem("mnuLaunch", QStringLiteral("&Launch File"));
+    mnuLaunch = addItem("mnuLaunch", QStringLiteral("&Launch File"));
     addItem("mnuSpace2", QString());
-    addItem("mnuEdit", QStringLiteral("&Edit File"));
+    mnuEdit = addItem("mnuEdit", QStringLiteral("&Edit File"));
     setTabOrder();
 }
 
@@ -218,7 +218,15 @@ void QuarrixForm::wireEvents() {
     connect(AllFiles, &QRadioButton::toggled, this, &QuarrixForm::updateSpecifiedType);
     connect(SpecifiedFiles, &QRadioButton::toggled, this, &QuarrixForm::updateSpecifiedType);
     connect(ScanButton, &QPushButton::clicked, this, &QuarrixForm::ScanButton_Click);
+    connect(SaveButton, &QPushButton::clicked, this, &QuarrixForm::SaveButton_Click);
+    connect(HelpButton, &QPushButton::clicked, this, &QuarrixForm::HelpButton_Click);
+    connect(AboutButton, &QPushButton::clicked, this, &QuarrixForm::AboutButton_Click);
     connect(ExitButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(MatchLV, &QTableView::doubleClicked, this, &QuarrixForm::MatchLV_DblClick);
+    connect(File1, &FileListBox::itemDoubleClicked, this, &QuarrixForm::File1_DblClick);
+    connect(mnuFileInfo, &QAction::triggered, this, &QuarrixForm::mnuFileInfo_Click);
+    connect(mnuLaunch, &QAction::triggered, this, &QuarrixForm::mnuLaunch_Click);
+    connect(mnuEdit, &QAction::triggered, this, &QuarrixForm::mnuEdit_Click);
     for (QWidget *watched : {static_cast<QWidget *>(File1), File1->viewport(),
                              static_cast<QWidget *>(MatchLV), MatchLV->viewport()})
         watched->installEventFilter(this);
@@ -345,11 +353,14 @@ bool QuarrixForm::eventFilter(QObject *watched, QEvent *event) {
     else if (event->type() == QEvent::FocusOut && (watched == File1 || watched == MatchLV) &&
              static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
         CurrentControl.clear(); // the popup menu acts on the list it opened over
-    else if (event->type() == QEvent::MouseButtonPress) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::RightButton &&
-            (!file1 || ScanRun::CountSelectedFiles(*selection_) > 0))
-            showPopup(mouse->globalPosition().toPoint());
+    else if (event->type() == QEvent::MouseButtonPress &&
+             static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+        // A click gives the list the focus first, so the menu acts on the list clicked.
+        (file1 ? static_cast<QWidget *>(File1) : MatchLV)->setFocus(Qt::MouseFocusReason);
+        if (!file1 || ScanRun::CountSelectedFiles(*selection_) > 0)
+            showPopup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+        // The file list keeps its selection: the menu acts on the entry with the focus.
+        return file1;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -9,6 +9,7 @@
 
 class FileListBox;
 class FolderTreeView;
+class QAction;
 class QGroupBox;
 class QLabel;
 class QListView;
@@ -67,6 +68,15 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     /// "MatchLV", "File1" or empty: which list has the focus.
     QString CurrentControl;
 
+    /// The full path of the file selected in the list that has the focus
+    /// (the last selected row of the results, the entry with the focus in the
+    /// file list), or empty.
+    QString GetActiveFileName() const;
+    /// Asks, then starts the file with its associated application.
+    void LaunchFile(const QString &path);
+    /// Shows the file information window for path and waits until it closes.
+    void ShowFileInfo(const QString &path);
+
     ScanRun &scanRun() { return *run_; }
     const ResultsModel &results() const { return *results_; }
     bool scanning() const { return scanning_; }
@@ -95,6 +105,19 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     void alignBottomStrips();
     void showPopup(const QPoint &globalPos);
     void updateSpecifiedType();
+
+    void MatchLV_DblClick();
+    void File1_DblClick();
+    void mnuFileInfo_Click();
+    void mnuLaunch_Click();
+    void mnuEdit_Click();
+    void SaveButton_Click();
+    void HelpButton_Click();
+    void AboutButton_Click();
+    /// The file list's folder and the entry with the focus; empty without one.
+    QString File1EntryPath() const;
+    /// The results row the full-line display shows, or -1.
+    int selectedMatchRow() const;
 
     void loadSettings();
     void saveSettings();
@@ -133,6 +156,9 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     StatusBar *StatBar = nullptr;
     QWidget *RTB = nullptr;
     QMenu *mnuFileSub = nullptr;
+    QAction *mnuFileInfo = nullptr;
+    QAction *mnuLaunch = nullptr;
+    QAction *mnuEdit = nullptr;
 
     ResultsModel *results_ = nullptr;
     QStringListModel *foundFiles_ = nullptr;

@@ -1,10 +1,13 @@
 #include "windowtestsupport.h"
 
+#include "mainwindow/filelistbox.h"
+#include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
 #include "mainwindow/statusbar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QSettings>
 #include <QThread>
 
@@ -68,6 +71,21 @@ QuarrixForm &WindowTest::openWindow() {
 
 QString WindowTest::statusText() {
     return control<StatusBar>("StatBar")->panelText();
+}
+
+QuarrixForm &WindowTest::openOnFiles(const QString &folder, const QStringList &selected) {
+    store(QStringLiteral("LastPath"), folder);
+    store(QStringLiteral("LastDSPath"), folder);
+    openWindow();
+    auto *files = control<FileListBox>("File1");
+    for (int i = 0; i < files->count(); ++i)
+        files->item(i)->setSelected(selected.contains(files->item(i)->text()));
+    return *form;
+}
+
+void WindowTest::scanFor(const QString &text) {
+    control<SearchBox>("TextList")->setEditText(text);
+    control<QPushButton>("ScanButton")->click();
 }
 
 // Fontconfig keeps a cache for the life of the process that the leak checker

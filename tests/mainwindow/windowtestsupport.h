@@ -45,6 +45,10 @@ class WindowTest : public ::testing::Test {
         return found;
     }
     QString statusText();
+    /// Opens the window on folder in the selected-file mode with names selected.
+    QuarrixForm &openOnFiles(const QString &folder, const QStringList &selected);
+    /// Types text into the search box and clicks Scan; returns when the run has ended.
+    void scanFor(const QString &text);
 
     TempDir dir;
     std::unique_ptr<QuarrixForm> form;

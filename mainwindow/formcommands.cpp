@@ -1,0 +1,31 @@
+// The bottom strip's commands: the results report, help and the About window.
+
+#include "about/shareware_about.h"
+#include "controls/foldertree/foldertreeview.h"
+#include "editor/reportsave.h"
+#include "editor/uiutilities.h"
+#include "mainwindow/filelistbox.h"
+#include "mainwindow/quarrixform.h"
+#include "mainwindow/searchbox.h"
+
+#include <QTabWidget>
+
+void QuarrixForm::SaveButton_Click() {
+    const bool selectedFileMode = ModeTabs->currentIndex() == 0;
+    ResultsReport::Header header;
+    header.selectedFileMode = selectedFileMode;
+    header.searchedFor = TextList->currentText();
+    header.directory = File1->path();
+    const QString folder = (selectedFileMode ? FTV1 : FTV2)->selectedFolder();
+    ResultsReport::SaveResults(this, folder, header, *results_,
+                               [this](const QString &text) { SBar(text); });
+}
+
+void QuarrixForm::HelpButton_Click() {
+    FunctionModule::ShowHelpFile(this);
+}
+
+void QuarrixForm::AboutButton_Click() {
+    shareware_about about(this);
+    about.exec();
+}
