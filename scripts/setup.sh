@@ -14,6 +14,8 @@ packages=(
   xvfb xauth
   # printed pages read back as text and images
   poppler-utils
+  # run time: the desktop opener for Launch File, help and the About links
+  xdg-utils
   # benchmark
   ripgrep grep gzip findutils
 )
