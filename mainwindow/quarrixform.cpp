@@ -355,8 +355,10 @@ bool QuarrixForm::eventFilter(QObject *watched, QEvent *event) {
         CurrentControl.clear(); // the popup menu acts on the list it opened over
     else if (event->type() == QEvent::MouseButtonPress &&
              static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
-        // A click gives the list the focus first, so the menu acts on the list clicked.
+        // A click gives the list the focus first, so the menu acts on the list
+        // clicked, even where the window has not got its focus back yet.
         (file1 ? static_cast<QWidget *>(File1) : MatchLV)->setFocus(Qt::MouseFocusReason);
+        CurrentControl = file1 ? QStringLiteral("File1") : QStringLiteral("MatchLV");
         if (!file1 || ScanRun::CountSelectedFiles(*selection_) > 0)
             showPopup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
         // The file list keeps its selection: the menu acts on the entry with the focus.

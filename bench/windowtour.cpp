@@ -1,0 +1,159 @@
+// quarrix-window-tour: walks the main window through what a user does after a
+// scan, under a real display, and saves a screenshot of the screen at each
+// step: the results, the popup menu on a row, the file information window,
+// the launch question, the full-line display, the save dialog, the saved
+// report's status and the About window.
+//
+//   quarrix-window-tour FOLDER OUT_DIR
+//
+// FOLDER holds the files to scan; the report is saved as OUT_DIR/report.txt.
+// The window keeps its settings in a scratch file, never the user's.
+
+#include "controls/foldertree/foldertreeview.h"
+#include "mainwindow/filelistbox.h"
+#include "mainwindow/quarrixform.h"
+#include "mainwindow/searchbox.h"
+#include "mainwindow/settingsstore.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QString outDir;
+int shotNumber = 0;
+
+template <typename T> T *find(QWidget &parent, const char *name) {
+    return parent.findChild<T *>(QString::fromLatin1(name));
+}
+
+void settle() {
+    for (int i = 0; i < 15; ++i) {
+        QCoreApplication::processEvents();
+        QTest::qWait(20);
+    }
+}
+
+void shoot(const QString &what) {
+    settle();
+    const QString file = QStringLiteral("%1/%2-%3.png")
+                             .arg(outDir)
+                             .arg(++shotNumber, 2, 10, QLatin1Char('0'))
+                             .arg(what);
+    const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+    std::printf("%s %s\n", saved ? "shot" : "FAILED", qPrintable(file));
+    std::fflush(stdout);
+}
+
+/// Once the next modal window is up: a screenshot, then answer closes it.
+void whenModal(const QString &what, std::function<void(QWidget *)> answer) {
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, what, answer] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        timer->stop();
+        shoot(what);
+        answer(modal);
+        timer->deleteLater(); // not before: the shot runs the event loop
+    });
+    timer->start();
+}
+
+void press(QWidget *modal, QMessageBox::StandardButton button) {
+    auto *box = qobject_cast<QMessageBox *>(modal);
+    if (box && box->button(button))
+        box->button(button)->click();
+    else
+        std::printf("FAILED: not the box expected: %s\n", qPrintable(modal->windowTitle()));
+}
+
+/// Right-clicks the row, then picks the menu item by its access key.
+void chooseFromRowMenu(QuarrixForm &form, int row, Qt::Key accessKey, const QString &what) {
+    auto *list = find<QTableView>(form, "MatchLV");
+    const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
+    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
+    shoot(what);
+    QTest::keyClick(find<QMenu>(form, "mnuFileSub"), accessKey);
+    settle();
+}
+
+int tour(QuarrixForm &form, const QString &folder) {
+    find<FolderTreeView>(form, "FTV1")->setSelectedFolder(folder);
+    auto *files = find<FileListBox>(form, "File1");
+    files->selectAll();
+    find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("alpha|gamma"));
+    find<QPushButton>(form, "ScanButton")->click();
+    shoot(QStringLiteral("scanned"));
+
+    whenModal(QStringLiteral("file-information"),
+              [](QWidget *modal) { static_cast<QDialog *>(modal)->accept(); });
+    chooseFromRowMenu(form, 0, Qt::Key_F, QStringLiteral("row-menu"));
+
+    whenModal(QStringLiteral("launch-question"),
+              [](QWidget *modal) { press(modal, QMessageBox::No); });
+    chooseFromRowMenu(form, 1, Qt::Key_L, QStringLiteral("row-menu-again"));
+    chooseFromRowMenu(form, 1, Qt::Key_E, QStringLiteral("row-menu-edit"));
+
+    auto *list = find<QTableView>(form, "MatchLV");
+    const QPoint second = list->visualRect(list->model()->index(1, 2)).center();
+    whenModal(QStringLiteral("full-line"), [](QWidget *modal) { press(modal, QMessageBox::Ok); });
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
+    std::printf("clipboard: [%s]\n", qPrintable(QGuiApplication::clipboard()->text()));
+
+    const QString report = outDir + QStringLiteral("/report.txt");
+    whenModal(QStringLiteral("save-dialog"), [report](QWidget *modal) {
+        // Typed into the name box, then Enter, as a user saves.
+        auto *name = modal->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        name->setText(report);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    find<QPushButton>(form, "SaveButton")->click();
+    shoot(QStringLiteral("saved"));
+
+    whenModal(QStringLiteral("about"),
+              [](QWidget *modal) { static_cast<QDialog *>(modal)->accept(); });
+    find<QPushButton>(form, "AboutButton")->click();
+    find<QPushButton>(form, "HelpButton")->click();
+    shoot(QStringLiteral("after-help"));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() != 2) {
+        std::fputs("usage: quarrix-window-tour FOLDER OUT_DIR\n", stderr);
+        return 2;
+    }
+    outDir = args.at(1);
+    QTemporaryDir settings;
+    SettingsStore::useStoreFile(settings.filePath(QStringLiteral("settings.ini")));
+    QuarrixForm form;
+    form.show();
+    form.setWindowTitle(QuarrixForm::titleText());
+    form.activateWindow();
+    settle();
+    return tour(form, args.at(0));
+}
