@@ -1,7 +1,7 @@
 // quarrix-window-tour: walks the main window through what a user does after a
 // scan, under a real display, and saves a screenshot of the screen at each
 // step: the results, the popup menu on a row, the file information window,
-// the launch question, the full-line display, the save dialog, the saved
+// the launch question, the editor, the full-line display, the save dialog, the saved
 // report's status and the About window.
 //
 //   quarrix-window-tour FOLDER OUT_DIR
@@ -111,6 +111,7 @@ int tour(QuarrixForm &form, const QString &folder) {
     whenModal(QStringLiteral("launch-question"),
               [](QWidget *modal) { press(modal, QMessageBox::No); });
     chooseFromRowMenu(form, 1, Qt::Key_L, QStringLiteral("row-menu-again"));
+    whenModal(QStringLiteral("editor"), [](QWidget *modal) { modal->close(); });
     chooseFromRowMenu(form, 1, Qt::Key_E, QStringLiteral("row-menu-edit"));
 
     auto *list = find<QTableView>(form, "MatchLV");
