@@ -8,13 +8,7 @@
 namespace {
 
 std::vector<MatchRecord> scan(const QString &path, const QString &search) {
-    RecordingSinks sinks;
-    FixedSearchText text(search);
-    ScanRun run(sinks, sinks, sinks, text);
-    run.ContinueScan = true;
-    run.ScanRichTextFile(path);
-    EXPECT_TRUE(sinks.errors.isEmpty()) << sinks.errors.join(u'\n').toStdString();
-    return sinks.rows;
+    return scanDocument(path, search);
 }
 
 TEST(StripControlChars, KeepsPrintableAsciiAndScriptsBeyondTheCodePage) {

@@ -106,6 +106,6 @@ TEST(CAPIPrinter, DrawingWithoutAJobIsReportedOnceUnderTheMembersName) {
         << seen.first().toStdString();
     const QPointer<QTimer> watcher = onNextModal<QMessageBox>(answer);
     printer.DrawLine(0, 0, 10, 10);
-    EXPECT_FALSE(pumpEventsUntil([&] { return seen.size() > 1; }, 200));
+    EXPECT_FALSE(waitUntil([&] { return seen.size() > 1; }, 200));
     delete watcher.data();
 }

@@ -4,18 +4,6 @@
 #include <QFile>
 #include <QThread>
 
-bool pumpEventsUntil(const std::function<bool()> &done, int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.hasExpired(milliseconds))
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
 FakeOpener::FakeOpener() : oldPath_(qgetenv("PATH")) {
     const QString log = dir_.file(QStringLiteral("launches.log"));
     const QString script =
@@ -37,5 +25,5 @@ QStringList FakeOpener::launches() const {
 }
 
 bool FakeOpener::waitForLaunches(int count) const {
-    return pumpEventsUntil([&] { return launches().size() >= count; });
+    return waitUntil([&] { return launches().size() >= count; });
 }

@@ -38,9 +38,6 @@ inline void acceptDialog(QDialog *dialog) {
     dialog->accept();
 }
 
-/// Runs the event loop until done() or the time is up; true when done.
-bool pumpEventsUntil(const std::function<bool()> &done, int milliseconds = 5000);
-
 /// Stands in for the desktop's opener: an "xdg-open" first on the PATH that
 /// notes its working folder and argument. The PATH is restored afterwards.
 class FakeOpener {

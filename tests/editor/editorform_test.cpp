@@ -216,7 +216,7 @@ TEST(EditorWindow, AFailedSaveReportsAndLosesNothing) {
     answerNextBox(QStringLiteral("Yes"));
     const auto report = answerNextBox(QStringLiteral("OK"));
     open.editor.SaveText();
-    pumpEventsUntil([&] { return !report->isEmpty(); });
+    waitUntil([&] { return !report->isEmpty(); });
     EXPECT_TRUE(report->startsWith(QStringLiteral("Quarrix Pro|Unable To Save ") + open.path))
         << report->toStdString();
     EXPECT_EQ(open.box().Text(), QStringLiteral("keep me!"));
@@ -272,7 +272,7 @@ TEST(OpeningInTheEditor, OpensModallyAndColoursOnActivation) {
     bool coloured = false, modal = false;
     onNextModal<QUARXEditorForm>([&](QUARXEditorForm *editor) {
         modal = editor->isModal() || editor->windowModality() != Qt::NonModal;
-        pumpEventsUntil([&] { return !editor->FirstActivate; }, 2000);
+        waitUntil([&] { return !editor->FirstActivate; }, 2000);
         editor->rtfText->setSelStart(5);
         editor->rtfText->setSelLength(1);
         coloured = editor->rtfText->SelColor() == Red;

@@ -25,7 +25,7 @@ TEST(OpenInEditor, ColoursTheSearchTextOfTheOwnersWindow) {
     quint32 colour = 0;
     QString caption;
     onNextModal<QUARXEditorForm>([&](QUARXEditorForm *editor) {
-        pumpEventsUntil([&] { return !editor->FirstActivate; }, 2000);
+        waitUntil([&] { return !editor->FirstActivate; }, 2000);
         editor->rtfText->setSelStart(6);
         editor->rtfText->setSelLength(1);
         colour = editor->rtfText->SelColor();

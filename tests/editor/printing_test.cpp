@@ -132,6 +132,6 @@ TEST(Printing, NoDefaultPrinterIsReportedOnce) {
     EXPECT_TRUE(seen.startsWith(QStringLiteral("PrintRTFControl|Error: 484. ")))
         << seen.toStdString();
     const QPointer<QTimer> watcher = onNextModal<QMessageBox>(answer);
-    EXPECT_FALSE(pumpEventsUntil([&] { return boxes > 1; }, 200));
+    EXPECT_FALSE(waitUntil([&] { return boxes > 1; }, 200));
     delete watcher.data();
 }

@@ -34,18 +34,6 @@ BoxAnswerer::BoxAnswerer() {
     timer_.start();
 }
 
-bool waitUntil(const std::function<bool()> &done, int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.hasExpired(milliseconds))
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
 void WindowTest::SetUp() {
     ensureApplication();
     SettingsStore::useStoreFile(settingsFile());

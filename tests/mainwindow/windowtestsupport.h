@@ -24,9 +24,6 @@ class BoxAnswerer {
     QTimer timer_;
 };
 
-/// Runs the event loop until done() or the time is up; true when done.
-bool waitUntil(const std::function<bool()> &done, int milliseconds = 5000);
-
 /// A window on a settings file of its own, in a scratch folder.
 class WindowTest : public ::testing::Test {
   protected:

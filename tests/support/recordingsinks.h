@@ -49,3 +49,6 @@ class EditableSearchText : public SearchTextSource {
     QString text_;
     quint64 revision_ = 0;
 };
+
+/// The rows the rich-text reader records for one document; no error expected.
+std::vector<MatchRecord> scanDocument(const QString &path, const QString &search);

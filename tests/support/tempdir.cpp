@@ -1,8 +1,11 @@
 #include "support/tempdir.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <gtest/gtest.h>
 
 TempDir::TempDir() {
@@ -35,4 +38,16 @@ CurrentFolder::CurrentFolder(const QString &path) : saved_(QDir::currentPath()) 
 
 CurrentFolder::~CurrentFolder() {
     QDir::setCurrent(saved_);
+}
+
+bool waitUntil(const std::function<bool()> &done, int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.hasExpired(milliseconds))
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <ostream>
 
 // Readable failure messages for Qt strings.
@@ -29,6 +30,9 @@ class TempDir {
 };
 
 QByteArray readAll(const QString &path);
+
+/// Runs the event loop until done() holds; false when the time ran out first.
+bool waitUntil(const std::function<bool()> &done, int milliseconds = 5000);
 
 /// Makes path the current folder for the test's scope and puts the old one back.
 class CurrentFolder {
