@@ -1,5 +1,6 @@
 #pragma once
 
+#include "quarrixversion.h"
 #include "scan/scaninterfaces.h"
 
 #include <QElapsedTimer>
@@ -28,7 +29,7 @@ class FileListSelection;
 
 /// The window's own words.
 namespace FormTexts {
-inline const QString ProductName = QStringLiteral("Quarrix Pro");
+inline const QString ProductName = QString::fromLatin1(QuarrixVersion::ProductName);
 inline const QString Initializing = QStringLiteral("Initializing...");
 inline const QString Ready = QStringLiteral("Ready");
 inline const QString SavingSettings = QStringLiteral("Saving Settings");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "quarrixversion.h"
 #include <QString>
 #include <optional>
 
@@ -7,7 +8,7 @@
 /// section "Settings". Keys and values are trimmed of spaces both ways.
 namespace SettingsStore {
 
-inline const QString ApplicationName = QStringLiteral("Quarrix Pro");
+inline const QString ApplicationName = QString::fromLatin1(QuarrixVersion::ProductName);
 inline const QString Section = QStringLiteral("Settings");
 
 void SaveSettingValue(const QString &key, const QString &value);
