@@ -69,13 +69,15 @@ bool isValidUtf8(QByteArrayView bytes) {
     return true;
 }
 
+char16_t windows1252Char(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t(byte);
+}
+
 QString fromWindows1252(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
-    for (const char byte : bytes) {
-        const auto c = static_cast<unsigned char>(byte);
-        *out++ = QChar(c >= 0x80 && c < 0xA0 ? kWindows1252High[c - 0x80] : char16_t(c));
-    }
+    for (const char byte : bytes)
+        *out++ = QChar(windows1252Char(static_cast<unsigned char>(byte)));
     return text;
 }
 

@@ -11,6 +11,7 @@ bool isValidUtf8(QByteArrayView bytes);
 
 /// Bytes of the Windows-1252 code page as text, one character per byte.
 QString fromWindows1252(QByteArrayView bytes);
+char16_t windows1252Char(unsigned char byte);
 
 /// Text read from a file as the user sees it: UTF-8 when the bytes are valid
 /// UTF-8, otherwise Windows-1252, the code page of older text files.

@@ -1,5 +1,8 @@
 #include "controls/richtext/officetext.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 constexpr int MaxStorageDepth = 16;
@@ -44,26 +47,53 @@ void runs16(QByteArrayView bytes, QString &out) {
     flush();
 }
 
-void storageText(const CompoundFile &file, quint32 storage, int depth, QString &text) {
-    using namespace officetext;
-    QString document;
-    if ((file.find(storage, u"WordDocument") != CompoundFile::NoEntry &&
-         wordText(file, storage, document)) ||
-        (file.find(storage, u"Workbook") != CompoundFile::NoEntry &&
-         excelText(file, storage, document)) ||
-        (file.find(storage, u"PowerPoint Document") != CompoundFile::NoEntry &&
-         powerPointText(file, storage, document))) {
-        text += document;
-        return;
+/// Reads each storage and stream once, within a bounded walk: a damaged
+/// directory may name one storage or one tree of entries from many places,
+/// which would otherwise be read again and again.
+class StorageReader {
+  public:
+    explicit StorageReader(const CompoundFile &file)
+        : file_(file), seen_(size_t(file.entries().size()), false),
+          budget_(8 * file.entries().size() + 64) {
+        if (!seen_.empty())
+            seen_[0] = true;
     }
-    for (const quint32 child : file.children(storage)) {
-        const CompoundFile::Type type = file.entries().at(child).type;
-        if (type == CompoundFile::Type::Storage && depth < MaxStorageDepth)
-            storageText(file, child, depth + 1, text);
-        else if (type == CompoundFile::Type::Stream)
-            text += streamText(file.stream(child));
+
+    void read(quint32 storage, int depth, QString &text) {
+        using namespace officetext;
+        const QList<quint32> children = file_.children(storage);
+        budget_ -= children.size() + 1;
+        if (budget_ < 0)
+            return;
+        const auto has = [&](QStringView name) {
+            return std::any_of(children.begin(), children.end(), [&](quint32 child) {
+                return file_.entries().at(child).name.compare(name, Qt::CaseInsensitive) == 0;
+            });
+        };
+        QString document;
+        if ((has(u"WordDocument") && wordText(file_, storage, document)) ||
+            (has(u"Workbook") && excelText(file_, storage, document)) ||
+            (has(u"PowerPoint Document") && powerPointText(file_, storage, document))) {
+            text += document;
+            return;
+        }
+        for (const quint32 child : children) {
+            if (seen_[child])
+                continue;
+            seen_[child] = true;
+            const CompoundFile::Type type = file_.entries().at(child).type;
+            if (type == CompoundFile::Type::Storage && depth < MaxStorageDepth)
+                read(child, depth + 1, text);
+            else if (type == CompoundFile::Type::Stream)
+                text += streamText(file_.stream(child));
+        }
     }
-}
+
+  private:
+    const CompoundFile &file_;
+    std::vector<bool> seen_;
+    qsizetype budget_;
+};
 
 } // namespace
 
@@ -78,7 +108,7 @@ QString streamText(QByteArrayView bytes) {
 
 QString compoundText(const CompoundFile &file) {
     QString text;
-    storageText(file, 0, 0, text);
+    StorageReader(file).read(0, 0, text);
     return text;
 }
 

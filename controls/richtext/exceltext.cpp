@@ -3,6 +3,7 @@
 #include "controls/richtext/officetext.h"
 
 #include "controls/richtext/codepages.h"
+#include "controls/richtext/textwriter.h"
 
 #include <QtEndian>
 
@@ -10,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,6 +52,13 @@ class SegmentReader {
         return seg_ >= segs_.size();
     }
     quint32 read(int bytes) {
+        if (seg_ < segs_.size() && pos_ + bytes <= segs_[seg_].size()) {
+            const uchar *at = reinterpret_cast<const uchar *>(segs_[seg_].data()) + pos_;
+            pos_ += bytes;
+            return bytes == 1   ? *at
+                   : bytes == 2 ? qFromLittleEndian<quint16>(at)
+                                : qFromLittleEndian<quint32>(at);
+        }
         quint32 value = 0;
         for (int i = 0; i < bytes && !atEnd(); ++i)
             value |= quint32(quint8(segs_[seg_][pos_++])) << (8 * i);
@@ -62,8 +71,8 @@ class SegmentReader {
             bytes -= step;
         }
     }
-    QString chars(qsizetype count, bool wide) {
-        QString out;
+    /// Appends the characters of a string to the pool.
+    void chars(qsizetype count, bool wide, QString &pool) {
         while (count > 0 && seg_ < segs_.size()) {
             if (pos_ >= segs_[seg_].size()) {
                 if (++seg_ >= segs_.size())
@@ -78,12 +87,16 @@ class SegmentReader {
                 pos_ = seg.size();
                 continue;
             }
-            out += wide ? codepages::fromUtf16LE(seg.sliced(pos_, n * 2))
-                        : QString::fromLatin1(seg.sliced(pos_, n));
+            if (wide) {
+                const qsizetype at = pool.size();
+                pool.resize(at + n);
+                qFromLittleEndian<char16_t>(seg.data() + pos_, n, pool.data() + at);
+            } else {
+                pool.append(QLatin1StringView(seg.sliced(pos_, n)));
+            }
             pos_ += n * (wide ? 2 : 1);
             count -= n;
         }
-        return out;
     }
 
   private:
@@ -110,13 +123,57 @@ QString unicodeString(QByteArrayView data, qsizetype at, bool longCount) {
                 : QString::fromLatin1(data.sliced(at, n));
 }
 
-/// Whole numbers without a fraction, others in their shortest exact form.
-void appendNumber(QString &out, double value) {
+/// Writes a whole number's digits in place; returns their end.
+char16_t *writeWhole(qint64 value, char16_t *to) {
+    static constexpr char Pairs[] = "00010203040506070809101112131415161718192021222324"
+                                    "25262728293031323334353637383940414243444546474849"
+                                    "50515253545556575859606162636465666768697071727374"
+                                    "75767778798081828384858687888990919293949596979899";
+    if (value < 0)
+        *to++ = u'-';
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    int count = 1;
+    for (quint64 bound = 10; count < 20 && magnitude >= bound; bound *= 10)
+        ++count;
+    char16_t *end = to + count;
+    for (char16_t *at = end; magnitude >= 10; magnitude /= 100) {
+        const quint64 pair = magnitude % 100;
+        *--at = char16_t(Pairs[2 * pair + 1]);
+        *--at = char16_t(Pairs[2 * pair]);
+        if (magnitude < 100)
+            return end;
+    }
+    *to = char16_t(u'0' + magnitude);
+    return end;
+}
+
+/// Writes a number as the sheet shows it unformatted, in at most 32
+/// characters: whole numbers without a fraction, others in their shortest
+/// exact form. Whole numbers and amounts in hundredths, the most common, are
+/// written without the general conversion: a decimal of up to 15 digits is
+/// the only one that short to give its double, so it is the shortest form.
+char16_t *writeNumber(double value, char16_t *to) {
+    // The range checks come first: they keep the conversions to qint64 defined.
+    const double hundredths = value * 100;
+    if (std::fabs(value) < 1e12 && double(qint64(hundredths)) == hundredths &&
+        hundredths / 100 == value) {
+        const qint64 n = qint64(hundredths);
+        to = writeWhole(n / 100, n < 0 && n > -100 ? (*to = u'-', to + 1) : to);
+        if (const qint64 fraction = n < 0 ? -(n % 100) : n % 100) {
+            *to++ = u'.';
+            *to++ = char16_t(u'0' + fraction / 10);
+            if (fraction % 10)
+                *to++ = char16_t(u'0' + fraction % 10);
+        }
+        return to;
+    }
+    if (std::fabs(value) < 1e15 && double(qint64(value)) == value)
+        return writeWhole(qint64(value), to);
     char digits[32];
-    const auto result = value == double(qint64(value)) && std::fabs(value) < 1e15
-                            ? std::to_chars(digits, digits + sizeof digits, qint64(value))
-                            : std::to_chars(digits, digits + sizeof digits, value);
-    out += QLatin1StringView(digits, result.ptr - digits);
+    const char *end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    for (const char *at = digits; at != end; ++at)
+        *to++ = char16_t(*at);
+    return to;
 }
 
 double rkValue(quint32 rk) {
@@ -130,22 +187,27 @@ double rkValue(quint32 rk) {
     return (rk & 1) ? value / 100 : value;
 }
 
-/// A cell's place and its text, kept in the sheet's text pool.
+/// A cell of a sheet whose records are out of order: its place and its text,
+/// kept in the sheet's text pool until the sheet ends.
 struct Cell {
     quint32 row;
     quint16 col;
     qsizetype start, size;
 };
 
+/// Cells come in row order in files Excel writes, so they are written out as
+/// they come. A cell before the one written last sends the reading back to
+/// the sheet's start to gather the whole sheet and sort it; each sheet is
+/// read at most twice.
 class Workbook {
   public:
-    explicit Workbook(QByteArrayView stream) : in_(stream) {}
+    Workbook(QByteArrayView stream, QString &text)
+        : in_(stream), out_(text, TextWriter::limitFor(stream.size()), stream.size()) {
+        sheetText_ = out_.size();
+    }
 
-    bool read(QString &text) {
-        // Cell text is about as long as its records: no regrowth on the way.
-        text.reserve(text.size() + in_.size());
-        pool_.reserve(in_.size());
-        for (qsizetype at = 0; at + 4 <= in_.size();) {
+    bool read() {
+        for (qsizetype at = 0; at + 4 <= in_.size() && !out_.full();) {
             const quint16 type = u16(in_, at);
             const qsizetype size = qMin<qsizetype>(u16(in_, at + 2), in_.size() - at - 4);
             const QByteArrayView data = in_.sliced(at + 4, size);
@@ -154,13 +216,26 @@ class Workbook {
                 return false;
             if (type == Bof && at == 0 && u16(data, 0) != 0x0600)
                 return false; // only BIFF8 is read here
-            if (type == Sst)
-                readSst(data, next);
-            else
-                record(type, data, at, text);
-            at = next;
+            const bool again = at < furthest_;
+            furthest_ = qMax(furthest_, next);
+            if (type == Sst) {
+                if (!again)
+                    readSst(data, next);
+            } else if (type == BoundSheet) {
+                if (!again)
+                    sheets_.push_back({u32(data, 0), unicodeString(data, 6, false)});
+            } else if (type == Bof || type == Eof) {
+                endSheet();
+                if (type == Bof)
+                    sheetName(at);
+                sheetStart_ = next;
+                sheetText_ = out_.size();
+            } else {
+                cellRecord(type, data);
+            }
+            at = restart_ >= 0 ? std::exchange(restart_, -1) : next;
         }
-        flushSheet(text);
+        endSheet();
         return true;
     }
 
@@ -172,6 +247,10 @@ class Workbook {
             segments.push_back(in_.sliced(at + 4, size));
             at += 4 + size;
         }
+        qsizetype bytes = 0;
+        for (const QByteArrayView segment : segments)
+            bytes += segment.size();
+        stringPool_.reserve(bytes);
         SegmentReader reader(std::move(segments));
         const quint32 unique = u32(data, 4);
         for (quint32 i = 0; i < unique && !reader.atEnd(); ++i) {
@@ -179,28 +258,29 @@ class Workbook {
             const quint32 options = reader.read(1);
             const quint32 runs = (options & 0x08) ? reader.read(2) : 0;
             const quint32 ext = (options & 0x04) ? reader.read(4) : 0;
-            strings_.push_back(reader.chars(count, options & 1));
+            const qsizetype start = stringPool_.size();
+            reader.chars(count, options & 1, stringPool_);
+            strings_.push_back({start, stringPool_.size() - start});
             reader.skip(qint64(runs) * 4 + ext);
         }
     }
 
-    void record(quint16 type, QByteArrayView data, qsizetype offset, QString &text) {
+    void sheetName(qsizetype offset) {
+        for (const auto &[position, name] : sheets_)
+            if (position == offset) {
+                out_.append(name);
+                out_.appendLineEnd();
+            }
+    }
+
+    void cellRecord(quint16 type, QByteArrayView data) {
         const quint32 row = u16(data, 0);
         const quint16 col = u16(data, 2);
         switch (type) {
-        case BoundSheet:
-            sheets_.push_back({u32(data, 0), unicodeString(data, 6, false)});
-            return;
-        case Bof:
-            for (const auto &[position, name] : sheets_)
-                if (position == offset)
-                    text += name + QStringLiteral("\r\n");
-            return;
-        case Eof:
-            return flushSheet(text);
         case LabelSst:
             if (const quint32 i = u32(data, 6); i < strings_.size())
-                addCell(row, col, strings_[i]);
+                addCell(row, col,
+                        QStringView(stringPool_).sliced(strings_[i].first, strings_[i].second));
             return;
         case Label:
         case RString:
@@ -215,22 +295,22 @@ class Workbook {
             return;
         case Rk:
             if (data.size() >= 10)
-                addNumber(row, col, rkValue(u32(data, 6)));
+                addRk(row, col, u32(data, 6));
             return;
         case MulRk:
-            for (qsizetype at = 4, c = col; at + 6 <= data.size() - 2; at += 6, ++c)
-                addNumber(row, quint16(c), rkValue(u32(data, at + 2)));
+            for (qsizetype at = 4, c = col; at + 6 <= data.size() - 2 && restart_ < 0; at += 6, ++c)
+                addRk(row, quint16(c), u32(data, at + 2));
             return;
         case BoolErr:
             if (data.size() >= 8 && data[7] == 0)
-                addCell(row, col, data[6] ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+                addCell(row, col, QStringView(data[6] ? u"TRUE" : u"FALSE"));
             return;
         case Formula:
             return formula(row, col, data);
         case String:
             if (pendingString_) {
-                addCell(pendingRow_, pendingCol_, unicodeString(data, 0, true));
                 pendingString_ = false;
+                addCell(pendingRow_, pendingCol_, unicodeString(data, 0, true));
             }
             return;
         }
@@ -248,40 +328,99 @@ class Workbook {
             pendingRow_ = row;
             pendingCol_ = col;
         } else if (data[6] == 1) {
-            addCell(row, col, data[8] ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+            addCell(row, col, QStringView(data[8] ? u"TRUE" : u"FALSE"));
         }
     }
 
-    void flushSheet(QString &text) {
-        const auto before = [](const Cell &a, const Cell &b) {
-            return a.row != b.row ? a.row < b.row : a.col < b.col;
-        };
-        if (!std::is_sorted(cells_.begin(), cells_.end(), before))
-            std::stable_sort(cells_.begin(), cells_.end(), before);
-        for (size_t i = 0; i < cells_.size(); ++i) {
-            text += QStringView(pool_).sliced(cells_[i].start, cells_[i].size);
-            const bool rowEnds = i + 1 == cells_.size() || cells_[i + 1].row != cells_[i].row;
-            text += rowEnds ? QStringLiteral("\r\n") : QStringLiteral(" ");
-        }
-        cells_.clear();
-        pool_.resize(0);
-        pendingString_ = false;
-    }
-
-    void addCell(quint32 row, quint16 col, QStringView text) {
-        cells_.push_back({row, col, pool_.size(), text.size()});
-        pool_ += text;
+    void addRk(quint32 row, quint16 col, quint32 rk) {
+        if ((rk & 3) != 2)
+            return addNumber(row, col, rkValue(rk));
+        // A whole number kept as an integer: no floating point needed.
+        addCell(row, col, 12, [rk](char16_t *to) { return writeWhole(qint32(rk) >> 2, to); });
     }
 
     void addNumber(quint32 row, quint16 col, double value) {
+        addCell(row, col, 32, [value](char16_t *to) { return writeNumber(value, to); });
+    }
+
+    void addCell(quint32 row, quint16 col, QStringView text) {
+        addCell(row, col, text.size(), [text](char16_t *to) {
+            std::memcpy(to, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+            return to + text.size();
+        });
+    }
+
+    /// Adds a cell whose text write() puts in place, in at most maxSize characters.
+    template <typename Write>
+    void addCell(quint32 row, quint16 col, qsizetype maxSize, const Write &write) {
+        if (sorting_)
+            return gatherCell(row, col, maxSize, write);
+        if (written_ && (row < lastRow_ || (row == lastRow_ && col <= lastCol_)))
+            return gatherSheet();
+        char16_t *to = out_.beginWrite(2 + maxSize);
+        if (!to)
+            return;
+        if (written_ && row == lastRow_) {
+            *to++ = u' ';
+        } else if (written_) {
+            *to++ = u'\r';
+            *to++ = u'\n';
+        }
+        out_.endWrite(write(to));
+        written_ = true;
+        lastRow_ = row;
+        lastCol_ = col;
+    }
+
+    template <typename Write>
+    void gatherCell(quint32 row, quint16 col, qsizetype maxSize, const Write &write) {
         const qsizetype start = pool_.size();
-        appendNumber(pool_, value);
+        pool_.resize(start + maxSize);
+        char16_t *base = reinterpret_cast<char16_t *>(pool_.data());
+        pool_.resize(write(base + start) - base);
         cells_.push_back({row, col, start, pool_.size() - start});
     }
 
+    void gatherSheet() {
+        out_.truncate(sheetText_);
+        written_ = false;
+        sorting_ = true;
+        pendingString_ = false;
+        restart_ = sheetStart_;
+    }
+
+    void endSheet() {
+        if (sorting_) {
+            sorting_ = false;
+            const auto before = [](const Cell &a, const Cell &b) {
+                return a.row != b.row ? a.row < b.row : a.col < b.col;
+            };
+            std::stable_sort(cells_.begin(), cells_.end(), before);
+            for (size_t i = 0; i < cells_.size(); ++i) {
+                if (i > 0)
+                    cells_[i].row == cells_[i - 1].row ? out_.append(u' ') : out_.appendLineEnd();
+                out_.append(QStringView(pool_).sliced(cells_[i].start, cells_[i].size));
+            }
+            written_ = !cells_.empty();
+            cells_.clear();
+            pool_.clear();
+        }
+        if (written_)
+            out_.appendLineEnd();
+        written_ = false;
+        pendingString_ = false;
+    }
+
     QByteArrayView in_;
-    std::vector<QString> strings_;
+    TextWriter out_;
+    QString stringPool_; ///< the shared strings, one after another
+    std::vector<std::pair<qsizetype, qsizetype>> strings_;
     std::vector<std::pair<quint32, QString>> sheets_;
+    qsizetype furthest_ = 0;
+    qsizetype sheetStart_ = 0, sheetText_ = 0, restart_ = -1;
+    bool written_ = false, sorting_ = false;
+    quint32 lastRow_ = 0;
+    quint16 lastCol_ = 0;
     std::vector<Cell> cells_;
     QString pool_;
     bool pendingString_ = false;
@@ -301,7 +440,7 @@ bool excelText(const CompoundFile &file, quint32 storage, QString &text) {
 }
 
 bool workbookText(QByteArrayView workbook, QString &text) {
-    return Workbook(workbook).read(text);
+    return Workbook(workbook, text).read();
 }
 
 } // namespace officetext

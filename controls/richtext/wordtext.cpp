@@ -3,6 +3,7 @@
 #include "controls/richtext/officetext.h"
 
 #include "controls/richtext/codepages.h"
+#include "controls/richtext/textwriter.h"
 
 #include "platform/codepage.h"
 
@@ -20,72 +21,108 @@ quint32 u32(QByteArrayView b, qsizetype at) {
 }
 
 /// Turns Word's special characters into plain text, hiding field codes.
+/// Pieces are 8-bit (Windows-1252) or UTF-16; both are read in one pass that
+/// writes ordinary characters straight into the text.
 class WordChars {
   public:
-    explicit WordChars(QString &out) : out_(out) {}
+    explicit WordChars(TextWriter &out) : out_(out) {}
 
-    void append(QStringView chars) {
-        // Ordinary characters are copied in runs; only the special ones stop a run.
-        qsizetype start = 0;
-        for (qsizetype i = 0; i < chars.size(); ++i) {
-            const char16_t c = chars[i].unicode();
-            if (c >= 0x20 && c != 0xA0)
-                continue;
-            if (inCode_ == 0)
-                out_ += chars.sliced(start, i - start);
-            put(c);
-            start = i + 1;
+    template <typename Char> void append(const Char *chars, qsizetype count) {
+        // A paragraph mark becomes two characters: room for twice the chunk.
+        constexpr qsizetype Chunk = 4096;
+        for (qsizetype at = 0; at < count; at += Chunk) {
+            const qsizetype n = qMin(Chunk, count - at);
+            char16_t *to = out_.beginWrite(2 * n);
+            if (!to)
+                return;
+            out_.endWrite(convert(chars + at, n, to));
         }
-        if (inCode_ == 0)
-            out_ += chars.sliced(start);
     }
 
   private:
-    void put(char16_t c) {
+    template <typename Char> char16_t *convert(const Char *chars, qsizetype n, char16_t *to) {
+        constexpr qsizetype Lanes = 8 / sizeof(Char);
+        for (qsizetype i = 0; i < n;) {
+            // Ordinary characters, eight bytes at a time.
+            for (; i + Lanes <= n && ordinary(chars + i); i += Lanes)
+                if (inCode_ == 0)
+                    for (qsizetype k = 0; k < Lanes; ++k)
+                        *to++ = char16_t(chars[i + k]);
+            for (const qsizetype stop = qMin(n, i + Lanes); i < stop; ++i)
+                to = put(char16_t(chars[i]), sizeof(Char) == 1, to);
+        }
+        return to;
+    }
+
+    /// True when none of the eight bytes is a control character, a no-break
+    /// space or, in 8-bit text, a byte that needs the code page.
+    static bool ordinary(const quint8 *bytes) {
+        constexpr quint64 Ones = 0x0101010101010101, High = Ones * 0x80;
+        const quint64 w = word(bytes);
+        return (((w - Ones * 0x20) | w) & High) == 0;
+    }
+    static bool ordinary(const char16_t *chars) {
+        constexpr quint64 Ones = 0x0001000100010001, High = Ones * 0x8000;
+        const quint64 w = word(chars), nbsp = w ^ (Ones * 0xA0);
+        return ((((w - Ones * 0x20) & ~w) | ((nbsp - Ones) & ~nbsp)) & High) == 0;
+    }
+    static quint64 word(const void *at) { return qFromLittleEndian<quint64>(at); }
+
+    char16_t *put(char16_t c, bool codePage, char16_t *to) {
+        if (codePage && c >= 0x80)
+            c = platform::windows1252Char(quint8(c));
+        if (c >= 0x20 && c != 0xA0) {
+            if (inCode_ == 0)
+                *to++ = c;
+            return to;
+        }
+        return special(c, to);
+    }
+
+    char16_t *special(char16_t c, char16_t *to) {
         switch (c) {
         case 0x13: // field begin: its code follows
             fields_.push_back(true);
             ++inCode_;
-            return;
+            return to;
         case 0x14: // field separator: its result follows
             if (!fields_.empty() && fields_.back()) {
                 fields_.back() = false;
                 --inCode_;
             }
-            return;
+            return to;
         case 0x15: // field end
             if (!fields_.empty()) {
                 inCode_ -= fields_.back() ? 1 : 0;
                 fields_.pop_back();
             }
-            return;
+            return to;
         }
         if (inCode_ > 0)
-            return;
+            return to;
         switch (c) {
         case 0x0D: // paragraph
         case 0x07: // cell or row end
         case 0x0B: // line break
         case 0x0C: // page or section break
         case 0x0E: // column break
-            out_ += QStringLiteral("\r\n");
-            return;
+            *to++ = u'\r';
+            *to++ = u'\n';
+            break;
         case 0x09:
-            out_ += u'\t';
-            return;
+            *to++ = u'\t';
+            break;
         case 0x1E:
-            out_ += u'-';
-            return;
+            *to++ = u'-';
+            break;
         case 0xA0:
-            out_ += u' ';
-            return;
-        default:
-            if (c >= 0x20)
-                out_ += QChar(c);
+            *to++ = u' ';
+            break;
         }
+        return to;
     }
 
-    QString &out_;
+    TextWriter &out_;
     std::vector<bool> fields_; ///< open fields: true while in the code part
     int inCode_ = 0;
 };
@@ -130,9 +167,12 @@ bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView t
     const qsizetype pieces = (plc.size() - 4) / 12;
     if (pieces <= 0)
         return false;
-    text.reserve(text.size() + qMin<qsizetype>(u32(plc, pieces * 4), doc.size()));
-    WordChars chars(text);
-    for (qsizetype i = 0; i < pieces; ++i) {
+    // Paragraph marks grow by a line feed each: an eighth more than the
+    // document's characters is room enough for most documents.
+    const qsizetype characters = qMin<qsizetype>(u32(plc, pieces * 4), doc.size());
+    TextWriter out(text, TextWriter::limitFor(doc.size()), characters + characters / 8);
+    WordChars chars(out);
+    for (qsizetype i = 0; i < pieces && !out.full(); ++i) {
         const quint32 start = u32(plc, i * 4), end = u32(plc, (i + 1) * 4);
         const quint32 fc = u32(plc, (pieces + 1) * 4 + i * 8 + 2);
         if (end <= start)
@@ -141,16 +181,18 @@ bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView t
         if (fc & 0x40000000) {
             const qsizetype from = (fc & 0x3FFFFFFF) / 2;
             if (from < doc.size())
-                chars.append(
-                    platform::fromWindows1252(doc.sliced(from, qMin(count, doc.size() - from))));
+                chars.append(reinterpret_cast<const quint8 *>(doc.data()) + from,
+                             qMin(count, doc.size() - from));
         } else if (fc < quint32(doc.size())) {
             const qsizetype units = qMin(count, (doc.size() - fc) / 2);
             const char *at = doc.data() + fc;
             // Read in place where the bytes already are host-order UTF-16.
-            if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && quintptr(at) % alignof(char16_t) == 0)
-                chars.append(QStringView(reinterpret_cast<const char16_t *>(at), units));
-            else
-                chars.append(codepages::fromUtf16LE(QByteArrayView(at, units * 2)));
+            if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && quintptr(at) % alignof(char16_t) == 0) {
+                chars.append(reinterpret_cast<const char16_t *>(at), units);
+            } else {
+                const QString wide = codepages::fromUtf16LE(QByteArrayView(at, units * 2));
+                chars.append(reinterpret_cast<const char16_t *>(wide.constData()), wide.size());
+            }
         }
     }
     return true;
