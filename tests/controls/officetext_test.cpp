@@ -129,6 +129,23 @@ TEST(ExcelText, CellsOutOfOrderAreSortedWithinTheirSheet) {
                              "Second\r\nalpha -5\r\n12.34\r\n"));
 }
 
+TEST(ExcelText, SharedStringsSplitAcrossContinueRecords) {
+    // "hello" with its count before the cut and its options after it;
+    // "abcd" cut inside its characters, going on as UTF-16.
+    QByteArray first, second;
+    put32(first, 2);
+    put32(first, 2);
+    put16(first, 5);
+    second = QByteArray("\0hello", 6);
+    put16(second, 4);
+    second += QByteArray("\0ab", 3);
+    const QByteArray third("\1c\0d\0", 5);
+    QByteArray stream = bof() + record(0x00FC, first) + record(0x003C, second) +
+                        record(0x003C, third) + eof() + bof() + labelSst(0, 0, 0) +
+                        labelSst(0, 1, 1) + eof();
+    EXPECT_EQ(workbookText(stream), QStringLiteral("hello abcd\r\n"));
+}
+
 TEST(ExcelText, NumbersInTheirShortestForm) {
     std::vector<double> values{0.0,
                                -0.0,
