@@ -1,5 +1,10 @@
 // PowerPoint 97-2003 presentations: a tree of records in the "PowerPoint
 // Document" stream. Text atoms hold the text of slides, notes and shapes.
+//
+// A presentation saved incrementally keeps the old copies of the records it
+// changed; only the persist objects that the newest edit's directory names
+// are the presentation the user sees. The Current User stream leads to that
+// edit, and each edit to the one before it, back to the first save.
 #include "controls/richtext/officetext.h"
 
 #include "controls/richtext/codepages.h"
@@ -7,11 +12,20 @@
 #include <QSet>
 #include <QtEndian>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 namespace {
 
 enum Record : quint16 {
+    Document = 0x03E8,
     DocumentAtom = 0x03E9,
+    Slide = 0x03EE,
+    Notes = 0x03F0,
+    SlidePersist = 0x03F3,
     MainMaster = 0x03F8,
+    SlideList = 0x0FF0,
     Handout = 0x0FC9,
     TextChars = 0x0FA0,
     TextBytes = 0x0FA8,
@@ -19,6 +33,8 @@ enum Record : quint16 {
     PersistDirectory = 0x1772
 };
 
+/// The instance of a slide list that lists the main and title masters.
+constexpr quint16 MastersList = 1;
 constexpr int MaxDepth = 64;
 
 quint16 u16(QByteArrayView b, qsizetype at) {
@@ -28,37 +44,136 @@ quint32 u32(QByteArrayView b, qsizetype at) {
     return at >= 0 && at + 4 <= b.size() ? qFromLittleEndian<quint32>(b.data() + at) : 0;
 }
 
-/// Stream offsets of the notes master and handout master, which hold only
-/// placeholder text: found through the current edit's persist directory.
-QSet<quint32> masterOffsets(QByteArrayView doc, QByteArrayView user) {
-    QSet<quint32> offsets;
-    const quint32 edit = u32(user, 8 + 8);
-    if (u16(doc, edit + 2) != UserEdit)
-        return offsets;
-    const quint32 dirAt = u32(doc, edit + 8 + 12);
-    if (u16(doc, dirAt + 2) != PersistDirectory)
-        return offsets;
-    QHash<quint32, quint32> persist;
-    const qsizetype end = qMin<qsizetype>(dirAt + 8 + qsizetype(u32(doc, dirAt + 4)), doc.size());
-    for (qsizetype at = dirAt + 8; at + 4 <= end;) {
-        const quint32 head = u32(doc, at);
+struct Header {
+    quint16 type = 0, instance = 0;
+    qsizetype at = 0, body = 0, end = 0;
+};
+
+/// The record at `at`, when it lies whole inside `limit`.
+std::optional<Header> recordAt(QByteArrayView doc, qsizetype at, qsizetype limit) {
+    if (at < 0 || at + 8 > limit)
+        return {};
+    const qsizetype end = at + 8 + qsizetype(u32(doc, at + 4));
+    if (end > limit)
+        return {};
+    return Header{u16(doc, at + 2), quint16(u16(doc, at) >> 4), at, at + 8, end};
+}
+std::optional<Header> recordAt(QByteArrayView doc, qsizetype at) {
+    return recordAt(doc, at, doc.size());
+}
+
+/// Persist object id to stream offset, Absent where the id has none. Ids
+/// are 20 bits wide (plus a run of up to 4095), which bounds its size.
+using PersistMap = std::vector<quint32>;
+constexpr quint32 Absent = 0xFFFFFFFF;
+
+quint32 offsetOf(const PersistMap &persist, quint32 id) {
+    return id < persist.size() ? persist[id] : Absent;
+}
+
+/// Adds the entries of a persist directory that newer edits have not given
+/// already. False when the directory is damaged or, over all directories,
+/// more entries are read than the stream can hold (overlapping directories).
+bool readDirectory(QByteArrayView doc, qsizetype at, PersistMap &persist, qsizetype &budget) {
+    const auto dir = recordAt(doc, at);
+    if (!dir || dir->type != PersistDirectory)
+        return false;
+    for (qsizetype p = dir->body; p + 4 <= dir->end;) {
+        const quint32 head = u32(doc, p);
         const quint32 first = head & 0xFFFFF, count = head >> 20;
-        at += 4;
-        for (quint32 i = 0; i < count && at + 4 <= end; ++i, at += 4)
-            persist.insert(first + i, u32(doc, at));
-    }
-    // The DocumentAtom names the notes master and handout master.
-    for (qsizetype at = 0; at + 8 <= doc.size(); at += 8) {
-        if (u16(doc, at + 2) == DocumentAtom) {
-            for (const qsizetype field : {24, 28})
-                if (const quint32 id = u32(doc, at + 8 + field); id && persist.contains(id))
-                    offsets.insert(persist.value(id));
-            break;
+        p += 4;
+        budget -= count;
+        if (p + 4 * qsizetype(count) > dir->end || budget < 0)
+            return false;
+        if (first + count > persist.size())
+            persist.resize(first + count, Absent);
+        for (quint32 i = 0; i < count; ++i, p += 4) {
+            if (u32(doc, p) == Absent)
+                return false;
+            if (persist[first + i] == Absent)
+                persist[first + i] = u32(doc, p);
         }
-        if ((u16(doc, at) & 0xF) != 0xF) // only step into containers
-            at += u32(doc, at + 4);
     }
-    return offsets;
+    return true;
+}
+
+struct Edits {
+    PersistMap persist;
+    quint32 document = 0;
+};
+
+/// The persist directory as the newest edit sees it, each edit followed back
+/// to the first save. Nothing when a link is damaged or the chain loops: the
+/// objects of the edits not reached would be missing.
+std::optional<Edits> readEdits(QByteArrayView doc, QByteArrayView currentUser) {
+    if (currentUser.size() < 20)
+        return {};
+    Edits edits;
+    QSet<quint32> seen, directories;
+    qsizetype budget = doc.size() / 4;
+    for (quint32 at = u32(currentUser, 16); at != 0;) {
+        const auto edit = recordAt(doc, at);
+        if (!edit || edit->type != UserEdit || edit->end - edit->body < 20 || seen.contains(at))
+            return {};
+        if (seen.isEmpty())
+            edits.document = u32(doc, edit->body + 16);
+        seen.insert(at);
+        const quint32 directory = u32(doc, edit->body + 12);
+        if (!directories.contains(directory) &&
+            !readDirectory(doc, directory, edits.persist, budget))
+            return {};
+        directories.insert(directory);
+        at = u32(doc, edit->body + 8);
+    }
+    return edits;
+}
+
+/// Whether every offset of the directory is where one of the stream's
+/// top-level records starts: the only places a persist object can be.
+bool allTopLevel(QByteArrayView doc, const PersistMap &persist) {
+    std::vector<quint32> offsets;
+    std::copy_if(persist.begin(), persist.end(), std::back_inserter(offsets),
+                 [](quint32 at) { return at != Absent; });
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    auto next = offsets.cbegin();
+    for (auto record = recordAt(doc, 0); record && next != offsets.cend();
+         record = recordAt(doc, record->end))
+        if (*next == record->at)
+            ++next;
+    return next == offsets.cend();
+}
+
+/// What the document container says about the other persist objects: the
+/// slides and notes it lists, and the masters that hold placeholder text.
+struct Listed {
+    QSet<quint32> shown, masters;
+};
+
+void readSlideList(QByteArrayView doc, const Header &list, Listed &listed) {
+    QSet<quint32> &ids = list.instance == MastersList ? listed.masters : listed.shown;
+    for (auto child = recordAt(doc, list.body, list.end); child;
+         child = recordAt(doc, child->end, list.end))
+        if (child->type == SlidePersist && child->end - child->body >= 4)
+            ids.insert(u32(doc, child->body));
+}
+
+std::optional<Listed> readListed(QByteArrayView doc, const Header &document) {
+    Listed listed;
+    qsizetype at = document.body;
+    for (auto child = recordAt(doc, at, document.end); child;
+         child = recordAt(doc, at, document.end)) {
+        if (child->type == DocumentAtom && child->end - child->body >= 32) {
+            for (const qsizetype field : {24, 28}) // notes master, handout master
+                if (const quint32 id = u32(doc, child->body + field))
+                    listed.masters.insert(id);
+        } else if (child->type == SlideList)
+            readSlideList(doc, *child, listed);
+        at = child->end;
+    }
+    if (at + 8 <= document.end)
+        return {}; // a child runs past its container
+    return listed;
 }
 
 class Walker {
@@ -96,6 +211,61 @@ class Walker {
     QString &text_;
 };
 
+/// The text of the persist objects the newest edit uses: the document
+/// container first (its slide lists hold the slides' and notes' text), then
+/// the other objects in id order, each once. Masters, and slides and notes
+/// that the document no longer lists, are left out. False when the edits,
+/// the directory or the document container are damaged.
+bool liveText(QByteArrayView doc, QByteArrayView currentUser, QString &text) {
+    const auto edits = readEdits(doc, currentUser);
+    if (!edits || !allTopLevel(doc, edits->persist))
+        return false;
+    const auto document = recordAt(doc, offsetOf(edits->persist, edits->document));
+    if (!document || document->type != Document)
+        return false;
+    const auto listed = readListed(doc, *document);
+    if (!listed)
+        return false;
+
+    Walker walker(doc, {}, text);
+    walker.walk(document->at, document->end, 0);
+    QSet<qsizetype> read{document->at};
+    for (quint32 id = 0; id < edits->persist.size(); ++id) {
+        const auto object = recordAt(doc, edits->persist[id]);
+        if (!object || listed->masters.contains(id) || read.contains(object->at) ||
+            ((object->type == Slide || object->type == Notes) && !listed->shown.contains(id)))
+            continue;
+        read.insert(object->at);
+        walker.walk(object->at, object->end, 0);
+    }
+    return true;
+}
+
+/// For a damaged presentation: the stream offsets of the notes master and
+/// handout master, found through the current edit's persist directory and
+/// the first DocumentAtom of the stream.
+QSet<quint32> masterOffsets(QByteArrayView doc, QByteArrayView user) {
+    QSet<quint32> offsets;
+    const auto edit = recordAt(doc, u32(user, 8 + 8));
+    if (!edit || edit->type != UserEdit)
+        return offsets;
+    PersistMap persist;
+    qsizetype budget = doc.size() / 4;
+    readDirectory(doc, u32(doc, edit->body + 12), persist, budget);
+    for (qsizetype at = 0; at + 8 <= doc.size(); at += 8) {
+        if (u16(doc, at + 2) == DocumentAtom) {
+            for (const qsizetype field : {24, 28})
+                if (const quint32 id = u32(doc, at + 8 + field);
+                    id && offsetOf(persist, id) != Absent)
+                    offsets.insert(offsetOf(persist, id));
+            break;
+        }
+        if ((u16(doc, at) & 0xF) != 0xF) // only step into containers
+            at += u32(doc, at + 4);
+    }
+    return offsets;
+}
+
 } // namespace
 
 namespace officetext {
@@ -110,7 +280,8 @@ bool powerPointText(const CompoundFile &file, quint32 storage, QString &text) {
 }
 
 bool powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text) {
-    Walker(document, masterOffsets(document, currentUser), text).walk(0, document.size(), 0);
+    if (!liveText(document, currentUser, text))
+        Walker(document, masterOffsets(document, currentUser), text).walk(0, document.size(), 0);
     return true;
 }
 
