@@ -62,18 +62,31 @@ std::optional<Header> recordAt(QByteArrayView doc, qsizetype at) {
     return recordAt(doc, at, doc.size());
 }
 
-/// Persist object id to stream offset, Absent where the id has none. Ids
-/// are 20 bits wide (plus a run of up to 4095), which bounds its size.
-using PersistMap = std::vector<quint32>;
+struct PersistEntry {
+    quint32 id, offset;
+};
+/// Persist object ids and their stream offsets, sorted by id once complete.
+using PersistMap = std::vector<PersistEntry>;
 constexpr quint32 Absent = 0xFFFFFFFF;
 
-quint32 offsetOf(const PersistMap &persist, quint32 id) {
-    return id < persist.size() ? persist[id] : Absent;
+/// Sorts the entries by id, keeping for each id the one read first: the
+/// directories are read newest first.
+void completeMap(PersistMap &persist) {
+    const auto byId = [](const PersistEntry &a, const PersistEntry &b) { return a.id < b.id; };
+    std::stable_sort(persist.begin(), persist.end(), byId);
+    const auto sameId = [](const PersistEntry &a, const PersistEntry &b) { return a.id == b.id; };
+    persist.erase(std::unique(persist.begin(), persist.end(), sameId), persist.end());
 }
 
-/// Adds the entries of a persist directory that newer edits have not given
-/// already. False when the directory is damaged or, over all directories,
-/// more entries are read than the stream can hold (overlapping directories).
+quint32 offsetOf(const PersistMap &persist, quint32 id) {
+    const auto it = std::lower_bound(persist.begin(), persist.end(), id,
+                                     [](const PersistEntry &e, quint32 id) { return e.id < id; });
+    return it != persist.end() && it->id == id ? it->offset : Absent;
+}
+
+/// Adds the entries of a persist directory. False when the directory is
+/// damaged or, over all directories, more entries are read than the stream
+/// can hold (overlapping directories).
 bool readDirectory(QByteArrayView doc, qsizetype at, PersistMap &persist, qsizetype &budget) {
     const auto dir = recordAt(doc, at);
     if (!dir || dir->type != PersistDirectory)
@@ -85,14 +98,8 @@ bool readDirectory(QByteArrayView doc, qsizetype at, PersistMap &persist, qsizet
         budget -= count;
         if (p + 4 * qsizetype(count) > dir->end || budget < 0)
             return false;
-        if (first + count > persist.size())
-            persist.resize(first + count, Absent);
-        for (quint32 i = 0; i < count; ++i, p += 4) {
-            if (u32(doc, p) == Absent)
-                return false;
-            if (persist[first + i] == Absent)
-                persist[first + i] = u32(doc, p);
-        }
+        for (quint32 i = 0; i < count; ++i, p += 4)
+            persist.push_back({first + i, u32(doc, p)});
     }
     return true;
 }
@@ -125,6 +132,7 @@ std::optional<Edits> readEdits(QByteArrayView doc, QByteArrayView currentUser) {
         directories.insert(directory);
         at = u32(doc, edit->body + 8);
     }
+    completeMap(edits.persist);
     return edits;
 }
 
@@ -132,8 +140,9 @@ std::optional<Edits> readEdits(QByteArrayView doc, QByteArrayView currentUser) {
 /// top-level records starts: the only places a persist object can be.
 bool allTopLevel(QByteArrayView doc, const PersistMap &persist) {
     std::vector<quint32> offsets;
-    std::copy_if(persist.begin(), persist.end(), std::back_inserter(offsets),
-                 [](quint32 at) { return at != Absent; });
+    offsets.reserve(persist.size());
+    for (const PersistEntry &entry : persist)
+        offsets.push_back(entry.offset);
     std::sort(offsets.begin(), offsets.end());
     offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
     auto next = offsets.cbegin();
@@ -230,8 +239,8 @@ bool liveText(QByteArrayView doc, QByteArrayView currentUser, QString &text) {
     Walker walker(doc, {}, text);
     walker.walk(document->at, document->end, 0);
     QSet<qsizetype> read{document->at};
-    for (quint32 id = 0; id < edits->persist.size(); ++id) {
-        const auto object = recordAt(doc, edits->persist[id]);
+    for (const auto &[id, offset] : edits->persist) {
+        const auto object = recordAt(doc, offset);
         if (!object || listed->masters.contains(id) || read.contains(object->at) ||
             ((object->type == Slide || object->type == Notes) && !listed->shown.contains(id)))
             continue;
@@ -252,6 +261,7 @@ QSet<quint32> masterOffsets(QByteArrayView doc, QByteArrayView user) {
     PersistMap persist;
     qsizetype budget = doc.size() / 4;
     readDirectory(doc, u32(doc, edit->body + 12), persist, budget);
+    completeMap(persist);
     for (qsizetype at = 0; at + 8 <= doc.size(); at += 8) {
         if (u16(doc, at + 2) == DocumentAtom) {
             for (const qsizetype field : {24, 28})
