@@ -8,6 +8,7 @@
 // benchmark needs no office program.
 #include "controls/richtext/documenttext.h"
 #include "platform/inputfile.h"
+#include "tests/support/recordbytes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,16 +24,6 @@ namespace {
 constexpr qsizetype Target = 10 * 1024 * 1024;
 constexpr int SectorSize = 4096;
 
-void put16(QByteArray &b, quint16 v) {
-    char s[2];
-    qToLittleEndian(v, s);
-    b.append(s, 2);
-}
-void put32(QByteArray &b, quint32 v) {
-    char s[4];
-    qToLittleEndian(v, s);
-    b.append(s, 4);
-}
 void set32(QByteArray &b, qsizetype at, quint32 v) {
     qToLittleEndian(v, b.data() + at);
 }

@@ -3,6 +3,7 @@
 #include "controls/richtext/officetext.h"
 
 #include "controls/richtext/codepages.h"
+#include "controls/richtext/littleendian.h"
 #include "controls/richtext/textwriter.h"
 
 #include <QtEndian>
@@ -34,12 +35,8 @@ enum Record : quint16 {
     FilePass = 0x002F
 };
 
-quint16 u16(QByteArrayView b, qsizetype at) {
-    return at >= 0 && at + 2 <= b.size() ? qFromLittleEndian<quint16>(b.data() + at) : 0;
-}
-quint32 u32(QByteArrayView b, qsizetype at) {
-    return at >= 0 && at + 4 <= b.size() ? qFromLittleEndian<quint32>(b.data() + at) : 0;
-}
+using littleendian::u16;
+using littleendian::u32;
 
 /// Reads across a record and its CONTINUE records. Characters of a string
 /// that goes on in a CONTINUE record start with a new option byte there.

@@ -8,6 +8,7 @@
 #include "controls/richtext/officetext.h"
 
 #include "controls/richtext/codepages.h"
+#include "controls/richtext/littleendian.h"
 
 #include <QSet>
 #include <QtEndian>
@@ -37,12 +38,8 @@ enum Record : quint16 {
 constexpr quint16 MastersList = 1;
 constexpr int MaxDepth = 64;
 
-quint16 u16(QByteArrayView b, qsizetype at) {
-    return at >= 0 && at + 2 <= b.size() ? qFromLittleEndian<quint16>(b.data() + at) : 0;
-}
-quint32 u32(QByteArrayView b, qsizetype at) {
-    return at >= 0 && at + 4 <= b.size() ? qFromLittleEndian<quint32>(b.data() + at) : 0;
-}
+using littleendian::u16;
+using littleendian::u32;
 
 struct Header {
     quint16 type = 0, instance = 0;

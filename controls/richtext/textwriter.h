@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -38,13 +37,6 @@ class TextWriter {
         if (char16_t *at = room(1)) {
             *at = c;
             ++used_;
-        }
-    }
-    void appendLatin1(QByteArrayView text) {
-        if (char16_t *at = room(text.size())) {
-            for (const char c : text)
-                *at++ = char16_t(static_cast<unsigned char>(c));
-            used_ += text.size();
         }
     }
     void appendLineEnd() { append(u"\r\n"); }

@@ -3,6 +3,7 @@
 #include "controls/richtext/officetext.h"
 
 #include "controls/richtext/codepages.h"
+#include "controls/richtext/littleendian.h"
 #include "controls/richtext/textwriter.h"
 
 #include "platform/codepage.h"
@@ -13,12 +14,8 @@
 
 namespace {
 
-quint16 u16(QByteArrayView b, qsizetype at) {
-    return at >= 0 && at + 2 <= b.size() ? qFromLittleEndian<quint16>(b.data() + at) : 0;
-}
-quint32 u32(QByteArrayView b, qsizetype at) {
-    return at >= 0 && at + 4 <= b.size() ? qFromLittleEndian<quint32>(b.data() + at) : 0;
-}
+using littleendian::u16;
+using littleendian::u32;
 
 /// Turns Word's special characters into plain text, hiding field codes.
 /// Pieces are 8-bit (Windows-1252) or UTF-16; both are read in one pass that

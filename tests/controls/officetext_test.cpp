@@ -4,6 +4,7 @@
 #include "controls/richtext/compoundfile.h"
 #include "controls/richtext/officetext.h"
 #include "controls/richtext/textwriter.h"
+#include "tests/support/recordbytes.h"
 
 #include <QRandomGenerator>
 #include <QtEndian>
@@ -14,17 +15,6 @@
 #include <limits>
 
 namespace {
-
-void put16(QByteArray &b, quint16 v) {
-    char s[2];
-    qToLittleEndian(v, s);
-    b.append(s, 2);
-}
-void put32(QByteArray &b, quint32 v) {
-    char s[4];
-    qToLittleEndian(v, s);
-    b.append(s, 4);
-}
 
 QByteArray record(quint16 type, const QByteArray &data) {
     QByteArray out;
@@ -224,7 +214,7 @@ TEST(TextWriter, KeepsWhatWasThereAndStopsAtItsLimit) {
     {
         TextWriter out(text, 12);
         out.append(u"abc");
-        out.appendLatin1("de");
+        out.append(u"de");
         out.append(u'f');
         EXPECT_FALSE(out.full());
         out.append(u"too long");

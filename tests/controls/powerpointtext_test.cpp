@@ -1,6 +1,7 @@
 // PowerPoint text from streams written record by record: incremental saves,
 // damaged edit chains and masters.
 #include "controls/richtext/officetext.h"
+#include "tests/support/recordbytes.h"
 
 #include <QMap>
 #include <QtEndian>
@@ -26,16 +27,6 @@ enum : quint16 {
 };
 enum : quint16 { SlidesList = 0, MastersList = 1, NotesList = 2 };
 
-QByteArray le16(quint16 v) {
-    char b[2];
-    qToLittleEndian(v, b);
-    return {b, 2};
-}
-QByteArray le32(quint32 v) {
-    char b[4];
-    qToLittleEndian(v, b);
-    return {b, 4};
-}
 void patch32(QByteArray &bytes, qsizetype at, quint32 v) {
     bytes.replace(at, 4, le32(v));
 }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtEndian>
+
+// Little-endian fields for the office records and files that tests and
+// benchmarks write.
+
+inline QByteArray le16(quint16 v) {
+    char b[2];
+    qToLittleEndian(v, b);
+    return {b, 2};
+}
+inline QByteArray le32(quint32 v) {
+    char b[4];
+    qToLittleEndian(v, b);
+    return {b, 4};
+}
+inline void put16(QByteArray &b, quint16 v) {
+    b += le16(v);
+}
+inline void put32(QByteArray &b, quint32 v) {
+    b += le32(v);
+}
