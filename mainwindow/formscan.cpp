@@ -4,6 +4,7 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/quarrixform.h"
+#include "mainwindow/resultsview.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/statusbar.h"
 #include "scan/resultsmodel.h"
@@ -119,6 +120,8 @@ void QuarrixForm::deliverBatch() {
     if (shownCount_ != pendingCount_) {
         shownCount_ = pendingCount_;
         MatchCountLabel->setText(QString::number(shownCount_));
+        if (MatchCountLabel->sizeHint().width() > MatchCountLabel->width())
+            fitCountLabel();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
+#include "mainwindow/resultsview.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/statusbar.h"
 #include "mainwindow/taglayout.h"
@@ -112,6 +113,7 @@ void QuarrixForm::createControls() {
     mnuLaunch = addItem("mnuLaunch", QStringLiteral("&Launch File"));
     addItem("mnuSpace2", QString());
     mnuEdit = addItem("mnuEdit", QStringLiteral("&Edit File"));
+    fitTextToFont();
     setTabOrder();
 }
 
@@ -165,21 +167,10 @@ void QuarrixForm::createResultsFrame() {
     // A table dressed as a report list: it lays out only the rows in sight, so
     // a million rows keep the window live.
     MatchLV =
-        makeControl<QTableView>(ScanFrame, "MatchLV", {120, 240, 7215, 1575}, QStringLiteral("R"));
+        makeControl<ResultsView>(ScanFrame, "MatchLV", {120, 240, 7215, 1575}, QStringLiteral("R"));
     MatchLV->setToolTip(QStringLiteral(
         "Results Of Your Last Scan, Double-Click A Line To Display The Entire Line"));
-    MatchLV->setModel(results_);
-    MatchLV->setShowGrid(false);
-    MatchLV->setWordWrap(false);
-    MatchLV->setSelectionBehavior(QAbstractItemView::SelectRows);
-    MatchLV->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    MatchLV->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MatchLV->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    MatchLV->verticalHeader()->hide();
-    MatchLV->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    MatchLV->verticalHeader()->setDefaultSectionSize(MatchLV->fontMetrics().height() + 4);
-    MatchLV->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    MatchLV->horizontalHeader()->setHighlightSections(false);
+    MatchLV->setResults(results_);
 }
 
 void QuarrixForm::createButtonStrip() {
@@ -203,6 +194,55 @@ void QuarrixForm::createButtonStrip() {
                       QStringLiteral("Exit This Application"));
 }
 
+void QuarrixForm::fitTextToFont() {
+    // The design's sizes were made for another font: every caption gets the
+    // width its text needs in the font in use, pushing its right-hand
+    // neighbour along where they share a row.
+    const auto widen = [](QWidget *control) {
+        QRectF g = TagLayout::twipsGeometry(control);
+        const double needed = control->sizeHint().width() * TagLayout::TwipsPerPixel;
+        const double grow = std::max(0.0, needed - g.width());
+        g.setWidth(g.width() + grow);
+        TagLayout::setTwipsGeometry(control, g);
+        return grow;
+    };
+    const auto shiftRight = [](QWidget *control, double by) {
+        QRectF g = TagLayout::twipsGeometry(control);
+        g.moveLeft(g.left() + by);
+        g.setWidth(std::max(g.width() - by, g.width() / 2));
+        TagLayout::setTwipsGeometry(control, g);
+    };
+    for (QWidget *caption : std::initializer_list<QWidget *>{Label1, AllFiles})
+        widen(caption);
+    if (const double grow = widen(SpecifiedFiles); grow > 0)
+        shiftRight(SpecifiedType, grow);
+    widen(Label2);
+    fitCountLabel();
+}
+
+void QuarrixForm::fitCountLabel() {
+    // The count sits right after its caption, with room for eight digits or
+    // for the count shown, whichever is wider; the buttons give way to it.
+    const QFontMetrics metrics(MatchCountLabel->font());
+    const auto twips = [](int px) { return px * TagLayout::TwipsPerPixel; };
+    const int digits = std::max(metrics.horizontalAdvance(QStringLiteral("00000000")),
+                                metrics.horizontalAdvance(MatchCountLabel->text()));
+    const QRectF label = TagLayout::twipsGeometry(Label2);
+    QRectF count = TagLayout::twipsGeometry(MatchCountLabel);
+    count.moveLeft(label.left() + twips(Label2->sizeHint().width()));
+    count.setWidth(std::max(count.width(), twips(digits + 2 * metrics.averageCharWidth())));
+    TagLayout::setTwipsGeometry(MatchCountLabel, count);
+    const double overflow = count.right() + 60 - TagLayout::twipsGeometry(SaveButton).left();
+    if (overflow <= 0)
+        return;
+    for (QWidget *button :
+         std::initializer_list<QWidget *>{SaveButton, HelpButton, AboutButton, ExitButton}) {
+        QRectF g = TagLayout::twipsGeometry(button);
+        g.moveLeft(g.left() + overflow);
+        TagLayout::setTwipsGeometry(button, g);
+    }
+}
+
 void QuarrixForm::setTabOrder() {
     const QList<QWidget *> order{TextList,   ScanButton, AllFiles,   SpecifiedFiles, SpecifiedType,
                                  ModeTabs,   FTV1,       FTV2,       File1,          MatchLV,
@@ -223,6 +263,11 @@ void QuarrixForm::wireEvents() {
     connect(AboutButton, &QPushButton::clicked, this, &QuarrixForm::AboutButton_Click);
     connect(ExitButton, &QPushButton::clicked, this, &QWidget::close);
     connect(MatchLV, &QTableView::doubleClicked, this, &QuarrixForm::MatchLV_DblClick);
+    connect(MatchLV, &ResultsView::rowShowRequested, this, &QuarrixForm::showFullLineOf);
+    connect(MatchLV, &ResultsView::popupRequested, this, [this](const QPoint &at) {
+        CurrentControl = QStringLiteral("MatchLV"); // the keys reached the list: it has the focus
+        showPopup(at);
+    });
     connect(File1, &FileListBox::itemDoubleClicked, this, &QuarrixForm::File1_DblClick);
     connect(mnuFileInfo, &QAction::triggered, this, &QuarrixForm::mnuFileInfo_Click);
     connect(mnuLaunch, &QAction::triggered, this, &QuarrixForm::mnuLaunch_Click);
@@ -313,13 +358,7 @@ void QuarrixForm::alignBottomStrips() {
 void QuarrixForm::ResetResultsList(bool clearRows) {
     if (clearRows)
         results_->ResetResultsList(true);
-    const double listWidth = TagLayout::twipsGeometry(MatchLV).width();
-    const double matchWidth = std::max<double>(listWidth - ResultsColumns::MatchWidthAllowance,
-                                               ResultsColumns::LineWidth);
-    QHeaderView *header = MatchLV->horizontalHeader();
-    header->resizeSection(ResultsModel::PathColumn, pixels(ResultsColumns::PathWidth));
-    header->resizeSection(ResultsModel::LineColumn, pixels(ResultsColumns::LineWidth));
-    header->resizeSection(ResultsModel::MatchColumn, pixels(matchWidth));
+    MatchLV->applyColumnRule(TagLayout::twipsGeometry(MatchLV).width());
 }
 
 void QuarrixForm::closeEvent(QCloseEvent *event) {
@@ -353,8 +392,15 @@ bool QuarrixForm::eventFilter(QObject *watched, QEvent *event) {
     else if (event->type() == QEvent::FocusOut && (watched == File1 || watched == MatchLV) &&
              static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
         CurrentControl.clear(); // the popup menu acts on the list it opened over
-    else if (event->type() == QEvent::MouseButtonPress &&
-             static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+    else if (event->type() == QEvent::KeyPress && watched == File1 &&
+             isMenuKey(static_cast<QKeyEvent *>(event))) {
+        CurrentControl = QStringLiteral("File1");
+        if (ScanRun::CountSelectedFiles(*selection_) > 0)
+            showPopup(File1->viewport()->mapToGlobal(
+                File1->visualItemRect(File1->currentItem()).center()));
+        return true;
+    } else if (event->type() == QEvent::MouseButtonPress &&
+               static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
         // A click gives the list the focus first, so the menu acts on the list
         // clicked, even where the window has not got its focus back yet.
         (file1 ? static_cast<QWidget *>(File1) : MatchLV)->setFocus(Qt::MouseFocusReason);
@@ -368,5 +414,7 @@ bool QuarrixForm::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void QuarrixForm::showPopup(const QPoint &globalPos) {
-    mnuFileSub->popup(globalPos);
+    // The platform may report the Menu key both as a key and as a menu request.
+    if (!mnuFileSub->isVisible())
+        mnuFileSub->popup(globalPos);
 }

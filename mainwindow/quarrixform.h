@@ -22,6 +22,7 @@ class QStringListModel;
 class QTabWidget;
 class QTableView;
 class ResultsModel;
+class ResultsView;
 class ScanRun;
 class SearchBox;
 class StatusBar;
@@ -94,6 +95,8 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     void createSearchFrame();
     void createResultsFrame();
     void createButtonStrip();
+    void fitTextToFont();
+    void fitCountLabel();
     void setTabOrder();
     void wireEvents();
 
@@ -108,6 +111,9 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     void updateSpecifiedType();
 
     void MatchLV_DblClick();
+    /// The full-line display of a results row (Enter or a double-click).
+    void showFullLineOf(int row);
+    void showFullLine(const MatchRecord &row);
     void File1_DblClick();
     void mnuFileInfo_Click();
     void mnuLaunch_Click();
@@ -146,7 +152,7 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     SearchBox *TextList = nullptr;
     QPushButton *ScanButton = nullptr;
     QGroupBox *ScanFrame = nullptr;
-    QTableView *MatchLV = nullptr;
+    ResultsView *MatchLV = nullptr;
     QWidget *Picture1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *MatchCountLabel = nullptr;

@@ -118,7 +118,7 @@ ScanOutcome ScanRun::run(const ScanRequest &request) {
         status_.SBar(ScanTexts::FileListBuilt);
         hooks_.phaseChanged(RunHooks::Phase::ListBuilt);
         if (request.specifiedType) {
-            const QString type = trimSpaces(request.type);
+            const QString type = FileTypeFilter::normalisedType(request.type);
             if (type.isEmpty()) {
                 status_.showMessage(ScanTexts::SpecifyExtension);
                 status_.SBar(ScanTexts::DirectoryScanningCanceled);

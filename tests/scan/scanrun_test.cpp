@@ -202,7 +202,7 @@ TEST(ScanRun, DirectoryTreeFiltersTypesAndPicksTheReader) {
     EXPECT_TRUE(h.sinks.status.contains(ScanTexts::FileListBuilt));
 
     Harness typed(QStringLiteral("key"));
-    typed.scanTree(dir.path(), true, QStringLiteral(" EXE "));
+    typed.scanTree(dir.path(), true, QStringLiteral(" *.EXE "));
     EXPECT_EQ(typed.texts(),
               QStringList({QStringLiteral("key in program"), ScanTexts::EndOfMatches}));
 }
@@ -216,4 +216,9 @@ TEST(ScanRun, ASpecifiedTypeLeftEmptyIsRefusedAfterTheWalk) {
     EXPECT_EQ(h.sinks.status.last(), ScanTexts::DirectoryScanningCanceled);
     EXPECT_EQ(h.run.FoundFilesList, QStringList{dir.file(QStringLiteral("a.txt"))});
     EXPECT_TRUE(h.sinks.rows.empty());
+    for (const char *bare : {"*.", ".", " * "}) {
+        Harness star(QStringLiteral("key"));
+        EXPECT_EQ(star.scanTree(dir.path(), true, QString::fromLatin1(bare)), ScanOutcome::Refused)
+            << bare;
+    }
 }

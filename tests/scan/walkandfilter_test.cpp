@@ -31,7 +31,11 @@ TEST(FileTypeFilter, AllFilesSkipsTheElevenTypesOnly) {
 TEST(FileTypeFilter, SpecifiedTypeIsOneTrimmedExtensionCaseIgnored) {
     EXPECT_TRUE(passesSpecifiedType(QStringLiteral("report.TXT"), QStringLiteral("txt")));
     EXPECT_TRUE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral(" TXT ")));
-    EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral(".txt")));
+    for (const char *written : {".txt", "*.txt", " *.TXT "})
+        EXPECT_TRUE(passesSpecifiedType(QStringLiteral("report.txt"), QString::fromLatin1(written)))
+            << written;
+    EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("*txt.")));
+    EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("**.txt")));
     EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("txt;log")));
     EXPECT_FALSE(passesSpecifiedType(QStringLiteral("README"), QStringLiteral("txt")));
 }
