@@ -4,6 +4,7 @@
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/programicon.h"
 #include "mainwindow/resultsview.h"
+#include "mainwindow/runpacer.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/statusbar.h"
 #include "mainwindow/taglayout.h"
@@ -70,12 +71,20 @@ QuarrixForm::QuarrixForm(QWidget *parent) : QWidget(parent) {
     results_ = new ResultsModel(this);
     createControls();
     selection_ = std::make_unique<FileListSelection>(*File1);
-    run_ = std::make_unique<ScanRun>(*results_, *this, *this, *TextList);
+    pacer_ = new RunPacer(*results_, *TextList, this);
     wireEvents();
     Form_Load();
 }
 
 QuarrixForm::~QuarrixForm() = default;
+
+ScanRun &QuarrixForm::scanRun() {
+    return pacer_->scanRun();
+}
+
+bool QuarrixForm::scanning() const {
+    return pacer_->running();
+}
 
 QString QuarrixForm::titleText() {
     return QStringLiteral("%1 (V%2.%3.%4)")
@@ -253,6 +262,9 @@ void QuarrixForm::setTabOrder() {
 }
 
 void QuarrixForm::wireEvents() {
+    connect(pacer_, &RunPacer::batchReady, this, &QuarrixForm::showBatch);
+    connect(pacer_, &RunPacer::phaseEntered, this, &QuarrixForm::enterPhase);
+    connect(pacer_, &RunPacer::messageRequested, this, &QuarrixForm::showMessage);
     connect(ModeTabs, &QTabWidget::currentChanged, this, &QuarrixForm::ModeTabs_Click);
     connect(FTV1, &FolderTreeView::folderChanged, this, &QuarrixForm::FTV1_FolderChanged);
     connect(FTV2, &FolderTreeView::folderChanged, this, &QuarrixForm::FTV2_FolderChanged);
@@ -281,8 +293,10 @@ void QuarrixForm::wireEvents() {
 void QuarrixForm::Form_Load() {
     SBar(FormTexts::Initializing);
     TagLayout::LayoutWidth = 0;
+    Form_Resize(); // the design size is the layout's first size, whatever size is restored
     ResetResultsList(true);
     loadSettings();
+    fitToScreen();
     ScanButton->setFocus();
     SBar(FormTexts::Ready);
 }
@@ -333,15 +347,37 @@ void QuarrixForm::Form_Resize() {
     if (isMinimized())
         return;
     const bool firstPass = TagLayout::LayoutWidth == 0;
-    const QSize smallest(pixels(TagLayout::MinWindowWidth), pixels(TagLayout::MinWindowHeight));
+    const QSize smallest = minimumSize();
     if (!firstPass && (width() < smallest.width() || height() < smallest.height()))
-        resize(width() < smallest.width() ? smallest.width() : width(),
-               height() < smallest.height() ? smallest.height() : height());
+        resize(size().expandedTo(smallest));
     TagLayout::ResizeByTags(this);
+    // The window manager keeps the first size as the least, but never more
+    // than the screen holds: below the design size the controls shrink by
+    // the same rule, and the buttons and status bar stay within reach.
     if (firstPass)
-        setMinimumSize(size()); // lets the window manager keep the first size as the least
+        setMinimumSize(size().boundedTo(largestOnScreen()));
     alignBottomStrips();
     ResetResultsList(false);
+}
+
+QSize QuarrixForm::largestOnScreen() const {
+    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown)
+        return {QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    // The window manager's frame: known once shown, else a title bar's worth.
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isEmpty())
+        frame = QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+    return shown->availableGeometry().size() - frame;
+}
+
+void QuarrixForm::fitToScreen() {
+    const QSize largest = largestOnScreen();
+    if (width() <= largest.width() && height() <= largest.height())
+        return;
+    resize(size().boundedTo(largest));
+    if (const QScreen *shown = screen())
+        move(shown->availableGeometry().topLeft());
 }
 
 void QuarrixForm::alignBottomStrips() {
@@ -363,9 +399,9 @@ void QuarrixForm::ResetResultsList(bool clearRows) {
 }
 
 void QuarrixForm::closeEvent(QCloseEvent *event) {
-    if (scanning_) {
+    if (pacer_->running()) {
         // The run ends first, as Cancel does; the window closes when it has.
-        closePending_ = true;
+        pacer_->requestClose();
         if (ScanButton->text() == FormTexts::CancelCaption)
             cancelScan();
         event->ignore();

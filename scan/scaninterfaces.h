@@ -44,6 +44,8 @@ class RunHooks {
     /// passed. Cancel is taken during this call.
     virtual void yield() {}
     virtual void phaseChanged(Phase phase) { (void)phase; }
+    /// Before each file of the run's list: done of total dealt with.
+    virtual void fileProgress(qint64 done, qint64 total) { (void)done, (void)total; }
 };
 
 /// The current search text. revision() changes whenever the text may have

@@ -95,30 +95,32 @@ void ScanRun::addMarker() {
     ++rows_;
 }
 
-ScanOutcome ScanRun::run(const ScanRequest &request) {
+ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
     LinesMatched = 0;
     status_.showMatchCount(0);
     ContinueScan = true;
     rows_ = 0;
     matches_.clearMatches();
     search_.reset(); // the text is read afresh for every run
-    const bool selectedMode = request.mode == ScanMode::SelectedFiles;
-    if (selectedMode && (!request.files || CountSelectedFiles(*request.files) < 1)) {
+    const bool selectedMode = query.mode == ScanMode::SelectedFiles;
+    const FixedFileSelection named(query.folder, query.selectedFiles);
+    const FileSelection &selection = files ? *files : named;
+    if (selectedMode && CountSelectedFiles(selection) < 1) {
         status_.showMessage(ScanTexts::SelectFilesFirst);
         return ScanOutcome::Refused;
     }
     hooks_.phaseChanged(RunHooks::Phase::Started);
     if (selectedMode) {
-        ScanSelectedFiles(*request.files);
+        ScanSelectedFiles(selection);
     } else {
         hooks_.phaseChanged(RunHooks::Phase::BuildingList);
         status_.SBar(ScanTexts::BuildingFileList);
         FoundFilesList.clear();
-        TraverseDirectories::TraverseFolder(request.treeFolder, true, FoundFilesList, status_);
+        TraverseDirectories::TraverseFolder(query.folder, true, FoundFilesList, status_);
         status_.SBar(ScanTexts::FileListBuilt);
         hooks_.phaseChanged(RunHooks::Phase::ListBuilt);
-        if (request.specifiedType) {
-            const QString type = FileTypeFilter::normalisedType(request.type);
+        if (query.specifiedType) {
+            const QString type = FileTypeFilter::normalisedType(query.type);
             if (type.isEmpty()) {
                 status_.showMessage(ScanTexts::SpecifyExtension);
                 status_.SBar(ScanTexts::DirectoryScanningCanceled);
@@ -156,9 +158,12 @@ int ScanRun::CountSelectedFiles(const FileSelection &files) {
 void ScanRun::ScanSelectedFiles(const FileSelection &files) {
     ContinueScan = true;
     const int last = files.count() - 1;
+    const qint64 total = CountSelectedFiles(files);
+    qint64 done = 0;
     for (int i = 0; i <= last && ContinueScan; ++i) {
         if (!files.isSelected(i))
             continue;
+        hooks_.fileProgress(done++, total);
         const QString path = files.path(i);
         if (FileTypeFilter::IsRichTextType(files.name(i)))
             ScanRichTextFile(path);
@@ -172,6 +177,7 @@ void ScanRun::ScanFileList(const QString &extension, const QString &filterMode) 
     const qsizetype last = FoundFilesList.size() - 1;
     const bool allFiles = filterMode == QStringLiteral("All");
     for (qsizetype i = 0; i <= last && ContinueScan; ++i) {
+        hooks_.fileProgress(i, last + 1);
         const QString &entry = FoundFilesList.at(i);
         const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
                                      : FileTypeFilter::passesSpecifiedType(entry, extension);

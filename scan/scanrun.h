@@ -3,6 +3,7 @@
 #include "controls/richtext/richtextbuffer.h"
 #include "scan/linefinder.h"
 #include "scan/scaninterfaces.h"
+#include "scan/scanquery.h"
 #include "scan/searchexpression.h"
 #include "scan/textfilereader.h"
 
@@ -27,7 +28,6 @@ inline const QString ScanningCancelled = QStringLiteral("Scanning Cancelled");
 QString fileError(const QString &description, const QString &path);
 } // namespace ScanTexts
 
-enum class ScanMode { SelectedFiles, DirectoryTree };
 enum class ScanOutcome { Refused, Completed, Cancelled };
 
 /// The selected-file mode's file list, read afresh for every entry so that the
@@ -58,14 +58,6 @@ class FixedFileSelection : public FileSelection {
     QStringList names_;
 };
 
-struct ScanRequest {
-    ScanMode mode = ScanMode::SelectedFiles;
-    const FileSelection *files = nullptr; ///< selected-file mode
-    QString treeFolder;                   ///< directory-tree mode
-    bool specifiedType = false;           ///< only files of one type, else all files
-    QString type;
-};
-
 /// A whole scan from the Scan command to its marker row, in either mode, with
 /// the input checks, Cancel and the final status text. The window, the tests
 /// and quarrix-scan drive this same class through the engine's interfaces.
@@ -75,7 +67,10 @@ class ScanRun {
             const SearchTextSource &search);
     ~ScanRun();
 
-    ScanOutcome run(const ScanRequest &request);
+    /// Runs the query. In the selected-file mode, files (when given) is the
+    /// live list the user may change during the run; without it the query's
+    /// selected files in its folder are scanned.
+    ScanOutcome run(const ScanQuery &query, const FileSelection *files = nullptr);
     /// Cancel, taken during a yield: the run stops before its next line or
     /// file, the open file is closed and the rich text box cleared.
     void cancel();

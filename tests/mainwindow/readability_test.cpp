@@ -4,6 +4,7 @@
 
 #include "fileprops/cfiform.h"
 #include "mainwindow/fulllinebox.h"
+#include "mainwindow/runpacer.h"
 #include "scan/resultsmodel.h"
 #include "windowtestsupport.h"
 
@@ -58,8 +59,10 @@ TEST_F(ReadabilityTest, CaptionsAndTheCountFitTheirTextInALargeFont) {
     for (const char *name : {"Label1", "Label2", "AllFiles", "SpecifiedFiles"})
         expectWholeText(control<QWidget>(name));
     auto *count = control<QLabel>("MatchCountLabel");
-    form->showMatchCount(188762);
+    form->pacer().showMatchCount(188762);
     EXPECT_EQ(count->text(), u"188762");
+    EXPECT_GE(count->width(), count->fontMetrics().horizontalAdvance(count->text()));
+    form->pacer().showMatchCount(2147483647); // the label grows for a count it cannot hold
     EXPECT_GE(count->width(), count->fontMetrics().horizontalAdvance(u"2147483647"_qs));
     // The count pushes the buttons along rather than running under them.
     EXPECT_GE(control<QPushButton>("SaveButton")->x(), count->geometry().right());

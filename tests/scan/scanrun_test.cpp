@@ -9,18 +9,18 @@ namespace {
 struct Harness {
     explicit Harness(const QString &search) : text(search), run(sinks, sinks, sinks, text) {}
     ScanOutcome scanFiles(const QString &folder, const QStringList &names) {
-        const FixedFileSelection files(folder, names);
-        ScanRequest request;
-        request.files = &files;
-        return run.run(request);
+        ScanQuery query;
+        query.folder = folder;
+        query.selectedFiles = names;
+        return run.run(query);
     }
     ScanOutcome scanTree(const QString &folder, bool specified = false, const QString &type = {}) {
-        ScanRequest request;
-        request.mode = ScanMode::DirectoryTree;
-        request.treeFolder = folder;
-        request.specifiedType = specified;
-        request.type = type;
-        return run.run(request);
+        ScanQuery query;
+        query.mode = ScanMode::DirectoryTree;
+        query.folder = folder;
+        query.specifiedType = specified;
+        query.type = type;
+        return run.run(query);
     }
     QStringList texts() const {
         QStringList result;
@@ -221,4 +221,19 @@ TEST(ScanRun, ASpecifiedTypeLeftEmptyIsRefusedAfterTheWalk) {
         EXPECT_EQ(star.scanTree(dir.path(), true, QString::fromLatin1(bare)), ScanOutcome::Refused)
             << bare;
     }
+}
+
+TEST(ScanRun, ProgressCountsTheFilesOfTheListBeforeEachOne) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "key");
+    dir.write(QStringLiteral("b.exe"), "key");
+    dir.write(QStringLiteral("c.txt"), "key");
+    Harness tree(QStringLiteral("key"));
+    tree.scanTree(dir.path());
+    using Steps = std::vector<std::pair<qint64, qint64>>;
+    EXPECT_EQ(tree.sinks.progress, (Steps{{0, 3}, {1, 3}, {2, 3}})); // skipped files count too
+
+    Harness files(QStringLiteral("key"));
+    files.scanFiles(dir.path(), {QStringLiteral("c.txt"), QStringLiteral("a.txt")});
+    EXPECT_EQ(files.sinks.progress, (Steps{{0, 2}, {1, 2}}));
 }

@@ -25,10 +25,12 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
             onYield();
     }
     void phaseChanged(Phase phase) override { phases.push_back(phase); }
+    void fileProgress(qint64 done, qint64 total) override { progress.emplace_back(done, total); }
 
     std::vector<MatchRecord> rows;
     QStringList status, errors, messages;
     std::vector<Phase> phases;
+    std::vector<std::pair<qint64, qint64>> progress; ///< done, total before each file
     qint32 shownCount = -1;
     int yields = 0;
     std::function<void()> onYield;
