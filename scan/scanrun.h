@@ -83,7 +83,7 @@ class ScanRun {
     /// True while the run may go on; set by the run, cleared only by cancel().
     bool ContinueScan = false;
     /// Matches recorded in the current run (marker rows not counted).
-    qint32 LinesMatched = 0;
+    qint64 LinesMatched = 0;
     /// Rows of the current run, marker rows included.
     qsizetype rowsRecorded() const { return rows_; }
     /// The files a directory walk found, in walk order.
