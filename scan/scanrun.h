@@ -22,6 +22,8 @@ inline const QString FileListBuilt = QStringLiteral("File List Built.");
 inline const QString DirectoryScanningCanceled = QStringLiteral("Directory Scanning Canceled");
 inline const QString ScanningComplete = QStringLiteral("Scanning Complete");
 inline const QString ScanningCancelled = QStringLiteral("Scanning Cancelled");
+/// Ends the text of a matching line that was too long to keep whole.
+inline const QString LineCut = QStringLiteral(" [... line cut: only its first 1 MiB is kept]");
 
 /// "Error: <description> (<path>)", the status line of a file that failed.
 QString fileError(const QString &description, const QString &path);
