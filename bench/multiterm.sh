@@ -3,7 +3,9 @@
 # and ripgrep -F -i -f on the same tree, with the page cache warm. Prints the
 # median wall time of each tool per term count and quarrix-scan's ratio to grep.
 #
-# Usage: bench/multiterm.sh [TREE]              (default /usr/include)
+# Usage: bench/multiterm.sh [TREE]    (default: a copy of /usr/include without
+#                                     links, in /var/tmp/quarrix-multiterm, so
+#                                     that every tool reads the same files)
 # Env:   QUARRIX_SCAN       binary to test (default build/release/tools/quarrix-scan)
 #        QUARRIX_SCAN_BASE  a second binary to compare (an older build), optional
 #        BASE_MAX_TERMS     largest term count given to the second binary (default 1000)
@@ -13,13 +15,20 @@ set -euo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ROOT=$(cd "$HERE/.." && pwd)
-TREE=${1:-/usr/include}
+TREE=${1:-}
 QS=${QUARRIX_SCAN:-$ROOT/build/release/tools/quarrix-scan}
 BASE=${QUARRIX_SCAN_BASE:-}
 BASE_MAX=${BASE_MAX_TERMS:-1000}
 RUNS=${BENCH_RUNS:-5}
 COUNTS=${BENCH_COUNTS:-3 100 1000 20000}
 
+if [[ -z $TREE ]]; then
+    TREE=/var/tmp/quarrix-multiterm/include
+    if [[ ! -f $TREE/.complete ]]; then
+        rm -rf "$TREE" && mkdir -p "$(dirname "$TREE")"
+        cp -r /usr/include "$TREE" && find "$TREE" -type l -delete && touch "$TREE/.complete"
+    fi
+fi
 [[ -x $QS ]] || { echo "multiterm.sh: $QS is not built" >&2; exit 2; }
 command -v rg >/dev/null || { echo "multiterm.sh: rg not found (apt-get install ripgrep)" >&2; exit 2; }
 
@@ -45,40 +54,42 @@ make_terms() {
         }' "$OUT/words"
 }
 
-now_us() { local t=${EPOCHREALTIME//[!0-9]/}; echo "$t"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# Runs one tool once and prints its wall time in microseconds.
+# Runs one tool once and prints its wall time and its processor time (user
+# and system), in seconds: on a shared machine the second is the steadier.
 time_one() {
-    local tool=$1 terms=$2 text=$3 t0 t1
-    t0=$(now_us)
+    local tool=$1 terms=$2 text=$3
+    local -a cmd
     case $tool in
-        quarrix) "$QS" -- "$text" "$TREE" > "$OUT/out" 2>/dev/null || true ;;
-        base)    "$BASE" -- "$text" "$TREE" > "$OUT/out" 2>/dev/null || true ;;
-        grep)    grep -r -F -i -n -a -f "$terms" "$TREE" > "$OUT/out" 2>/dev/null || true ;;
-        rg)      rg -j1 -F -i -n -a --no-ignore --hidden -f "$terms" "$TREE" > "$OUT/out" 2>/dev/null || true ;;
+        quarrix) cmd=("$QS" -- "$text" "$TREE") ;;
+        base)    cmd=("$BASE" -- "$text" "$TREE") ;;
+        grep)    cmd=(grep -r -F -i -n -a -f "$terms" "$TREE") ;;
+        grepcase) cmd=(grep -r -F -n -a -f "$terms" "$TREE") ;;
+        rg)      cmd=(rg -j1 -F -i -n -a --no-ignore --hidden -f "$terms" "$TREE") ;;
     esac
-    t1=$(now_us)
-    echo $((t1 - t0))
+    /usr/bin/time -f "%e %U %S" -o "$OUT/time" "${cmd[@]}" > "$OUT/out" 2>/dev/null || true
+    awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$OUT/time"
     wc -l < "$OUT/out" > "$OUT/lines.$tool"
 }
 
 grep -r -c x "$TREE" > /dev/null 2>&1 || true # warm the page cache
-printf '%-8s %-8s %10s %10s  %s\n' terms tool median_s lines "ratio to grep"
+# grep: grep -F -i; grepcase: grep -F, letter case kept (faster, not the same search).
+printf '%-6s %-9s %8s %8s %9s  %s\n' terms tool wall_s cpu_s lines "ratio to grep (wall, cpu)"
 for n in $COUNTS; do
     make_terms "$n" > "$OUT/terms"
     text=$(paste -sd'|' "$OUT/terms")
-    tools="quarrix grep rg"
-    [[ -n $BASE && $n -le $BASE_MAX ]] && tools="quarrix base grep rg"
-    declare -A med=()
+    tools="quarrix grep grepcase rg"
+    [[ -n $BASE && $n -le $BASE_MAX ]] && tools="quarrix base grep grepcase rg"
     for tool in $tools; do
-        for ((r = 0; r < RUNS; r++)); do time_one "$tool" "$OUT/terms" "$text"; done | median > "$OUT/med.$tool"
-        med[$tool]=$(cat "$OUT/med.$tool")
+        for ((r = 0; r < RUNS; r++)); do time_one "$tool" "$OUT/terms" "$text"; done > "$OUT/runs.$tool"
+        cut -d' ' -f1 "$OUT/runs.$tool" | median > "$OUT/wall.$tool"
+        cut -d' ' -f2 "$OUT/runs.$tool" | median > "$OUT/cpu.$tool"
     done
     for tool in $tools; do
-        awk -v n="$n" -v tool="$tool" -v us="${med[$tool]}" -v g="${med[grep]}" \
+        awk -v n="$n" -v tool="$tool" -v w="$(cat "$OUT/wall.$tool")" -v c="$(cat "$OUT/cpu.$tool")" \
+            -v gw="$(cat "$OUT/wall.grep")" -v gc="$(cat "$OUT/cpu.grep")" \
             -v lines="$(cat "$OUT/lines.$tool")" \
-            'BEGIN { printf "%-8s %-8s %10.3f %10d  %.2f\n", n, tool, us / 1e6, lines, us / g }'
+            'BEGIN { printf "%-6s %-9s %8.2f %8.2f %9d  %.2f %.2f\n", n, tool, w, c, lines, w / gw, (gc > 0 ? c / gc : 0) }'
     done
-    unset med
 done
