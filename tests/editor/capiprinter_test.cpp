@@ -1,5 +1,5 @@
 #include "editor/capiprinter.h"
-#include "editor/dialogtesting.h"
+#include "dialogs/dialogtesting.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

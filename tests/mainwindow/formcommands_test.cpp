@@ -2,7 +2,7 @@
 // help and the About window.
 
 #include "about/shareware_about.h"
-#include "editor/dialogtesting.h"
+#include "dialogs/dialogtesting.h"
 #include "mainwindow/searchbox.h"
 #include "scan/resultsmodel.h"
 #include "windowtestsupport.h"
