@@ -1,8 +1,8 @@
 #include "editor/openfile.h"
 
 #include "dialogs/messagebox.h"
-#include "editor/quarxeditorform.h"
 #include "dialogs/uiutilities.h"
+#include "editor/quarxeditorform.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
 

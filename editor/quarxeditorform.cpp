@@ -2,8 +2,8 @@
 
 #include "controls/richtext/richtextbox.h"
 #include "dialogs/messagebox.h"
-#include "editor/modprinter.h"
 #include "dialogs/uiutilities.h"
+#include "editor/modprinter.h"
 
 #include <QAction>
 #include <QApplication>

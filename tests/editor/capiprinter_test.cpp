@@ -1,5 +1,5 @@
-#include "editor/capiprinter.h"
 #include "dialogs/dialogtesting.h"
+#include "editor/capiprinter.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
