@@ -76,7 +76,7 @@ void RunPacer::SBar(const QString &text) {
         deliver();
 }
 
-void RunPacer::showMatchCount(qint32 count) {
+void RunPacer::showMatchCount(qint64 count) {
     pending_.count = count;
     if (count == 0 || !running_)
         deliver();

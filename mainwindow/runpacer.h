@@ -13,7 +13,7 @@ class ResultsModel;
 /// What the window shows of a run, handed over once a time slice.
 struct RunBatch {
     QString status;         ///< the latest status text
-    qint32 count = 0;       ///< matches recorded so far
+    qint64 count = 0;       ///< matches recorded so far
     qint64 filesDone = 0;   ///< files of the run's list dealt with
     qint64 filesTotal = -1; ///< files in the run's list; -1 while it is being built
     bool running = false;
@@ -46,7 +46,7 @@ class RunPacer : public QObject, public StatusSink, public RunHooks {
     // StatusSink: during a run the text reaches the window with the next
     // batch; setting it for every file would cost more than a small file's scan.
     void SBar(const QString &text) override;
-    void showMatchCount(qint32 count) override;
+    void showMatchCount(qint64 count) override;
     void showMessage(const QString &text) override;
     // RunHooks
     void yield() override;

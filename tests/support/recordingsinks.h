@@ -17,7 +17,7 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
         errors << text;
         SBar(text);
     }
-    void showMatchCount(qint32 count) override { shownCount = count; }
+    void showMatchCount(qint64 count) override { shownCount = count; }
     void showMessage(const QString &text) override { messages << text; }
     void yield() override {
         ++yields;
@@ -31,7 +31,7 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
     QStringList status, errors, messages;
     std::vector<Phase> phases;
     std::vector<std::pair<qint64, qint64>> progress; ///< done, total before each file
-    qint32 shownCount = -1;
+    qint64 shownCount = -1;
     int yields = 0;
     std::function<void()> onYield;
 };
