@@ -2,7 +2,7 @@
 // was typed, and the results list answers Enter, the Menu key, Shift+F10 and
 // Ctrl+C on its focused or selected rows.
 
-#include "editor/dialogtesting.h"
+#include "dialogs/dialogtesting.h"
 #include "fileprops/cfiform.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/fulllinebox.h"
