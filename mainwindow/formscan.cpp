@@ -76,11 +76,9 @@ void QuarrixForm::phaseChanged(Phase phase) {
         TextList->addToHistory(TextList->currentText());
         break;
     case Phase::BuildingList:
-        walking_ = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         break;
     case Phase::ListBuilt:
-        walking_ = false;
         QApplication::restoreOverrideCursor();
         foundFiles_->setStringList(run_->FoundFilesList);
         break;
@@ -133,10 +131,6 @@ void QuarrixForm::SBar(const QString &text) {
     // most a yield's time later: setting it for every file would cost more
     // than the scan of a small file.
     stopIfClosing();
-    // The walk does not take clicks (it cannot be cancelled), but the window
-    // still paints and the clock still runs.
-    if (sinceEvents_.hasExpired(YieldMilliseconds))
-        runEventLoop(walking_ ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
 }
 
 void QuarrixForm::showMatchCount(qint32 count) {

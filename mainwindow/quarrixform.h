@@ -167,7 +167,6 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     std::unique_ptr<ScanRun> run_;
 
     bool scanning_ = false;
-    bool walking_ = false;      ///< the directory walk: the event loop runs without user input
     bool closePending_ = false; ///< closed during a run: the run ends, then the window closes
     QString statusText_;        ///< the last status text, shown with the next batch during a run
     qint32 shownCount_ = 0;
