@@ -22,7 +22,12 @@ void QuarrixForm::SaveButton_Click() {
 }
 
 void QuarrixForm::HelpButton_Click() {
-    FunctionModule::ShowHelpFile(this);
+    using FunctionModule::HelpOutcome;
+    const HelpOutcome outcome = FunctionModule::ShowHelpFile(this);
+    if (outcome == HelpOutcome::NotFound)
+        SBar(FunctionModule::HelpNotFound);
+    else if (outcome == HelpOutcome::NoViewer)
+        SBar(FunctionModule::HelpNotOpened);
 }
 
 void QuarrixForm::AboutButton_Click() {
