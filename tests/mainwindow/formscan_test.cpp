@@ -256,7 +256,8 @@ TEST_F(FormScanTest, CancelOrCloseDuringTheWalkStopsItPromptly) {
     scanFor(QStringLiteral("alpha"));
     canceller.stop();
     ASSERT_TRUE(sinceCancel.isValid()) << "the walk did not take the click";
-    EXPECT_LT(sinceCancel.elapsed(), 100);
+    // A few milliseconds on a quiet machine; the bound leaves room for a loaded one.
+    EXPECT_LT(sinceCancel.elapsed(), 500);
     EXPECT_EQ(statusText(), u"Directory Scanning Canceled");
     EXPECT_EQ(form->results().totalRows(), 0);
     EXPECT_EQ(scanButton()->text(), u"S&can");
