@@ -133,7 +133,7 @@ void QuarrixForm::SBar(const QString &text) {
     stopIfClosing();
 }
 
-void QuarrixForm::showMatchCount(qint32 count) {
+void QuarrixForm::showMatchCount(qint64 count) {
     pendingCount_ = count;
     if (count == 0 || !scanning_)
         deliverBatch();

@@ -21,7 +21,7 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
         errors << text;
         SBar(text);
     }
-    void showMatchCount(qint32 count) override { shownCount = count; }
+    void showMatchCount(qint64 count) override { shownCount = count; }
     void showMessage(const QString &text) override { messages << text; }
     void yield() override {
         ++yields;
@@ -33,7 +33,7 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
     std::vector<MatchRecord> rows;
     QStringList status, errors, messages;
     std::vector<Phase> phases;
-    qint32 shownCount = -1;
+    qint64 shownCount = -1;
     int yields = 0;
     /// AddMatch answers false once this many rows are kept (a failing report).
     size_t acceptRows = SIZE_MAX;

@@ -1,6 +1,6 @@
-#include "editor/uiutilities.h"
+#include "dialogs/uiutilities.h"
 
-#include "editor/messagebox.h"
+#include "dialogs/messagebox.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
 

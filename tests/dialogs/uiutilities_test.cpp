@@ -1,6 +1,6 @@
-#include "editor/dialogtesting.h"
-#include "editor/messagebox.h"
-#include "editor/uiutilities.h"
+#include "dialogs/dialogtesting.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/uiutilities.h"
 
 #include <QDialog>
 #include <QMessageBox>
