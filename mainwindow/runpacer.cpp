@@ -23,7 +23,6 @@ ScanOutcome RunPacer::run(const ScanQuery &query, const FileSelection *files) {
     sinceEvents_.start();
     const ScanOutcome outcome = run_->run(query, files);
     running_ = false;
-    walking_ = false;
     pending_.running = false;
     deliver();
     return outcome;
@@ -62,9 +61,8 @@ void RunPacer::turnEventLoopIfDue() {
     if (!sinceEvents_.hasExpired(SliceMilliseconds))
         return;
     deliver();
-    // The walk does not take clicks, but the window still paints and the clock runs.
-    QCoreApplication::processEvents(walking_ ? QEventLoop::ExcludeUserInputEvents
-                                             : QEventLoop::AllEvents);
+    // The walk takes clicks too: Cancel and close stop it as they stop a file.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
     sinceEvents_.restart();
 }
 
@@ -96,7 +94,6 @@ void RunPacer::fileProgress(qint64 done, qint64 total) {
 }
 
 void RunPacer::phaseChanged(Phase phase) {
-    walking_ = phase == Phase::BuildingList;
     if (phase == Phase::Finished)
         deliver();
     Q_EMIT phaseEntered(phase);

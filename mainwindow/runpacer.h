@@ -68,7 +68,6 @@ class RunPacer : public QObject, public StatusSink, public RunHooks {
     std::unique_ptr<ScanRun> run_;
     RunBatch pending_;
     bool running_ = false;
-    bool walking_ = false;      ///< the walk takes no user input: it cannot be cancelled
     bool closePending_ = false; ///< set by requestClose(), taken by the window
     QElapsedTimer sinceEvents_; ///< since the event loop last turned during a run
 };

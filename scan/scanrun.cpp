@@ -1,6 +1,7 @@
 #include "scan/scanrun.h"
 
 #include "platform/codepage.h"
+#include "platform/pathname.h"
 #include "scan/filetypefilter.h"
 #include "scan/functionmodule.h"
 #include "scan/traversedirectories.h"
@@ -71,6 +72,34 @@ class ScanRun::TextClient : public TextFileReader::Client {
     QString path_;
 };
 
+class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
+  public:
+    explicit WalkClient(ScanRun &run) : run_(run) {}
+    WalkState enterFolder(const QString &path) override {
+        run_.status_.SBar(QStringLiteral("Checking ") + path + QStringLiteral("..."));
+        return goOn();
+    }
+    WalkState visitFile(const QString &path) override {
+        run_.FoundFilesList.append(path);
+        return goOn();
+    }
+    WalkState folderError(const QString &path, const QString &description) override {
+        run_.status_.fileError(ScanTexts::fileError(description, path));
+        return goOn();
+    }
+    void kernelFileSystemSkipped(const QString &path) override { run_.status_.folderSkipped(path); }
+    bool keepGoing() override { return goOn() == WalkState::Continue; }
+
+  private:
+    // Cancel is taken here, so it stops the walk as it stops a file.
+    WalkState goOn() {
+        run_.hooks_.yield();
+        return run_.ContinueScan ? WalkState::Continue : WalkState::Quit;
+    }
+
+    ScanRun &run_;
+};
+
 ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
                  const SearchTextSource &search)
     : matches_(matches), status_(status), hooks_(hooks), source_(search) {}
@@ -88,7 +117,12 @@ const ScanRun::CompiledSearch &ScanRun::search() {
 }
 
 void ScanRun::record(const QString &path, const QString &cell, const QString &text) {
-    matches_.AddMatch({path, cell, text});
+    if (!matches_.AddMatch({path, cell, text})) {
+        // The row could not be kept (a report that failed to write): stop as Cancel does.
+        ContinueScan = false;
+        fileClosed_ = true;
+        return;
+    }
     ++rows_;
     ++LinesMatched;
     status_.showMatchCount(LinesMatched);
@@ -121,9 +155,18 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
         hooks_.phaseChanged(RunHooks::Phase::BuildingList);
         status_.SBar(ScanTexts::BuildingFileList);
         FoundFilesList.clear();
-        TraverseDirectories::TraverseFolder(query.folder, true, FoundFilesList, status_);
-        status_.SBar(ScanTexts::FileListBuilt);
+        WalkClient walk(*this);
+        const bool walked =
+            TraverseDirectories::TraverseFolder(query.folder, true, walk) != WalkState::Quit;
+        if (walked)
+            status_.SBar(ScanTexts::FileListBuilt);
         hooks_.phaseChanged(RunHooks::Phase::ListBuilt);
+        if (!walked) {
+            // Cancelled during the walk: nothing was scanned, so no marker row.
+            hooks_.phaseChanged(RunHooks::Phase::Finished);
+            status_.SBar(ScanTexts::DirectoryScanningCanceled);
+            return ScanOutcome::Cancelled;
+        }
         if (query.specifiedType) {
             const QString type = FileTypeFilter::normalisedType(query.type);
             if (type.isEmpty()) {
@@ -150,7 +193,13 @@ void ScanRun::cancel() {
 }
 
 QString FileSelection::path(int index) const {
-    return FunctionModule::AddTrailingBackslash(folderPath()) + trimSpaces(name(index));
+    const QString folder = FunctionModule::AddTrailingBackslash(folderPath());
+    const QString listed = name(index);
+    const QString trimmed = trimSpaces(listed);
+    // Padding typed or listed around a name goes; a real name may end in a space.
+    if (trimmed != listed && platform::pathExists(folder + listed))
+        return folder + listed;
+    return folder + trimmed;
 }
 
 int ScanRun::CountSelectedFiles(const FileSelection &files) {
@@ -200,7 +249,7 @@ void ScanRun::ScanTextFile(const QString &path) {
         return;
     fileClosed_ = false;
     status_.SBar(ScanTexts::ScanningFile + path);
-    TextClient client(*this, trimSpaces(path));
+    TextClient client(*this, path);
     if (!reader_.scan(path, client))
         status_.fileError(ScanTexts::fileError(reader_.errorString(), path));
 }
@@ -214,14 +263,13 @@ void ScanRun::ScanRichTextFile(const QString &path) {
         return;
     }
     const QString text = RTB.Text();
-    const QString trimmedPath = trimSpaces(path);
     qsizetype index = 0;
     // Pieces already loaded are all tested, even after a Cancel.
     for (const QStringView piece : QStringTokenizer(text, u'\r')) {
         hooks_.yield();
         const QString filtered = StripControlChars(piece);
         if (search().expression.LineMatches(filtered))
-            record(trimmedPath, QStringLiteral("@") + QString::number(index), filtered);
+            record(path, QStringLiteral("@") + QString::number(index), filtered);
         ++index;
     }
     RTB.setFileName(QString());

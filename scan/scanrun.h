@@ -41,7 +41,8 @@ class FileSelection {
     virtual bool isSelected(int index) const = 0;
     virtual QString name(int index) const = 0;
     virtual QString folderPath() const = 0;
-    /// The path scanned: the folder, a separator and the name trimmed of spaces.
+    /// The path scanned: the folder, a separator and the name trimmed of
+    /// spaces, unless the untrimmed name is that of an existing file.
     virtual QString path(int index) const;
 };
 
@@ -96,6 +97,7 @@ class ScanRun {
 
   private:
     class TextClient;
+    class WalkClient;
     struct CompiledSearch;
 
     const CompiledSearch &search();

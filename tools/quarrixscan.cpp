@@ -39,12 +39,13 @@ class PathSelection : public FileSelection {
 class ReportSink : public MatchSink {
   public:
     explicit ReportSink(ResultsReport::Writer &writer) : writer_(writer) {}
-    void AddMatch(const MatchRecord &row) override {
+    bool AddMatch(const MatchRecord &row) override {
         if (ok_ && !writer_.writeLine(ResultsReport::rowLine(row))) {
             ok_ = false;
             printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
                        writer_.errorString());
         }
+        return ok_;
     }
     bool ok() const { return ok_; }
 

@@ -26,10 +26,11 @@ class ProgressTest : public WindowTest {};
 } // namespace
 
 TEST_F(ProgressTest, TheBarCountsFilesDoneOfTotalDuringARunOnly) {
-    const int files = 40;
+    // Enough text that the run lasts several event-loop slices on a fast machine.
+    const int files = 200;
     const QByteArray body = QByteArray("a line without the word\n").repeated(40000);
     for (int i = 0; i < files; ++i)
-        dir.write(QStringLiteral("tree/f%1.txt").arg(i, 2, 10, QLatin1Char('0')), body);
+        dir.write(QStringLiteral("tree/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), body);
     store(QStringLiteral("LastTab"), QStringLiteral("2"));
     store(QStringLiteral("LastDSPath"), dir.file(QStringLiteral("tree")));
     openWindow();
