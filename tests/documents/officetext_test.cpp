@@ -1,9 +1,9 @@
 // Word and Excel text from streams built here record by record: what office
 // programs seldom write but files carry (cells out of order, one string named
 // a million times, special characters at every position of a piece).
-#include "controls/richtext/compoundfile.h"
-#include "controls/richtext/officetext.h"
-#include "controls/richtext/textwriter.h"
+#include "documents/compoundfile.h"
+#include "documents/officetext.h"
+#include "documents/textwriter.h"
 #include "tests/support/recordbytes.h"
 
 #include <QRandomGenerator>
@@ -289,7 +289,7 @@ TEST(CompoundText, AStorageNamedFromManyPlacesIsReadOnce) {
     }
     entries.append({QStringLiteral("Contents"), 2});
     const QByteArray bytes =
-        compoundFile(entries, QByteArray("Deeply kept words") + QByteArray(4096 - 17, '\x01'));
+        compoundFile(entries, QByteArray("Deeply kept words") + QByteArray(4096 - 17, '\0'));
     CompoundFile file;
     ASSERT_TRUE(file.open(bytes));
     ASSERT_EQ(file.entries().size(), 36);

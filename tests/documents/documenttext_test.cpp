@@ -1,19 +1,23 @@
 // The text of office and mail fixtures made by real software, found through
 // the rich-text reader as a user's scan finds it.
-#include "controls/richtext/documenttext.h"
-#include "controls/richtext/mailtext.h"
+#include "documents/compoundfile.h"
+#include "documents/documenterrors.h"
+#include "documents/documenttext.h"
+#include "documents/mailtext.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringTokenizer>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
 
 QString dataDir() {
-    return QStringLiteral(RICHTEXT_DATA);
+    return QStringLiteral(DOCUMENTS_DATA);
 }
 
 struct Expectation {
@@ -108,6 +112,105 @@ TEST(DocumentText, OtherContentComesInByteForByte) {
     EXPECT_EQ(documentText(dif), QString::fromLatin1(dif));
     const QByteArray bytes("a\0b\xE9\r\nc", 7);
     EXPECT_EQ(documentText(bytes), QString::fromLatin1(bytes));
+}
+
+TEST(ExcelText, NumbersAreShownAsLibreOfficeShowsThem) {
+    // formats.csv is LibreOffice's own text of formats.xls.
+    QFile csv(dataDir() + QStringLiteral("formats.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QStringList shown =
+        pieces(documentText(readAll(dataDir() + QStringLiteral("formats.xls"))));
+    int rows = 0;
+    for (const QString &line : QString::fromUtf8(csv.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+        // Cells joined by a space, as a row's piece has them; quotes and
+        // padding of the CSV dropped.
+        QStringList cells;
+        for (const QString &field :
+             line.split(QRegularExpression(QStringLiteral(",(?=(?:[^\"]*\"[^\"]*\")*[^\"]*$)"))))
+            cells << QString(field).remove(u'"').trimmed();
+        const QString row = cells.join(u' ');
+        EXPECT_TRUE(shown.contains(row)) << row.toStdString();
+        ++rows;
+    }
+    EXPECT_EQ(rows, 11);
+}
+
+TEST(ExcelText, CommentsAndShapesArePiecesOfTheirSheet) {
+    const QStringList shown =
+        pieces(documentText(readAll(dataDir() + QStringLiteral("formats.xls"))));
+    const qsizetype second = shown.indexOf(u"Zweites Blatt");
+    ASSERT_GT(second, 0);
+    for (const QString &piece : {QStringLiteral("CommentWord Ελληνικά Привет 日本語"),
+                                 QStringLiteral("ShapeWord Привет Ελληνικά")}) {
+        const qsizetype at = shown.indexOf(piece);
+        EXPECT_TRUE(at > 0 && at < second) << piece.toStdString();
+    }
+    EXPECT_GT(shown.indexOf(u"SecondNote"), second);
+    EXPECT_FALSE(shown.contains(u"Tester")); // the comment's author is not its text
+}
+
+TEST(DocumentText, APicturesOnlyPresentationGivesNoStructure) {
+    const QString text = documentText(readAll(dataDir() + QStringLiteral("pictures.ppt")));
+    for (const QString &machinery :
+         {QStringLiteral("Root Entry"), QStringLiteral("PowerPoint Document"),
+          QStringLiteral("Current User"), QStringLiteral("Pictures"), QStringLiteral("Arial"),
+          QStringLiteral("Times New Roman"), QStringLiteral("Click to edit"),
+          QStringLiteral("Outline Level"), QStringLiteral("SummaryInformation"),
+          QStringLiteral("___PPT10")})
+        EXPECT_FALSE(text.contains(machinery)) << machinery.toStdString();
+}
+
+/// A copy of a fixture marked as its program marks a document saved with a
+/// password; the text inside stays as it was, so only the mark can keep it out.
+QByteArray markedEncrypted(const QString &name) {
+    QByteArray bytes = readAll(dataDir() + name);
+    CompoundFile file;
+    EXPECT_TRUE(file.open(bytes));
+    const auto offsetOf = [&](QStringView stream) {
+        const QByteArray content = file.stream(file.find(0, stream));
+        const qsizetype at = bytes.indexOf(content.first(qMin<qsizetype>(64, content.size())));
+        EXPECT_GE(at, 0);
+        return at;
+    };
+    if (name.endsWith(u".doc")) {
+        bytes[offsetOf(u"WordDocument") + 0x0B] =
+            char(bytes[offsetOf(u"WordDocument") + 0x0B] | 0x01);
+    } else if (name.endsWith(u".xls")) {
+        // FILEPASS takes the place of the record after BOF: a CODEPAGE-sized one.
+        const qsizetype at = offsetOf(u"Workbook");
+        const qsizetype second = at + 4 + qFromLittleEndian<quint16>(bytes.constData() + at + 2);
+        qToLittleEndian<quint16>(0x002F, bytes.data() + second);
+    } else {
+        const qsizetype at = bytes.indexOf(QByteArray::fromHex("5FC091E3"));
+        EXPECT_GE(at, 0);
+        bytes.replace(at, 4, QByteArray::fromHex("DFC4D1F3"));
+    }
+    return bytes;
+}
+
+TEST(DocumentText, EncryptedDocumentsAreNamedInTheStatusLineAndGiveNoRows) {
+    TempDir dir;
+    for (const QString name : {QStringLiteral("sample.doc"), QStringLiteral("sample.xls"),
+                               QStringLiteral("sample.ppt")}) {
+        SCOPED_TRACE(name.toStdString());
+        QString error;
+        const QByteArray bytes = markedEncrypted(name);
+        EXPECT_TRUE(documentText(bytes, &error).isEmpty());
+        EXPECT_EQ(error, documenterrors::encrypted());
+
+        const QString path = dir.write(name, bytes);
+        RecordingSinks sinks;
+        FixedSearchText text(QStringLiteral("a"));
+        ScanRun run(sinks, sinks, sinks, text);
+        run.ContinueScan = true;
+        run.ScanRichTextFile(path);
+        EXPECT_TRUE(sinks.rows.empty());
+        EXPECT_EQ(sinks.errors,
+                  QStringList{QStringLiteral("Error: The document is encrypted (") + path + u')'});
+    }
+    QString error = QStringLiteral("stale");
+    documentText(readAll(dataDir() + QStringLiteral("sample.doc")), &error);
+    EXPECT_TRUE(error.isEmpty());
 }
 
 TEST(MailText, RecognisesMailByItsHeaders) {
