@@ -53,6 +53,11 @@ class ScanRun::TextClient : public TextFileReader::Client {
         run_.record(path_, QString::number(lineNumber), platform::decodeText(line));
         return blockDone();
     }
+    bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
+        run_.record(path_, QString::number(lineNumber),
+                    platform::decodeText(head) + ScanTexts::LineCut);
+        return blockDone();
+    }
     bool blockDone() override {
         run_.hooks_.yield();
         return !run_.fileClosed_;
