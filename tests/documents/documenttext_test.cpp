@@ -240,4 +240,31 @@ TEST(MailText, EncodedWordsCharsetsAndNestedMessages) {
     EXPECT_TRUE(text.contains(u"InnerBody"));
 }
 
+TEST(MailText, HtmlBodiesAsTheReaderSeesThem) {
+    const auto html = [](const QByteArray &body) {
+        return mailtext::mailText("From: a@b\r\nSubject: s\r\nContent-Type: text/html; "
+                                  "charset=utf-8\r\n\r\n" +
+                                  body);
+    };
+    const QString text = html("<html><head><title>TitleWord</title></head><body>"
+                              "<script>var hidden = 1;</script><p>M&uuml;ller&nbsp;&amp; "
+                              "caf&eacute; &euro;5 &#x41;&#66; &bogus; &lt;tag&gt;</p>"
+                              "<div>second</div>line<br>break</body></html>");
+    EXPECT_TRUE(text.contains(u"Müller & café €5 AB &bogus; <tag>")) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"\r\nsecond\r\nline\r\nbreak"));
+    EXPECT_FALSE(text.contains(u"TitleWord"));
+    EXPECT_FALSE(text.contains(u"hidden"));
+    // Unclosed hidden tags and stray brackets hide nothing of what follows.
+    const QString open = html(QByteArray("<script>").repeated(3) + "<style>a < b & c > d");
+    EXPECT_TRUE(open.contains(u"a  d")) << open.toStdString();
+    EXPECT_TRUE(html("x < y & z").contains(u"x < y & z"));
+}
+
+TEST(MailText, TwoContentTypeHeadersKeepTheBody) {
+    const QString text = mailtext::mailText("From: a@b\r\nSubject: s\r\n"
+                                            "Content-Type: multipart/mixed; boundary=XX\r\n"
+                                            "Content-Type: text/plain\r\n\r\nBodyWord here\r\n");
+    EXPECT_TRUE(text.contains(u"BodyWord here")) << text.toStdString();
+}
+
 } // namespace
