@@ -6,41 +6,39 @@
 #include "scan/functionmodule.h"
 #include "scan/traversedirectories.h"
 
-#include <QStringTokenizer>
-
-#include <algorithm>
-#include <iterator>
-
 QString ScanTexts::fileError(const QString &description, const QString &path) {
     return QStringLiteral("Error: ") + description + QStringLiteral(" (") + path + u')';
 }
 
-namespace {
-
-// The characters of Windows-1252 above 127 that are not at their Latin-1 codes.
-bool isWindows1252Extra(char16_t c) {
-    static constexpr char16_t extras[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x017D, 0x2018,
-                                          0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
-                                          0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
-    return std::find(std::begin(extras), std::end(extras), c) != std::end(extras);
-}
-
-} // namespace
-
 QString StripControlChars(QStringView text) {
     QString kept;
     kept.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        // Characters of the single-byte code page keep the printable-ASCII rule;
-        // Greek, Cyrillic, CJK and other scripts from documents stay searchable.
-        const bool singleByte = u <= 0xFF || isWindows1252Extra(u);
-        if ((u >= 32 && u <= 126) || !singleByte)
+    // Control characters (C0, DEL and C1) go; letters of every script,
+    // punctuation and symbols stay as the document has them.
+    for (const QChar c : text)
+        if (c.unicode() >= 0x20 && (c.unicode() < 0x7F || c.unicode() > 0x9F))
             kept += c;
-    }
     return kept;
 }
+
+namespace {
+
+/// The pieces of a document's text: CR LF, CR and LF each end one.
+template <typename Visit> void forEachPiece(QStringView text, const Visit &visit) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        visit(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    visit(text.sliced(start));
+}
+
+} // namespace
 
 struct ScanRun::CompiledSearch {
     explicit CompiledSearch(const QString &text) : expression(text), finder(expression, true) {}
@@ -265,12 +263,12 @@ void ScanRun::ScanRichTextFile(const QString &path) {
     const QString text = RTB.Text();
     qsizetype index = 0;
     // Pieces already loaded are all tested, even after a Cancel.
-    for (const QStringView piece : QStringTokenizer(text, u'\r')) {
+    forEachPiece(text, [&](QStringView piece) {
         hooks_.yield();
         const QString filtered = StripControlChars(piece);
         if (search().expression.LineMatches(filtered))
             record(path, QStringLiteral("@") + QString::number(index), filtered);
         ++index;
-    }
+    });
     RTB.setFileName(QString());
 }

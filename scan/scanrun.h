@@ -115,6 +115,6 @@ class ScanRun {
     qsizetype rows_ = 0;
 };
 
-/// Keeps the characters from 32 to 126, and every character outside the
-/// Windows-1252 code page, in order.
+/// Keeps every character that is not a control character (C0, DEL, C1), in
+/// order.
 QString StripControlChars(QStringView text);

@@ -107,22 +107,22 @@ TEST(ScanRun, ABlankSearchTakesEveryTextLineButNoDocumentPiece) {
                                       ScanTexts::EndOfMatches}));
 }
 
-TEST(ScanRun, DocumentsAreCutAtCrAndStrippedToPrintableCharacters) {
+TEST(ScanRun, DocumentsAreCutAtLineEndsAndStrippedOfControlCharacters) {
     TempDir dir;
     dir.write(QStringLiteral("r.doc"), "first\r\nsecond\r\nword\tjoined\r\ncaf\xE9 ok");
-    Harness h(QStringLiteral("second|wordjoined|caf ok"));
+    Harness h(QStringLiteral("second|wordjoined|caf\u00E9 ok"));
     h.scanFiles(dir.path(), {QStringLiteral("r.doc")});
     const QString path = dir.file(QStringLiteral("r.doc"));
     const std::vector<MatchRecord> expected = {
         {path, QStringLiteral("@1"), QStringLiteral("second")},
         {path, QStringLiteral("@2"), QStringLiteral("wordjoined")},
-        {path, QStringLiteral("@3"), QStringLiteral("caf ok")},
+        {path, QStringLiteral("@3"), QStringLiteral("caf\u00E9 ok")},
         marker(ScanTexts::EndOfMatches)};
     EXPECT_EQ(h.sinks.rows, expected);
     EXPECT_TRUE(h.run.RTB.FileName().isEmpty()); // cleared after the file
     EXPECT_EQ(StripControlChars(u"\ta\x7F"
-                                "b\u00E9~ \r\n"),
-              QStringLiteral("ab~ "));
+                                "b\u00E9~ \r\n\u0085\u009F\u00A0"),
+              QStringLiteral("ab\u00E9~ \u00A0"));
 }
 
 TEST(ScanRun, CancelStopsTheFileAndTheRun) {
