@@ -2,8 +2,6 @@
 
 #include "platform/codepage.h"
 
-#include <cerrno>
-#include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
 #include <unistd.h>
