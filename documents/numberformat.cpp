@@ -374,7 +374,14 @@ Fixed fixedDigits(double v, int decimals) {
     for (; at != end && *at != 'e'; ++at)
         if (*at != '.')
             digits += QChar(u'0' + (*at - '0'));
-    int exponent = at != end ? std::atoi(at + 1) : 0;
+    // The buffer holds no terminating zero: the exponent is read up to its end.
+    int exponent = 0;
+    if (at != end) {
+        const char *from = at + 1;
+        if (from != end && *from == '+')
+            ++from;
+        std::from_chars(from, end, exponent);
+    }
     qsizetype keep = exponent + 1 + decimals;
     if (keep <= 0) {
         digits = QString(1 - keep, u'0') + digits;

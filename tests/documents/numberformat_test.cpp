@@ -48,6 +48,7 @@ TEST(NumberFormat, ThousandsSeparatorsAndScaling) {
 TEST(NumberFormat, PercentAndScientific) {
     EXPECT_EQ(fmt(0.15, u"0%"), u"15%");
     EXPECT_EQ(fmt(0.12345, u"0.00%"), u"12.35%");
+    EXPECT_EQ(fmt(0.15, u"0.00%"), u"15.00%");
     EXPECT_EQ(fmt(12345.678, u"0.00E+00"), u"1.23E+04");
     EXPECT_EQ(fmt(0.000123, u"0.00E+00"), u"1.23E-04");
     EXPECT_EQ(fmt(9.999, u"0.00E+00"), u"1.00E+01");
