@@ -4,6 +4,9 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <memory>
 
 namespace ResultsReport {
 namespace {
@@ -30,12 +33,33 @@ bool writeRows(Writer &writer, const ResultsModel &rows, const StatusCallback &s
     return true;
 }
 
+/// A file is written under a temporary name beside it, which takes its name
+/// only when complete: a failed save leaves neither a cut report nor a lost
+/// old file. A device or pipe the user picks is written directly.
+std::unique_ptr<QFileDevice> reportDevice(const QString &fileName) {
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile())
+        return std::make_unique<QFile>(fileName);
+    return std::make_unique<QSaveFile>(fileName);
+}
+
+/// Ends the writing; true only when every byte reached the file. A failed
+/// flush names its cause, a failed write or commit may not.
+bool finish(QFileDevice &file) {
+    if (!file.flush())
+        return false;
+    if (auto *beside = qobject_cast<QSaveFile *>(&file))
+        return beside->commit();
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
 } // namespace
 
 void prepareSaveDialog(const QString &initialFolder) {
     RIROR_CommonDialog::OpenFileName &record = RIROR_CommonDialog::FileDialogRecord;
     record.lpstrFilter = DialogFilter;
-    record.Flags = RIROR_CommonDialog::OFN_HIDEREADONLY;
+    record.Flags = RIROR_CommonDialog::OFN_HIDEREADONLY | RIROR_CommonDialog::OFN_OVERWRITEPROMPT;
     record.lpstrTitle = DialogTitle;
     record.lpstrInitialDir = initialFolder;
     record.lpstrDefExt = DefaultExtension;
@@ -52,13 +76,16 @@ SaveOutcome saveReport(const FileDialogResult &choice, Header header, const Resu
         return SaveOutcome::NothingChosen;
     if (!header.when.isValid())
         header.when = QDateTime::currentDateTime();
-    QFile file(fileName);
-    Writer writer(file);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         writer.writeHeader(header, locale) && writeRows(writer, rows, status) &&
-                         file.flush();
+    const std::unique_ptr<QFileDevice> file = reportDevice(fileName);
+    Writer writer(*file);
+    bool written = file->open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (written) {
+        written = writer.writeHeader(header, locale) && writeRows(writer, rows, status);
+        // Finishing after a failed write still flushes, which names the cause.
+        written = finish(*file) && written;
+    }
     if (!written) {
-        status(file.errorString());
+        status(file->errorString());
         return SaveOutcome::Failed;
     }
     status(SaveComplete);
