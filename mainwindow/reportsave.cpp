@@ -1,12 +1,10 @@
 #include "mainwindow/reportsave.h"
 
+#include "platform/outputfile.h"
 #include "scan/resultsmodel.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <memory>
 
 namespace ResultsReport {
 namespace {
@@ -33,25 +31,28 @@ bool writeRows(Writer &writer, const ResultsModel &rows, const StatusCallback &s
     return true;
 }
 
-/// A file is written under a temporary name beside it, which takes its name
-/// only when complete: a failed save leaves neither a cut report nor a lost
-/// old file. A device or pipe the user picks is written directly.
-std::unique_ptr<QFileDevice> reportDevice(const QString &fileName) {
-    const QFileInfo target(fileName);
-    if (target.exists() && !target.isFile())
-        return std::make_unique<QFile>(fileName);
-    return std::make_unique<QSaveFile>(fileName);
-}
-
-/// Ends the writing; true only when every byte reached the file. A failed
-/// flush names its cause, a failed write or commit may not.
-bool finish(QFileDevice &file) {
-    if (!file.flush())
+/// Writes the report through output, which keeps it under a temporary name
+/// until complete; false with the cause in error on any failure.
+bool writeReport(platform::OutputFile &output, const Header &header, const ResultsModel &rows,
+                 const StatusCallback &status, const QLocale &locale, QString &error) {
+    QFile file;
+    if (!file.open(output.descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+        error = file.errorString();
         return false;
-    if (auto *beside = qobject_cast<QSaveFile *>(&file))
-        return beside->commit();
+    }
+    Writer writer(file);
+    const bool written = writer.writeHeader(header, locale) && writeRows(writer, rows, status);
+    // The flush follows a failed write too: it names the cause.
+    if (!file.flush() || !written) {
+        error = file.errorString();
+        return false;
+    }
     file.close();
-    return file.error() == QFileDevice::NoError;
+    if (!output.commit()) {
+        error = output.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -76,16 +77,10 @@ SaveOutcome saveReport(const FileDialogResult &choice, Header header, const Resu
         return SaveOutcome::NothingChosen;
     if (!header.when.isValid())
         header.when = QDateTime::currentDateTime();
-    const std::unique_ptr<QFileDevice> file = reportDevice(fileName);
-    Writer writer(*file);
-    bool written = file->open(QIODevice::WriteOnly | QIODevice::Truncate);
-    if (written) {
-        written = writer.writeHeader(header, locale) && writeRows(writer, rows, status);
-        // Finishing after a failed write still flushes, which names the cause.
-        written = finish(*file) && written;
-    }
-    if (!written) {
-        status(file->errorString());
+    platform::OutputFile output;
+    QString error;
+    if (!output.open(fileName) || !writeReport(output, header, rows, status, locale, error)) {
+        status(error.isEmpty() ? output.errorString() : error);
         return SaveOutcome::Failed;
     }
     status(SaveComplete);
