@@ -27,12 +27,15 @@ class TextFileReader {
         /// Asked after each match: true makes the reader take finder() anew
         /// from the next line on.
         virtual bool searchChanged() { return false; }
+        /// The first bytes of the file, before any line is read: true hands
+        /// the file back unread, for a reader of its format.
+        virtual bool handsBack(QByteArrayView /*head*/) { return false; }
     };
 
     explicit TextFileReader(qsizetype blockSize = qsizetype{256} * 1024);
 
     /// False when the file could not be opened or read (see errorString());
-    /// a stop asked for by the client is not a failure.
+    /// a stop asked for by the client, or a file handed back, is not a failure.
     bool scan(const QString &path, Client &client);
     QString errorString() const { return error_; }
 

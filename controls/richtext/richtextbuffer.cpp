@@ -5,7 +5,7 @@
 
 #include <QByteArray>
 
-bool RichTextBuffer::setFileName(const QString &path) {
+bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly) {
     fileName_.clear();
     text_.clear();
     error_.clear();
