@@ -8,13 +8,13 @@
 // varied words, the PDF as plain pages of Helvetica text, so that the
 // benchmark needs no office program.
 #include "documents/packagetext.h"
+#include "bench/benchsupport.h"
 #include "documents/zipcontainer.h"
 #include "platform/inputfile.h"
 #include "tests/support/zipbytes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -171,17 +171,6 @@ QByteArray pdfDocument(int pages) {
     return out;
 }
 
-double readSeconds(const QString &path) {
-    QElapsedTimer timer;
-    timer.start();
-    platform::InputFile file;
-    file.open(path);
-    static char block[64 * 1024];
-    while (file.read(block, sizeof block) > 0) {
-    }
-    return timer.nsecsElapsed() / 1e9;
-}
-
 QByteArray load(const QString &path) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
@@ -215,28 +204,19 @@ double inflateSeconds(const QString &path) {
     return timer.nsecsElapsed() / 1e9;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
+
+using bench::median;
+using bench::readSeconds;
 
 int main(int argc, char **argv) {
     const int runs = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
-    QTemporaryDir dir;
-    dir.setAutoRemove(qEnvironmentVariableIsEmpty("BENCH_KEEP"));
-    if (!dir.autoRemove())
-        std::printf("documents kept in %s\n", qPrintable(dir.path()));
+    bench::DocumentFolder folder;
     for (const auto &[name, bytes] :
          {std::pair{QStringLiteral("big.docx"), wordDocument()},
           std::pair{QStringLiteral("big.xlsx"), workbook()},
           std::pair{QStringLiteral("100pages.pdf"), pdfDocument(100)}}) {
-        const QString path = dir.filePath(name);
-        QFile out(path);
-        out.open(QIODevice::WriteOnly);
-        out.write(bytes);
-        out.close();
+        const QString path = folder.write(name, bytes);
         const bool zip = !name.endsWith(u".pdf");
         std::vector<double> read, extract, inflate;
         qsizetype chars = 0;

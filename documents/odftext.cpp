@@ -73,16 +73,10 @@ void partText(ZipContainer &zip, const QString &part, OdfState &state, TextLines
     if (!source)
         return;
     XmlReader reader(*source);
-    int skipBelow = 0;
     int paragraphs = 0; // text:p and text:h open around the text
     int pageRegion = 0; // in styles.xml: the depth of a header or footer
     for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
         const QByteArrayView name = reader.name();
-        if (skipBelow) {
-            if (token == XmlReader::EndElement && reader.depth() < skipBelow)
-                skipBelow = 0;
-            continue;
-        }
         if (state.pageStyles && !pageRegion) {
             if (token == XmlReader::StartElement && isPageRegion(name))
                 pageRegion = reader.depth();
@@ -93,7 +87,7 @@ void partText(ZipContainer &zip, const QString &part, OdfState &state, TextLines
                 lines.text(reader);
         } else if (token == XmlReader::StartElement) {
             if (isHidden(reader)) {
-                skipBelow = reader.depth();
+                reader.skipElement();
                 continue;
             }
             if (name == "text" && state.body == Body::Other && reader.depth() <= 3)

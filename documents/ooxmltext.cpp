@@ -106,16 +106,10 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines) {
     if (!source)
         return;
     XmlReader reader(*source);
-    int skipBelow = 0; // the depth of a subtree passed over
     int runs = 0;
     bool inText = false;
     for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
         const QByteArrayView name = reader.name();
-        if (skipBelow) {
-            if (token == XmlReader::EndElement && reader.depth() < skipBelow)
-                skipBelow = 0;
-            continue;
-        }
         if (token == XmlReader::Characters) {
             if (inText)
                 lines.text(reader);
@@ -125,7 +119,7 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines) {
             else if (name == "r")
                 ++runs;
             else if (name == "Fallback" || name == "rPh")
-                skipBelow = reader.depth();
+                reader.skipElement();
             else if (name == "tab" && runs > 0)
                 lines.append(u"\t");
             else if (name == "br" || name == "cr")
@@ -242,18 +236,14 @@ void readSharedStrings(ZipContainer &zip, const QString &part, Workbook &book) {
         return;
     XmlReader reader(*source);
     qsizetype budget = SharedStringBudget;
-    int skipBelow = 0;
     bool inText = false;
     QString current;
     for (XmlReader::Token token;
          budget > 0 && (token = reader.readNext()) != XmlReader::EndDocument;) {
-        if (skipBelow) {
-            if (token == XmlReader::EndElement && reader.depth() < skipBelow)
-                skipBelow = 0;
-        } else if (token == XmlReader::Characters && inText) {
+        if (token == XmlReader::Characters && inText) {
             current += reader.text();
         } else if (reader.isStart("rPh")) {
-            skipBelow = reader.depth();
+            reader.skipElement();
         } else if (reader.isStart("t") || reader.isEnd("t")) {
             inText = token == XmlReader::StartElement;
         } else if (reader.isEnd("si")) {
@@ -306,15 +296,11 @@ void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, Tex
         return;
     XmlReader reader(*source);
     Cell cell;
-    int skipBelow = 0;
     bool inValue = false;
     bool inText = false;
     for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
         const QByteArrayView name = reader.name();
-        if (skipBelow) {
-            if (token == XmlReader::EndElement && reader.depth() < skipBelow)
-                skipBelow = 0;
-        } else if (token == XmlReader::Characters) {
+        if (token == XmlReader::Characters) {
             if (inValue)
                 cell.value += reader.rawText();
             else if (inText)
@@ -330,7 +316,7 @@ void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, Tex
             } else if (name == "t") {
                 inText = true;
             } else if (name == "rPh" || name == "f") {
-                skipBelow = reader.depth();
+                reader.skipElement();
             }
         } else if (name == "v" || name == "t") {
             inValue = inText = false;

@@ -207,6 +207,15 @@ XmlReader::Token XmlReader::startTag(qsizetype end) {
     return token_ = StartElement;
 }
 
+void XmlReader::skipElement() {
+    if (token_ != StartElement)
+        return;
+    const int depth = depth_;
+    while (readNext() != EndDocument)
+        if (token_ == EndElement && depth_ < depth)
+            return;
+}
+
 XmlReader::Token XmlReader::readNext() {
     if (pendingEnd_) {
         pendingEnd_ = false;

@@ -42,6 +42,8 @@ class XmlReader {
     explicit XmlReader(ByteSource &source);
 
     Token readNext();
+    /// On a start tag: passes over the element's content to its end tag.
+    void skipElement();
     Token token() const { return token_; }
     /// The element's name without its prefix (start and end tags).
     QByteArrayView name() const { return name_; }

@@ -2,10 +2,10 @@
 
 #include "about/shareware_about.h"
 #include "controls/foldertree/foldertreeview.h"
-#include "editor/reportsave.h"
-#include "editor/uiutilities.h"
+#include "dialogs/uiutilities.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/quarrixform.h"
+#include "mainwindow/reportsave.h"
 #include "mainwindow/searchbox.h"
 
 #include <QTabWidget>

@@ -3,13 +3,15 @@
 
 #include "mainwindow/matchactions.h"
 
-#include "editor/messagebox.h"
-#include "editor/uiutilities.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/uiutilities.h"
 #include "fileprops/cfiform.h"
 #include "fileprops/fileinfopath.h"
 #include "mainwindow/filelistbox.h"
+#include "mainwindow/fulllinebox.h"
 #include "mainwindow/openineditor.h"
 #include "mainwindow/quarrixform.h"
+#include "mainwindow/resultsview.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
 #include "scan/resultsmodel.h"
@@ -79,8 +81,18 @@ void QuarrixForm::mnuLaunch_Click() {
 
 void QuarrixForm::mnuEdit_Click() {
     const QString path = GetActiveFileName();
-    if (!path.trimmed().isEmpty())
-        OpenInEditor(path, this);
+    if (path.trimmed().isEmpty())
+        return;
+    // A results row opens at its own line; the file list at the top.
+    EditorPlace place;
+    if (CurrentControl == QLatin1String("MatchLV")) {
+        int last = -1;
+        for (const QModelIndex &index : MatchLV->selectionModel()->selectedRows())
+            last = std::max(last, index.row());
+        const MatchRecord row = results_->row(last);
+        place = {row.line, row.text};
+    }
+    OpenInEditor(path, this, place);
 }
 
 int QuarrixForm::selectedMatchRow() const {
@@ -93,16 +105,20 @@ int QuarrixForm::selectedMatchRow() const {
 }
 
 void QuarrixForm::MatchLV_DblClick() {
-    if (results_->rowCount() <= 1)
+    showFullLineOf(selectedMatchRow());
+}
+
+void QuarrixForm::showFullLineOf(int row) {
+    if (results_->rowCount() <= 1 || row < 0 || row >= results_->rowCount())
         return;
-    const int selected = selectedMatchRow();
-    if (selected < 0)
-        return;
-    const MatchRecord row = results_->row(selected);
-    if (row.path.isEmpty())
-        return; // the marker row
-    FunctionModule::showMessageBox(this, fullLineText(row), MessageBoxStyle::Information,
-                                   FormTexts::ProductName + FullLineTitleSuffix);
+    const MatchRecord record = results_->row(row);
+    if (!record.path.isEmpty()) // not the marker row
+        showFullLine(record);
+}
+
+void QuarrixForm::showFullLine(const MatchRecord &row) {
+    FullLineBox box(FormTexts::ProductName + FullLineTitleSuffix, fullLineText(row), this);
+    box.exec();
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(row.text);

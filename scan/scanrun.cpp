@@ -2,45 +2,44 @@
 
 #include "documents/packagetext.h"
 #include "platform/codepage.h"
+#include "platform/pathname.h"
 #include "scan/filetypefilter.h"
 #include "scan/functionmodule.h"
 #include "scan/traversedirectories.h"
-
-#include <QStringTokenizer>
-
-#include <algorithm>
-#include <iterator>
 
 QString ScanTexts::fileError(const QString &description, const QString &path) {
     return QStringLiteral("Error: ") + description + QStringLiteral(" (") + path + u')';
 }
 
-namespace {
-
-// The characters of Windows-1252 above 127 that are not at their Latin-1 codes.
-bool isWindows1252Extra(char16_t c) {
-    static constexpr char16_t extras[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x017D, 0x2018,
-                                          0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
-                                          0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
-    return std::find(std::begin(extras), std::end(extras), c) != std::end(extras);
-}
-
-} // namespace
-
 QString StripControlChars(QStringView text) {
     QString kept;
     kept.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        // Characters of the single-byte code page keep the printable-ASCII rule;
-        // Greek, Cyrillic, CJK and other scripts from documents stay searchable.
-        const bool singleByte = u <= 0xFF || isWindows1252Extra(u);
-        if ((u >= 32 && u <= 126) || !singleByte)
+    // Control characters (C0, DEL and C1) go; letters of every script,
+    // punctuation and symbols stay as the document has them.
+    for (const QChar c : text)
+        if (c.unicode() >= 0x20 && (c.unicode() < 0x7F || c.unicode() > 0x9F))
             kept += c;
-    }
     return kept;
 }
+
+namespace {
+
+/// The pieces of a document's text: CR LF, CR and LF each end one.
+template <typename Visit> void forEachPiece(QStringView text, const Visit &visit) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        visit(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    visit(text.sliced(start));
+}
+
+} // namespace
 
 struct ScanRun::CompiledSearch {
     explicit CompiledSearch(const QString &text) : expression(text), finder(expression, true) {}
@@ -54,6 +53,11 @@ class ScanRun::TextClient : public TextFileReader::Client {
     const LineFinder &finder() override { return run_.search().finder; }
     bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
         run_.record(path_, QString::number(lineNumber), platform::decodeText(line));
+        return blockDone();
+    }
+    bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
+        run_.record(path_, QString::number(lineNumber),
+                    platform::decodeText(head) + ScanTexts::LineCut);
         return blockDone();
     }
     bool blockDone() override {
@@ -76,6 +80,34 @@ class ScanRun::TextClient : public TextFileReader::Client {
     bool handedBack_ = false;
 };
 
+class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
+  public:
+    explicit WalkClient(ScanRun &run) : run_(run) {}
+    WalkState enterFolder(const QString &path) override {
+        run_.status_.SBar(QStringLiteral("Checking ") + path + QStringLiteral("..."));
+        return goOn();
+    }
+    WalkState visitFile(const QString &path) override {
+        run_.FoundFilesList.append(path);
+        return goOn();
+    }
+    WalkState folderError(const QString &path, const QString &description) override {
+        run_.status_.fileError(ScanTexts::fileError(description, path));
+        return goOn();
+    }
+    void kernelFileSystemSkipped(const QString &path) override { run_.status_.folderSkipped(path); }
+    bool keepGoing() override { return goOn() == WalkState::Continue; }
+
+  private:
+    // Cancel is taken here, so it stops the walk as it stops a file.
+    WalkState goOn() {
+        run_.hooks_.yield();
+        return run_.ContinueScan ? WalkState::Continue : WalkState::Quit;
+    }
+
+    ScanRun &run_;
+};
+
 ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
                  const SearchTextSource &search)
     : matches_(matches), status_(status), hooks_(hooks), source_(search) {}
@@ -93,7 +125,12 @@ const ScanRun::CompiledSearch &ScanRun::search() {
 }
 
 void ScanRun::record(const QString &path, const QString &cell, const QString &text) {
-    matches_.AddMatch({path, cell, text});
+    if (!matches_.AddMatch({path, cell, text})) {
+        // The row could not be kept (a report that failed to write): stop as Cancel does.
+        ContinueScan = false;
+        fileClosed_ = true;
+        return;
+    }
     ++rows_;
     ++LinesMatched;
     status_.showMatchCount(LinesMatched);
@@ -105,30 +142,41 @@ void ScanRun::addMarker() {
     ++rows_;
 }
 
-ScanOutcome ScanRun::run(const ScanRequest &request) {
+ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
     LinesMatched = 0;
     status_.showMatchCount(0);
     ContinueScan = true;
     rows_ = 0;
     matches_.clearMatches();
     search_.reset(); // the text is read afresh for every run
-    const bool selectedMode = request.mode == ScanMode::SelectedFiles;
-    if (selectedMode && (!request.files || CountSelectedFiles(*request.files) < 1)) {
+    const bool selectedMode = query.mode == ScanMode::SelectedFiles;
+    const FixedFileSelection named(query.folder, query.selectedFiles);
+    const FileSelection &selection = files ? *files : named;
+    if (selectedMode && CountSelectedFiles(selection) < 1) {
         status_.showMessage(ScanTexts::SelectFilesFirst);
         return ScanOutcome::Refused;
     }
     hooks_.phaseChanged(RunHooks::Phase::Started);
     if (selectedMode) {
-        ScanSelectedFiles(*request.files);
+        ScanSelectedFiles(selection);
     } else {
         hooks_.phaseChanged(RunHooks::Phase::BuildingList);
         status_.SBar(ScanTexts::BuildingFileList);
         FoundFilesList.clear();
-        TraverseDirectories::TraverseFolder(request.treeFolder, true, FoundFilesList, status_);
-        status_.SBar(ScanTexts::FileListBuilt);
+        WalkClient walk(*this);
+        const bool walked =
+            TraverseDirectories::TraverseFolder(query.folder, true, walk) != WalkState::Quit;
+        if (walked)
+            status_.SBar(ScanTexts::FileListBuilt);
         hooks_.phaseChanged(RunHooks::Phase::ListBuilt);
-        if (request.specifiedType) {
-            const QString type = trimSpaces(request.type);
+        if (!walked) {
+            // Cancelled during the walk: nothing was scanned, so no marker row.
+            hooks_.phaseChanged(RunHooks::Phase::Finished);
+            status_.SBar(ScanTexts::DirectoryScanningCanceled);
+            return ScanOutcome::Cancelled;
+        }
+        if (query.specifiedType) {
+            const QString type = FileTypeFilter::normalisedType(query.type);
             if (type.isEmpty()) {
                 status_.showMessage(ScanTexts::SpecifyExtension);
                 status_.SBar(ScanTexts::DirectoryScanningCanceled);
@@ -153,7 +201,13 @@ void ScanRun::cancel() {
 }
 
 QString FileSelection::path(int index) const {
-    return FunctionModule::AddTrailingBackslash(folderPath()) + trimSpaces(name(index));
+    const QString folder = FunctionModule::AddTrailingBackslash(folderPath());
+    const QString listed = name(index);
+    const QString trimmed = trimSpaces(listed);
+    // Padding typed or listed around a name goes; a real name may end in a space.
+    if (trimmed != listed && platform::pathExists(folder + listed))
+        return folder + listed;
+    return folder + trimmed;
 }
 
 int ScanRun::CountSelectedFiles(const FileSelection &files) {
@@ -166,9 +220,12 @@ int ScanRun::CountSelectedFiles(const FileSelection &files) {
 void ScanRun::ScanSelectedFiles(const FileSelection &files) {
     ContinueScan = true;
     const int last = files.count() - 1;
+    const qint64 total = CountSelectedFiles(files);
+    qint64 done = 0;
     for (int i = 0; i <= last && ContinueScan; ++i) {
         if (!files.isSelected(i))
             continue;
+        hooks_.fileProgress(done++, total);
         const QString path = files.path(i);
         if (FileTypeFilter::IsRichTextType(files.name(i)))
             ScanRichTextFile(path);
@@ -182,6 +239,7 @@ void ScanRun::ScanFileList(const QString &extension, const QString &filterMode) 
     const qsizetype last = FoundFilesList.size() - 1;
     const bool allFiles = filterMode == QStringLiteral("All");
     for (qsizetype i = 0; i <= last && ContinueScan; ++i) {
+        hooks_.fileProgress(i, last + 1);
         const QString &entry = FoundFilesList.at(i);
         const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
                                      : FileTypeFilter::passesSpecifiedType(entry, extension);
@@ -199,7 +257,7 @@ void ScanRun::ScanTextFile(const QString &path) {
         return;
     fileClosed_ = false;
     status_.SBar(ScanTexts::ScanningFile + path);
-    TextClient client(*this, trimSpaces(path));
+    TextClient client(*this, path);
     bool ok = reader_.scan(path, client);
     // A document of today's formats under any name is read by its content.
     if (client.handedBack()) {
@@ -227,16 +285,15 @@ bool ScanRun::scanDocument(const QString &path, bool documentsOnly) {
         return true;
     }
     const QString text = RTB.Text();
-    const QString trimmedPath = trimSpaces(path);
     qsizetype index = 0;
     // Pieces already loaded are all tested, even after a Cancel.
-    for (const QStringView piece : QStringTokenizer(text, u'\r')) {
+    forEachPiece(text, [&](QStringView piece) {
         hooks_.yield();
         const QString filtered = StripControlChars(piece);
         if (search().expression.LineMatches(filtered))
-            record(trimmedPath, QStringLiteral("@") + QString::number(index), filtered);
+            record(path, QStringLiteral("@") + QString::number(index), filtered);
         ++index;
-    }
+    });
     RTB.setFileName(QString());
     return true;
 }

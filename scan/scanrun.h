@@ -3,6 +3,7 @@
 #include "controls/richtext/richtextbuffer.h"
 #include "scan/linefinder.h"
 #include "scan/scaninterfaces.h"
+#include "scan/scanquery.h"
 #include "scan/searchexpression.h"
 #include "scan/textfilereader.h"
 
@@ -22,12 +23,13 @@ inline const QString FileListBuilt = QStringLiteral("File List Built.");
 inline const QString DirectoryScanningCanceled = QStringLiteral("Directory Scanning Canceled");
 inline const QString ScanningComplete = QStringLiteral("Scanning Complete");
 inline const QString ScanningCancelled = QStringLiteral("Scanning Cancelled");
+/// Ends the text of a matching line that was too long to keep whole.
+inline const QString LineCut = QStringLiteral(" [... line cut: only its first 1 MiB is kept]");
 
 /// "Error: <description> (<path>)", the status line of a file that failed.
 QString fileError(const QString &description, const QString &path);
 } // namespace ScanTexts
 
-enum class ScanMode { SelectedFiles, DirectoryTree };
 enum class ScanOutcome { Refused, Completed, Cancelled };
 
 /// The selected-file mode's file list, read afresh for every entry so that the
@@ -39,7 +41,8 @@ class FileSelection {
     virtual bool isSelected(int index) const = 0;
     virtual QString name(int index) const = 0;
     virtual QString folderPath() const = 0;
-    /// The path scanned: the folder, a separator and the name trimmed of spaces.
+    /// The path scanned: the folder, a separator and the name trimmed of
+    /// spaces, unless the untrimmed name is that of an existing file.
     virtual QString path(int index) const;
 };
 
@@ -58,14 +61,6 @@ class FixedFileSelection : public FileSelection {
     QStringList names_;
 };
 
-struct ScanRequest {
-    ScanMode mode = ScanMode::SelectedFiles;
-    const FileSelection *files = nullptr; ///< selected-file mode
-    QString treeFolder;                   ///< directory-tree mode
-    bool specifiedType = false;           ///< only files of one type, else all files
-    QString type;
-};
-
 /// A whole scan from the Scan command to its marker row, in either mode, with
 /// the input checks, Cancel and the final status text. The window, the tests
 /// and quarrix-scan drive this same class through the engine's interfaces.
@@ -75,7 +70,10 @@ class ScanRun {
             const SearchTextSource &search);
     ~ScanRun();
 
-    ScanOutcome run(const ScanRequest &request);
+    /// Runs the query. In the selected-file mode, files (when given) is the
+    /// live list the user may change during the run; without it the query's
+    /// selected files in its folder are scanned.
+    ScanOutcome run(const ScanQuery &query, const FileSelection *files = nullptr);
     /// Cancel, taken during a yield: the run stops before its next line or
     /// file, the open file is closed and the rich text box cleared.
     void cancel();
@@ -83,7 +81,7 @@ class ScanRun {
     /// True while the run may go on; set by the run, cleared only by cancel().
     bool ContinueScan = false;
     /// Matches recorded in the current run (marker rows not counted).
-    qint32 LinesMatched = 0;
+    qint64 LinesMatched = 0;
     /// Rows of the current run, marker rows included.
     qsizetype rowsRecorded() const { return rows_; }
     /// The files a directory walk found, in walk order.
@@ -99,6 +97,7 @@ class ScanRun {
 
   private:
     class TextClient;
+    class WalkClient;
     struct CompiledSearch;
 
     const CompiledSearch &search();
@@ -119,6 +118,6 @@ class ScanRun {
     qsizetype rows_ = 0;
 };
 
-/// Keeps the characters from 32 to 126, and every character outside the
-/// Windows-1252 code page, in order.
+/// Keeps every character that is not a control character (C0, DEL, C1), in
+/// order.
 QString StripControlChars(QStringView text);

@@ -2,6 +2,7 @@
 
 #include "platform/console.h"
 #include "quarrixversion.h"
+#include "scan/filetypefilter.h"
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
 
@@ -38,12 +39,13 @@ class PathSelection : public FileSelection {
 class ReportSink : public MatchSink {
   public:
     explicit ReportSink(ResultsReport::Writer &writer) : writer_(writer) {}
-    void AddMatch(const MatchRecord &row) override {
+    bool AddMatch(const MatchRecord &row) override {
         if (ok_ && !writer_.writeLine(ResultsReport::rowLine(row))) {
             ok_ = false;
             printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
                        writer_.errorString());
         }
+        return ok_;
     }
     bool ok() const { return ok_; }
 
@@ -69,7 +71,7 @@ class ConsoleStatus : public StatusSink {
         eraseProgress();
         printError(QStringLiteral("quarrix-scan: ") + text);
     }
-    void showMatchCount(qint32 count) override {
+    void showMatchCount(qint64 count) override {
         matches_ = count;
         showProgress();
     }
@@ -84,7 +86,8 @@ class ConsoleStatus : public StatusSink {
         if (!progress_ || clock_.elapsed() < 100)
             return;
         clock_.restart();
-        std::fprintf(stderr, "\r\033[K%lld files, %d matches", files_, matches_);
+        std::fprintf(stderr, "\r\033[K%lld files, %lld matches", files_,
+                     static_cast<long long>(matches_));
         shown_ = true;
     }
 
@@ -92,7 +95,7 @@ class ConsoleStatus : public StatusSink {
     bool shown_ = false;
     QElapsedTimer clock_;
     long long files_ = 0;
-    qint32 matches_ = 0;
+    qint64 matches_ = 0;
 };
 
 QString version() {
@@ -170,29 +173,25 @@ int main(int argc, char **argv) {
     ScanRun run(sink, status, hooks, search);
     const PathSelection selection(paths);
 
-    ScanRequest request;
-    request.mode = treeScan ? ScanMode::DirectoryTree : ScanMode::SelectedFiles;
-    request.files = &selection;
-    request.treeFolder = paths.front();
-    request.specifiedType = parser.isSet(typeOption);
-    request.type = parser.value(typeOption);
-    if (request.specifiedType && request.type.trimmed().isEmpty()) {
+    ScanQuery query;
+    query.mode = treeScan ? ScanMode::DirectoryTree : ScanMode::SelectedFiles;
+    query.folder = treeScan ? paths.front() : QFileInfo(paths.front()).path();
+    query.selectedFiles = treeScan ? QStringList() : paths;
+    query.specifiedType = parser.isSet(typeOption);
+    query.type = parser.value(typeOption);
+    query.searchText = searchText;
+    if (query.specifiedType && FileTypeFilter::normalisedType(query.type).isEmpty()) {
         status.showMessage(ScanTexts::SpecifyExtension);
         return Refused;
     }
 
-    ResultsReport::Header header;
-    header.selectedFileMode = !treeScan;
-    header.when = QDateTime::currentDateTime();
-    header.searchedFor = searchText;
-    header.directory = treeScan ? paths.front() : QFileInfo(paths.front()).path();
-    if (!writer.writeHeader(header)) {
+    if (!writer.writeHeader(ResultsReport::headerOf(query))) {
         printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
                    writer.errorString());
         return Refused;
     }
 
-    const ScanOutcome outcome = run.run(request);
+    const ScanOutcome outcome = run.run(query, &selection);
     status.eraseProgress();
     output.close();
     if (outcome == ScanOutcome::Refused || !sink.ok())

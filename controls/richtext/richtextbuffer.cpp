@@ -1,6 +1,7 @@
 #include "controls/richtext/richtextbuffer.h"
 
-#include "controls/richtext/documenttext.h"
+#include "documents/documenttext.h"
+#include "documents/packagetext.h"
 #include "platform/inputfile.h"
 
 #include <QByteArray>
@@ -25,7 +26,12 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly) {
         }
         bytes.append(block, n);
     }
-    text_ = documentText(bytes);
+    if (!documentsOnly)
+        text_ = documentText(bytes, &error_);
+    else if (!packageDocumentText(bytes, text_, &error_))
+        return false;
+    if (!error_.isEmpty())
+        return false;
     fileName_ = path;
     return true;
 }

@@ -24,7 +24,7 @@ for file in usr/bin/quarrix-pro usr/bin/quarrix-scan \
     usr/share/icons/hicolor/scalable/apps/quarrix-pro.svg \
     usr/share/icons/hicolor/48x48/apps/quarrix-pro.png \
     usr/share/icons/hicolor/256x256/apps/quarrix-pro.png \
-    usr/share/man/man1/quarrix-scan.1 usr/share/man/man1/quarrix-pro.1 \
+    usr/share/man/man1/quarrix-scan.1.gz usr/share/man/man1/quarrix-pro.1.gz \
     usr/share/bash-completion/completions/quarrix-scan \
     usr/share/quarrix-pro/manual/index.html; do
   [ -f "$root/$file" ] || fail "missing from the package: /$file"

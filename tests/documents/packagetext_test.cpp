@@ -5,7 +5,7 @@
 #include "documents/zipcontainer.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
-#include "support/zipbytes.h"
+#include "tests/support/zipbytes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -137,10 +137,10 @@ ScanResult scanSelected(const QString &name, const QString &search) {
     RecordingSinks sinks;
     EditableSearchText text(search);
     ScanRun run(sinks, sinks, sinks, text);
-    const FixedFileSelection files(QStringLiteral(MODERN_DATA), {name});
-    ScanRequest request;
-    request.files = &files;
-    run.run(request);
+    ScanQuery query;
+    query.folder = QStringLiteral(MODERN_DATA);
+    query.selectedFiles = QStringList{name};
+    run.run(query);
     sinks.rows.pop_back(); // the marker row
     return {sinks.rows, sinks.errors};
 }
@@ -181,10 +181,10 @@ TEST(DocumentRecognition, DirectoryScanReadsDocumentsAndKeepsExcludedTypesOut) {
     RecordingSinks sinks;
     EditableSearchText text(QStringLiteral("LastProbe"));
     ScanRun run(sinks, sinks, sinks, text);
-    ScanRequest request;
-    request.mode = ScanMode::DirectoryTree;
-    request.treeFolder = dir.path();
-    run.run(request);
+    ScanQuery query;
+    query.mode = ScanMode::DirectoryTree;
+    query.folder = dir.path();
+    run.run(query);
     ASSERT_EQ(sinks.rows.size(), 2u);
     EXPECT_TRUE(sinks.rows[0].path.endsWith(QStringLiteral("report.docx")));
     EXPECT_EQ(sinks.rows[0].text, QStringLiteral("Last paragraph LastProbe"));

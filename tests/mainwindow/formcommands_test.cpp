@@ -2,8 +2,8 @@
 // help and the About window.
 
 #include "about/shareware_about.h"
-#include "editor/dialogtesting.h"
-#include "editor/uiutilities.h"
+#include "dialogs/dialogtesting.h"
+#include "dialogs/uiutilities.h"
 #include "mainwindow/searchbox.h"
 #include "scan/resultsmodel.h"
 #include "windowtestsupport.h"

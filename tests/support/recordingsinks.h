@@ -4,20 +4,24 @@
 #include "support/tempdir.h"
 
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
 /// Keeps what a run reports, for tests to look at.
 class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
   public:
-    void AddMatch(const MatchRecord &row) override { rows.push_back(row); }
+    bool AddMatch(const MatchRecord &row) override {
+        rows.push_back(row);
+        return rows.size() < acceptRows;
+    }
     void clearMatches() override { rows.clear(); }
     void SBar(const QString &text) override { status << text; }
     void fileError(const QString &text) override {
         errors << text;
         SBar(text);
     }
-    void showMatchCount(qint32 count) override { shownCount = count; }
+    void showMatchCount(qint64 count) override { shownCount = count; }
     void showMessage(const QString &text) override { messages << text; }
     void yield() override {
         ++yields;
@@ -25,12 +29,16 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
             onYield();
     }
     void phaseChanged(Phase phase) override { phases.push_back(phase); }
+    void fileProgress(qint64 done, qint64 total) override { progress.emplace_back(done, total); }
 
     std::vector<MatchRecord> rows;
     QStringList status, errors, messages;
     std::vector<Phase> phases;
-    qint32 shownCount = -1;
+    std::vector<std::pair<qint64, qint64>> progress; ///< done, total before each file
+    qint64 shownCount = -1;
     int yields = 0;
+    /// AddMatch answers false once this many rows are kept (a failing report).
+    size_t acceptRows = SIZE_MAX;
     std::function<void()> onYield;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/recordbytes.h"
+#include "tests/support/recordbytes.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,0 +1,152 @@
+#include "documents/mailtext.h"
+
+#include "documents/htmltext.h"
+
+#include <gmime/gmime.h>
+
+#include <mutex>
+
+namespace {
+
+constexpr int MaxMessageDepth = 8;
+
+const char *const ShownHeaders[] = {"From", "To", "Cc", "Bcc", "Reply-To", "Subject", "Date"};
+
+/// A GLib-allocated string, freed on every way out.
+struct GString8 {
+    explicit GString8(char *p) : p(p) {}
+    ~GString8() { g_free(p); }
+    GString8(const GString8 &) = delete;
+    GString8 &operator=(const GString8 &) = delete;
+    QString text() const { return p ? QString::fromUtf8(p) : QString(); }
+    char *p;
+};
+
+class MailReader {
+  public:
+    QString text;
+
+    void message(GMimeMessage *message, int depth) {
+        headers(GMIME_OBJECT(message));
+        GMimeObject *body = g_mime_message_get_mime_part(message);
+        if (body)
+            part(body, depth);
+    }
+
+  private:
+    void line(const QString &s) {
+        if (!s.isEmpty())
+            text += s + QStringLiteral("\r\n");
+    }
+
+    void headers(GMimeObject *object) {
+        GMimeHeaderList *list = g_mime_object_get_header_list(object);
+        const int count = list ? g_mime_header_list_get_count(list) : 0;
+        for (int i = 0; i < count; ++i) {
+            GMimeHeader *header = g_mime_header_list_get_header_at(list, i);
+            const char *name = g_mime_header_get_name(header);
+            const char *raw = g_mime_header_get_raw_value(header);
+            if (!name || !raw || !shown(name))
+                continue;
+            QString value = GString8(g_mime_utils_header_decode_text(nullptr, raw)).text();
+            value.replace(u'\r', u' ').replace(u'\n', u' ');
+            line(QString::fromUtf8(name) + QStringLiteral(": ") + value.simplified());
+        }
+    }
+
+    static bool shown(const char *name) {
+        for (const char *h : ShownHeaders)
+            if (g_ascii_strcasecmp(name, h) == 0)
+                return true;
+        return false;
+    }
+
+    void part(GMimeObject *object, int depth) {
+        if (GMIME_IS_MULTIPART(object)) {
+            GMimeMultipart *multi = GMIME_MULTIPART(object);
+            const int count = g_mime_multipart_get_count(multi);
+            for (int i = 0; i < count; ++i)
+                part(g_mime_multipart_get_part(multi, i), depth);
+        } else if (GMIME_IS_MESSAGE_PART(object)) {
+            GMimeMessage *inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object));
+            if (inner && depth < MaxMessageDepth)
+                message(inner, depth + 1);
+        } else if (GMIME_IS_PART(object)) {
+            leaf(GMIME_PART(object));
+        }
+    }
+
+    void leaf(GMimePart *part) {
+        if (const char *name = g_mime_part_get_filename(part))
+            line(QString::fromUtf8(name));
+        if (!GMIME_IS_TEXT_PART(part))
+            return;
+        const QString body = GString8(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).text();
+        GMimeContentType *type = g_mime_object_get_content_type(GMIME_OBJECT(part));
+        const bool html = type && g_mime_content_type_is_type(type, "text", "html");
+        QString plain = html ? htmlText(body) : body;
+        plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+            .replace(u'\n', QStringLiteral("\r\n"));
+        line(plain);
+    }
+};
+
+bool isFieldName(QByteArrayView name) {
+    if (name.isEmpty())
+        return false;
+    for (const char c : name)
+        if (c < 33 || c > 126 || c == ':')
+            return false;
+    return true;
+}
+
+} // namespace
+
+namespace mailtext {
+
+bool isMail(QByteArrayView bytes) {
+    static const QByteArrayView known[] = {
+        "from",        "to",         "subject",      "date",         "received",
+        "return-path", "message-id", "mime-version", "delivered-to", "x-mailer"};
+    const QByteArrayView head = bytes.first(qMin<qsizetype>(bytes.size(), 8192));
+    bool sawKnown = false;
+    qsizetype at = head.startsWith("From ") ? head.indexOf('\n') + 1 : 0;
+    for (int lines = 0; at > 0 || lines == 0; ++lines) {
+        const qsizetype end = head.indexOf('\n', at);
+        QByteArrayView line = head.sliced(at, (end < 0 ? head.size() : end) - at);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty() || end < 0)
+            return sawKnown && lines > 0;
+        if (line[0] != ' ' && line[0] != '\t') {
+            const qsizetype colon = line.indexOf(':');
+            if (colon <= 0 || !isFieldName(line.first(colon)))
+                return false;
+            const QByteArray name = line.first(colon).toByteArray().toLower();
+            for (const QByteArrayView k : known)
+                sawKnown = sawKnown || name == k;
+        } else if (lines == 0) {
+            return false;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
+QString mailText(QByteArrayView bytes) {
+    static std::once_flag init;
+    std::call_once(init, [] { g_mime_init(); });
+    GMimeStream *stream = g_mime_stream_mem_new_with_buffer(bytes.data(), size_t(bytes.size()));
+    GMimeParser *parser = g_mime_parser_new_with_stream(stream);
+    g_object_unref(stream);
+    GMimeMessage *message = g_mime_parser_construct_message(parser, nullptr);
+    g_object_unref(parser);
+    if (!message)
+        return QString::fromLatin1(bytes);
+    MailReader reader;
+    reader.message(message, 0);
+    g_object_unref(message);
+    return reader.text;
+}
+
+} // namespace mailtext

@@ -1,0 +1,295 @@
+// PowerPoint 97-2003 presentations: a tree of records in the "PowerPoint
+// Document" stream. Text atoms hold the text of slides, notes and shapes.
+//
+// A presentation saved incrementally keeps the old copies of the records it
+// changed; only the persist objects that the newest edit's directory names
+// are the presentation the user sees. The Current User stream leads to that
+// edit, and each edit to the one before it, back to the first save.
+#include "documents/officetext.h"
+
+#include "platform/codepage.h"
+#include "platform/littleendian.h"
+
+#include <QSet>
+#include <QtEndian>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace {
+
+enum Record : quint16 {
+    Document = 0x03E8,
+    DocumentAtom = 0x03E9,
+    Slide = 0x03EE,
+    Notes = 0x03F0,
+    SlidePersist = 0x03F3,
+    MainMaster = 0x03F8,
+    SlideList = 0x0FF0,
+    Handout = 0x0FC9,
+    TextChars = 0x0FA0,
+    TextBytes = 0x0FA8,
+    UserEdit = 0x0FF5,
+    PersistDirectory = 0x1772
+};
+
+/// The instance of a slide list that lists the main and title masters.
+constexpr quint16 MastersList = 1;
+constexpr int MaxDepth = 64;
+
+using littleendian::u16;
+using littleendian::u32;
+
+struct Header {
+    quint16 type = 0, instance = 0;
+    qsizetype at = 0, body = 0, end = 0;
+};
+
+/// The record at `at`, when it lies whole inside `limit`.
+std::optional<Header> recordAt(QByteArrayView doc, qsizetype at, qsizetype limit) {
+    if (at < 0 || at + 8 > limit)
+        return {};
+    const qsizetype end = at + 8 + qsizetype(u32(doc, at + 4));
+    if (end > limit)
+        return {};
+    return Header{u16(doc, at + 2), quint16(u16(doc, at) >> 4), at, at + 8, end};
+}
+std::optional<Header> recordAt(QByteArrayView doc, qsizetype at) {
+    return recordAt(doc, at, doc.size());
+}
+
+struct PersistEntry {
+    quint32 id, offset;
+};
+/// Persist object ids and their stream offsets, sorted by id once complete.
+using PersistMap = std::vector<PersistEntry>;
+constexpr quint32 Absent = 0xFFFFFFFF;
+
+/// Sorts the entries by id, keeping for each id the one read first: the
+/// directories are read newest first.
+void completeMap(PersistMap &persist) {
+    const auto byId = [](const PersistEntry &a, const PersistEntry &b) { return a.id < b.id; };
+    std::stable_sort(persist.begin(), persist.end(), byId);
+    const auto sameId = [](const PersistEntry &a, const PersistEntry &b) { return a.id == b.id; };
+    persist.erase(std::unique(persist.begin(), persist.end(), sameId), persist.end());
+}
+
+quint32 offsetOf(const PersistMap &persist, quint32 id) {
+    const auto it = std::lower_bound(persist.begin(), persist.end(), id,
+                                     [](const PersistEntry &e, quint32 id) { return e.id < id; });
+    return it != persist.end() && it->id == id ? it->offset : Absent;
+}
+
+/// Adds the entries of a persist directory. False when the directory is
+/// damaged or, over all directories, more entries are read than the stream
+/// can hold (overlapping directories).
+bool readDirectory(QByteArrayView doc, qsizetype at, PersistMap &persist, qsizetype &budget) {
+    const auto dir = recordAt(doc, at);
+    if (!dir || dir->type != PersistDirectory)
+        return false;
+    for (qsizetype p = dir->body; p + 4 <= dir->end;) {
+        const quint32 head = u32(doc, p);
+        const quint32 first = head & 0xFFFFF, count = head >> 20;
+        p += 4;
+        budget -= count;
+        if (p + 4 * qsizetype(count) > dir->end || budget < 0)
+            return false;
+        for (quint32 i = 0; i < count; ++i, p += 4)
+            persist.push_back({first + i, u32(doc, p)});
+    }
+    return true;
+}
+
+struct Edits {
+    PersistMap persist;
+    quint32 document = 0;
+};
+
+/// The persist directory as the newest edit sees it, each edit followed back
+/// to the first save. Nothing when a link is damaged or the chain loops: the
+/// objects of the edits not reached would be missing.
+std::optional<Edits> readEdits(QByteArrayView doc, QByteArrayView currentUser) {
+    if (currentUser.size() < 20)
+        return {};
+    Edits edits;
+    QSet<quint32> seen, directories;
+    qsizetype budget = doc.size() / 4;
+    for (quint32 at = u32(currentUser, 16); at != 0;) {
+        const auto edit = recordAt(doc, at);
+        if (!edit || edit->type != UserEdit || edit->end - edit->body < 20 || seen.contains(at))
+            return {};
+        if (seen.isEmpty())
+            edits.document = u32(doc, edit->body + 16);
+        seen.insert(at);
+        const quint32 directory = u32(doc, edit->body + 12);
+        if (!directories.contains(directory) &&
+            !readDirectory(doc, directory, edits.persist, budget))
+            return {};
+        directories.insert(directory);
+        at = u32(doc, edit->body + 8);
+    }
+    completeMap(edits.persist);
+    return edits;
+}
+
+/// Whether every offset of the directory is where one of the stream's
+/// top-level records starts: the only places a persist object can be.
+bool allTopLevel(QByteArrayView doc, const PersistMap &persist) {
+    std::vector<quint32> offsets;
+    offsets.reserve(persist.size());
+    for (const PersistEntry &entry : persist)
+        offsets.push_back(entry.offset);
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    auto next = offsets.cbegin();
+    for (auto record = recordAt(doc, 0); record && next != offsets.cend();
+         record = recordAt(doc, record->end))
+        if (*next == record->at)
+            ++next;
+    return next == offsets.cend();
+}
+
+/// What the document container says about the other persist objects: the
+/// slides and notes it lists, and the masters that hold placeholder text.
+struct Listed {
+    QSet<quint32> shown, masters;
+};
+
+void readSlideList(QByteArrayView doc, const Header &list, Listed &listed) {
+    QSet<quint32> &ids = list.instance == MastersList ? listed.masters : listed.shown;
+    for (auto child = recordAt(doc, list.body, list.end); child;
+         child = recordAt(doc, child->end, list.end))
+        if (child->type == SlidePersist && child->end - child->body >= 4)
+            ids.insert(u32(doc, child->body));
+}
+
+std::optional<Listed> readListed(QByteArrayView doc, const Header &document) {
+    Listed listed;
+    qsizetype at = document.body;
+    for (auto child = recordAt(doc, at, document.end); child;
+         child = recordAt(doc, at, document.end)) {
+        if (child->type == DocumentAtom && child->end - child->body >= 32) {
+            for (const qsizetype field : {24, 28}) // notes master, handout master
+                if (const quint32 id = u32(doc, child->body + field))
+                    listed.masters.insert(id);
+        } else if (child->type == SlideList)
+            readSlideList(doc, *child, listed);
+        at = child->end;
+    }
+    if (at + 8 <= document.end)
+        return {}; // a child runs past its container
+    return listed;
+}
+
+class Walker {
+  public:
+    Walker(QByteArrayView doc, QSet<quint32> skipped, QString &text)
+        : doc_(doc), skipped_(std::move(skipped)), text_(text) {}
+
+    void walk(qsizetype from, qsizetype to, int depth) {
+        for (qsizetype at = from; at + 8 <= to;) {
+            const bool container = (u16(doc_, at) & 0xF) == 0xF;
+            const quint16 type = u16(doc_, at + 2);
+            const qsizetype end = qMin<qsizetype>(at + 8 + qsizetype(u32(doc_, at + 4)), to);
+            const QByteArrayView body = doc_.sliced(at + 8, end - at - 8);
+            if (type == MainMaster || type == Handout || skipped_.contains(quint32(at))) {
+                // placeholder text of masters is not the document's
+            } else if (container && depth < MaxDepth) {
+                walk(at + 8, end, depth + 1);
+            } else if (type == TextChars) {
+                add(platform::fromUtf16LE(body));
+            } else if (type == TextBytes) {
+                add(QString::fromLatin1(body));
+            }
+            at = end;
+        }
+    }
+
+  private:
+    void add(QString text) {
+        text.replace(u'\r', QStringLiteral("\r\n")).replace(u'\v', QStringLiteral("\r\n"));
+        text_ += text + QStringLiteral("\r\n");
+    }
+
+    QByteArrayView doc_;
+    QSet<quint32> skipped_;
+    QString &text_;
+};
+
+/// The text of the persist objects the newest edit uses: the document
+/// container first (its slide lists hold the slides' and notes' text), then
+/// the other objects in id order, each once. Masters, and slides and notes
+/// that the document no longer lists, are left out. False when the edits,
+/// the directory or the document container are damaged.
+bool liveText(QByteArrayView doc, QByteArrayView currentUser, QString &text) {
+    const auto edits = readEdits(doc, currentUser);
+    if (!edits || !allTopLevel(doc, edits->persist))
+        return false;
+    const auto document = recordAt(doc, offsetOf(edits->persist, edits->document));
+    if (!document || document->type != Document)
+        return false;
+    const auto listed = readListed(doc, *document);
+    if (!listed)
+        return false;
+
+    Walker walker(doc, {}, text);
+    walker.walk(document->at, document->end, 0);
+    QSet<qsizetype> read{document->at};
+    for (const auto &[id, offset] : edits->persist) {
+        const auto object = recordAt(doc, offset);
+        if (!object || listed->masters.contains(id) || read.contains(object->at) ||
+            ((object->type == Slide || object->type == Notes) && !listed->shown.contains(id)))
+            continue;
+        read.insert(object->at);
+        walker.walk(object->at, object->end, 0);
+    }
+    return true;
+}
+
+/// For a damaged presentation: the stream offsets of the notes master and
+/// handout master, found through the current edit's persist directory and
+/// the first DocumentAtom of the stream.
+QSet<quint32> masterOffsets(QByteArrayView doc, QByteArrayView user) {
+    QSet<quint32> offsets;
+    const auto edit = recordAt(doc, u32(user, 8 + 8));
+    if (!edit || edit->type != UserEdit)
+        return offsets;
+    PersistMap persist;
+    qsizetype budget = doc.size() / 4;
+    readDirectory(doc, u32(doc, edit->body + 12), persist, budget);
+    completeMap(persist);
+    for (qsizetype at = 0; at + 8 <= doc.size(); at += 8) {
+        if (u16(doc, at + 2) == DocumentAtom) {
+            for (const qsizetype field : {24, 28})
+                if (const quint32 id = u32(doc, at + 8 + field);
+                    id && offsetOf(persist, id) != Absent)
+                    offsets.insert(offsetOf(persist, id));
+            break;
+        }
+        if ((u16(doc, at) & 0xF) != 0xF) // only step into containers
+            at += u32(doc, at + 4);
+    }
+    return offsets;
+}
+
+} // namespace
+
+namespace officetext {
+
+bool powerPointText(const CompoundFile &file, quint32 storage, QString &text) {
+    const quint32 entry = file.find(storage, u"PowerPoint Document");
+    if (entry == CompoundFile::NoEntry ||
+        file.find(storage, u"EncryptedSummary") != CompoundFile::NoEntry)
+        return false;
+    return powerPointStreamsText(file.stream(entry),
+                                 file.stream(file.find(storage, u"Current User")), text);
+}
+
+bool powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text) {
+    if (!liveText(document, currentUser, text))
+        Walker(document, masterOffsets(document, currentUser), text).walk(0, document.size(), 0);
+    return true;
+}
+
+} // namespace officetext

@@ -1,0 +1,240 @@
+// Word documents. Word 97-2003: the FIB names the table stream and the piece
+// table (CLX) in it; the pieces hold the text of every story in 8-bit or
+// UTF-16. Word 6.0 and 95: one stream; the text is 8-bit in the code page of
+// the document's language, in one run or, after a fast save, in the pieces
+// of a piece table of the same form.
+#include "documents/officetext.h"
+
+#include "documents/textwriter.h"
+#include "platform/codepage.h"
+#include "platform/littleendian.h"
+
+#include <QtEndian>
+
+#include <vector>
+
+namespace {
+
+using littleendian::u16;
+using littleendian::u32;
+
+/// Turns Word's special characters into plain text, hiding field codes.
+/// Pieces are 8-bit (Windows-1252) or UTF-16; both are read in one pass that
+/// writes ordinary characters straight into the text.
+class WordChars {
+  public:
+    explicit WordChars(TextWriter &out) : out_(out) {}
+
+    template <typename Char> void append(const Char *chars, qsizetype count) {
+        // A paragraph mark becomes two characters: room for twice the chunk.
+        constexpr qsizetype Chunk = 4096;
+        for (qsizetype at = 0; at < count; at += Chunk) {
+            const qsizetype n = qMin(Chunk, count - at);
+            char16_t *to = out_.beginWrite(2 * n);
+            if (!to)
+                return;
+            out_.endWrite(convert(chars + at, n, to));
+        }
+    }
+
+  private:
+    template <typename Char> char16_t *convert(const Char *chars, qsizetype n, char16_t *to) {
+        constexpr qsizetype Lanes = 8 / sizeof(Char);
+        for (qsizetype i = 0; i < n;) {
+            // Ordinary characters, eight bytes at a time.
+            for (; i + Lanes <= n && ordinary(chars + i); i += Lanes)
+                if (inCode_ == 0)
+                    for (qsizetype k = 0; k < Lanes; ++k)
+                        *to++ = char16_t(chars[i + k]);
+            for (const qsizetype stop = qMin(n, i + Lanes); i < stop; ++i)
+                to = put(char16_t(chars[i]), sizeof(Char) == 1, to);
+        }
+        return to;
+    }
+
+    /// True when none of the eight bytes is a control character, a no-break
+    /// space or, in 8-bit text, a byte that needs the code page.
+    static bool ordinary(const quint8 *bytes) {
+        constexpr quint64 Ones = 0x0101010101010101, High = Ones * 0x80;
+        const quint64 w = word(bytes);
+        return (((w - Ones * 0x20) | w) & High) == 0;
+    }
+    static bool ordinary(const char16_t *chars) {
+        constexpr quint64 Ones = 0x0001000100010001, High = Ones * 0x8000;
+        const quint64 w = word(chars), nbsp = w ^ (Ones * 0xA0);
+        return ((((w - Ones * 0x20) & ~w) | ((nbsp - Ones) & ~nbsp)) & High) == 0;
+    }
+    static quint64 word(const void *at) { return qFromLittleEndian<quint64>(at); }
+
+    char16_t *put(char16_t c, bool codePage, char16_t *to) {
+        if (codePage && c >= 0x80)
+            c = platform::windows1252Char(quint8(c));
+        if (c >= 0x20 && c != 0xA0) {
+            if (inCode_ == 0)
+                *to++ = c;
+            return to;
+        }
+        return special(c, to);
+    }
+
+    char16_t *special(char16_t c, char16_t *to) {
+        switch (c) {
+        case 0x13: // field begin: its code follows
+            fields_.push_back(true);
+            ++inCode_;
+            return to;
+        case 0x14: // field separator: its result follows
+            if (!fields_.empty() && fields_.back()) {
+                fields_.back() = false;
+                --inCode_;
+            }
+            return to;
+        case 0x15: // field end
+            if (!fields_.empty()) {
+                inCode_ -= fields_.back() ? 1 : 0;
+                fields_.pop_back();
+            }
+            return to;
+        }
+        if (inCode_ > 0)
+            return to;
+        switch (c) {
+        case 0x0D: // paragraph
+        case 0x07: // cell or row end
+        case 0x0B: // line break
+        case 0x0C: // page or section break
+        case 0x0E: // column break
+            *to++ = u'\r';
+            *to++ = u'\n';
+            break;
+        case 0x09:
+            *to++ = u'\t';
+            break;
+        case 0x1E:
+            *to++ = u'-';
+            break;
+        case 0xA0:
+            *to++ = u' ';
+            break;
+        }
+        return to;
+    }
+
+    TextWriter &out_;
+    std::vector<bool> fields_; ///< open fields: true while in the code part
+    int inCode_ = 0;
+};
+
+/// The piece descriptors (PlcPcd) of a CLX: property entries skipped.
+QByteArrayView pieceTable(QByteArrayView table, qsizetype clx, qsizetype size) {
+    const qsizetype clxEnd = qMin<qsizetype>(clx + size, table.size());
+    for (qsizetype p = clx; p >= 0 && p < clxEnd;) {
+        if (table[p] == 1) {
+            p += 3 + u16(table, p + 1);
+        } else if (table[p] == 2) {
+            const qsizetype length = qMin<qsizetype>(u32(table, p + 1), table.size() - p - 5);
+            return table.sliced(p + 5, qMax<qsizetype>(length, 0));
+        } else {
+            break;
+        }
+    }
+    return {};
+}
+
+/// Word 6.0 and 95: pieces of 8-bit text at file offsets, or one run from
+/// fcMin as long as all the stories together.
+bool word6Text(QByteArrayView doc, QString &text) {
+    int codePage = platform::codePageOfLanguage(u16(doc, 0x06));
+    if (u16(doc, 0x14) == 256)
+        codePage = 10000;                              // written on a Macintosh
+    std::vector<std::pair<qsizetype, qsizetype>> runs; // offset, characters
+    const QByteArrayView plc = (u16(doc, 0x0A) & 0x0004)
+                                   ? pieceTable(doc, u32(doc, 0x160), u32(doc, 0x164))
+                                   : QByteArrayView();
+    const qsizetype pieces = (plc.size() - 4) / 12;
+    for (qsizetype i = 0; i < pieces; ++i) {
+        const quint32 start = u32(plc, i * 4), end = u32(plc, (i + 1) * 4);
+        if (end > start)
+            runs.push_back({u32(plc, (pieces + 1) * 4 + i * 8 + 2), end - start});
+    }
+    if (runs.empty()) {
+        qint64 characters = 0;
+        for (qsizetype field = 0x34; field <= 0x50; field += 4)
+            characters += qint32(u32(doc, field)) > 0 ? qint32(u32(doc, field)) : 0;
+        runs.push_back({u32(doc, 0x18), qsizetype(qMin<qint64>(characters, doc.size()))});
+    }
+    TextWriter out(text, TextWriter::limitFor(doc.size()), doc.size());
+    WordChars chars(out);
+    for (const auto &[from, count] : runs) {
+        if (from >= doc.size() || out.full())
+            continue;
+        const QString run =
+            platform::fromCodePage(codePage, doc.sliced(from, qMin(count, doc.size() - from)));
+        chars.append(reinterpret_cast<const char16_t *>(run.constData()), run.size());
+    }
+    return true;
+}
+
+} // namespace
+
+namespace officetext {
+
+bool wordText(const CompoundFile &file, quint32 storage, QString &text) {
+    return wordStreamsText(file.stream(file.find(storage, u"WordDocument")),
+                           file.stream(file.find(storage, u"0Table")),
+                           file.stream(file.find(storage, u"1Table")), text);
+}
+
+bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView table1,
+                     QString &text) {
+    const quint16 ident = u16(doc, 0), version = u16(doc, 2), flags = u16(doc, 0x0A);
+    if (flags & 0x0100)
+        return false; // encrypted
+    if ((ident == 0xA5DC || ident == 0xA5EC) && version >= 101 && version <= 105)
+        return word6Text(doc, text);
+    if (ident != 0xA5EC || version < 101)
+        return false;
+    const QByteArrayView table = (flags & 0x0200) ? table1 : table0;
+    qsizetype at = 32;
+    at += 2 + 2 * qsizetype(u16(doc, at)); // FibRgW97
+    at += 2 + 4 * qsizetype(u16(doc, at)); // FibRgLw97
+    const quint16 pairs = u16(doc, at);
+    at += 2;
+    if (pairs <= 33)
+        return false;
+    const QByteArrayView plc = pieceTable(table, u32(doc, at + 33 * 8), u32(doc, at + 33 * 8 + 4));
+    const qsizetype pieces = (plc.size() - 4) / 12;
+    if (pieces <= 0)
+        return false;
+    // Paragraph marks grow by a line feed each: an eighth more than the
+    // document's characters is room enough for most documents.
+    const qsizetype characters = qMin<qsizetype>(u32(plc, pieces * 4), doc.size());
+    TextWriter out(text, TextWriter::limitFor(doc.size()), characters + characters / 8);
+    WordChars chars(out);
+    for (qsizetype i = 0; i < pieces && !out.full(); ++i) {
+        const quint32 start = u32(plc, i * 4), end = u32(plc, (i + 1) * 4);
+        const quint32 fc = u32(plc, (pieces + 1) * 4 + i * 8 + 2);
+        if (end <= start)
+            continue;
+        const qsizetype count = end - start;
+        if (fc & 0x40000000) {
+            const qsizetype from = (fc & 0x3FFFFFFF) / 2;
+            if (from < doc.size())
+                chars.append(reinterpret_cast<const quint8 *>(doc.data()) + from,
+                             qMin(count, doc.size() - from));
+        } else if (fc < quint32(doc.size())) {
+            const qsizetype units = qMin(count, (doc.size() - fc) / 2);
+            const char *at = doc.data() + fc;
+            // Read in place where the bytes already are host-order UTF-16.
+            if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && quintptr(at) % alignof(char16_t) == 0) {
+                chars.append(reinterpret_cast<const char16_t *>(at), units);
+            } else {
+                const QString wide = platform::fromUtf16LE(QByteArrayView(at, units * 2));
+                chars.append(reinterpret_cast<const char16_t *>(wide.constData()), wide.size());
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace officetext

@@ -1,0 +1,76 @@
+#include "mainwindow/reportsave.h"
+
+#include "scan/resultsmodel.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+namespace ResultsReport {
+namespace {
+
+using RIROR_CommonDialog::FileDialogResult;
+
+/// The count is shown at most this often, and for the first and last row: a
+/// status repaint per row would make a long list slow to save.
+constexpr qint64 StatusIntervalMs = 20;
+
+bool writeRows(Writer &writer, const ResultsModel &rows, const StatusCallback &status) {
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    const qsizetype count = rows.totalRows();
+    for (qsizetype n = 1; n <= count; ++n) {
+        if (n == 1 || n == count || sinceShown.elapsed() >= StatusIntervalMs) {
+            status(SavingMatch + QString::number(n));
+            sinceShown.restart();
+        }
+        const MatchRecord row = rows.row(n - 1);
+        if (!writer.writeLine(rowLine(row)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void prepareSaveDialog(const QString &initialFolder) {
+    RIROR_CommonDialog::OpenFileName &record = RIROR_CommonDialog::FileDialogRecord;
+    record.lpstrFilter = DialogFilter;
+    record.Flags = RIROR_CommonDialog::OFN_HIDEREADONLY;
+    record.lpstrTitle = DialogTitle;
+    record.lpstrInitialDir = initialFolder;
+    record.lpstrDefExt = DefaultExtension;
+}
+
+QString reportFileName(const FileDialogResult &choice) {
+    return choice.Cancelled ? QString() : choice.fullPath();
+}
+
+SaveOutcome saveReport(const FileDialogResult &choice, Header header, const ResultsModel &rows,
+                       const StatusCallback &status, const QLocale &locale) {
+    const QString fileName = reportFileName(choice);
+    if (fileName.trimmed().isEmpty())
+        return SaveOutcome::NothingChosen;
+    if (!header.when.isValid())
+        header.when = QDateTime::currentDateTime();
+    QFile file(fileName);
+    Writer writer(file);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         writer.writeHeader(header, locale) && writeRows(writer, rows, status) &&
+                         file.flush();
+    if (!written) {
+        status(file.errorString());
+        return SaveOutcome::Failed;
+    }
+    status(SaveComplete);
+    return SaveOutcome::Saved;
+}
+
+SaveOutcome SaveResults(QWidget *owner, const QString &initialFolder, const Header &header,
+                        const ResultsModel &rows, const StatusCallback &status) {
+    prepareSaveDialog(initialFolder);
+    const FileDialogResult choice =
+        RIROR_CommonDialog::ShowSaveDialog(owner, RIROR_CommonDialog::CentreOnOwner);
+    return saveReport(choice, header, rows, status);
+}
+
+} // namespace ResultsReport

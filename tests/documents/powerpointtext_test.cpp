@@ -1,0 +1,217 @@
+// PowerPoint text from streams written record by record: incremental saves,
+// damaged edit chains and masters.
+#include "documents/officetext.h"
+#include "tests/support/recordbytes.h"
+
+#include <QMap>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+enum : quint16 {
+    Document = 0x03E8,
+    DocumentAtom = 0x03E9,
+    Slide = 0x03EE,
+    Notes = 0x03F0,
+    SlidePersist = 0x03F3,
+    MainMaster = 0x03F8,
+    ExObjList = 0x0409,
+    Drawing = 0x040C,
+    Handout = 0x0FC9,
+    SlideList = 0x0FF0,
+    TextChars = 0x0FA0,
+    UserEdit = 0x0FF5,
+    CurrentUser = 0x0FF6,
+    PersistDirectory = 0x1772
+};
+enum : quint16 { SlidesList = 0, MastersList = 1, NotesList = 2 };
+
+void patch32(QByteArray &bytes, qsizetype at, quint32 v) {
+    bytes.replace(at, 4, le32(v));
+}
+
+QByteArray atom(quint16 type, const QByteArray &body, quint16 instance = 0) {
+    return le16(quint16(instance << 4)) + le16(type) + le32(body.size()) + body;
+}
+QByteArray container(quint16 type, const QByteArrayList &children, quint16 instance = 0) {
+    const QByteArray body = children.join();
+    return le16(quint16(instance << 4 | 0xF)) + le16(type) + le32(body.size()) + body;
+}
+QByteArray chars(const QString &text) {
+    return atom(TextChars,
+                QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+}
+/// A slide, notes or master whose one shape holds the text.
+QByteArray sheet(quint16 type, const QString &text) {
+    return container(type, {container(Drawing, {chars(text)})});
+}
+/// A slide list: each listed persist id, followed by its text when given.
+QByteArray slideList(quint16 instance, const QList<quint32> &ids, const QStringList &texts = {}) {
+    QByteArrayList children;
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        children << atom(SlidePersist, le32(ids[i]) + QByteArray(16, '\0'));
+        if (i < texts.size())
+            children << chars(texts[i]);
+    }
+    return container(SlideList, children, instance);
+}
+QByteArray document(const QByteArrayList &lists, quint32 notesMaster = 0, quint32 handout = 0) {
+    const QByteArray documentAtom = atom(DocumentAtom, QByteArray(24, '\0') + le32(notesMaster) +
+                                                           le32(handout) + QByteArray(8, '\0'));
+    return container(Document, QByteArrayList{documentAtom} + lists);
+}
+
+/// A "PowerPoint Document" stream written save by save, as an incremental
+/// save appends to it, with the Current User stream naming its last edit.
+struct Presentation {
+    QByteArray bytes;
+    quint32 lastEdit = 0;
+
+    quint32 add(const QByteArray &record) {
+        const quint32 at = bytes.size();
+        bytes += record;
+        return at;
+    }
+    quint32 directory(const QMap<quint32, quint32> &objects) {
+        QByteArray body;
+        for (auto it = objects.cbegin(); it != objects.cend(); ++it)
+            body += le32(it.key() | 1u << 20) + le32(it.value());
+        return add(atom(PersistDirectory, body));
+    }
+    quint32 edit(quint32 directory, quint32 documentId = 1) {
+        lastEdit = add(atom(UserEdit, le32(0) + le32(0) + le32(lastEdit) + le32(directory) +
+                                          le32(documentId) + le32(0) + le32(0)));
+        return lastEdit;
+    }
+    quint32 save(const QMap<quint32, quint32> &objects) { return edit(directory(objects)); }
+    QByteArray currentUser() const {
+        return atom(CurrentUser, le32(20) + le32(0xE391C05F) + le32(lastEdit) + le16(0) +
+                                     le16(0x03F4) + le32(3));
+    }
+};
+
+QString textOf(const QByteArray &doc, const QByteArray &currentUser) {
+    QString text;
+    EXPECT_TRUE(officetext::powerPointStreamsText(doc, currentUser, text));
+    return text;
+}
+
+/// A presentation saved twice: the second save changed the first slide's
+/// title and shape, deleted the second slide and gave the first slide notes.
+struct TwoSaves : Presentation {
+    quint32 firstEdit, newDocument, newSlide, notes;
+
+    TwoSaves() {
+        const quint32 oldDocument =
+            add(document({slideList(SlidesList, {2, 3}, {"OldWord", "DroppedTitle"})}));
+        const quint32 oldSlide = add(sheet(Slide, "OldShape"));
+        const quint32 dropped = add(sheet(Slide, "DroppedShape"));
+        firstEdit = save({{1, oldDocument}, {2, oldSlide}, {3, dropped}});
+        newDocument =
+            add(document({slideList(SlidesList, {2}, {"NewWord"}), slideList(NotesList, {4})}));
+        newSlide = add(sheet(Slide, "NewShape"));
+        notes = add(sheet(Notes, "NotesWord"));
+    }
+    void saveAgain() { save({{1, newDocument}, {2, newSlide}, {4, notes}}); }
+};
+
+TEST(PowerPointText, IncrementalSaveGivesOnlyTheTextThePresentationShows) {
+    TwoSaves p;
+    p.saveAgain();
+    EXPECT_EQ(textOf(p.bytes, p.currentUser()), "NewWord\r\nNewShape\r\nNotesWord\r\n");
+    // The stream does keep the old copies: the whole-stream reading finds them.
+    EXPECT_TRUE(textOf(p.bytes, {}).contains(u"OldWord"));
+}
+
+TEST(PowerPointText, AnObjectNamedByTwoIdsIsReadOnce) {
+    Presentation p;
+    const quint32 doc = p.add(document({slideList(SlidesList, {}, {})}));
+    const quint32 shared = p.add(container(ExObjList, {chars("SharedWord")}));
+    p.save({{1, doc}, {2, shared}, {3, shared}, {4, doc}});
+    EXPECT_EQ(textOf(p.bytes, p.currentUser()), "SharedWord\r\n");
+}
+
+TEST(PowerPointText, DamagedEditsStillGiveTheText) {
+    const std::vector<std::pair<const char *, std::function<QByteArray(TwoSaves &)>>> damages = {
+        {"no current user",
+         [](TwoSaves &p) {
+             p.saveAgain();
+             return QByteArray();
+         }},
+        {"current edit outside the stream",
+         [](TwoSaves &p) {
+             p.saveAgain();
+             p.lastEdit = 0xFFFFFFF0;
+             return p.currentUser();
+         }},
+        {"edit loops on itself",
+         [](TwoSaves &p) {
+             const quint32 edit = p.save({{1, p.newDocument}});
+             patch32(p.bytes, edit + 16, edit);
+             return p.currentUser();
+         }},
+        {"first save points back to the last",
+         [](TwoSaves &p) {
+             p.saveAgain();
+             patch32(p.bytes, p.firstEdit + 16, p.lastEdit);
+             return p.currentUser();
+         }},
+        {"directory outside the stream",
+         [](TwoSaves &p) {
+             p.edit(0xFFFFFF00);
+             return p.currentUser();
+         }},
+        {"object in the middle of a record",
+         [](TwoSaves &p) {
+             p.save({{1, p.newDocument}, {2, p.newSlide + 8}});
+             return p.currentUser();
+         }},
+        {"directory claiming 4095 ids at every entry",
+         [](TwoSaves &p) {
+             p.edit(p.add(atom(PersistDirectory, QByteArray(4 << 20, '\xFF'))));
+             return p.currentUser();
+         }},
+        {"every entry claiming 4095 ids of the document",
+         [](TwoSaves &p) {
+             const QByteArray entry = le32(4095u << 20 | 1) + le32(p.newDocument).repeated(4095);
+             p.edit(p.add(atom(PersistDirectory, entry.repeated(256))));
+             return p.currentUser();
+         }},
+        {"directory longer than the stream",
+         [](TwoSaves &p) {
+             const quint32 dir = p.directory({{1, p.newDocument}});
+             patch32(p.bytes, dir + 4, 0xFFFFFFF0);
+             p.edit(dir);
+             return p.currentUser();
+         }},
+    };
+    for (const auto &[name, damage] : damages) {
+        SCOPED_TRACE(name);
+        TwoSaves p;
+        const QByteArray currentUser = damage(p);
+        EXPECT_TRUE(textOf(p.bytes, currentUser).contains(u"NewWord"));
+    }
+}
+
+TEST(PowerPointText, MastersAreLeftOutWhetherTheEditsAreSoundOrNot) {
+    Presentation p;
+    const quint32 doc = p.add(document(
+        {slideList(MastersList, {2, 5}), slideList(SlidesList, {6}, {"SlideWord"})}, 3, 4));
+    const quint32 master = p.add(sheet(MainMaster, "MainMasterWord"));
+    const quint32 notesMaster = p.add(sheet(Notes, "NotesMasterWord"));
+    const quint32 handout = p.add(sheet(Handout, "HandoutWord"));
+    const quint32 titleMaster = p.add(sheet(Slide, "TitleMasterWord"));
+    const quint32 slide = p.add(sheet(Slide, "ShapeWord"));
+    const quint32 edit = p.save(
+        {{1, doc}, {2, master}, {3, notesMaster}, {4, handout}, {5, titleMaster}, {6, slide}});
+    EXPECT_EQ(textOf(p.bytes, p.currentUser()), "SlideWord\r\nShapeWord\r\n");
+
+    patch32(p.bytes, edit + 16, edit); // the chain now loops
+    const QString whole = textOf(p.bytes, p.currentUser());
+    EXPECT_TRUE(whole.contains(u"SlideWord"));
+    for (const char16_t *word : {u"MainMasterWord", u"NotesMasterWord", u"HandoutWord"})
+        EXPECT_FALSE(whole.contains(word)) << QString::fromUtf16(word).toStdString();
+}
+
+} // namespace
