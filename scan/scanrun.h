@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/richtext/richtextbuffer.h"
+#include "platform/pathname.h"
 #include "scan/linefinder.h"
 #include "scan/scaninterfaces.h"
 #include "scan/scanquery.h"
@@ -9,6 +10,7 @@
 
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 /// The run's own words.
 namespace ScanTexts {
@@ -77,6 +79,8 @@ class ScanRun {
     /// Cancel, taken during a yield: the run stops before its next line or
     /// file, the open file is closed and the rich text box cleared.
     void cancel();
+    /// Files a directory walk passes over (a report being written into the tree).
+    void leaveOut(std::vector<platform::FileId> files) { leftOut_ = std::move(files); }
 
     /// True while the run may go on; set by the run, cleared only by cancel().
     bool ContinueScan = false;
@@ -116,6 +120,7 @@ class ScanRun {
     TextFileReader reader_;
     bool fileClosed_ = false; ///< set by cancel(): the text reader stops
     qsizetype rows_ = 0;
+    std::vector<platform::FileId> leftOut_;
 };
 
 /// Keeps every character that is not a control character (C0, DEL, C1), in
