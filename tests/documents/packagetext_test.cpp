@@ -10,7 +10,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringTokenizer>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -257,6 +261,35 @@ TEST(DocumentBounds, DamagedPackagesGiveWhatTheyHoldWithoutCrashing) {
         QString text;
         looksLikePdf(flipped) ? pdfText(flipped, text) : zipDocumentText(flipped, text);
     }
+}
+
+// Files read ahead are read in several threads at once: each must give the
+// text it gives alone.
+TEST(DocumentThreads, SeveralFilesReadAtOnceGiveTheirOwnText) {
+    const QStringList names = list({"writer.pdf", "writer.docx", "calc.xlsx", "writer.odt"});
+    std::vector<QByteArray> bytes;
+    QStringList alone;
+    for (const QString &name : names) {
+        bytes.push_back(readAll(dataPath(name)));
+        QString text;
+        packageDocumentText(bytes.back(), text);
+        alone << text;
+    }
+    constexpr int Threads = 8;
+    std::vector<QString> texts(Threads);
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int i = 0; i < Threads; ++i)
+        threads.emplace_back(QThread::create([&, i] {
+            for (int round = 0; round < 5; ++round)
+                packageDocumentText(bytes[size_t(i) % bytes.size()], texts[size_t(i)]);
+        }));
+    for (const auto &thread : threads)
+        thread->start();
+    for (const auto &thread : threads)
+        thread->wait();
+    for (int i = 0; i < Threads; ++i)
+        EXPECT_EQ(texts[size_t(i)], alone.at(i % alone.size()))
+            << names.at(i % names.size()).toStdString();
 }
 
 } // namespace
