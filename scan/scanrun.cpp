@@ -1,5 +1,6 @@
 #include "scan/scanrun.h"
 
+#include "documents/packagetext.h"
 #include "platform/codepage.h"
 #include "platform/pathname.h"
 #include "scan/filetypefilter.h"
@@ -66,10 +67,19 @@ class ScanRun::TextClient : public TextFileReader::Client {
         return !run_.fileClosed_;
     }
     bool searchChanged() override { return run_.source_.revision() != run_.searchRevision_; }
+    bool handsBack(QByteArrayView head) override {
+        handedBack_ = documents_ && mayBeDocument(head);
+        return handedBack_;
+    }
+    bool handedBack() const { return handedBack_; }
+    /// Reads the file as text even when it begins as a document does.
+    void readAsText() { documents_ = handedBack_ = false; }
 
   private:
     ScanRun &run_;
     QString path_;
+    bool documents_ = true;
+    bool handedBack_ = false;
 };
 
 class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
@@ -258,7 +268,15 @@ void ScanRun::ScanTextFile(const QString &path) {
     fileClosed_ = false;
     status_.SBar(ScanTexts::ScanningFile + path);
     TextClient client(*this, path);
-    if (!reader_.scan(path, client))
+    bool ok = reader_.scan(path, client);
+    // A document of today's formats under any name is read by its content.
+    if (client.handedBack()) {
+        if (scanDocument(path, true))
+            return;
+        client.readAsText();
+        ok = reader_.scan(path, client);
+    }
+    if (!ok)
         status_.fileError(ScanTexts::fileError(reader_.errorString(), path));
 }
 
@@ -266,9 +284,15 @@ void ScanRun::ScanRichTextFile(const QString &path) {
     if (!ContinueScan)
         return;
     status_.SBar(ScanTexts::ScanningFile + path);
-    if (!RTB.setFileName(path)) {
+    scanDocument(path, false);
+}
+
+bool ScanRun::scanDocument(const QString &path, bool documentsOnly) {
+    if (!RTB.setFileName(path, documentsOnly)) {
+        if (RTB.errorString().isEmpty()) // no document: left to the text reader
+            return false;
         status_.fileError(ScanTexts::fileError(RTB.errorString(), path));
-        return;
+        return true;
     }
     const QString text = RTB.Text();
     qsizetype index = 0;
@@ -281,4 +305,5 @@ void ScanRun::ScanRichTextFile(const QString &path) {
         ++index;
     });
     RTB.setFileName(QString());
+    return true;
 }

@@ -105,6 +105,9 @@ class ScanRun {
     struct CompiledSearch;
 
     const CompiledSearch &search();
+    /// Loads the file into RTB and tests its pieces; with documentsOnly, a
+    /// file whose content is no document is left unread (false).
+    bool scanDocument(const QString &path, bool documentsOnly);
     void record(const QString &path, const QString &cell, const QString &text);
     void addMarker();
 

@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # mail text of documents
   libgmime-3.0-dev
+  # text of Office Open XML and OpenDocument packages, and of PDF
+  libzip-dev zlib1g-dev libpoppler-cpp-dev
   # tests, sanitizers, fuzzing, style
   googletest libgtest-dev libgmock-dev clang clang-format clang-tidy libclang-rt-dev
   xvfb xauth
@@ -16,6 +18,8 @@ packages=(
   locales bsdutils
   # printed pages read back as text and images
   poppler-utils
+  # access control lists that the editor's save must keep
+  acl
   # run time: the desktop opener for Launch File, help and the About links
   xdg-utils
   # the installed files checked as the desktop and Debian see them, and the
