@@ -3,11 +3,11 @@
 #include "platform/codepage.h"
 #include "scan/filetypefilter.h"
 #include "scan/functionmodule.h"
+#include "scan/readahead.h"
 #include "scan/traversedirectories.h"
 
-#include <QStringTokenizer>
-
 #include <algorithm>
+#include <deque>
 #include <iterator>
 
 QString ScanTexts::fileError(const QString &description, const QString &path) {
@@ -41,45 +41,36 @@ QString StripControlChars(QStringView text) {
     return kept;
 }
 
-struct ScanRun::CompiledSearch {
-    explicit CompiledSearch(const QString &text) : expression(text), finder(expression, true) {}
-    SearchExpression expression;
-    LineFinder finder; ///< the text reader's: a blank text takes every line
-};
-
-class ScanRun::TextClient : public TextFileReader::Client {
-  public:
-    TextClient(ScanRun &run, QString path) : run_(run), path_(std::move(path)) {}
-    const LineFinder &finder() override { return run_.search().finder; }
-    bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
-        run_.record(path_, QString::number(lineNumber), platform::decodeText(line));
-        return blockDone();
-    }
-    bool blockDone() override {
-        run_.hooks_.yield();
-        return !run_.fileClosed_;
-    }
-    bool searchChanged() override { return run_.source_.revision() != run_.searchRevision_; }
-
-  private:
-    ScanRun &run_;
-    QString path_;
-};
+namespace {
+/// How long the run waits for the reader of its file before it yields again.
+constexpr int WaitMilliseconds = 5;
+/// How many files of the list the readers are given ahead of the run.
+constexpr qsizetype FilesAhead = 512;
+} // namespace
 
 ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
                  const SearchTextSource &search)
-    : matches_(matches), status_(status), hooks_(hooks), source_(search) {}
+    : readers(ReadAhead::defaultReaders()), matches_(matches), status_(status), hooks_(hooks),
+      source_(search) {}
 
 ScanRun::~ScanRun() = default;
 
-const ScanRun::CompiledSearch &ScanRun::search() {
+const std::shared_ptr<const CompiledSearch> &ScanRun::search() {
     if (!search_ || source_.revision() != searchRevision_) {
         searchRevision_ = source_.revision();
         const QString text = source_.searchText();
         if (!search_ || search_->expression.searchText() != text)
-            search_ = std::make_unique<CompiledSearch>(text);
+            search_ = std::make_shared<const CompiledSearch>(text);
     }
-    return *search_;
+    return search_;
+}
+
+// True when an edit of the search text gave a new expression.
+bool ScanRun::searchChanged() {
+    if (source_.revision() == searchRevision_)
+        return false;
+    const CompiledSearch *before = search_.get();
+    return search().get() != before;
 }
 
 void ScanRun::record(const QString &path, const QString &cell, const QString &text) {
@@ -155,63 +146,114 @@ int ScanRun::CountSelectedFiles(const FileSelection &files) {
 
 void ScanRun::ScanSelectedFiles(const FileSelection &files) {
     ContinueScan = true;
-    const int last = files.count() - 1;
-    for (int i = 0; i <= last && ContinueScan; ++i) {
-        if (!files.isSelected(i))
-            continue;
-        const QString path = files.path(i);
-        if (FileTypeFilter::IsRichTextType(files.name(i)))
-            ScanRichTextFile(path);
-        else
-            ScanTextFile(path);
-    }
+    // The selection and names are read afresh for every entry.
+    scanList(files.count(), [&files](qsizetype i) -> std::optional<ListEntry> {
+        const int index = static_cast<int>(i);
+        if (!files.isSelected(index))
+            return std::nullopt;
+        return ListEntry{files.path(index), FileTypeFilter::IsRichTextType(files.name(index))};
+    });
 }
 
 void ScanRun::ScanFileList(const QString &extension, const QString &filterMode) {
     ContinueScan = true;
-    const qsizetype last = FoundFilesList.size() - 1;
     const bool allFiles = filterMode == QStringLiteral("All");
-    for (qsizetype i = 0; i <= last && ContinueScan; ++i) {
+    scanList(FoundFilesList.size(), [&](qsizetype i) -> std::optional<ListEntry> {
         const QString &entry = FoundFilesList.at(i);
         const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
                                      : FileTypeFilter::passesSpecifiedType(entry, extension);
         if (!passes)
-            continue;
-        if (FileTypeFilter::IsRichTextType(entry))
-            ScanRichTextFile(entry);
-        else
-            ScanTextFile(entry);
-    }
+            return std::nullopt;
+        return ListEntry{entry, FileTypeFilter::IsRichTextType(entry)};
+    });
 }
 
 void ScanRun::ScanTextFile(const QString &path) {
-    if (!ContinueScan)
-        return;
-    fileClosed_ = false;
-    status_.SBar(ScanTexts::ScanningFile + path);
-    TextClient client(*this, trimSpaces(path));
-    if (!reader_.scan(path, client))
-        status_.fileError(ScanTexts::fileError(reader_.errorString(), path));
+    scanList(1, [&path](qsizetype) { return ListEntry{path, false}; });
 }
 
 void ScanRun::ScanRichTextFile(const QString &path) {
-    if (!ContinueScan)
+    scanList(1, [&path](qsizetype) { return ListEntry{path, true}; });
+}
+
+// The mode loops' common walk over their list: the readers are kept a number
+// of files ahead, and each file is checked against the list again when its turn
+// comes, so a list that changed meanwhile is read anew from there.
+void ScanRun::scanList(qsizetype count, const EntryAt &entryAt) {
+    if (!ContinueScan || count <= 0)
         return;
-    status_.SBar(ScanTexts::ScanningFile + path);
-    if (!RTB.setFileName(path)) {
-        status_.fileError(ScanTexts::fileError(RTB.errorString(), path));
-        return;
+    ReadAhead pool({readers});
+    pool.setSearch(search());
+    std::deque<std::pair<qsizetype, ListEntry>> ahead;
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < count && ContinueScan; ++i) {
+        const std::optional<ListEntry> entry = entryAt(i);
+        const bool submitted = !ahead.empty() && ahead.front().first == i;
+        if (!entry) {
+            if (submitted) {
+                pool.dropHead();
+                ahead.pop_front();
+            }
+            continue;
+        }
+        if (!submitted || ahead.front().second != *entry) {
+            pool.clear();
+            ahead.clear();
+            pool.submit(entry->path, entry->rich);
+            ahead.emplace_back(i, *entry);
+            next = i + 1;
+        }
+        for (; next < count && ahead.size() < FilesAhead; ++next) {
+            if (std::optional<ListEntry> later = entryAt(next)) {
+                pool.submit(later->path, later->rich);
+                ahead.emplace_back(next, *std::move(later));
+            }
+        }
+        scanHead(pool, *entry);
+        pool.dropHead();
+        ahead.pop_front();
     }
-    const QString text = RTB.Text();
-    const QString trimmedPath = trimSpaces(path);
-    qsizetype index = 0;
-    // Pieces already loaded are all tested, even after a Cancel.
-    for (const QStringView piece : QStringTokenizer(text, u'\r')) {
-        hooks_.yield();
-        const QString filtered = StripControlChars(piece);
-        if (search().expression.LineMatches(filtered))
-            record(trimmedPath, QStringLiteral("@") + QString::number(index), filtered);
-        ++index;
+}
+
+// Hands on the head file's lines as its reader finds them, with a yield after
+// each as a reader on this thread would, and its error at the end. Cancel stops
+// a text file at once; the pieces of a document already read are all handed on.
+void ScanRun::scanHead(ReadAhead &pool, const ListEntry &entry) {
+    fileClosed_ = false;
+    status_.SBar(ScanTexts::ScanningFile + entry.path);
+    const QString rowPath = trimSpaces(entry.path);
+    qint64 last = -1;
+    for (;;) {
+        const ReadAhead::Taken taken = pool.take(WaitMilliseconds);
+        bool restarted = false;
+        for (const FoundLine &line : taken.lines) {
+            const QString number = QString::number(line.number);
+            record(rowPath, entry.rich ? QStringLiteral("@") + number : number, line.text);
+            last = line.number;
+            hooks_.yield();
+            if (fileClosed_ && !entry.rich)
+                return;
+            if ((restarted = searchChanged())) {
+                pool.setSearch(search_);
+                pool.restart(last);
+                break;
+            }
+        }
+        if (restarted)
+            continue;
+        if (taken.done) {
+            if (taken.failed)
+                status_.fileError(ScanTexts::fileError(taken.error, entry.path));
+            return;
+        }
+        if (taken.lines.empty()) {
+            hooks_.yield();
+            if (fileClosed_ && !entry.rich)
+                return;
+            if (searchChanged()) {
+                pool.setSearch(search_);
+                pool.restart(last);
+            }
+        }
     }
-    RTB.setFileName(QString());
 }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "controls/richtext/richtextbuffer.h"
-#include "scan/linefinder.h"
 #include "scan/scaninterfaces.h"
 #include "scan/searchexpression.h"
-#include "scan/textfilereader.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
+
+class ReadAhead;
+struct CompiledSearch;
 
 /// The run's own words.
 namespace ScanTexts {
@@ -88,8 +91,11 @@ class ScanRun {
     qsizetype rowsRecorded() const { return rows_; }
     /// The files a directory walk found, in walk order.
     QStringList FoundFilesList;
-    /// The hidden rich text box that documents are loaded into.
+    /// The hidden rich text box; documents are read by the readers, so it is
+    /// only cleared by cancel().
     RichTextBuffer RTB;
+    /// Reader threads that read and search the next files ahead of the run.
+    int readers;
 
     void ScanSelectedFiles(const FileSelection &files);
     void ScanFileList(const QString &extension, const QString &filterMode);
@@ -98,10 +104,18 @@ class ScanRun {
     static int CountSelectedFiles(const FileSelection &files);
 
   private:
-    class TextClient;
-    struct CompiledSearch;
+    /// A file a mode loop scans: its path as listed and its reader.
+    struct ListEntry {
+        QString path;
+        bool rich = false;
+        bool operator==(const ListEntry &) const = default;
+    };
+    using EntryAt = std::function<std::optional<ListEntry>(qsizetype)>;
 
-    const CompiledSearch &search();
+    const std::shared_ptr<const CompiledSearch> &search();
+    bool searchChanged();
+    void scanList(qsizetype count, const EntryAt &entryAt);
+    void scanHead(ReadAhead &pool, const ListEntry &entry);
     void record(const QString &path, const QString &cell, const QString &text);
     void addMarker();
 
@@ -109,9 +123,8 @@ class ScanRun {
     StatusSink &status_;
     RunHooks &hooks_;
     const SearchTextSource &source_;
-    std::unique_ptr<CompiledSearch> search_;
+    std::shared_ptr<const CompiledSearch> search_;
     quint64 searchRevision_ = 0;
-    TextFileReader reader_;
     bool fileClosed_ = false; ///< set by cancel(): the text reader stops
     qsizetype rows_ = 0;
 };
