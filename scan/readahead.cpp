@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 struct ReadAhead::Job {
     enum class State { Queued, Running, Done };
@@ -22,7 +23,7 @@ struct ReadAhead::Job {
     qint64 generation = 0;
     /// Lines up to this number were handed on before a restart; not again.
     qint64 skipThrough = -1;
-    std::vector<FoundLine> lines; ///< found and not yet taken
+    std::vector<FoundLines> lines; ///< found and not yet taken
     qint64 linesCost = 0;
     bool failed = false;
     QString error;
@@ -37,29 +38,42 @@ class ReadAhead::TextClient : public TextFileReader::Client {
           search_(search) {}
     const LineFinder &finder() override { return search_.finder; }
     bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
-        if (lineNumber > skipThrough_) {
-            lines_.push_back({lineNumber, platform::decodeText(line)});
-            held_ += cost(lines_.back());
-        }
+        if (pool_.halt_.load(std::memory_order_relaxed))
+            return false;
+        if (lineNumber > skipThrough_)
+            lines_.add(lineNumber, platform::decodeText(line));
         // A block of short matching lines can hold far more text than the block.
-        return held_ < HandOnBytes || hand();
+        return lines_.size() < HandOnLines || hand();
     }
     bool blockDone() override { return hand(); }
-    bool hand() {
-        held_ = 0;
-        return pool_.hand(job_, lines_, generation_);
-    }
+    bool hand() { return pool_.hand(job_, lines_, generation_); }
 
   private:
-    static constexpr qint64 HandOnBytes = 256 * 1024;
+    static constexpr qsizetype HandOnLines = 4096;
     ReadAhead &pool_;
     Job &job_;
     qint64 generation_;
     qint64 skipThrough_;
     const CompiledSearch &search_;
-    std::vector<FoundLine> lines_;
-    qint64 held_ = 0;
+    FoundLines lines_;
 };
+
+void FoundLines::add(qint64 number, QStringView text) {
+    numbers_.push_back(number);
+    texts_ += text;
+    ends_.push_back(texts_.size());
+}
+
+QStringView FoundLines::text(qsizetype i) const {
+    const qsizetype begin = i == 0 ? 0 : ends_[static_cast<size_t>(i - 1)];
+    return QStringView(texts_).mid(begin, ends_[static_cast<size_t>(i)] - begin);
+}
+
+qint64 FoundLines::cost() const {
+    return static_cast<qint64>(sizeof(FoundLines)) + texts_.capacity() * 2 +
+           static_cast<qint64>(numbers_.capacity() * sizeof(qint64) +
+                               ends_.capacity() * sizeof(qsizetype));
+}
 
 ReadAhead::ReadAhead(Limits limits) : limits_(limits) {
     const int readers = std::max(1, limits_.readers);
@@ -80,10 +94,6 @@ int ReadAhead::defaultReaders() {
     // Reading overlaps searching: a reader more than the cores keeps the
     // device busy while the others search.
     return std::clamp(QThread::idealThreadCount() + 1, 2, 16);
-}
-
-qint64 ReadAhead::cost(const FoundLine &line) {
-    return static_cast<qint64>(sizeof(FoundLine)) + line.text.size() * 2;
 }
 
 void ReadAhead::charge(qint64 bytes) {
@@ -154,6 +164,7 @@ void ReadAhead::dropHead() {
             return;
         resetJob(*jobs_.front());
         jobs_.pop_front();
+        started_ = std::max<size_t>(started_, 1) - 1;
     }
     readersWake_.notify_all(); // a reader waiting for room may now hold the head
 }
@@ -163,6 +174,7 @@ void ReadAhead::restart(qint64 lastTaken) {
         const std::lock_guard lock(mutex_);
         for (const std::shared_ptr<Job> &job : jobs_)
             resetJob(*job);
+        started_ = 0;
         if (!jobs_.empty())
             jobs_.front()->skipThrough = lastTaken;
     }
@@ -175,17 +187,23 @@ void ReadAhead::clear() {
         for (const std::shared_ptr<Job> &job : jobs_)
             resetJob(*job);
         jobs_.clear();
+        started_ = 0;
     }
     readersWake_.notify_all();
 }
 
-void ReadAhead::stop() {
+void ReadAhead::halt() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
+        halt_ = true;
     }
     readersWake_.notify_all();
     headNews_.notify_all();
+}
+
+void ReadAhead::stop() {
+    halt();
     for (std::thread &reader : readers_)
         reader.join();
     readers_.clear();
@@ -202,11 +220,10 @@ std::shared_ptr<ReadAhead::Job> ReadAhead::nextJob(std::unique_lock<std::mutex> 
     readersWake_.wait(lock, [&] {
         if (stopping_)
             return true;
-        const auto queued = std::find_if(jobs_.begin(), jobs_.end(), [](const auto &job) {
-            return job->state == Job::State::Queued;
-        });
-        if (queued != jobs_.end())
-            found = *queued;
+        for (; started_ < jobs_.size() && !found; ++started_) {
+            if (jobs_[started_]->state == Job::State::Queued)
+                found = jobs_[started_];
+        }
         return found != nullptr;
     });
     return stopping_ ? nullptr : found;
@@ -230,21 +247,20 @@ bool ReadAhead::mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint
     return current();
 }
 
-bool ReadAhead::hand(Job &job, std::vector<FoundLine> &lines, qint64 generation) {
+bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation) {
+    FoundLines handed = std::exchange(lines, FoundLines());
     std::unique_lock lock(mutex_);
-    if (!lines.empty() && job.generation == generation) {
-        qint64 bytes = 0;
-        for (FoundLine &line : lines) {
-            bytes += cost(line);
-            job.lines.push_back(std::move(line));
-        }
+    if (!handed.empty() && job.generation == generation) {
+        const qint64 bytes = handed.cost();
+        job.lines.push_back(std::move(handed));
         job.linesCost += bytes;
         charge(bytes);
         if (jobs_.front().get() == &job)
             headNews_.notify_all();
     }
-    lines.clear();
-    return mayGoOn(lock, job, generation, 0);
+    const bool go = mayGoOn(lock, job, generation, 0);
+    lock.unlock();
+    return go; // a batch thrown away is freed here, outside the lock
 }
 
 void ReadAhead::work() {
@@ -269,12 +285,12 @@ void ReadAhead::work() {
             RichTextBuffer box;
             ok = box.setFileName(job->path);
             error = box.errorString();
-            std::vector<FoundLine> lines;
+            FoundLines lines;
             qint64 index = 0;
             for (const QStringView piece : QStringTokenizer(box.Text(), u'\r')) {
-                QString filtered = StripControlChars(piece);
+                const QString filtered = StripControlChars(piece);
                 if (index > skipThrough && search->expression.LineMatches(filtered))
-                    lines.push_back({index, std::move(filtered)});
+                    lines.add(index, filtered);
                 ++index;
             }
             hand(*job, lines, generation);

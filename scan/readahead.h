@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -19,10 +20,24 @@ struct CompiledSearch {
     LineFinder finder; ///< the text reader's: a blank text takes every line
 };
 
-/// A line (or document piece) that matched: its number and its text.
-struct FoundLine {
-    qint64 number = 0; ///< line from 1, or document piece from 0
-    QString text;
+/// Lines (or document pieces) that matched in one stretch of a file: their
+/// numbers, and their texts kept one after another, so that a batch costs a
+/// few blocks of memory however many lines it holds.
+class FoundLines {
+  public:
+    void add(qint64 number, QStringView text);
+    qsizetype size() const { return static_cast<qsizetype>(numbers_.size()); }
+    bool empty() const { return numbers_.empty(); }
+    /// Line from 1, or document piece from 0.
+    qint64 number(qsizetype i) const { return numbers_[static_cast<size_t>(i)]; }
+    QStringView text(qsizetype i) const;
+    /// The bytes the batch holds.
+    qint64 cost() const;
+
+  private:
+    std::vector<qint64> numbers_;
+    std::vector<qsizetype> ends_;
+    QString texts_;
 };
 
 /// Reads and searches the next files of a run on a bounded pool of reader
@@ -43,7 +58,7 @@ class ReadAhead {
     };
     /// What the head file has brought since the last take.
     struct Taken {
-        std::vector<FoundLine> lines;
+        std::vector<FoundLines> lines;
         bool done = false; ///< the file is finished: no more lines come
         bool failed = false;
         QString error; ///< the reader's description when failed
@@ -75,6 +90,8 @@ class ReadAhead {
     void restart(qint64 lastTaken);
     /// Drops every file submitted.
     void clear();
+    /// Tells the readers to stop soon, without waiting for them.
+    void halt();
     /// Stops the readers and waits for them; no file stays open.
     void stop();
     Counters counters() const;
@@ -89,20 +106,21 @@ class ReadAhead {
     void work();
     std::shared_ptr<Job> nextJob(std::unique_lock<std::mutex> &lock);
     void runJob(const std::shared_ptr<Job> &job);
-    bool hand(Job &job, std::vector<FoundLine> &lines, qint64 generation);
+    bool hand(Job &job, FoundLines &lines, qint64 generation);
     bool mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint64 generation,
                  qint64 adding);
     void charge(qint64 bytes);
     void resetJob(Job &job);
-    static qint64 cost(const FoundLine &line);
 
     Limits limits_;
     mutable std::mutex mutex_;
     std::condition_variable readersWake_; ///< work to take, room freed, or stop
     std::condition_variable headNews_;    ///< the head file has lines or is done
     std::deque<std::shared_ptr<Job>> jobs_;
+    size_t started_ = 0; ///< jobs_ before this index are not queued
     std::shared_ptr<const CompiledSearch> search_;
     Counters counters_;
     bool stopping_ = false;
+    std::atomic<bool> halt_ = false; ///< stopping_, read by readers without the lock
     std::vector<std::thread> readers_;
 };

@@ -6,6 +6,8 @@
 #include "scan/readahead.h"
 #include "scan/traversedirectories.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <deque>
 #include <iterator>
@@ -129,6 +131,10 @@ ScanOutcome ScanRun::run(const ScanRequest &request) {
 
 void ScanRun::cancel() {
     ContinueScan = false;
+    // The readers stop at once, unless the document being handed on still
+    // needs its reader.
+    if (pool_ && !deliveringDocument_)
+        pool_->halt();
     RTB.setFileName(QString());
     fileClosed_ = true;
 }
@@ -183,6 +189,8 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt) {
     if (!ContinueScan || count <= 0)
         return;
     ReadAhead pool({readers});
+    pool_ = &pool;
+    const auto forget = qScopeGuard([this] { pool_ = nullptr; });
     pool.setSearch(search());
     std::deque<std::pair<qsizetype, ListEntry>> ahead;
     qsizetype next = 0;
@@ -220,24 +228,29 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt) {
 // a text file at once; the pieces of a document already read are all handed on.
 void ScanRun::scanHead(ReadAhead &pool, const ListEntry &entry) {
     fileClosed_ = false;
+    deliveringDocument_ = entry.rich;
     status_.SBar(ScanTexts::ScanningFile + entry.path);
     const QString rowPath = trimSpaces(entry.path);
     qint64 last = -1;
     for (;;) {
         const ReadAhead::Taken taken = pool.take(WaitMilliseconds);
         bool restarted = false;
-        for (const FoundLine &line : taken.lines) {
-            const QString number = QString::number(line.number);
-            record(rowPath, entry.rich ? QStringLiteral("@") + number : number, line.text);
-            last = line.number;
-            hooks_.yield();
-            if (fileClosed_ && !entry.rich)
-                return;
-            if ((restarted = searchChanged())) {
-                pool.setSearch(search_);
-                pool.restart(last);
-                break;
+        for (const FoundLines &lines : taken.lines) {
+            for (qsizetype i = 0; i < lines.size() && !restarted; ++i) {
+                last = lines.number(i);
+                const QString number = QString::number(last);
+                record(rowPath, entry.rich ? QStringLiteral("@") + number : number,
+                       lines.text(i).toString());
+                hooks_.yield();
+                if (fileClosed_ && !entry.rich)
+                    return;
+                if ((restarted = searchChanged())) {
+                    pool.setSearch(search_);
+                    pool.restart(last);
+                }
             }
+            if (restarted)
+                break;
         }
         if (restarted)
             continue;

@@ -125,7 +125,9 @@ class ScanRun {
     const SearchTextSource &source_;
     std::shared_ptr<const CompiledSearch> search_;
     quint64 searchRevision_ = 0;
-    bool fileClosed_ = false; ///< set by cancel(): the text reader stops
+    bool fileClosed_ = false;   ///< set by cancel(): the text reader stops
+    ReadAhead *pool_ = nullptr; ///< the readers of the mode loop under way
+    bool deliveringDocument_ = false;
     qsizetype rows_ = 0;
 };
 
