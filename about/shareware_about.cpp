@@ -2,8 +2,8 @@
 
 #include "about/linkcursor.h"
 #include "about/shareware_disclaimer.h"
-#include "editor/messagebox.h"
-#include "editor/uiutilities.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/uiutilities.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
 

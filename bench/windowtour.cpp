@@ -2,7 +2,8 @@
 // scan, under a real display, and saves a screenshot of the screen at each
 // step: the results, the popup menu on a row, the file information window,
 // the launch question, the editor, the full-line display, the save dialog, the saved
-// report's status and the About window.
+// report's status, the About window, a directory-tree scan and Help. Each shot
+// holds the part of the screen the program's windows cover.
 //
 //   quarrix-window-tour FOLDER OUT_DIR
 //
@@ -25,7 +26,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,13 +52,25 @@ void settle() {
     }
 }
 
+/// The part of the screen the program's visible windows cover.
+QRect windowsArea(const QScreen &screen) {
+    QRect area;
+    for (const QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            area |= window->frameGeometry();
+    return area & screen.geometry();
+}
+
 void shoot(const QString &what) {
     settle();
     const QString file = QStringLiteral("%1/%2-%3.png")
                              .arg(outDir)
                              .arg(++shotNumber, 2, 10, QLatin1Char('0'))
                              .arg(what);
-    const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+    QScreen &screen = *QGuiApplication::primaryScreen();
+    const QRect area = windowsArea(screen);
+    const bool saved =
+        screen.grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(file);
     std::printf("%s %s\n", saved ? "shot" : "FAILED", qPrintable(file));
     std::fflush(stdout);
 }
@@ -134,6 +149,19 @@ int tour(QuarrixForm &form, const QString &folder) {
     whenModal(QStringLiteral("about"),
               [](QWidget *modal) { static_cast<QDialog *>(modal)->accept(); });
     find<QPushButton>(form, "AboutButton")->click();
+
+    find<QTabWidget>(form, "ModeTabs")->setCurrentIndex(1);
+    find<FolderTreeView>(form, "FTV2")->setSelectedFolder(folder);
+    find<QRadioButton>(form, "SpecifiedFiles")->click();
+    find<QLineEdit>(form, "SpecifiedType")->setText(QStringLiteral("txt"));
+    find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("alpha&gamma"));
+    find<QPushButton>(form, "ScanButton")->click();
+    shoot(QStringLiteral("directory-tree"));
+    // The editor colours the search text as typed: a plain one shows in red.
+    find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("alpha"));
+    whenModal(QStringLiteral("editor-highlighted"), [](QWidget *modal) { modal->close(); });
+    chooseFromRowMenu(form, 0, Qt::Key_E, QStringLiteral("row-menu-tree"));
+
     find<QPushButton>(form, "HelpButton")->click();
     shoot(QStringLiteral("after-help"));
     return 0;

@@ -1,6 +1,6 @@
 #include "editor/capiprinter.h"
 
-#include "editor/messagebox.h"
+#include "dialogs/messagebox.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

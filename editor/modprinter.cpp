@@ -1,7 +1,7 @@
 #include "editor/modprinter.h"
 
 #include "controls/richtext/richtextbox.h"
-#include "editor/messagebox.h"
+#include "dialogs/messagebox.h"
 #include "quarrixversion.h"
 
 #include <QFontMetricsF>

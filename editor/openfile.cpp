@@ -1,8 +1,8 @@
 #include "editor/openfile.h"
 
-#include "editor/messagebox.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/uiutilities.h"
 #include "editor/quarxeditorform.h"
-#include "editor/uiutilities.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
 

@@ -1,9 +1,9 @@
 #include "editor/quarxeditorform.h"
 
 #include "controls/richtext/richtextbox.h"
-#include "editor/messagebox.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/uiutilities.h"
 #include "editor/modprinter.h"
-#include "editor/uiutilities.h"
 
 #include <QAction>
 #include <QApplication>

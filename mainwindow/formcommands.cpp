@@ -2,10 +2,10 @@
 
 #include "about/shareware_about.h"
 #include "controls/foldertree/foldertreeview.h"
-#include "editor/reportsave.h"
-#include "editor/uiutilities.h"
+#include "dialogs/uiutilities.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/quarrixform.h"
+#include "mainwindow/reportsave.h"
 #include "mainwindow/searchbox.h"
 
 #include <QTabWidget>
@@ -22,7 +22,12 @@ void QuarrixForm::SaveButton_Click() {
 }
 
 void QuarrixForm::HelpButton_Click() {
-    FunctionModule::ShowHelpFile(this);
+    using FunctionModule::HelpOutcome;
+    const HelpOutcome outcome = FunctionModule::ShowHelpFile(this);
+    if (outcome == HelpOutcome::NotFound)
+        SBar(FunctionModule::HelpNotFound);
+    else if (outcome == HelpOutcome::NoViewer)
+        SBar(FunctionModule::HelpNotOpened);
 }
 
 void QuarrixForm::AboutButton_Click() {

@@ -139,7 +139,7 @@ void QuarrixForm::SBar(const QString &text) {
         runEventLoop(walking_ ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
 }
 
-void QuarrixForm::showMatchCount(qint32 count) {
+void QuarrixForm::showMatchCount(qint64 count) {
     pendingCount_ = count;
     if (count == 0 || !scanning_)
         deliverBatch();

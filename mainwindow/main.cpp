@@ -1,5 +1,6 @@
 // The program's entry: shows the main window, then gives it its title.
 
+#include "mainwindow/programicon.h"
 #include "mainwindow/quarrixform.h"
 
 #include <QApplication>
@@ -16,6 +17,10 @@ void Main(QuarrixForm &form) {
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(FormTexts::ProductName);
+    // Every window and dialog carries the program icon; the desktop entry's
+    // name lets the desktop match the running window to its menu entry.
+    QApplication::setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quarrix.QuarrixPro"));
     QuarrixForm form;
     Main(form);
     return QApplication::exec();

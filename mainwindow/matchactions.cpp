@@ -3,8 +3,8 @@
 
 #include "mainwindow/matchactions.h"
 
-#include "editor/messagebox.h"
-#include "editor/uiutilities.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/uiutilities.h"
 #include "fileprops/cfiform.h"
 #include "fileprops/fileinfopath.h"
 #include "mainwindow/filelistbox.h"

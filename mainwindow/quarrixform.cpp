@@ -2,6 +2,7 @@
 
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
+#include "mainwindow/programicon.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/statusbar.h"
 #include "mainwindow/taglayout.h"
@@ -61,7 +62,7 @@ int pixels(double twips) {
 QuarrixForm::QuarrixForm(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("QuarrixForm"));
     setWindowTitle(FormTexts::ProductName);
-    setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    setWindowIcon(programIcon());
     resize(pixels(DesignWidth), pixels(DesignHeight));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -57,7 +57,7 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
 
     // StatusSink
     void SBar(const QString &text) override;
-    void showMatchCount(qint32 count) override;
+    void showMatchCount(qint64 count) override;
     void showMessage(const QString &text) override;
     // RunHooks
     void yield() override;
@@ -170,7 +170,7 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     bool walking_ = false;      ///< the directory walk: the event loop runs without user input
     bool closePending_ = false; ///< closed during a run: the run ends, then the window closes
     QString statusText_;        ///< the last status text, shown with the next batch during a run
-    qint32 shownCount_ = 0;
-    qint32 pendingCount_ = 0;
+    qint64 shownCount_ = 0;
+    qint64 pendingCount_ = 0;
     QElapsedTimer sinceEvents_; ///< since the event loop last ran during a run
 };

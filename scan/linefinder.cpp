@@ -4,17 +4,30 @@
 
 #include <algorithm>
 
+namespace {
+
+/// From this many terms on, all are searched at once rather than one by one.
+constexpr std::size_t ManyTerms = 6;
+
+bool anyNonSpace(const char *begin, const char *end) {
+    return std::any_of(begin, end, [](char c) { return c != ' '; });
+}
+
+} // namespace
+
 LineFinder::LineFinder(const SearchExpression &expression, bool everyLine)
     : expression_(&expression), kernels_(bytesearch::kernels()) {
     if (expression.isBlank()) {
         mode_ = everyLine ? Mode::EveryLine : Mode::Nothing;
         return;
     }
+    const QStringList &terms = expression.terms();
     if (!expression.isAscii()) {
         mode_ = Mode::Decoded;
+        for (const QString &term : terms)
+            longestTerm_ = std::max(longestTerm_, term.size());
         return;
     }
-    const QStringList &terms = expression.terms();
     const bool anyEmpty =
         std::any_of(terms.cbegin(), terms.cend(), [](const QString &t) { return t.isEmpty(); });
     const bool isOr = expression.form() != SearchExpression::Form::And;
@@ -42,6 +55,132 @@ LineFinder::LineFinder(const SearchExpression &expression, bool everyLine)
     if (!isOr) // the longest term is the rarest as a rule: let it lead
         std::stable_sort(needles_.begin(), needles_.end(),
                          [](const auto &a, const auto &b) { return a.size() > b.size(); });
+    for (const bytesearch::Needle &needle : needles_)
+        longestTerm_ = std::max<qsizetype>(longestTerm_, needle.size());
+    if (needles_.size() >= ManyTerms) {
+        std::vector<QByteArray> upper;
+        for (const QString &term : terms)
+            if (!term.isEmpty() && !term.contains(u'\r') && !term.contains(u'\n'))
+                upper.push_back(term.toLatin1());
+        auto matcher = std::make_shared<const MultiTermMatcher>(upper);
+        if (matcher->usable())
+            matcher_ = std::move(matcher);
+    }
+}
+
+const char *LineFinder::firstHit(const char *begin, const char *end,
+                                 std::vector<const char *> &next,
+                                 std::vector<bool> &exhausted) const {
+    const char *hit = nullptr;
+    for (std::size_t i = 0; i < needles_.size(); ++i) {
+        if (exhausted[i])
+            continue;
+        if (!next[i] || next[i] < begin) {
+            next[i] = kernels_.find(begin, end, needles_[i].view());
+            if (!next[i]) {
+                exhausted[i] = true;
+                continue;
+            }
+        }
+        hit = hit ? std::min(hit, next[i]) : next[i];
+    }
+    return hit;
+}
+
+bool LineFinder::allInLine(const char *begin, const char *end,
+                           MultiTermMatcher::Found &found) const {
+    if (matcher_) {
+        found.reset(matcher_->termCount());
+        matcher_->collect(begin, end, found);
+        return found.all();
+    }
+    for (std::size_t i = 1; i < needles_.size(); ++i)
+        if (!kernels_.find(begin, end, needles_[i].view()))
+            return false;
+    return true;
+}
+
+void LineFinder::startLongLine(LongLine &line) const {
+    line.matched = false;
+    const std::size_t terms = mode_ == Mode::Decoded
+                                  ? static_cast<std::size_t>(expression_->terms().size())
+                                  : needles_.size();
+    line.seen.assign(terms, false);
+    if (matcher_)
+        line.found.reset(matcher_->termCount());
+}
+
+const char *LineFinder::searchPiece(LongLine &line, const char *begin, const char *end,
+                                    bool last) const {
+    if (line.matched)
+        return end;
+    switch (mode_) {
+    case Mode::Nothing:
+        return end;
+    case Mode::EveryLine:
+        line.matched = true;
+        return end;
+    case Mode::NonBlankLines:
+        line.matched = anyNonSpace(begin, end);
+        return end;
+    case Mode::Decoded:
+        return searchDecodedPiece(line, begin, end, last);
+    case Mode::AnyTerm:
+        line.matched = matcher_ ? matcher_->findAny(begin, end) != nullptr
+                                : std::any_of(needles_.cbegin(), needles_.cend(), [&](auto &n) {
+                                      return kernels_.find(begin, end, n.view()) != nullptr;
+                                  });
+        break;
+    case Mode::AllTerms:
+        if (matcher_) {
+            matcher_->collect(begin, end, line.found);
+            line.matched = line.found.all();
+            break;
+        }
+        line.matched = true;
+        for (std::size_t i = 0; i < needles_.size(); ++i) {
+            if (!line.seen[i])
+                line.seen[i] = kernels_.find(begin, end, needles_[i].view()) != nullptr;
+            line.matched = line.matched && line.seen[i];
+        }
+        break;
+    }
+    return std::max(begin, end - (longestTerm_ - 1));
+}
+
+// Each piece is decoded on its own, ended before a character it would cut.
+const char *LineFinder::searchDecodedPiece(LongLine &line, const char *begin, const char *end,
+                                           bool last) const {
+    const char *stop = last ? end : wholeCharactersEnd(begin, end);
+    const QString upper =
+        platform::upperCase(platform::decodeText(QByteArrayView(begin, stop - begin)));
+    const QStringList &terms = expression_->terms();
+    const bool nonBlank = anyNonSpace(begin, stop);
+    for (qsizetype i = 0; i < terms.size(); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (!line.seen[at])
+            line.seen[at] = terms[i].isEmpty() ? nonBlank : upper.contains(terms[i]);
+    }
+    const auto seen = [](bool s) { return s; };
+    line.matched = expression_->form() == SearchExpression::Form::And
+                       ? std::all_of(line.seen.cbegin(), line.seen.cend(), seen)
+                       : std::any_of(line.seen.cbegin(), line.seen.cend(), seen);
+    // A character takes up to three bytes of UTF-8 per UTF-16 unit.
+    const char *from = std::max(begin, stop - 3 * longestTerm_);
+    while (from < stop && (static_cast<unsigned char>(*from) & 0xC0) == 0x80)
+        ++from;
+    return from;
+}
+
+const char *LineFinder::wholeCharactersEnd(const char *begin, const char *end) {
+    for (const char *q = end; q > begin && end - q < 4;) {
+        const auto c = static_cast<unsigned char>(*--q);
+        if ((c & 0xC0) == 0x80)
+            continue;
+        const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return end - q < length ? q : end;
+    }
+    return end;
 }
 
 bool LineFinder::lineSelected(const char *begin, const char *end) const {
@@ -49,7 +188,7 @@ bool LineFinder::lineSelected(const char *begin, const char *end) const {
     case Mode::EveryLine:
         return true;
     case Mode::NonBlankLines:
-        return std::any_of(begin, end, [](char c) { return c != ' '; });
+        return anyNonSpace(begin, end);
     case Mode::Decoded:
         return expression_->LineMatches(platform::decodeText(QByteArrayView(begin, end - begin)));
     default:

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "scan/bytesearch.h"
+#include "scan/multitermmatcher.h"
 #include "scan/searchexpression.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 /// Finds the lines of a buffer that match a search expression without cutting
@@ -20,6 +22,19 @@ class LineFinder {
     template <class OnLine>
     void forEachMatch(const char *begin, const char *end, OnLine &&onLine) const;
 
+    /// What the search has seen of a line too long to hold, read piece by piece.
+    struct LongLine {
+        bool matched = false;
+        std::vector<bool> seen; ///< per term, for the all-terms and decoded forms
+        MultiTermMatcher::Found found;
+    };
+    void startLongLine(LongLine &line) const;
+    /// Searches [begin, end), the next piece of a long line (no line end in it;
+    /// last: the line ends after it), and returns where the piece after it must
+    /// begin: the bytes from there on are searched again with the next ones, so
+    /// a term across the edge is found.
+    const char *searchPiece(LongLine &line, const char *begin, const char *end, bool last) const;
+
   private:
     enum class Mode { Nothing, EveryLine, NonBlankLines, AnyTerm, AllTerms, Decoded };
 
@@ -27,18 +42,28 @@ class LineFinder {
     template <class OnLine> void anyTerm(const char *begin, const char *end, OnLine &onLine) const;
     template <class OnLine> void allTerms(const char *begin, const char *end, OnLine &onLine) const;
     bool lineSelected(const char *begin, const char *end) const;
+    bool allInLine(const char *begin, const char *end, MultiTermMatcher::Found &found) const;
+    const char *firstHit(const char *begin, const char *end, std::vector<const char *> &next,
+                         std::vector<bool> &exhausted) const;
+    const char *searchDecodedPiece(LongLine &line, const char *begin, const char *end,
+                                   bool last) const;
 
     static const char *lineStart(const char *floor, const char *at);
 
   public:
     /// The start of the line after the one that ends at lineEnd.
     static const char *nextLine(const char *lineEnd, const char *end);
+    /// end, or the start of a UTF-8 sequence that end cuts short.
+    static const char *wholeCharactersEnd(const char *begin, const char *end);
 
   private:
     const SearchExpression *expression_;
     const bytesearch::Kernels &kernels_;
     Mode mode_ = Mode::Nothing;
     std::vector<bytesearch::Needle> needles_; ///< AllTerms: the first drives the search
+    /// Beyond a handful of terms: all of them at once (shared by copies).
+    std::shared_ptr<const MultiTermMatcher> matcher_;
+    qsizetype longestTerm_ = 0; ///< bytes (ASCII) or characters (decoded)
 };
 
 inline const char *LineFinder::lineStart(const char *floor, const char *at) {
@@ -86,24 +111,15 @@ template <class OnLine>
 void LineFinder::anyTerm(const char *begin, const char *end, OnLine &onLine) const {
     // Each term's next hit is kept until the scan passes it, so every term
     // searches each byte once however the hits of the others fall.
-    constexpr const char *unknown = nullptr;
-    std::vector<const char *> next(needles_.size(), unknown);
-    std::vector<bool> exhausted(needles_.size(), false);
+    std::vector<const char *> next;
+    std::vector<bool> exhausted;
+    if (!matcher_) {
+        next.assign(needles_.size(), nullptr);
+        exhausted.assign(needles_.size(), false);
+    }
     for (const char *p = begin; p < end;) {
-        const char *hit = end;
-        for (std::size_t i = 0; i < needles_.size(); ++i) {
-            if (exhausted[i])
-                continue;
-            if (next[i] == unknown || next[i] < p) {
-                next[i] = kernels_.find(p, end, needles_[i].view());
-                if (!next[i]) {
-                    exhausted[i] = true;
-                    continue;
-                }
-            }
-            hit = std::min(hit, next[i]);
-        }
-        if (hit == end)
+        const char *hit = matcher_ ? matcher_->findAny(p, end) : firstHit(p, end, next, exhausted);
+        if (!hit)
             return;
         const char *lineEnd = kernels_.findLineEnd(hit, end);
         if (!onLine(lineStart(p, hit), lineEnd))
@@ -114,16 +130,14 @@ void LineFinder::anyTerm(const char *begin, const char *end, OnLine &onLine) con
 
 template <class OnLine>
 void LineFinder::allTerms(const char *begin, const char *end, OnLine &onLine) const {
+    MultiTermMatcher::Found found;
     for (const char *p = begin; p < end;) {
         const char *hit = kernels_.find(p, end, needles_.front().view());
         if (!hit)
             return;
         const char *start = lineStart(p, hit);
         const char *lineEnd = kernels_.findLineEnd(hit, end);
-        bool all = true;
-        for (std::size_t i = 1; i < needles_.size() && all; ++i)
-            all = kernels_.find(start, lineEnd, needles_[i].view()) != nullptr;
-        if (all && !onLine(start, lineEnd))
+        if (allInLine(start, lineEnd, found) && !onLine(start, lineEnd))
             return;
         p = nextLine(lineEnd, end);
     }

@@ -45,6 +45,11 @@ class ReadAhead::TextClient : public TextFileReader::Client {
         // A block of short matching lines can hold far more text than the block.
         return lines_.size() < HandOnLines || hand();
     }
+    bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
+        if (lineNumber > skipThrough_)
+            lines_.add(lineNumber, platform::decodeText(head) + ScanTexts::LineCut);
+        return hand();
+    }
     bool blockDone() override { return hand(); }
     bool hand() { return pool_.hand(job_, lines_, generation_); }
 

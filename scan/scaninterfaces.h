@@ -28,7 +28,7 @@ class StatusSink {
     virtual void SBar(const QString &text) = 0;
     /// "Error: <description> (<path>)" for a file that could not be scanned.
     virtual void fileError(const QString &text) { SBar(text); }
-    virtual void showMatchCount(qint32 count) { (void)count; }
+    virtual void showMatchCount(qint64 count) { (void)count; }
     /// An input check refused the run (an exclamation box in the window).
     virtual void showMessage(const QString &text) { SBar(text); }
 };

@@ -25,6 +25,8 @@ inline const QString FileListBuilt = QStringLiteral("File List Built.");
 inline const QString DirectoryScanningCanceled = QStringLiteral("Directory Scanning Canceled");
 inline const QString ScanningComplete = QStringLiteral("Scanning Complete");
 inline const QString ScanningCancelled = QStringLiteral("Scanning Cancelled");
+/// Ends the text of a matching line that was too long to keep whole.
+inline const QString LineCut = QStringLiteral(" [... line cut: only its first 1 MiB is kept]");
 
 /// "Error: <description> (<path>)", the status line of a file that failed.
 QString fileError(const QString &description, const QString &path);
@@ -86,7 +88,7 @@ class ScanRun {
     /// True while the run may go on; set by the run, cleared only by cancel().
     bool ContinueScan = false;
     /// Matches recorded in the current run (marker rows not counted).
-    qint32 LinesMatched = 0;
+    qint64 LinesMatched = 0;
     /// Rows of the current run, marker rows included.
     qsizetype rowsRecorded() const { return rows_; }
     /// The files a directory walk found, in walk order.

@@ -42,7 +42,10 @@ SearchExpression::SearchExpression(const QString &searchText) : text_(searchText
 bool SearchExpression::LineMatches(QStringView line) const {
     if (blank_)
         return false;
-    const QString upper = platform::upperCase(line);
+    return matchesUpper(line, platform::upperCase(line));
+}
+
+bool SearchExpression::matchesUpper(QStringView line, const QString &upper) const {
     if (form_ == Form::Simple)
         return upper.contains(terms_.front());
     const bool lineBlank = ::isBlank(line);
@@ -52,4 +55,25 @@ bool SearchExpression::LineMatches(QStringView line) const {
     if (form_ == Form::Or)
         return std::any_of(terms_.cbegin(), terms_.cend(), occurs);
     return std::all_of(terms_.cbegin(), terms_.cend(), occurs);
+}
+
+QList<SearchExpression::TermHit> SearchExpression::termHits(QStringView line) const {
+    QList<TermHit> hits;
+    if (blank_)
+        return hits;
+    const QString upper = platform::upperCase(line);
+    // Upper-casing keeps each character's place, except for the rare letters
+    // whose capital needs another number of code units; those lines stay plain.
+    if (upper.size() != line.size() || !matchesUpper(line, upper))
+        return hits;
+    for (const QString &term : terms_) {
+        if (term.isEmpty())
+            continue;
+        for (qsizetype at = upper.indexOf(term); at >= 0;
+             at = upper.indexOf(term, at + term.size()))
+            hits.append({at, term.size()});
+    }
+    std::sort(hits.begin(), hits.end(),
+              [](const TermHit &a, const TermHit &b) { return a.start < b.start; });
+    return hits;
 }

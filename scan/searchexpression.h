@@ -25,7 +25,19 @@ class SearchExpression {
     /// Whether a line of text matches the expression.
     bool LineMatches(QStringView line) const;
 
+    /// Where a term occurs in a line, in characters of the line.
+    struct TermHit {
+        qsizetype start;
+        qsizetype length;
+        bool operator==(const TermHit &) const = default;
+    };
+    /// Every occurrence of every non-empty term in a line that LineMatches(),
+    /// in order of position; nothing for a line that does not match.
+    QList<TermHit> termHits(QStringView line) const;
+
   private:
+    bool matchesUpper(QStringView line, const QString &upper) const;
+
     QString text_;
     Form form_ = Form::Simple;
     bool blank_ = true;

@@ -5,8 +5,9 @@
 #include <cstring>
 
 // The first block must hold a whole byte-order mark.
-TextFileReader::TextFileReader(qsizetype blockSize)
-    : blockSize_(std::max<qsizetype>(blockSize, 4)) {}
+TextFileReader::TextFileReader(qsizetype blockSize, qsizetype lineLimit)
+    : blockSize_(std::max<qsizetype>(blockSize, 4)), lineLimit_(std::max<qsizetype>(lineLimit, 4)),
+      maxBuffer_(2 * std::max(blockSize_, lineLimit_)) {}
 
 qint64 TextFileReader::fill(char *to, qint64 room) {
     if (!utf16_)
@@ -56,8 +57,7 @@ bool TextFileReader::processRegion(const char *begin, const char *end, Client &c
             lineNumber_ +=
                 static_cast<qint64>(bytesearch::kernels().countLineEnds(counted, lineBegin));
             counted = lineBegin;
-            go =
-                client.lineMatched(lineNumber_ + 1, QByteArrayView(lineBegin, lineEnd - lineBegin));
+            go = deliver(lineBegin, lineEnd, client);
             if (go && client.searchChanged())
                 restartAt = LineFinder::nextLine(lineEnd, end);
             return go && !restartAt;
@@ -70,9 +70,72 @@ bool TextFileReader::processRegion(const char *begin, const char *end, Client &c
     return go;
 }
 
+bool TextFileReader::deliver(const char *begin, const char *end, Client &client) {
+    if (end - begin <= lineLimit_)
+        return client.lineMatched(lineNumber_ + 1, QByteArrayView(begin, end - begin));
+    const char *headEnd = LineFinder::wholeCharactersEnd(begin, begin + lineLimit_);
+    return client.longLineMatched(lineNumber_ + 1, QByteArrayView(begin, headEnd - begin));
+}
+
+// Fills the buffer from length on; atEnd when the file has no more.
+bool TextFileReader::fillBuffer(qsizetype &length, bool &atEnd) {
+    atEnd = false;
+    while (!atEnd && length < buffer_.size()) {
+        const qint64 n = fill(buffer_.data() + length, buffer_.size() - length);
+        if (n < 0)
+            return false;
+        atEnd = n == 0;
+        length += n;
+    }
+    return true;
+}
+
+// The buffer is full and holds the start of a line and no line end. The line is
+// searched piece by piece until it ends; its first part is kept in case it matches.
+bool TextFileReader::followLongLine(qsizetype &length, bool &crPending, bool &atEnd,
+                                    Client &client) {
+    const LineFinder &finder = client.finder();
+    LineFinder::LongLine line;
+    finder.startLongLine(line);
+    const char *data = buffer_.constData();
+    const QByteArray head(data, LineFinder::wholeCharactersEnd(data, data + lineLimit_) - data);
+    qsizetype searched = 0; // bytes known to hold no line end
+    for (;;) {
+        data = buffer_.constData();
+        const char *end = data + length;
+        const char *lineEnd = bytesearch::kernels().findLineEnd(data + searched, end);
+        const bool last = lineEnd != end || atEnd;
+        const char *resume = finder.searchPiece(line, data, lineEnd, last);
+        if (last) {
+            if (line.matched && !client.longLineMatched(lineNumber_ + 1, head)) {
+                stopped_ = true;
+                return true;
+            }
+            const char *rest = LineFinder::nextLine(lineEnd, end);
+            lineNumber_ += lineEnd != end ? 1 : 0;
+            crPending = rest == end && lineEnd != end && *lineEnd == '\r';
+            std::memmove(buffer_.data(), rest, static_cast<size_t>(end - rest));
+            length = end - rest;
+            return true;
+        }
+        // A block at least is read anew, so every piece moves on.
+        const qsizetype keep =
+            std::min<qsizetype>(end - resume, length - std::min(blockSize_, length / 2));
+        std::memmove(buffer_.data(), end - keep, static_cast<size_t>(keep));
+        length = searched = keep;
+        if (!client.blockDone()) {
+            stopped_ = true;
+            return true;
+        }
+        if (!fillBuffer(length, atEnd))
+            return false;
+    }
+}
+
 bool TextFileReader::scan(const QString &path, Client &client) {
     error_.clear();
     lineNumber_ = 0;
+    stopped_ = false;
     if (!file_.open(path)) {
         error_ = file_.errorString();
         return false;
@@ -82,14 +145,9 @@ bool TextFileReader::scan(const QString &path, Client &client) {
     qsizetype length = 0;
     bool ok = startFile(length);
     bool crPending = false; // the last region ended with a CR whose LF may come next
-    while (ok) {
+    while (ok && !stopped_) {
         bool atEnd = false;
-        while (!atEnd && length < buffer_.size()) {
-            const qint64 n = fill(buffer_.data() + length, buffer_.size() - length);
-            ok = n >= 0;
-            atEnd = n <= 0;
-            length += std::max<qint64>(n, 0);
-        }
+        ok = fillBuffer(length, atEnd);
         if (!ok)
             break;
         const char *data = buffer_.constData();
@@ -102,12 +160,16 @@ bool TextFileReader::scan(const QString &path, Client &client) {
         qsizetype regionEnd = length;
         while (regionEnd > start && data[regionEnd - 1] != '\n' && data[regionEnd - 1] != '\r')
             --regionEnd;
-        if (regionEnd == start) { // a line longer than the buffer: make room for it
+        if (regionEnd == start) { // a line longer than the buffer
             std::memmove(buffer_.data(), data + start, static_cast<size_t>(length - start));
             length -= start;
-            buffer_.resize(buffer_.size() * 2);
-            if (!client.blockDone()) // a long line is read in many blocks: stay live
-                break;
+            if (buffer_.size() < maxBuffer_) {
+                buffer_.resize(std::min(buffer_.size() * 2, maxBuffer_));
+                if (!client.blockDone()) // a long line is read in many blocks: stay live
+                    break;
+            } else {
+                ok = followLongLine(length, crPending, atEnd, client);
+            }
             continue;
         }
         if (!processRegion(data + start, data + regionEnd, client))

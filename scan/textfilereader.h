@@ -11,8 +11,10 @@ class LineFinder;
 
 /// Reads one text file in large blocks and hands over only its matching lines,
 /// numbered from 1. Lines end at CR, LF or CR LF; a UTF-8 byte-order mark is
-/// dropped and a UTF-16 file is turned into UTF-8 before lines are cut. Memory
-/// stays within the block and the longest line.
+/// dropped and a UTF-16 file is turned into UTF-8 before lines are cut. A line
+/// longer than the line limit is searched piece by piece as it streams and, when
+/// it matches, handed over cut to its first part, so memory stays within a few
+/// times the line limit whatever the file holds.
 class TextFileReader {
   public:
     class Client {
@@ -22,6 +24,11 @@ class TextFileReader {
         virtual const LineFinder &finder() = 0;
         /// A matching line without its line end; false stops the file.
         virtual bool lineMatched(qint64 lineNumber, QByteArrayView line) = 0;
+        /// A matching line longer than the line limit: only its first part,
+        /// ended before a UTF-8 character the limit would cut.
+        virtual bool longLineMatched(qint64 lineNumber, QByteArrayView head) {
+            return lineMatched(lineNumber, head);
+        }
         /// Between blocks; false stops the file.
         virtual bool blockDone() = 0;
         /// Asked after each match: true makes the reader take finder() anew
@@ -29,7 +36,11 @@ class TextFileReader {
         virtual bool searchChanged() { return false; }
     };
 
-    explicit TextFileReader(qsizetype blockSize = qsizetype{256} * 1024);
+    /// Bytes kept of a matching line that is longer.
+    static constexpr qsizetype DefaultLineLimit = qsizetype{1} << 20;
+
+    explicit TextFileReader(qsizetype blockSize = qsizetype{256} * 1024,
+                            qsizetype lineLimit = DefaultLineLimit);
 
     /// False when the file could not be opened or read (see errorString());
     /// a stop asked for by the client is not a failure.
@@ -39,9 +50,15 @@ class TextFileReader {
   private:
     qint64 fill(char *to, qint64 room);
     bool startFile(qsizetype &length);
+    bool fillBuffer(qsizetype &length, bool &atEnd);
     bool processRegion(const char *begin, const char *end, Client &client);
+    bool deliver(const char *begin, const char *end, Client &client);
+    bool followLongLine(qsizetype &length, bool &crPending, bool &atEnd, Client &client);
 
     qsizetype blockSize_;
+    qsizetype lineLimit_;
+    qsizetype maxBuffer_;  ///< the buffer grows to this for a long line, no further
+    bool stopped_ = false; ///< the client asked to stop the file
     QByteArray buffer_;
     platform::InputFile file_;
     std::optional<QStringDecoder> utf16_;

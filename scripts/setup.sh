@@ -16,6 +16,9 @@ packages=(
   poppler-utils
   # run time: the desktop opener for Launch File, help and the About links
   xdg-utils
+  # the installed files checked as the desktop and Debian see them, and the
+  # package built (cpack finds the libraries through file and dpkg-shlibdeps)
+  desktop-file-utils appstream mandoc bash-completion file dpkg-dev
   # benchmark
   ripgrep grep gzip findutils
 )

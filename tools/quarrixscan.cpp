@@ -70,7 +70,7 @@ class ConsoleStatus : public StatusSink {
         eraseProgress();
         printError(QStringLiteral("quarrix-scan: ") + text);
     }
-    void showMatchCount(qint32 count) override {
+    void showMatchCount(qint64 count) override {
         matches_ = count;
         showProgress();
     }
@@ -85,7 +85,8 @@ class ConsoleStatus : public StatusSink {
         if (!progress_ || clock_.elapsed() < 100)
             return;
         clock_.restart();
-        std::fprintf(stderr, "\r\033[K%lld files, %d matches", files_, matches_);
+        std::fprintf(stderr, "\r\033[K%lld files, %lld matches", files_,
+                     static_cast<long long>(matches_));
         shown_ = true;
     }
 
@@ -93,7 +94,7 @@ class ConsoleStatus : public StatusSink {
     bool shown_ = false;
     QElapsedTimer clock_;
     long long files_ = 0;
-    qint32 matches_ = 0;
+    qint64 matches_ = 0;
 };
 
 QString version() {

@@ -342,7 +342,8 @@ class Workbook {
 
     void addCell(quint32 row, quint16 col, QStringView text) {
         addCell(row, col, text.size(), [text](char16_t *to) {
-            std::memcpy(to, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+            if (!text.isEmpty()) // an empty view may hold no pointer at all
+                std::memcpy(to, text.utf16(), size_t(text.size()) * sizeof(char16_t));
             return to + text.size();
         });
     }

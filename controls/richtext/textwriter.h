@@ -28,6 +28,8 @@ class TextWriter {
     void truncate(qsizetype size) { used_ = qMin(used_, size); }
 
     void append(QStringView text) {
+        if (text.isEmpty()) // an empty view may hold no pointer at all
+            return;
         if (char16_t *at = room(text.size())) {
             std::memcpy(at, text.utf16(), size_t(text.size()) * sizeof(char16_t));
             used_ += text.size();

@@ -1,7 +1,7 @@
 #include "about/linkcursor.h"
 #include "about/shareware_about.h"
 #include "about/shareware_disclaimer.h"
-#include "editor/dialogtesting.h"
+#include "dialogs/dialogtesting.h"
 
 #include <QBuffer>
 #include <QImageWriter>

@@ -1,5 +1,5 @@
+#include "dialogs/dialogtesting.h"
 #include "editor/capiprinter.h"
-#include "editor/dialogtesting.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -1,5 +1,5 @@
 #include "controls/richtext/richtextbox.h"
-#include "editor/dialogtesting.h"
+#include "dialogs/dialogtesting.h"
 #include "editor/openfile.h"
 #include "editor/quarxeditorform.h"
 

@@ -2,7 +2,8 @@
 // help and the About window.
 
 #include "about/shareware_about.h"
-#include "editor/dialogtesting.h"
+#include "dialogs/dialogtesting.h"
+#include "dialogs/uiutilities.h"
 #include "mainwindow/searchbox.h"
 #include "scan/resultsmodel.h"
 #include "windowtestsupport.h"
@@ -120,9 +121,10 @@ TEST_F(FormCommandsTest, HelpOpensTheHelpFileBesideTheProgram) {
     const QString folder = QCoreApplication::applicationDirPath();
     const QString help = folder + QStringLiteral("/Quarx.chm");
     ASSERT_FALSE(QFileInfo::exists(help));
-    control<QPushButton>("HelpButton")->click(); // no help file: nothing at all
+    control<QPushButton>("HelpButton")->click(); // no help file and no manual: said so
     QTest::qWait(50);
     EXPECT_TRUE(opener.launches().isEmpty());
+    EXPECT_EQ(statusText(), FunctionModule::HelpNotFound);
     QFile(help).open(QIODevice::WriteOnly);
     control<QPushButton>("HelpButton")->click();
     const bool launched = opener.waitForLaunches(1);

@@ -1,7 +1,7 @@
 // The actions on a match or a selected file: the popup menu's rules, the
 // full-line display, launching a file and the file information window.
 
-#include "editor/dialogtesting.h"
+#include "dialogs/dialogtesting.h"
 #include "fileprops/cfiform.h"
 #include "fileprops/fileinfopath.h"
 #include "mainwindow/filelistbox.h"

@@ -251,3 +251,19 @@ TEST_F(QuarrixFormTest, PopupFollowsTheListWithTheFocus) {
     control<SearchBox>("TextList")->setFocus();
     EXPECT_EQ(form->CurrentControl, u"");
 }
+
+TEST_F(QuarrixFormTest, TheWindowCarriesTheProgramIconAtEverySize) {
+    openWindow();
+    const QIcon icon = form->windowIcon();
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        EXPECT_TRUE(
+            QFile::exists(QStringLiteral(":/icons/hicolor/%1x%1/quarrix-pro.png").arg(size)))
+            << size;
+        EXPECT_EQ(icon.pixmap(QSize(size, size), 1.0).size(), QSize(size, size)) << size;
+    }
+    // The lens shows the match in red.
+    const QImage image = icon.pixmap(QSize(256, 256), 1.0).toImage();
+    const QColor lens = image.pixelColor(143, 118);
+    EXPECT_GT(lens.red(), 200);
+    EXPECT_LT(lens.green(), 80);
+}

@@ -106,3 +106,21 @@ TEST(SearchExpression, ATermWithALineEndOccursNowhere) {
     EXPECT_TRUE(finderMatches(expression, "zzz"));
     EXPECT_FALSE(finderMatches(SearchExpression(QStringLiteral("a&\r")), "a\r"));
 }
+
+TEST(SearchExpression, TermHitsFollowTheLinesOwnMatching) {
+    using Hit = SearchExpression::TermHit;
+    const QList<Hit> none;
+    EXPECT_EQ(SearchExpression(QStringLiteral("alpha|gamma")).termHits(u"Gamma, ALPHA, gamma"),
+              (QList<Hit>{{0, 5}, {7, 5}, {14, 5}}));
+    EXPECT_EQ(SearchExpression(QStringLiteral("mutex & lock")).termHits(u"lock the Mutex"),
+              (QList<Hit>{{0, 4}, {9, 5}}));
+    EXPECT_EQ(SearchExpression(QStringLiteral("mutex&lock")).termHits(u"a mutex alone"), none)
+        << "a line that does not match has nothing to colour";
+    EXPECT_EQ(SearchExpression(QStringLiteral(" ab")).termHits(u"ab x AB"), (QList<Hit>{{4, 3}}))
+        << "a simple text keeps its spaces";
+    EXPECT_EQ(SearchExpression(QStringLiteral("foo|")).termHits(u"foo bar"), (QList<Hit>{{0, 3}}));
+    EXPECT_EQ(SearchExpression(QStringLiteral("   ")).termHits(u"   "), none);
+    EXPECT_EQ(SearchExpression(QStringLiteral("stra\u00dfe")).termHits(u"STRASSE Stra\u00dfe"),
+              (QList<Hit>{{8, 6}}))
+        << "the scan's folding, one character for one";
+}

@@ -1,7 +1,15 @@
+#include "platform/codepage.h"
 #include "scan/linefinder.h"
+#include "scan/resultsmodel.h"
+#include "scan/resultsreport.h"
+#include "scan/scanrun.h"
 #include "scan/textfilereader.h"
+#include "support/recordingsinks.h"
 #include "support/tempdir.h"
 
+#include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,6 +22,10 @@ class Collect : public TextFileReader::Client {
     const LineFinder &finder() override { return finder_; }
     bool lineMatched(qint64 number, QByteArrayView line) override {
         lines.emplace_back(number, line.toByteArray());
+        return true;
+    }
+    bool longLineMatched(qint64 number, QByteArrayView head) override {
+        lines.emplace_back(number, head.toByteArray() + "<cut>");
         return true;
     }
     bool blockDone() override { return true; }
@@ -41,6 +53,76 @@ Lines scanEveryWay(const QByteArray &content, const QString &search) {
             EXPECT_EQ(collect.lines, first) << "block size " << block;
     }
     return first;
+}
+
+/// The lines of content that match, found the slow plain way: cut into lines,
+/// decode, test each whole line; a line longer than limit keeps limit bytes.
+Lines reference(const QByteArray &content, const SearchExpression &expression, qsizetype limit) {
+    Lines lines;
+    qint64 number = 0;
+    for (qsizetype at = 0; at < content.size();) {
+        qsizetype end = at;
+        while (end < content.size() && content[end] != '\r' && content[end] != '\n')
+            ++end;
+        const QByteArray line = content.mid(at, end - at);
+        ++number;
+        const bool blank = expression.isBlank();
+        if (blank || expression.LineMatches(platform::decodeText(line))) {
+            const char *head = line.constData();
+            const qsizetype kept = LineFinder::wholeCharactersEnd(head, head + limit) - head;
+            lines.emplace_back(number, line.size() > limit ? line.left(kept) + "<cut>" : line);
+        }
+        if (end == content.size())
+            break;
+        at = end +
+             (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n' ? 2 : 1);
+        if (at == content.size())
+            break;
+    }
+    return lines;
+}
+
+Lines readAll(const QString &path, const QString &search, qsizetype block, qsizetype limit) {
+    const SearchExpression expression(search);
+    const LineFinder finder(expression, true);
+    Collect collect(finder);
+    TextFileReader reader(block, limit);
+    EXPECT_TRUE(reader.scan(path, collect)) << reader.errorString().toStdString();
+    return collect.lines;
+}
+
+/// Random text of short and very long lines over a small alphabet, so terms
+/// occur often and straddle every kind of edge.
+QByteArray randomText(QRandomGenerator &random, const QList<QByteArray> &alphabet) {
+    QByteArray text;
+    const int lines = random.bounded(1, 12);
+    for (int i = 0; i < lines; ++i) {
+        const int length = random.bounded(4) == 0 ? random.bounded(300, 3000) : random.bounded(40);
+        for (int j = 0; j < length; ++j)
+            text += alphabet[random.bounded(static_cast<int>(alphabet.size()))];
+        static const char *ends[] = {"\n", "\r\n", "\r"};
+        if (i + 1 < lines || random.bounded(2))
+            text += ends[random.bounded(3)];
+    }
+    return text;
+}
+
+qint64 statusKilobytes(const char *field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QRegularExpression pattern(QString::fromLatin1(field) + QStringLiteral(":\\s+(\\d+)"));
+    return pattern.match(QString::fromLatin1(status.readAll())).captured(1).toLongLong();
+}
+
+/// The growth of the process's peak resident memory while body runs, in MB.
+qint64 peakGrowthMegabytes(const std::function<void()> &body) {
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    const bool canReset = reset.open(QIODevice::WriteOnly) && reset.write("5") == 1;
+    reset.close();
+    const qint64 before = canReset ? statusKilobytes("VmRSS") : statusKilobytes("VmHWM");
+    body();
+    return (statusKilobytes("VmHWM") - before) / 1024;
 }
 
 } // namespace
@@ -128,4 +210,90 @@ TEST(TextFileReader, StopsWhenTheClientSaysSo) {
     TextFileReader reader;
     EXPECT_TRUE(reader.scan(path, client));
     EXPECT_EQ(client.lines, (Lines{{1, "x1"}}));
+}
+
+// Lines longer than the reader holds: searched as they stream, in bounded memory.
+// Terms straddle piece edges, AND terms sit in different pieces of one line,
+// and line numbers run on past long lines; checked against the plain reference
+// with pieces from tiny to moderate and many-term forms that take the matcher.
+TEST(LongLines, MatchAsTheReferenceDoesWhateverThePieceEdges) {
+    QRandomGenerator random(11);
+    const QStringList searches = {QStringLiteral("abcab"),
+                                  QStringLiteral("ca&bb"),
+                                  QStringLiteral("cc|aab|x"),
+                                  QStringLiteral("b a&c b"),
+                                  QStringLiteral("aa|bb|cc|ab|ba|ca|ac"),
+                                  QStringLiteral("abc&bca&cab&aaa&bbb&ccc&a b"),
+                                  QStringLiteral("é&cé"),
+                                  QStringLiteral("Éa|cÉ"),
+                                  QStringLiteral("zz|"),
+                                  QStringLiteral(" "),
+                                  QString()};
+    // UTF-8 text, and single-byte text that is not UTF-8.
+    const QList<QByteArray> alphabets[] = {{"a", "b", "c", "a", "b", "c", " ", "A", "\xC3\xA9"},
+                                           {"a", "b", "c", " ", "A", "\xE9", "\xC9"}};
+    for (int round = 0; round < 60; ++round) {
+        const QByteArray text = randomText(random, alphabets[round % 2]);
+        TempDir dir;
+        const QString path = dir.write(QStringLiteral("f.txt"), text);
+        for (const QString &search : searches) {
+            const SearchExpression expression(search);
+            for (const auto &[block, limit] :
+                 {std::pair{4, 8}, {16, 100}, {64, 257}, {512, 2000}}) {
+                ASSERT_EQ(readAll(path, search, block, limit), reference(text, expression, limit))
+                    << "round " << round << " search " << search.toStdString() << " block " << block
+                    << " limit " << limit;
+            }
+        }
+    }
+}
+
+TEST(LongLines, AFileWithoutLineEndsIsSearchedInBoundedMemory) {
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("sparse.img"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(qint64{300} << 20)); // a hole: reads as zero bytes
+        ASSERT_TRUE(file.seek(qint64{200} << 20));
+        ASSERT_EQ(file.write("needle"), 6);
+    }
+    Lines lines;
+    const qsizetype block = 256 * 1024;
+    const qsizetype limit = TextFileReader::DefaultLineLimit;
+    const qint64 growth =
+        peakGrowthMegabytes([&] { lines = readAll(path, QStringLiteral("NEEDLE"), block, limit); });
+    EXPECT_LT(growth, 64);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].first, 1);
+    EXPECT_EQ(lines[0].second, QByteArray(limit, '\0') + "<cut>");
+    EXPECT_EQ(readAll(path, QStringLiteral("absent"), block, limit), Lines{});
+}
+
+// The window's rows and the report both show that a line was cut.
+TEST(LongLines, AMatchingLongLineIsRecordedCutWithAVisibleMark) {
+    TempDir dir;
+    const qsizetype limit = TextFileReader::DefaultLineLimit;
+    QByteArray text = "short match\n" + QByteArray(3 * limit, 'x') + "match\nlast match";
+    text[12 + limit - 1] = '\xC3'; // a character the cut would split
+    text[12 + limit] = '\xA9';
+    const QString path = dir.write(QStringLiteral("long.txt"), text);
+    RecordingSinks sinks;
+    const FixedSearchText search(QStringLiteral("match"));
+    ScanRun run(sinks, sinks, sinks, search);
+    const FixedFileSelection files(dir.path(), {QStringLiteral("long.txt")});
+    ScanRequest request;
+    request.files = &files;
+    ASSERT_EQ(run.run(request), ScanOutcome::Completed);
+    ASSERT_EQ(sinks.rows.size(), 4u);
+    EXPECT_EQ(sinks.rows[0].text, QStringLiteral("short match"));
+    EXPECT_EQ(sinks.rows[2].line, QStringLiteral("3"));
+    const MatchRecord &cut = sinks.rows[1];
+    EXPECT_EQ(cut.line, QStringLiteral("2"));
+    EXPECT_EQ(cut.text, QString(limit - 1, u'x') + ScanTexts::LineCut);
+
+    ResultsModel model;
+    model.AddMatch(cut);
+    EXPECT_TRUE(model.row(0).text.endsWith(ScanTexts::LineCut));
+    EXPECT_TRUE(ResultsReport::rowLine(cut).endsWith(ScanTexts::LineCut.trimmed()));
 }

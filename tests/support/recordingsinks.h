@@ -17,7 +17,7 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
         errors << text;
         SBar(text);
     }
-    void showMatchCount(qint32 count) override { shownCount = count; }
+    void showMatchCount(qint64 count) override { shownCount = count; }
     void showMessage(const QString &text) override { messages << text; }
     void yield() override {
         ++yields;
@@ -29,7 +29,7 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
     std::vector<MatchRecord> rows;
     QStringList status, errors, messages;
     std::vector<Phase> phases;
-    qint32 shownCount = -1;
+    qint64 shownCount = -1;
     int yields = 0;
     std::function<void()> onYield;
 };

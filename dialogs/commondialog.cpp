@@ -1,7 +1,7 @@
-#include "editor/commondialog.h"
+#include "dialogs/commondialog.h"
 
-#include "editor/messagebox.h"
-#include "editor/uiutilities.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/uiutilities.h"
 
 #include <QDir>
 #include <QFileDialog>

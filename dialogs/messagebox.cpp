@@ -1,4 +1,4 @@
-#include "editor/messagebox.h"
+#include "dialogs/messagebox.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "editor/dialogtesting.h"
+#include "dialogs/dialogtesting.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/commondialog.h"
+#include "dialogs/commondialog.h"
 #include "scan/resultsreport.h"
 
 #include <functional>

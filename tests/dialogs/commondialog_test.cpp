@@ -1,6 +1,6 @@
-#include "editor/commondialog.h"
-#include "editor/dialogtesting.h"
-#include "editor/uiutilities.h"
+#include "dialogs/commondialog.h"
+#include "dialogs/dialogtesting.h"
+#include "dialogs/uiutilities.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,10 +1,11 @@
-#include "editor/uiutilities.h"
+#include "dialogs/uiutilities.h"
 
-#include "editor/messagebox.h"
+#include "dialogs/messagebox.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QScreen>
@@ -74,15 +75,26 @@ int AskYesNo(const QString &question, QWidget *owner) {
                           MessageBoxStyle::YesNo | MessageBoxStyle::Question);
 }
 
-void ShowHelpFile(QWidget *window, const QString &folder) {
+QString helpDocument(const QString &folder) {
+    const QDir home(folder);
+    for (const QString &name : {HelpFileName, ManualPage}) {
+        const QFileInfo file(home.filePath(name));
+        if (file.isFile())
+            return QDir::cleanPath(file.absoluteFilePath());
+    }
+    return {};
+}
+
+HelpOutcome ShowHelpFile(QWidget *window, const QString &folder) {
     Q_UNUSED(window);
     const QString home = AddTrailingBackslash(folder.isEmpty() ? programFolder() : folder);
-    const QString helpFile = home + HelpFileName;
-    if (!QFileInfo::exists(helpFile))
-        return;
+    const QString helpFile = helpDocument(home);
+    if (helpFile.isEmpty())
+        return HelpOutcome::NotFound;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    platform::openWithAssociatedApplication(helpFile, home);
+    const bool started = platform::openWithAssociatedApplication(helpFile, home);
     QApplication::restoreOverrideCursor();
+    return started ? HelpOutcome::Opened : HelpOutcome::NoViewer;
 }
 
 QPoint centreOnScreenPosition(const QSize &window, const QRect &screen) {

@@ -1,5 +1,5 @@
-#include "editor/dialogtesting.h"
-#include "editor/reportsave.h"
+#include "dialogs/dialogtesting.h"
+#include "mainwindow/reportsave.h"
 #include "scan/resultsmodel.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"

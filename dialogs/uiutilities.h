@@ -15,6 +15,9 @@ namespace FunctionModule {
 
 /// The help file, opened from the program's folder.
 inline const QString HelpFileName = QStringLiteral("Quarx.chm");
+/// The user manual's first page, relative to the program's folder: the install
+/// puts it under share/ beside bin/, and the build tree mirrors that layout.
+inline const QString ManualPage = QStringLiteral("../share/quarrix-pro/manual/index.html");
 
 /// The folder the program runs from.
 QString programFolder();
@@ -23,9 +26,18 @@ QString programFolder();
 /// default); returns 6 for Yes, 7 for No.
 int AskYesNo(const QString &question, QWidget *owner = nullptr);
 
-/// Opens the help file with its associated viewer. A missing file or viewer
-/// leaves no trace but the brief wait cursor. folder defaults to the program's.
-void ShowHelpFile(QWidget *window, const QString &folder = {});
+/// The help to open from folder: "Quarx.chm" there when present, else the
+/// user manual; empty when there is neither.
+QString helpDocument(const QString &folder);
+
+enum class HelpOutcome { Opened, NotFound, NoViewer };
+/// The status texts of help that could not be shown.
+inline const QString HelpNotFound = QStringLiteral("Help Not Found: The Manual Is Not Installed");
+inline const QString HelpNotOpened = QStringLiteral("Help Not Opened: No Desktop Opener Found");
+/// Opens the help with its associated viewer (the manual in the desktop's
+/// browser) and says whether there was help to open and a viewer to start.
+/// folder defaults to the program's.
+HelpOutcome ShowHelpFile(QWidget *window, const QString &folder = {});
 
 /// Where a window of the given outer size lands when centred on the screen's
 /// area or on the owner's outer rectangle, rounded to whole pixels.

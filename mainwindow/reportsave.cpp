@@ -1,4 +1,4 @@
-#include "editor/reportsave.h"
+#include "mainwindow/reportsave.h"
 
 #include "scan/resultsmodel.h"
 

@@ -1,6 +1,6 @@
-#include "editor/dialogtesting.h"
-#include "editor/messagebox.h"
-#include "editor/uiutilities.h"
+#include "dialogs/dialogtesting.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/uiutilities.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -142,17 +142,45 @@ TEST(Centring, RemovingAnUnusedHookLeavesLaterWindowsAlone) {
     EXPECT_EQ(window.geometry().topLeft(), QPoint(3, 4));
 }
 
-TEST(ShowHelpFile, OpensTheHelpFileFromTheFolderAndIgnoresAMissingOne) {
+TEST(ShowHelpFile, PrefersTheHelpFileToTheManualAndSaysWhenThereIsNeither) {
     FakeOpener opener;
-    TempDir dir;
-    ShowHelpFile(nullptr, dir.path());
+    TempDir prefix;
+    const QString bin = prefix.mkdir(QStringLiteral("bin"));
+    EXPECT_EQ(ShowHelpFile(nullptr, bin), HelpOutcome::NotFound);
     QCoreApplication::processEvents();
     EXPECT_TRUE(opener.launches().isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    const QString help = dir.write(QStringLiteral("Quarx.chm"), "help");
-    ShowHelpFile(nullptr, dir.path());
+    // The manual as installed: share/ beside bin/.
+    const QString manual =
+        prefix.write(QStringLiteral("share/quarrix-pro/manual/index.html"), "<html></html>");
+    EXPECT_EQ(ShowHelpFile(nullptr, bin), HelpOutcome::Opened);
     ASSERT_TRUE(opener.waitForLaunches(1));
-    EXPECT_EQ(opener.launches().first(), dir.path() + QLatin1Char('|') + help);
+    EXPECT_EQ(opener.launches().value(0), bin + QLatin1Char('|') + manual);
+
+    const QString help = prefix.write(QStringLiteral("bin/Quarx.chm"), "help");
+    EXPECT_EQ(ShowHelpFile(nullptr, bin), HelpOutcome::Opened);
+    ASSERT_TRUE(opener.waitForLaunches(2));
+    EXPECT_EQ(opener.launches().value(1), bin + QLatin1Char('|') + help);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(ShowHelpFile, FoldersNamedLikeTheHelpAreNoHelp) {
+    TempDir prefix;
+    const QString bin = prefix.mkdir(QStringLiteral("bin"));
+    prefix.mkdir(QStringLiteral("bin/Quarx.chm"));
+    prefix.mkdir(QStringLiteral("share/quarrix-pro/manual/index.html"));
+    EXPECT_TRUE(helpDocument(bin).isEmpty());
+}
+
+TEST(ShowHelpFile, SaysWhenNoOpenerCanBeStarted) {
+    TempDir prefix;
+    const QString bin = prefix.mkdir(QStringLiteral("bin"));
+    prefix.write(QStringLiteral("share/quarrix-pro/manual/index.html"), "<html></html>");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin)); // no xdg-open there
+    const HelpOutcome outcome = ShowHelpFile(nullptr, bin);
+    qputenv("PATH", path);
+    EXPECT_EQ(outcome, HelpOutcome::NoViewer);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
