@@ -47,7 +47,7 @@ class ReadAhead::TextClient : public TextFileReader::Client {
     }
     bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
         if (lineNumber > skipThrough_)
-            lines_.add(lineNumber, platform::decodeText(head) + ScanTexts::LineCut);
+            lines_.add(lineNumber, QString(platform::decodeText(head) + ScanTexts::LineCut));
         return hand();
     }
     bool blockDone() override { return hand(); }

@@ -69,7 +69,8 @@ Lines reference(const QByteArray &content, const SearchExpression &expression, q
         const bool blank = expression.isBlank();
         if (blank || expression.LineMatches(platform::decodeText(line))) {
             const char *head = line.constData();
-            const qsizetype kept = LineFinder::wholeCharactersEnd(head, head + limit) - head;
+            const qsizetype kept =
+                LineFinder::wholeCharactersEnd(head, head + std::min(limit, line.size())) - head;
             lines.emplace_back(number, line.size() > limit ? line.left(kept) + "<cut>" : line);
         }
         if (end == content.size())
