@@ -59,8 +59,8 @@ void plantMixedTree(const TempDir &dir) {
     dir.write(QStringLiteral("a/huge-line.txt"), "key first\n" + hugeLine + "\nkey after\n");
     dir.write(QStringLiteral("a/empty.txt"), QByteArray());
     dir.write(QStringLiteral("a/binary.bin"), QByteArray("\x00\x01key\x00\xFF\xFEkey", 12));
-    dir.write(QStringLiteral("a/utf16le.txt"), QByteArray("\xFF\xFEk\0e\0y\0\r\0\n\0z\0", 16));
-    dir.write(QStringLiteral("a/utf16be.txt"), QByteArray("\xFE\xFF\0n\0o\0\n\0k\0e\0y", 16));
+    dir.write(QStringLiteral("a/utf16le.txt"), QByteArray("\xFF\xFEk\0e\0y\0\r\0\n\0z\0", 14));
+    dir.write(QStringLiteral("a/utf16be.txt"), QByteArray("\xFE\xFF\0n\0o\0\n\0k\0e\0y", 14));
     dir.write(QStringLiteral("a/gone.txt"), "key, but removed before it is read");
     for (const char *name : {"sample.doc", "sample.xls", "sample.rtf", "sample.eml"}) {
         const QByteArray bytes = readAll(fixture(QString::fromLatin1(name)));
