@@ -1,28 +1,41 @@
 #pragma once
 
+#include "platform/savefile.h"
+
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 class RichTextBox;
 
 /// How a file came into the editor, so that Save writes it back the same way:
-/// RTF as RTF; plain text with its line ends and its encoding.
+/// RTF as RTF; plain text in its encoding, each line with its own line end.
 struct EditedFileKind {
+    enum class Encoding { Utf8, Windows1252, Utf16Le, Utf16Be };
     bool rtf = false;
-    bool utf8 = true;
+    /// The RTF document has headers, footers, footnotes or tables the box cannot hold.
+    bool rtfDropsParts = false;
+    Encoding encoding = Encoding::Utf8;
+    /// The first line's end: the end of lines typed in the editor.
     QString lineEnd = QStringLiteral("\n");
+    /// The file as it was read, to tell a change by another program.
+    std::optional<platform::FileStamp> stamp;
 };
 
 namespace EditedFile {
 
-/// Reads how the file at path is written. False with error when it cannot be read.
-bool detectKind(const QString &path, EditedFileKind &kind, QString &error);
+/// Reads the file once: false with error when it cannot be read.
+bool read(const QString &path, QByteArray &bytes, QString &error);
 
-/// Writes the box's content to path in the given kind. The new content goes to
-/// a file beside the old one, which it replaces only once completely written.
-bool save(const RichTextBox &box, const QString &path, const EditedFileKind &kind, QString &error);
+/// Puts the file's bytes into the box (undo steps are not recorded) and
+/// returns how they are written.
+EditedFileKind load(const QByteArray &bytes, RichTextBox &box);
 
-/// Plain text as bytes: CR LF replaced by lineEnd, then UTF-8 or Windows-1252
-/// (UTF-8 when a character has no Windows-1252 byte, so nothing is lost).
-QByteArray encodePlain(const QString &textCrLf, const EditedFileKind &kind);
+/// The box's content as the file's bytes.
+QByteArray contentBytes(const RichTextBox &box, const EditedFileKind &kind);
+
+/// Writes the box's content to path, keeping the file's attributes and links.
+bool save(const RichTextBox &box, const QString &path, const EditedFileKind &kind,
+          platform::SaveWay &way, QString &error);
 
 } // namespace EditedFile

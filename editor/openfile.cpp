@@ -7,6 +7,7 @@
 #include "scan/functionmodule.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace {
 
@@ -29,23 +30,23 @@ void offerToAssociatedApplication(QWidget *owner, const QString &path) {
 
 } // namespace
 
-void openInEditorWindow(const QString &path, QWidget *owner, std::function<QString()> searchText) {
+void openInEditorWindow(const QString &path, QWidget *owner, std::function<QString()> searchText,
+                        const EditorPlace &place) {
     QString error;
-    const bool binary = FunctionModule::IsBinaryFile(path, &error);
-    if (!error.isEmpty()) {
+    QByteArray bytes;
+    if (!EditedFile::read(path, bytes, error)) {
         reportUnreadable(owner, path, error);
         return;
     }
-    if (binary) {
+    if (FunctionModule::LooksBinary(bytes)) {
         offerToAssociatedApplication(owner, path);
         return;
     }
     QUARXEditorForm &editor = QUARXEditorForm::instance();
-    if (!editor.openFile(path, error)) {
-        reportUnreadable(owner, path, error);
-        return;
-    }
     editor.setSearchTextReader(std::move(searchText));
+    editor.openBytes(path, bytes);
+    // The view is centred on the line once the window has its size.
+    QTimer::singleShot(0, &editor, [&editor, place] { editor.goTo(place); });
     editor.setWindowModality(Qt::ApplicationModal);
     editor.exec();
     editor.setSearchTextReader({});

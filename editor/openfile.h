@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/quarxeditorform.h"
+
 #include <QString>
 #include <functional>
 
@@ -14,5 +16,7 @@ inline const QString BinaryQuestion =
 /// Opens path in the editor, modally, colouring the text searchText returns
 /// when the window becomes active. A file that looks binary is offered to its
 /// associated application instead; a file that cannot be read is reported in
-/// a message box and nothing opens.
-void openInEditorWindow(const QString &path, QWidget *owner, std::function<QString()> searchText);
+/// a message box and nothing opens. The editor shows the place's line, or
+/// the top when it names none.
+void openInEditorWindow(const QString &path, QWidget *owner, std::function<QString()> searchText,
+                        const EditorPlace &place = {});

@@ -4,12 +4,17 @@
 #include "dialogs/messagebox.h"
 #include "dialogs/uiutilities.h"
 #include "editor/modprinter.h"
+#include "scan/scanrun.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QEvent>
+#include <QInputDialog>
+#include <QKeyEvent>
 #include <QStyle>
+#include <QTextBlock>
 #include <QToolBar>
 
 namespace {
@@ -25,18 +30,50 @@ constexpr quint32 Red = 255;
 struct ToolButton {
     const char *key;
     const char *tip;
-    QStyle::StandardPixmap image;
+    const char *themeIcon;
+    QStyle::StandardPixmap fallback;
+    QKeySequence::StandardKey keys;
+    const char *extraKey;
 };
 
 const ToolButton ToolButtons[] = {
-    {"EBSave", "Save Changes", QStyle::SP_DialogSaveButton},
-    {"EBPrint", "Print File", QStyle::SP_FileDialogDetailedView},
-    {"EBUndo", "Undo", QStyle::SP_ArrowBack},
-    {"EBRedo", "Redo", QStyle::SP_ArrowForward},
-    {"EBCut", "Cut", QStyle::SP_DialogDiscardButton},
-    {"EBCopy", "Copy", QStyle::SP_FileDialogNewFolder},
-    {"EBPaste", "Paste", QStyle::SP_DialogApplyButton},
+    {"EBSave", "Save Changes", "document-save", QStyle::SP_DialogSaveButton, QKeySequence::Save,
+     "Ctrl+S"},
+    {"EBPrint", "Print File", "document-print", QStyle::SP_FileDialogDetailedView,
+     QKeySequence::Print, "Ctrl+P"},
+    {"EBUndo", "Undo", "edit-undo", QStyle::SP_ArrowBack, QKeySequence::Undo, "Ctrl+Z"},
+    {"EBRedo", "Redo", "edit-redo", QStyle::SP_ArrowForward, QKeySequence::Redo, "Ctrl+Y"},
+    {"EBCut", "Cut", "edit-cut", QStyle::SP_DialogDiscardButton, QKeySequence::Cut, "Ctrl+X"},
+    {"EBCopy", "Copy", "edit-copy", QStyle::SP_FileDialogNewFolder, QKeySequence::Copy, "Ctrl+C"},
+    {"EBPaste", "Paste", "edit-paste", QStyle::SP_DialogApplyButton, QKeySequence::Paste, "Ctrl+V"},
 };
+
+QColor colorOf(quint32 colorRef) {
+    return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
+}
+
+MarkOverlay::Finder finderFor(const QString &text) {
+    if (isBlank(text))
+        return {};
+    return [expression = SearchExpression(text)](QStringView paragraph) {
+        QList<MarkOverlay::Range> ranges;
+        for (const SearchExpression::TermHit &hit : expression.termHits(paragraph))
+            ranges.append({hit.start, hit.length});
+        return ranges;
+    };
+}
+
+/// The paragraph a results row names: its line, or the document piece with its text.
+QTextBlock blockOf(const QTextDocument &document, const EditorPlace &place) {
+    if (!place.line.startsWith(u'@'))
+        return document.findBlockByNumber(place.line.toInt() - 1);
+    const QTextBlock numbered = document.findBlockByNumber(place.line.mid(1).toInt());
+    // Pieces count the document's headers and notes too, so the text decides.
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        if (StripControlChars(block.text()) == place.text)
+            return block;
+    return numbered;
+}
 
 } // namespace
 
@@ -52,13 +89,12 @@ QUARXEditorForm &QUARXEditorForm::instance() {
 
 QUARXEditorForm::QUARXEditorForm(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("QUARXEditorForm"));
-    createToolbar();
     rtfText = new RichTextBox(this);
     rtfText->setObjectName(QStringLiteral("rtfText"));
     rtfText->move(0, ToolbarHeight);
-    // The toolbar's Undo and Redo keep the history; the box keeps none of its own.
-    rtfText->setUndoRedoEnabled(false);
-    connect(rtfText, &RichTextBox::Change, this, &QUARXEditorForm::rtfText_Change);
+    rtfText->installEventFilter(this);
+    createToolbar();
+    history_.reset(rtfText->document());
     resize(DesignSize);
 }
 
@@ -68,12 +104,25 @@ void QUARXEditorForm::createToolbar() {
     EditTB->setFixedHeight(ToolbarHeight);
     for (const ToolButton &button : ToolButtons) {
         const QString key = QString::fromLatin1(button.key);
-        QAction *action =
-            EditTB->addAction(style()->standardIcon(button.image), QString::fromLatin1(button.tip));
+        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(button.themeIcon),
+                                            style()->standardIcon(button.fallback));
+        QAction *action = EditTB->addAction(icon, QString::fromLatin1(button.tip));
         action->setObjectName(key);
         action->setToolTip(QString::fromLatin1(button.tip));
+        QList<QKeySequence> keys = QKeySequence::keyBindings(button.keys);
+        const QKeySequence extra(QString::fromLatin1(button.extraKey));
+        if (!keys.contains(extra))
+            keys.prepend(extra);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        shortcuts_ += keys;
         connect(action, &QAction::triggered, this, [this, key] { EditTB_ButtonClick(key); });
     }
+    auto *find = new QAction(this);
+    find->setShortcuts(QKeySequence::keyBindings(QKeySequence::Find));
+    shortcuts_ += find->shortcuts();
+    addAction(find);
+    connect(find, &QAction::triggered, this, &QUARXEditorForm::FindNext);
 }
 
 void QUARXEditorForm::setSearchTextReader(std::function<QString()> reader) {
@@ -81,20 +130,44 @@ void QUARXEditorForm::setSearchTextReader(std::function<QString()> reader) {
 }
 
 bool QUARXEditorForm::openFile(const QString &path, QString &error) {
-    SuppressChange = true;
-    const bool loaded = EditedFile::detectKind(path, kind_, error) && rtfText->setFileName(path);
-    SuppressChange = false;
-    if (!loaded) {
-        if (error.isEmpty())
-            error = rtfText->errorString();
-        rtfText->setFileName({});
+    QByteArray bytes;
+    if (!EditedFile::read(path, bytes, error))
         return false;
-    }
+    openBytes(path, bytes);
+    return true;
+}
+
+void QUARXEditorForm::openBytes(const QString &path, const QByteArray &bytes) {
+    rtfText->marks().setFinder({}, QColor());
+    kind_ = EditedFile::load(bytes, *rtfText);
+    kind_.stamp = platform::fileStamp(path);
+    original_ = bytes;
+    rtfText->setShownFileName(path);
     rtfText->setSelStart(0);
-    history_.reset(rtfText->TextRTF());
+    history_.reset(rtfText->document());
     setWindowTitle(EditorTexts::CaptionPrefix + path);
     FirstActivate = true;
-    return true;
+    if (kind_.rtfDropsParts)
+        FunctionModule::showMessageBox(this, EditorTexts::DroppedPartsNotice,
+                                       MessageBoxStyle::Information);
+}
+
+void QUARXEditorForm::goTo(const EditorPlace &place) {
+    if (place.line.isEmpty())
+        return;
+    const QTextBlock block = blockOf(*rtfText->document(), place);
+    if (!block.isValid())
+        return;
+    QTextCursor cursor(block);
+    const SearchExpression expression(searchText_ ? searchText_() : QString());
+    const QList<SearchExpression::TermHit> hits = expression.termHits(block.text());
+    if (!hits.isEmpty()) {
+        cursor.setPosition(block.position() + int(hits.first().start));
+        cursor.setPosition(block.position() + int(hits.first().start + hits.first().length),
+                           QTextCursor::KeepAnchor);
+    }
+    rtfText->setTextCursor(cursor);
+    rtfText->centerCursor();
 }
 
 bool QUARXEditorForm::event(QEvent *event) {
@@ -102,6 +175,38 @@ bool QUARXEditorForm::event(QEvent *event) {
     if (event->type() == QEvent::WindowActivate)
         Form_Activate();
     return handled;
+}
+
+bool QUARXEditorForm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched != rtfText)
+        return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The window's commands take these keys, not the box's own handling.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        return shortcuts_.contains(QKeySequence(key->keyCombination()));
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const QString text = key->text();
+    const bool typing = !text.isEmpty() && text.front().isPrint() &&
+                        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!typing) {
+        lastTypedEnd_ = -1;
+        return false;
+    }
+    // A word of typing, with the spaces after it, is one undo step.
+    QTextCursor cursor = rtfText->textCursor();
+    const bool startsWord = lastTypedSpace_ && !text.front().isSpace();
+    const bool join = cursor.position() == lastTypedEnd_ && !cursor.hasSelection() && !startsWord;
+    join ? cursor.joinPreviousEditBlock() : cursor.beginEditBlock();
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    rtfText->setTextCursor(cursor);
+    rtfText->ensureCursorVisible();
+    lastTypedEnd_ = cursor.position();
+    lastTypedSpace_ = text.back().isSpace();
+    return true;
 }
 
 void QUARXEditorForm::resizeEvent(QResizeEvent *event) {
@@ -112,37 +217,46 @@ void QUARXEditorForm::resizeEvent(QResizeEvent *event) {
                     qMax(0, outer.height() - ToolbarHeight - HeightAllowance));
 }
 
+bool QUARXEditorForm::mayClose() {
+    if (!rtfText->document()->isModified())
+        return true;
+    switch (FunctionModule::showMessageBox(
+        this, EditorTexts::UnsavedQuestion + rtfText->FileName() + QLatin1Char('?'),
+        MessageBoxStyle::YesNoCancel | MessageBoxStyle::Question)) {
+    case MessageBoxStyle::AnswerYes:
+        return writeFile();
+    case MessageBoxStyle::AnswerNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void QUARXEditorForm::closeEvent(QCloseEvent *event) {
+    if (mayClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void QUARXEditorForm::reject() {
+    if (mayClose())
+        QDialog::reject();
+}
+
 void QUARXEditorForm::Form_Activate() {
     if (!FirstActivate || !searchText_)
         return;
     const QString text = searchText_();
     if (text.trimmed().isEmpty())
         return;
-    SuppressChange = true;
     HighlightMatches(rtfText, text, Red);
-    SuppressChange = false;
-    // The colouring is part of what was opened, not a change to undo.
-    history_.replaceCurrent(rtfText->TextRTF());
     FirstActivate = false;
 }
 
 void QUARXEditorForm::HighlightMatches(RichTextBox *box, const QString &text, quint32 colorRef) {
-    if (text.isEmpty())
-        return;
-    const int selStart = box->SelStart();
-    const int selLength = box->SelLength();
-    int from = 0;
-    for (;;) {
-        const int found = box->Find(text, from, RichTextBox::NoHighlight);
-        if (found < 0)
-            break;
-        box->setSelStart(found);
-        box->setSelLength(int(text.size()));
-        box->setSelColor(colorRef);
-        from = found + int(text.size());
-    }
-    box->setSelStart(selStart);
-    box->setSelLength(selLength);
+    box->marks().setFinder(finderFor(text), colorOf(colorRef));
+    box->viewport()->update();
 }
 
 void QUARXEditorForm::EditTB_ButtonClick(const QString &key) {
@@ -161,14 +275,38 @@ void QUARXEditorForm::EditTB_ButtonClick(const QString &key) {
 
 void QUARXEditorForm::SaveText() {
     const QString path = rtfText->FileName();
-    if (FunctionModule::AskYesNo(EditorTexts::SavePrompt + path, this) !=
-        MessageBoxStyle::AnswerYes)
-        return;
+    const QString question = (kind_.rtfDropsParts && rtfText->document()->isModified()
+                                  ? EditorTexts::DroppedPartsQuestion
+                                  : EditorTexts::SavePrompt) +
+                             path;
+    if (FunctionModule::AskYesNo(question, this) == MessageBoxStyle::AnswerYes)
+        writeFile();
+}
+
+bool QUARXEditorForm::writeFile() {
+    const QString path = rtfText->FileName();
+    const std::optional<platform::FileStamp> now = platform::fileStamp(path);
+    if (kind_.stamp && now && now != kind_.stamp &&
+        FunctionModule::AskYesNo(EditorTexts::ChangedOnDisk, this) != MessageBoxStyle::AnswerYes)
+        return false;
+    // Unchanged content is written back as it was read, every part of it kept.
+    const QByteArray bytes =
+        rtfText->document()->isModified() ? EditedFile::contentBytes(*rtfText, kind_) : original_;
+    platform::SaveWay way = platform::SaveWay::Replaced;
     QString error;
-    if (!EditedFile::save(*rtfText, path, kind_, error))
+    if (!platform::replaceFileContent(path, bytes, way, error)) {
         FunctionModule::showMessageBox(
             this, EditorTexts::SaveFailed + path + QStringLiteral("\r\n\r\n") + error,
             MessageBoxStyle::Exclamation);
+        return false;
+    }
+    if (way == platform::SaveWay::InPlaceNoFolder)
+        FunctionModule::showMessageBox(this, EditorTexts::FolderReadOnly + path,
+                                       MessageBoxStyle::Information);
+    original_ = bytes;
+    kind_.stamp = platform::fileStamp(path);
+    rtfText->document()->setModified(false);
+    return true;
 }
 
 void QUARXEditorForm::PrintText() {
@@ -176,25 +314,14 @@ void QUARXEditorForm::PrintText() {
                                 modPrinter::footerText(), modPrinter::headerFont());
 }
 
-void QUARXEditorForm::rtfText_Change() {
-    if (!SuppressChange)
-        history_.record(rtfText->TextRTF());
-}
-
-void QUARXEditorForm::restoreState(const QString &state) {
-    SuppressChange = true;
-    rtfText->setTextRTF(state);
-    SuppressChange = false;
-}
-
 void QUARXEditorForm::UndoChange() {
-    if (history_.canUndo())
-        restoreState(history_.undo());
+    lastTypedEnd_ = -1;
+    history_.undo();
 }
 
 void QUARXEditorForm::RedoChange() {
-    if (history_.canRedo())
-        restoreState(history_.redo());
+    lastTypedEnd_ = -1;
+    history_.redo();
 }
 
 void QUARXEditorForm::CutText() {
@@ -211,4 +338,38 @@ void QUARXEditorForm::CopyText() {
 void QUARXEditorForm::PasteText() {
     rtfText->setSelText(QApplication::clipboard()->text());
     rtfText->SetFocus();
+}
+
+bool QUARXEditorForm::selectNextHit(const SearchExpression &expression) {
+    const QTextCursor caret = rtfText->textCursor();
+    const int from = caret.selectionEnd();
+    QTextBlock block = rtfText->document()->findBlock(from);
+    for (int visited = 0; visited <= rtfText->document()->blockCount(); ++visited) {
+        for (const SearchExpression::TermHit &hit : expression.termHits(block.text())) {
+            const int start = block.position() + int(hit.start);
+            if (visited == 0 && start < from)
+                continue;
+            QTextCursor found(rtfText->document());
+            found.setPosition(start);
+            found.setPosition(start + int(hit.length), QTextCursor::KeepAnchor);
+            rtfText->setTextCursor(found);
+            rtfText->centerCursor();
+            return true;
+        }
+        block = block.next().isValid() ? block.next() : rtfText->document()->begin();
+    }
+    return false;
+}
+
+void QUARXEditorForm::FindNext() {
+    QString text = searchText_ ? searchText_() : QString();
+    if (isBlank(text)) {
+        bool ok = false;
+        text = QInputDialog::getText(this, FunctionModule::ProductName, EditorTexts::FindPrompt,
+                                     QLineEdit::Normal, findText_, &ok);
+        if (!ok || isBlank(text))
+            return;
+        findText_ = text;
+    }
+    selectNextHit(SearchExpression(text));
 }

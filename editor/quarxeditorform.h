@@ -2,6 +2,7 @@
 
 #include "editor/editedfile.h"
 #include "editor/undohistory.h"
+#include "scan/searchexpression.h"
 
 #include <QDialog>
 #include <functional>
@@ -14,10 +15,30 @@ inline const QString CaptionPrefix = QStringLiteral("Text File Editor - ");
 inline const QString SavePrompt = QStringLiteral("Save File As ");
 inline const QString LoadFailed = QStringLiteral("Unable To Open ");
 inline const QString SaveFailed = QStringLiteral("Unable To Save ");
+inline const QString UnsavedQuestion = QStringLiteral("Save Changes To ");
+inline const QString ChangedOnDisk =
+    QStringLiteral("This File Was Changed By Another Program Since It Was Opened.\r\n\r\n"
+                   "Overwrite It With The Text Shown Here");
+inline const QString DroppedPartsNotice =
+    QStringLiteral("This Document Has Headers, Footers, Footnotes Or Tables That The Editor "
+                   "Cannot Show. Saving It Here Would Leave Them Out.");
+inline const QString DroppedPartsQuestion = QStringLiteral(
+    "Saving Leaves Out The Document's Headers, Footers, Footnotes And Tables.\r\n\r\n"
+    "Save File As ");
+inline const QString FolderReadOnly =
+    QStringLiteral("The Folder Of This File Cannot Be Written, So The File Was Written In Place: ");
+inline const QString FindPrompt = QStringLiteral("Find:");
 } // namespace EditorTexts
 
+/// Where the editor opens a file: at a matched line of a text file ("12"), at
+/// a piece of a document ("@2"), or at the top (no line).
+struct EditorPlace {
+    QString line;
+    QString text;
+};
+
 /// The modal text file editor: one matched file in a rich text box with every
-/// occurrence of the search text in red, and the toolbar commands save,
+/// occurrence of each search term in red, and the toolbar commands save,
 /// print, undo, redo, cut, copy and paste. One window serves every opening.
 class QUARXEditorForm : public QDialog {
     Q_OBJECT
@@ -32,9 +53,13 @@ class QUARXEditorForm : public QDialog {
     /// Loads the file and prepares a fresh history; false with error when it
     /// cannot be read (the window then keeps nothing of it).
     bool openFile(const QString &path, QString &error);
+    /// Shows bytes already read from path.
+    void openBytes(const QString &path, const QByteArray &bytes);
+    /// Puts the place's line in the middle of the view with its first match selected.
+    void goTo(const EditorPlace &place);
 
-    /// Colours every occurrence of text in box (letter case ignored), keeping
-    /// the caret and selection.
+    /// Colours every occurrence of each term of the search text in box, by the
+    /// scan's own rules, over the text: the content is not changed.
     static void HighlightMatches(RichTextBox *box, const QString &text, quint32 colorRef);
 
     void EditTB_ButtonClick(const QString &key);
@@ -45,6 +70,9 @@ class QUARXEditorForm : public QDialog {
     void CutText();
     void CopyText();
     void PasteText();
+    /// Selects the next occurrence of a search term after the caret, or of a
+    /// text the user types when there is no search text.
+    void FindNext();
     /// The first-activation highlighting; repeats while the search text is blank.
     void Form_Activate();
 
@@ -52,18 +80,28 @@ class QUARXEditorForm : public QDialog {
     QToolBar *EditTB = nullptr;
     bool FirstActivate = false;
     const UndoHistory &history() const { return history_; }
+    const EditedFileKind &kind() const { return kind_; }
 
   protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
 
   private:
     void createToolbar();
-    void rtfText_Change();
-    void restoreState(const QString &state);
+    bool writeFile();
+    bool mayClose();
+    bool selectNextHit(const SearchExpression &expression);
 
     UndoHistory history_;
     EditedFileKind kind_;
-    bool SuppressChange = false;
+    QByteArray original_;
     std::function<QString()> searchText_;
+    QList<QKeySequence> shortcuts_;
+    /// Where the last typed text ended, to join a word's letters in one undo step.
+    int lastTypedEnd_ = -1;
+    bool lastTypedSpace_ = false;
+    QString findText_;
 };

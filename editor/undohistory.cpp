@@ -1,60 +1,47 @@
 #include "editor/undohistory.h"
 
-namespace {
+#include <QTextDocument>
 
-QByteArray pack(const QString &state) {
-    return qCompress(state.toUtf8(), 1);
+void UndoHistory::reset(QTextDocument *document) {
+    if (document_)
+        disconnect(document_, nullptr, this, nullptr);
+    document_ = document;
+    floor_ = 0;
+    document->setUndoRedoEnabled(false);
+    document->setUndoRedoEnabled(true);
+    document->setModified(false);
+    connect(document, &QTextDocument::undoCommandAdded, this, &UndoHistory::stepAdded);
 }
 
-} // namespace
-
-void UndoHistory::reset(const QString &state) {
-    states_.clear();
-    bytes_ = 0;
-    position_ = -1;
-    record(state);
+void UndoHistory::stepAdded() {
+    if (document_->availableUndoSteps() - floor_ >= MaxStates)
+        floor_ = document_->availableUndoSteps() - MaxStates + 1;
 }
 
-void UndoHistory::record(const QString &state) {
-    while (states_.size() > position_ + 1) {
-        bytes_ -= states_.last().size();
-        states_.removeLast();
-    }
-    states_.append(pack(state));
-    bytes_ += states_.last().size();
-    position_ = int(states_.size()) - 1;
-    while (states_.size() > 1 && (states_.size() > MaxStates || bytes_ > maxBytes_))
-        dropOldest();
+bool UndoHistory::canUndo() const {
+    return document_ && document_->isUndoAvailable() && document_->availableUndoSteps() > floor_;
 }
 
-void UndoHistory::replaceCurrent(const QString &state) {
-    if (position_ < 0) {
-        reset(state);
-        return;
-    }
-    bytes_ -= states_[position_].size();
-    states_[position_] = pack(state);
-    bytes_ += states_[position_].size();
+bool UndoHistory::canRedo() const {
+    return document_ && document_->isRedoAvailable();
 }
 
-QString UndoHistory::undo() {
-    if (!canUndo())
-        return {};
-    return stateAt(--position_);
+void UndoHistory::undo() {
+    if (canUndo())
+        document_->undo();
 }
 
-QString UndoHistory::redo() {
-    if (!canRedo())
-        return {};
-    return stateAt(++position_);
+void UndoHistory::redo() {
+    if (canRedo())
+        document_->redo();
 }
 
-QString UndoHistory::stateAt(int index) const {
-    return QString::fromUtf8(qUncompress(states_.at(index)));
+int UndoHistory::count() const {
+    if (!document_)
+        return 0;
+    return document_->availableUndoSteps() - floor_ + document_->availableRedoSteps() + 1;
 }
 
-void UndoHistory::dropOldest() {
-    bytes_ -= states_.first().size();
-    states_.removeFirst();
-    --position_;
+int UndoHistory::position() const {
+    return document_ ? document_->availableUndoSteps() - floor_ : 0;
 }

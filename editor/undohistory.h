@@ -1,43 +1,36 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
+#include <QObject>
 
-/// The editor's undo history for one opening of a file: whole-content states
-/// in RTF, the loaded content first. States are held compressed, and the
-/// oldest are dropped beyond MaxStates or beyond a bound of stored bytes, so a
-/// large file cannot make the history grow without bound.
-class UndoHistory {
+class QTextDocument;
+
+/// The editor's undo history for one opening of a file. The document records
+/// each change itself (what was inserted or removed, not a copy of the whole
+/// content), so memory grows with the changes, not with the document's size.
+/// This class keeps the history's rules: it starts with the loaded content,
+/// Redo stops at the newest state, a change after Undo drops the states ahead,
+/// and at most MaxStates states can be gone back through.
+class UndoHistory : public QObject {
+    Q_OBJECT
   public:
     static constexpr int MaxStates = 1000;
-    static constexpr qsizetype DefaultMaxBytes = 64 * 1024 * 1024;
 
-    explicit UndoHistory(qsizetype maxBytes = DefaultMaxBytes) : maxBytes_(maxBytes) {}
+    /// Starts a history of the document's current content; earlier steps are forgotten.
+    void reset(QTextDocument *document);
 
-    /// Forgets everything; state becomes the only (current) state.
-    void reset(const QString &state);
-    /// A new state after the current one; states ahead of it are dropped.
-    void record(const QString &state);
-    /// Replaces the current state (formatting the user should not undo).
-    void replaceCurrent(const QString &state);
+    bool canUndo() const;
+    bool canRedo() const;
+    void undo();
+    void redo();
 
-    bool canUndo() const { return position_ > 0; }
-    bool canRedo() const { return position_ + 1 < states_.size(); }
-    /// Moves back or forward one state and returns it; empty when it cannot.
-    QString undo();
-    QString redo();
-
-    int count() const { return int(states_.size()); }
-    int position() const { return position_; }
-    qsizetype storedBytes() const { return bytes_; }
+    /// States that can be reached: the current one and those behind and ahead of it.
+    int count() const;
+    int position() const;
 
   private:
-    QString stateAt(int index) const;
-    void dropOldest();
+    void stepAdded();
 
-    QList<QByteArray> states_;
-    int position_ = -1;
-    qsizetype bytes_ = 0;
-    qsizetype maxBytes_;
+    QTextDocument *document_ = nullptr;
+    /// The oldest steps, beyond the bound, that Undo no longer takes back.
+    int floor_ = 0;
 };

@@ -79,8 +79,18 @@ void QuarrixForm::mnuLaunch_Click() {
 
 void QuarrixForm::mnuEdit_Click() {
     const QString path = GetActiveFileName();
-    if (!path.trimmed().isEmpty())
-        OpenInEditor(path, this);
+    if (path.trimmed().isEmpty())
+        return;
+    // A results row opens at its own line; the file list at the top.
+    EditorPlace place;
+    if (CurrentControl == QLatin1String("MatchLV")) {
+        int last = -1;
+        for (const QModelIndex &index : MatchLV->selectionModel()->selectedRows())
+            last = std::max(last, index.row());
+        const MatchRecord row = results_->row(last);
+        place = {row.line, row.text};
+    }
+    OpenInEditor(path, this, place);
 }
 
 int QuarrixForm::selectedMatchRow() const {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "editor/quarxeditorform.h"
+
 #include <QString>
 
 class QWidget;
 
 /// Opens path in the text file editor, modally, colouring the main window's
-/// current search text. owner is the main window or one of its controls.
-void OpenInEditor(const QString &path, QWidget *owner);
+/// current search text, at the place of a results row (or at the top). owner
+/// is the main window or one of its controls.
+void OpenInEditor(const QString &path, QWidget *owner, const EditorPlace &place = {});

@@ -22,8 +22,16 @@ bool IsBinaryFile(const QString &path, QString *error) {
             *error = file.errorString();
         return false;
     }
-    for (qint64 i = 0; i < length; ++i) {
-        const auto c = static_cast<unsigned char>(head[i]);
+    return LooksBinary(QByteArrayView(head, length));
+}
+
+bool LooksBinary(QByteArrayView bytes) {
+    // UTF-16 text, which the scan reads too, is full of zero bytes.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return false;
+    bytes = bytes.first(qMin<qsizetype>(bytes.size(), 256));
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         const bool allowedControl = c == 9 || c == 10 || c == 12 || c == 13 || c == 26;
         if ((c < 32 && !allowedControl) || c == 127)
             return true;

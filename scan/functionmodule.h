@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 /// Small helpers shared by the windows and the engine.
@@ -13,5 +14,7 @@ QString AddTrailingBackslash(const QString &path);
 /// Bytes from 128 up are letters of some code page, and an empty file is text.
 /// When the file cannot be read, error receives the reason and false is returned.
 bool IsBinaryFile(const QString &path, QString *error = nullptr);
+/// The same test on a file's first bytes; a UTF-16 byte-order mark makes it text.
+bool LooksBinary(QByteArrayView bytes);
 
 } // namespace FunctionModule

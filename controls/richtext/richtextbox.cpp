@@ -14,12 +14,38 @@
 #include <QTextDocument>
 #include <memory>
 
-RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent) {
-    setAcceptRichText(false);
+RichTextBox::RichTextBox(QWidget *parent)
+    : QPlainTextEdit(parent), marks_(new MarkOverlay(document())) {
     QFont font(QStringLiteral("Times New Roman"));
     font.setPointSizeF(9.75);
     document()->setDefaultFont(font);
-    connect(this, &QTextEdit::textChanged, this, &RichTextBox::Change);
+    connect(this, &QPlainTextEdit::textChanged, this, &RichTextBox::Change);
+}
+
+void RichTextBox::paintEvent(QPaintEvent *event) {
+    // Only the paragraphs in view are coloured before they are drawn.
+    const qreal bottom = viewport()->height();
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        marks_->mark(block);
+        if (blockBoundingGeometry(block).translated(offset).top() > bottom)
+            break;
+    }
+    QPlainTextEdit::paintEvent(event);
+}
+
+void RichTextBox::markDocument(QTextDocument &document) const {
+    if (!marks_->hasFinder())
+        return;
+    QTextCharFormat format;
+    format.setForeground(marks_->color());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QList<QTextLayout::FormatRange> ranges;
+        for (const MarkOverlay::Range &range : marks_->finder()(block.text()))
+            ranges.append({int(range.start), int(range.length), format});
+        if (!ranges.isEmpty())
+            block.layout()->setFormats(ranges);
+    }
 }
 
 bool RichTextBox::setFileName(const QString &path) {
@@ -130,7 +156,11 @@ QString RichTextBox::SelText() const {
 void RichTextBox::setSelText(const QString &text) {
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    textCursor().insertText(plain);
+    // One undo step, a whole cut or paste.
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.insertText(plain);
+    cursor.endEditBlock();
 }
 
 quint32 RichTextBox::SelColor() const {
@@ -183,6 +213,7 @@ int RichTextBox::FormatRange(QPainter *painter, const QRectF &area, int first, i
     cut.setPosition(0);
     cut.setPosition(first, QTextCursor::KeepAnchor);
     cut.removeSelectedText();
+    markDocument(*range);
     range->documentLayout()->setPaintDevice(painter->device());
     range->setDocumentMargin(0);
     range->setTextWidth(area.width());

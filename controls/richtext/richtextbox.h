@@ -1,11 +1,15 @@
 #pragma once
 
-#include <QTextEdit>
+#include "controls/richtext/markoverlay.h"
 
-/// The rich text box of the editor: a QTextEdit with the operations the
-/// editor and its printing use. Positions are 0-based character positions of
-/// the document, in which a paragraph break counts as one character.
-class RichTextBox : public QTextEdit {
+#include <QPlainTextEdit>
+
+/// The rich text box of the editor: a text view with character formatting
+/// and the operations the editor and its printing use. Positions are 0-based
+/// character positions of the document, in which a paragraph break counts as
+/// one character. Paragraphs are laid out as they come into view, so a file
+/// of many megabytes opens and edits at once.
+class RichTextBox : public QPlainTextEdit {
     Q_OBJECT
   public:
     /// Options of Find.
@@ -16,6 +20,8 @@ class RichTextBox : public QTextEdit {
     /// Setting a path loads that file (as LoadFile); an empty path clears the box.
     bool setFileName(const QString &path);
     QString FileName() const { return fileName_; }
+    /// Names the file shown without loading it (its content came another way).
+    void setShownFileName(const QString &path) { fileName_ = path; }
     /// RTF content is read as rich text, anything else as plain text.
     bool LoadFile(const QString &path);
     /// Writes the whole content as RTF, replacing the file.
@@ -56,13 +62,21 @@ class RichTextBox : public QTextEdit {
     /// fit, or last. At least one line is taken, so repeated calls progress.
     int FormatRange(QPainter *painter, const QRectF &area, int first, int last, bool draw);
 
+    /// Colouring drawn over the text, on screen and on paper, never in the content.
+    MarkOverlay &marks() { return *marks_; }
+
   Q_SIGNALS:
     /// After every change of the content, by typing or by the program.
     void Change();
 
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+
   private:
     int clampPosition(int position) const;
+    void markDocument(QTextDocument &document) const;
 
+    MarkOverlay *marks_;
     QString fileName_;
     QString error_;
 };

@@ -1,4 +1,5 @@
 #include "controls/richtext/richtextbox.h"
+#include "controls/richtext/rtfreader.h"
 #include "dialogs/dialogtesting.h"
 #include "editor/openfile.h"
 #include "editor/quarxeditorform.h"
@@ -10,8 +11,11 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolBar>
 #include <gtest/gtest.h>
+#include <malloc.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,7 +32,10 @@ struct OpenEditor {
         editor.Form_Activate();
     }
     RichTextBox &box() { return *editor.rtfText; }
+    /// Red where the colouring is drawn over the text, else the text's own colour.
     quint32 colorAt(int position) {
+        if (box().marks().isMarked(position))
+            return Red;
         box().setSelStart(position);
         box().setSelLength(1);
         return box().SelColor();
@@ -204,7 +211,7 @@ TEST(EditorWindow, SaveAsksFirstAndKeepsRtfAsRtf) {
     const QByteArray saved = readAll(open.path);
     EXPECT_TRUE(saved.startsWith("{\\rtf1"));
     EXPECT_TRUE(saved.contains("Hello"));
-    EXPECT_TRUE(saved.contains("\\red255\\green0\\blue0")) << "the colouring is saved";
+    EXPECT_FALSE(saved.contains("\\red255\\green0\\blue0")) << "the colouring is not saved";
 }
 
 TEST(EditorWindow, AFailedSaveReportsAndLosesNothing) {
@@ -273,13 +280,189 @@ TEST(OpeningInTheEditor, OpensModallyAndColoursOnActivation) {
     onNextModal<QUARXEditorForm>([&](QUARXEditorForm *editor) {
         modal = editor->isModal() || editor->windowModality() != Qt::NonModal;
         waitUntil([&] { return !editor->FirstActivate; }, 2000);
-        editor->rtfText->setSelStart(5);
-        editor->rtfText->setSelLength(1);
-        coloured = editor->rtfText->SelColor() == Red;
+        coloured = editor->rtfText->marks().isMarked(5);
         editor->close();
     });
     openInEditorWindow(path, nullptr, [] { return QStringLiteral("FIND"); });
     EXPECT_TRUE(modal);
     EXPECT_TRUE(coloured);
     EXPECT_EQ(QUARXEditorForm::instance().rtfText->FileName(), path);
+}
+
+TEST(EditorColouring, EachTermOfACompoundSearchAndNothingElse) {
+    OpenEditor open(QStringLiteral("a.txt"), "Alpha beta gamma\nbeta only\n",
+                    QStringLiteral("alpha|gamma"));
+    EXPECT_EQ(open.colorAt(0), Red) << "the first character of the document";
+    EXPECT_EQ(open.colorAt(4), Red);
+    EXPECT_EQ(open.colorAt(6), 0u);
+    EXPECT_EQ(open.colorAt(11), Red);
+    EXPECT_EQ(open.colorAt(17), 0u);
+
+    OpenEditor both(QStringLiteral("b.txt"), "lock the mutex\nmutex alone\n",
+                    QStringLiteral("mutex&lock"));
+    EXPECT_EQ(both.colorAt(0), Red);
+    EXPECT_EQ(both.colorAt(9), Red);
+    EXPECT_EQ(both.colorAt(15), 0u) << "a line without every term is not a match";
+}
+
+TEST(EditorColouring, IsAViewThatTypingUndoAndTheNextFileLeaveAlone) {
+    OpenEditor open(QStringLiteral("a.txt"), "alpha\n", QStringLiteral("alpha"));
+    open.box().setSelStart(0);
+    QTest::keyClicks(&open.box(), QStringLiteral("xy"));
+    EXPECT_EQ(open.box().Text(), QStringLiteral("xyalpha\r\n"));
+    EXPECT_EQ(open.colorAt(0), 0u) << "typed text takes no red";
+    EXPECT_EQ(open.colorAt(2), Red);
+    open.editor.UndoChange();
+    EXPECT_EQ(open.box().Text(), QStringLiteral("alpha\r\n"));
+    EXPECT_EQ(open.colorAt(0), Red) << "undo keeps the colouring as it was";
+
+    const QString other = open.dir.write(QStringLiteral("b.txt"), "one alpha two\n");
+    QString error;
+    ASSERT_TRUE(open.editor.openFile(other, error));
+    open.editor.Form_Activate();
+    EXPECT_EQ(open.colorAt(0), 0u);
+    EXPECT_EQ(open.colorAt(4), Red);
+    EXPECT_EQ(open.colorAt(10), 0u);
+}
+
+TEST(EditorColouring, UndoTakesBackAWordOfTyping) {
+    OpenEditor open(QStringLiteral("a.txt"), "");
+    QTest::keyClicks(&open.box(), QStringLiteral("one two three"));
+    open.editor.UndoChange();
+    EXPECT_EQ(open.box().Text(), QStringLiteral("one two "));
+    open.editor.UndoChange();
+    EXPECT_EQ(open.box().Text(), QStringLiteral("one "));
+}
+
+TEST(EditorSave, KeepsRtfColoursAndPlainBytes) {
+    const QByteArray rtf =
+        "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue255;}Hello \\cf1 blue\\cf0 .}";
+    OpenEditor rich(QStringLiteral("doc.rtf"), rtf, QStringLiteral("hello"));
+    rich.box().setSelStart(0);
+    QTest::keyClicks(&rich.box(), QStringLiteral("X"));
+    answerNextBox(QStringLiteral("Yes"));
+    rich.editor.SaveText();
+    EXPECT_EQ(rtfPlainText(readAll(rich.path)), QStringLiteral("XHello blue."));
+    OpenEditor again(QStringLiteral("again.rtf"), readAll(rich.path));
+    EXPECT_EQ(again.colorAt(1), 0u) << "no red was saved";
+    EXPECT_EQ(again.colorAt(7), 0xFF0000u) << "the document's own blue is kept";
+
+    const QByteArray plain = "a\xc2\xa0"
+                             "b\r\nc\nd\re\xe2\x80\xa8"
+                             "f\r\n";
+    OpenEditor text(QStringLiteral("mixed.txt"), plain);
+    text.box().setSelStart(0);
+    QTest::keyClicks(&text.box(), QStringLiteral("X"));
+    QTest::keyClick(&text.box(), Qt::Key_Backspace);
+    ASSERT_TRUE(text.box().document()->isModified());
+    answerNextBox(QStringLiteral("Yes"));
+    text.editor.SaveText();
+    EXPECT_EQ(readAll(text.path), plain) << "no-break space, each line end and U+2028 kept";
+}
+
+TEST(EditorSave, Utf16WithItsMarkRoundTrips) {
+    const QByteArray utf16("\xFF\xFE"
+                           "a\0l\0p\0h\0a\0\r\0\n\0",
+                           16);
+    OpenEditor open(QStringLiteral("wide.txt"), utf16, QStringLiteral("alpha"));
+    EXPECT_EQ(open.box().Text(), QStringLiteral("alpha\r\n"));
+    EXPECT_EQ(open.colorAt(0), Red);
+    QTest::keyClick(&open.box(), Qt::Key_End);
+    QTest::keyClicks(&open.box(), QStringLiteral("!"));
+    answerNextBox(QStringLiteral("Yes"));
+    open.editor.SaveText();
+    EXPECT_EQ(readAll(open.path), QByteArray("\xFF\xFE"
+                                             "a\0l\0p\0h\0a\0!\0\r\0\n\0",
+                                             18));
+
+    TempDir dir;
+    FakeOpener opener;
+    bool opened = false;
+    onNextModal<QUARXEditorForm>([&](QUARXEditorForm *editor) {
+        opened = editor->rtfText->Text() == QStringLiteral("alpha\r\n");
+        editor->close();
+    });
+    openInEditorWindow(dir.write(QStringLiteral("w.txt"), utf16), nullptr,
+                       [] { return QString(); });
+    EXPECT_TRUE(opened) << "a UTF-16 file is text, not binary";
+}
+
+TEST(EditorSave, AChangeOnDiskIsAskedAboutAndAHardLinkStaysOneFile) {
+    OpenEditor open(QStringLiteral("a.txt"), "mine\n");
+    const QString link = open.dir.file(QStringLiteral("link.txt"));
+    ASSERT_EQ(::link(QFile::encodeName(open.path), QFile::encodeName(link)), 0);
+    QTest::keyClicks(&open.box(), QStringLiteral("X"));
+    QTest::qWait(20);
+    {
+        QFile other(open.path);
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Append));
+        other.write("theirs\n");
+    }
+    answerNextBox(QStringLiteral("Yes"));
+    const auto asked = answerNextBox(QStringLiteral("No"));
+    open.editor.SaveText();
+    EXPECT_TRUE(asked->contains(QStringLiteral("Changed By Another Program")));
+    EXPECT_EQ(readAll(open.path), QByteArray("mine\ntheirs\n"));
+
+    answerNextBox(QStringLiteral("Yes"));
+    answerNextBox(QStringLiteral("Yes"));
+    open.editor.SaveText();
+    EXPECT_EQ(readAll(open.path), QByteArray("Xmine\n"));
+    EXPECT_EQ(readAll(link), QByteArray("Xmine\n")) << "both names still show one file";
+}
+
+TEST(EditorClosing, UnsavedChangesAreAskedAbout) {
+    OpenEditor open(QStringLiteral("a.txt"), "text\n");
+    open.editor.show();
+    QTest::keyClicks(&open.box(), QStringLiteral("X"));
+    const auto asked = answerNextBox(QStringLiteral("Cancel"));
+    EXPECT_FALSE(open.editor.close());
+    EXPECT_TRUE(asked->startsWith(QStringLiteral("Quarrix Pro|Save Changes To ")));
+    answerNextBox(QStringLiteral("Yes"));
+    EXPECT_TRUE(open.editor.close());
+    EXPECT_EQ(readAll(open.path), QByteArray("Xtext\n"));
+    open.editor.show();
+    EXPECT_TRUE(open.editor.close()) << "nothing unsaved: no question";
+}
+
+TEST(EditorPlace, ARowOpensAtItsLineWithTheMatchSelected) {
+    TempDir dir;
+    QByteArray bytes;
+    for (int line = 1; line <= 10000; ++line)
+        bytes += line == 5000 ? "here is the Needle\n" : "filler line\n";
+    const QString path = dir.write(QStringLiteral("long.txt"), bytes);
+    int block = -1;
+    QString selected;
+    bool inView = false;
+    onNextModal<QUARXEditorForm>([&](QUARXEditorForm *editor) {
+        waitUntil([&] { return editor->rtfText->textCursor().hasSelection(); }, 2000);
+        const QTextCursor cursor = editor->rtfText->textCursor();
+        block = cursor.blockNumber();
+        selected = cursor.selectedText();
+        inView =
+            editor->rtfText->viewport()->rect().contains(editor->rtfText->cursorRect().center());
+        editor->close();
+    });
+    openInEditorWindow(path, nullptr, [] { return QStringLiteral("needle"); },
+                       {QStringLiteral("5000"), QStringLiteral("here is the Needle")});
+    EXPECT_EQ(block, 4999);
+    EXPECT_EQ(selected, QStringLiteral("Needle"));
+    EXPECT_TRUE(inView);
+}
+
+TEST(EditorHistory, MemoryFollowsTheChangesNotTheDocument) {
+    TempDir dir;
+    const QByteArray line = "some words of a line that goes on for a while\n";
+    const QString path =
+        dir.write(QStringLiteral("big.txt"), line.repeated(10 * 1024 * 1024 / line.size()));
+    QUARXEditorForm editor;
+    QString error;
+    ASSERT_TRUE(editor.openFile(path, error));
+    editor.rtfText->setSelStart(5 * 1024 * 1024);
+    const size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < 200; ++i)
+        QTest::keyClick(editor.rtfText, i % 6 == 5 ? Qt::Key_Space : Qt::Key_A);
+    const size_t after = mallinfo2().uordblks;
+    EXPECT_LT(after - std::min(after, before), size_t(4 * 1024 * 1024));
+    EXPECT_TRUE(editor.history().canUndo());
 }
