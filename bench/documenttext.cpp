@@ -1,12 +1,12 @@
 // Text extraction speed of a 10 MB Word document and a 10 MB Excel workbook,
 // against reading the same file. Built with the tests (target
-// bench_documenttext); run: build/release/tests/controls/bench_documenttext [RUNS]
+// bench_documenttext); run: build/release/tests/documents/bench_documenttext [RUNS]
 //
 // The documents are written here in the formats' own layout (a version 4
 // compound file; Word's FIB and piece table with 8-bit and UTF-16 pieces;
 // BIFF8 with a shared string table split by CONTINUE records), so that the
 // benchmark needs no office program.
-#include "controls/richtext/documenttext.h"
+#include "documents/documenttext.h"
 #include "platform/inputfile.h"
 #include "tests/support/recordbytes.h"
 

@@ -131,7 +131,8 @@ int tour(QuarrixForm &form, const QString &folder) {
 
     auto *list = find<QTableView>(form, "MatchLV");
     const QPoint second = list->visualRect(list->model()->index(1, 2)).center();
-    whenModal(QStringLiteral("full-line"), [](QWidget *modal) { press(modal, QMessageBox::Ok); });
+    whenModal(QStringLiteral("full-line"),
+              [](QWidget *modal) { static_cast<QDialog *>(modal)->accept(); });
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
     std::printf("clipboard: [%s]\n", qPrintable(QGuiApplication::clipboard()->text()));

@@ -2,7 +2,7 @@
 
 #include "controls/richtext/richtextbox.h"
 #include "controls/richtext/rtfdocument.h"
-#include "controls/richtext/rtfreader.h"
+#include "documents/rtfreader.h"
 #include "platform/codepage.h"
 #include "platform/inputfile.h"
 

@@ -114,11 +114,30 @@ void CFIForm::buildControls() {
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setGeometry(24, 24, IconSize, IconSize);
 
+    fitCaptions(details);
+
     OK = new QPushButton(QStringLiteral("OK"), outer);
     OK->setObjectName(QStringLiteral("OK"));
     OK->setGeometry(352, 280, 153, 65);
     OK->setDefault(true);
     connect(OK, &QPushButton::clicked, this, &CFIForm::OK_Click);
+}
+
+void CFIForm::fitCaptions(QWidget *frame) {
+    // The captions were sized for another font: the column takes the widest
+    // caption's width in the font in use, and the fields give way to it.
+    const QList<QLabel *> captions = frame->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    int widest = LabelWidth;
+    for (const QLabel *caption : captions)
+        widest = std::max(widest, caption->sizeHint().width());
+    const int shift = widest - LabelWidth;
+    for (QLabel *caption : captions) {
+        QRect g = caption->geometry();
+        const int height = std::max(g.height(), caption->sizeHint().height());
+        caption->setGeometry(g.left(), g.top() - (height - g.height()) / 2, widest, height);
+        if (QWidget *field = caption->buddy())
+            field->setGeometry(field->geometry().adjusted(shift, 0, 0, 0));
+    }
 }
 
 QLineEdit *CFIForm::addField(QWidget *frame, int row, const QString &name, const QString &label) {

@@ -26,6 +26,7 @@ class CFIForm : public QDialog {
 
   private:
     void buildControls();
+    void fitCaptions(QWidget *frame);
     QLineEdit *addField(QWidget *frame, int row, const QString &name, const QString &label);
     void Form_Load();
     void drawIcon(const QIcon &icon);

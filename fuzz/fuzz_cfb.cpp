@@ -1,6 +1,6 @@
 // The compound-file reader, then the text of everything in it.
-#include "controls/richtext/compoundfile.h"
-#include "controls/richtext/documenttext.h"
+#include "documents/compoundfile.h"
+#include "documents/documenttext.h"
 
 #include <cstddef>
 #include <cstdint>

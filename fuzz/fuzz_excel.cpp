@@ -1,5 +1,5 @@
 // Excel text from a Workbook stream.
-#include "controls/richtext/officetext.h"
+#include "documents/officetext.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Mail text through GMime, and the test that picks mail by its headers.
-#include "controls/richtext/mailtext.h"
+#include "documents/mailtext.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The RTF reader on any bytes: plain text and the formatting callbacks.
-#include "controls/richtext/rtfreader.h"
+#include "documents/rtfreader.h"
 
 #include <cstddef>
 #include <cstdint>

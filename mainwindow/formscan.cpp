@@ -1,9 +1,11 @@
-// The scan run as the window drives it: the Scan and Cancel command, the
-// status sink and the time-sliced yield that keeps the window live.
+// The scan run as the window drives it: the Scan and Cancel command, and the
+// pacer's batches applied to the controls.
 
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/quarrixform.h"
+#include "mainwindow/resultsview.h"
+#include "mainwindow/runpacer.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/statusbar.h"
 #include "scan/resultsmodel.h"
@@ -19,43 +21,38 @@
 #include <QTabWidget>
 #include <QTableView>
 
-namespace {
-/// How long a run works between two turns of the event loop.
-constexpr qint64 YieldMilliseconds = 15;
-} // namespace
+ScanQuery QuarrixForm::currentQuery() const {
+    ScanQuery query;
+    query.mode = ModeTabs->currentIndex() == 0 ? ScanMode::SelectedFiles : ScanMode::DirectoryTree;
+    query.folder = query.mode == ScanMode::SelectedFiles ? File1->path() : FTV2->selectedFolder();
+    for (int i = 0; i < File1->count(); ++i)
+        if (File1->item(i)->isSelected())
+            query.selectedFiles << File1->item(i)->text();
+    query.specifiedType = SpecifiedFiles->isChecked();
+    query.type = SpecifiedType->text();
+    query.searchText = TextList->currentText();
+    return query;
+}
 
 void QuarrixForm::ScanButton_Click() {
     if (ScanButton->text() == FormTexts::CancelCaption) {
         cancelScan();
         return;
     }
-    if (scanning_)
+    if (pacer_->running())
         return; // a cancelled run is still finishing its file
     SaveButton->setEnabled(false);
     ResetResultsList(true);
-    ScanRequest request;
-    request.mode =
-        ModeTabs->currentIndex() == 0 ? ScanMode::SelectedFiles : ScanMode::DirectoryTree;
-    request.files = selection_.get();
-    request.treeFolder = FTV2->selectedFolder();
-    request.specifiedType = SpecifiedFiles->isChecked();
-    request.type = SpecifiedType->text();
-    scanning_ = true;
-    sinceEvents_.start();
-    const ScanOutcome outcome = run_->run(request);
-    scanning_ = false;
-    deliverBatch();
+    const ScanOutcome outcome = pacer_->run(currentQuery(), selection_.get());
     if (outcome != ScanOutcome::Refused && results_->totalRows() > 1)
         SaveButton->setEnabled(true);
     ModeTabs->setEnabled(true);
-    if (closePending_) {
-        closePending_ = false;
+    if (pacer_->takeClosePending())
         close();
-    }
 }
 
 void QuarrixForm::cancelScan() {
-    run_->cancel();
+    pacer_->cancel();
     if (results_->totalRows() > 2)
         SaveButton->setEnabled(true);
     setIdleCaption();
@@ -67,82 +64,46 @@ void QuarrixForm::setIdleCaption() {
     ScanButton->setToolTip(FormTexts::ScanTip);
 }
 
-void QuarrixForm::phaseChanged(Phase phase) {
+void QuarrixForm::enterPhase(RunHooks::Phase phase) {
     switch (phase) {
-    case Phase::Started:
+    case RunHooks::Phase::Started:
         ModeTabs->setEnabled(false);
         ScanButton->setText(FormTexts::CancelCaption);
         ScanButton->setToolTip(FormTexts::CancelTip);
         TextList->addToHistory(TextList->currentText());
         break;
-    case Phase::BuildingList:
-        walking_ = true;
+    case RunHooks::Phase::BuildingList:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         break;
-    case Phase::ListBuilt:
-        walking_ = false;
+    case RunHooks::Phase::ListBuilt:
         QApplication::restoreOverrideCursor();
-        foundFiles_->setStringList(run_->FoundFilesList);
+        foundFiles_->setStringList(pacer_->scanRun().FoundFilesList);
         break;
-    case Phase::Finished:
-        deliverBatch();
+    case RunHooks::Phase::Finished:
         setIdleCaption();
         break;
     }
 }
 
-void QuarrixForm::stopIfClosing() {
-    // A close that came during the walk: the mode loop has set the run going again.
-    if (closePending_ && run_->ContinueScan)
-        run_->cancel();
-}
-
-void QuarrixForm::yield() {
-    stopIfClosing();
-    if (sinceEvents_.hasExpired(YieldMilliseconds))
-        runEventLoop(QEventLoop::AllEvents);
-}
-
-void QuarrixForm::runEventLoop(QEventLoop::ProcessEventsFlags flags) {
-    deliverBatch();
-    QCoreApplication::processEvents(flags);
-    sinceEvents_.restart();
-}
-
-void QuarrixForm::deliverBatch() {
-    const qsizetype before = results_->rowCount();
-    results_->flush();
-    if (results_->rowCount() != before)
+void QuarrixForm::showBatch(const RunBatch &batch) {
+    if (batch.newRows)
         MatchLV->scrollToBottom();
-    if (StatBar->panelText() != statusText_)
-        StatBar->setPanelText(statusText_);
-    if (shownCount_ != pendingCount_) {
-        shownCount_ = pendingCount_;
-        MatchCountLabel->setText(QString::number(shownCount_));
+    if (StatBar->panelText() != batch.status) {
+        StatBar->setPanelText(batch.status);
+        if (!batch.running)
+            StatBar->paintNow(); // the caller may keep the event loop busy
+    }
+    StatBar->showProgress(batch.running, batch.filesDone, batch.filesTotal);
+    const QString count = QString::number(batch.count);
+    if (MatchCountLabel->text() != count) {
+        MatchCountLabel->setText(count);
+        if (MatchCountLabel->sizeHint().width() > MatchCountLabel->width())
+            fitCountLabel();
     }
 }
 
 void QuarrixForm::SBar(const QString &text) {
-    statusText_ = text;
-    if (!scanning_) {
-        StatBar->setPanelText(text);
-        StatBar->paintNow();
-        return;
-    }
-    // During a run the text reaches the status bar with the next batch, at
-    // most a yield's time later: setting it for every file would cost more
-    // than the scan of a small file.
-    stopIfClosing();
-    // The walk does not take clicks (it cannot be cancelled), but the window
-    // still paints and the clock still runs.
-    if (sinceEvents_.hasExpired(YieldMilliseconds))
-        runEventLoop(walking_ ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
-}
-
-void QuarrixForm::showMatchCount(qint64 count) {
-    pendingCount_ = count;
-    if (count == 0 || !scanning_)
-        deliverBatch();
+    pacer_->SBar(text);
 }
 
 void QuarrixForm::showMessage(const QString &text) {

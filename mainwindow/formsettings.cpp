@@ -4,6 +4,7 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/quarrixform.h"
+#include "mainwindow/resultsview.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
 
@@ -16,26 +17,17 @@
 using namespace SettingsStore;
 
 void QuarrixForm::loadSettings() {
-    FTV1->setSelectedFolder(ReadFolderSetting(QStringLiteral("LastPath")));
+    const ScanQuery query = ReadScanQuery();
+    FTV1->setSelectedFolder(query.folder);
     File1->setPath(FTV1->selectedFolder());
-    FTV2->setSelectedFolder(ReadFolderSetting(QStringLiteral("LastDSPath")));
-    if (const auto all =
-            booleanForm(ReadSettingValue(QStringLiteral("AllFiles"), QStringLiteral("False"))))
-        AllFiles->setChecked(*all);
-    if (const auto specified =
-            booleanForm(ReadSettingValue(QStringLiteral("SpecifiedFiles"), QStringLiteral("True"))))
-        SpecifiedFiles->setChecked(*specified);
-    SpecifiedType->setText(
-        ReadSettingValue(QStringLiteral("SpecifiedType"), QStringLiteral("TXT")));
+    FTV2->setSelectedFolder(query.folder);
+    AllFiles->setChecked(!query.specifiedType);
+    SpecifiedFiles->setChecked(query.specifiedType);
+    SpecifiedType->setText(query.type);
     SpecifiedType->setEnabled(SpecifiedFiles->isChecked());
-    const QString tab = ReadSettingValue(QStringLiteral("LastTab"), QStringLiteral("1"));
-    qsizetype digits = 0;
-    while (digits < tab.size() && digits < 9 && tab.at(digits).isDigit())
-        ++digits;
-    const int leading = tab.first(digits).toInt(); // 0 when there is no leading number
-    if (leading == 1 || leading == 2) {
+    {
         const QSignalBlocker quiet(ModeTabs);
-        ModeTabs->setCurrentIndex(leading - 1);
+        ModeTabs->setCurrentIndex(query.mode == ScanMode::SelectedFiles ? 0 : 1);
     }
     ModeTabs_Click();
     for (int n = 1; n <= PastSearchCount; ++n) {
@@ -43,19 +35,19 @@ void QuarrixForm::loadSettings() {
         if (!past.isEmpty())
             TextList->addItem(past);
     }
-    TextList->setEditText(ReadSettingValue(QStringLiteral("LastScanText"), QString()));
+    TextList->setEditText(query.searchText);
+    MatchLV->setUserWidths(ReadColumnWidths());
+    restoreGeometry(
+        QByteArray::fromBase64(ReadSettingValue(WindowGeometryKey, QString()).toLatin1()));
 }
 
 void QuarrixForm::saveSettings() {
-    SaveSettingValue(QStringLiteral("LastPath"), FTV1->selectedFolder());
-    SaveSettingValue(QStringLiteral("LastDSPath"), FTV2->selectedFolder());
-    SaveSettingValue(QStringLiteral("AllFiles"), booleanText(AllFiles->isChecked()));
-    SaveSettingValue(QStringLiteral("SpecifiedFiles"), booleanText(SpecifiedFiles->isChecked()));
-    SaveSettingValue(QStringLiteral("SpecifiedType"), SpecifiedType->text());
-    SaveSettingValue(QStringLiteral("LastScanText"), TextList->currentText());
-    SaveSettingValue(QStringLiteral("LastTab"),
-                     ModeTabs->currentIndex() == 0 ? QStringLiteral("1") : QStringLiteral("2"));
+    ScanQuery query = currentQuery();
+    query.folder = FTV2->selectedFolder(); // the trees follow one folder
+    SaveScanQuery(query);
     for (int n = 1; n <= PastSearchCount; ++n)
         SaveSettingValue(pastSearchKey(n),
                          n <= TextList->count() ? TextList->itemText(n - 1) : QString());
+    SaveSettingValue(WindowGeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
+    SaveColumnWidths(MatchLV->userWidths());
 }

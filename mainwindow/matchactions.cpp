@@ -8,8 +8,10 @@
 #include "fileprops/cfiform.h"
 #include "fileprops/fileinfopath.h"
 #include "mainwindow/filelistbox.h"
+#include "mainwindow/fulllinebox.h"
 #include "mainwindow/openineditor.h"
 #include "mainwindow/quarrixform.h"
+#include "mainwindow/resultsview.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
 #include "scan/resultsmodel.h"
@@ -103,16 +105,20 @@ int QuarrixForm::selectedMatchRow() const {
 }
 
 void QuarrixForm::MatchLV_DblClick() {
-    if (results_->rowCount() <= 1)
+    showFullLineOf(selectedMatchRow());
+}
+
+void QuarrixForm::showFullLineOf(int row) {
+    if (results_->rowCount() <= 1 || row < 0 || row >= results_->rowCount())
         return;
-    const int selected = selectedMatchRow();
-    if (selected < 0)
-        return;
-    const MatchRecord row = results_->row(selected);
-    if (row.path.isEmpty())
-        return; // the marker row
-    FunctionModule::showMessageBox(this, fullLineText(row), MessageBoxStyle::Information,
-                                   FormTexts::ProductName + FullLineTitleSuffix);
+    const MatchRecord record = results_->row(row);
+    if (!record.path.isEmpty()) // not the marker row
+        showFullLine(record);
+}
+
+void QuarrixForm::showFullLine(const MatchRecord &row) {
+    FullLineBox box(FormTexts::ProductName + FullLineTitleSuffix, fullLineText(row), this);
+    box.exec();
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(row.text);

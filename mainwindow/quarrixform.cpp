@@ -3,6 +3,8 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/programicon.h"
+#include "mainwindow/resultsview.h"
+#include "mainwindow/runpacer.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/statusbar.h"
 #include "mainwindow/taglayout.h"
@@ -69,12 +71,20 @@ QuarrixForm::QuarrixForm(QWidget *parent) : QWidget(parent) {
     results_ = new ResultsModel(this);
     createControls();
     selection_ = std::make_unique<FileListSelection>(*File1);
-    run_ = std::make_unique<ScanRun>(*results_, *this, *this, *TextList);
+    pacer_ = new RunPacer(*results_, *TextList, this);
     wireEvents();
     Form_Load();
 }
 
 QuarrixForm::~QuarrixForm() = default;
+
+ScanRun &QuarrixForm::scanRun() {
+    return pacer_->scanRun();
+}
+
+bool QuarrixForm::scanning() const {
+    return pacer_->running();
+}
 
 QString QuarrixForm::titleText() {
     return QStringLiteral("%1 (V%2.%3.%4)")
@@ -113,6 +123,7 @@ void QuarrixForm::createControls() {
     mnuLaunch = addItem("mnuLaunch", QStringLiteral("&Launch File"));
     addItem("mnuSpace2", QString());
     mnuEdit = addItem("mnuEdit", QStringLiteral("&Edit File"));
+    fitTextToFont();
     setTabOrder();
 }
 
@@ -166,21 +177,10 @@ void QuarrixForm::createResultsFrame() {
     // A table dressed as a report list: it lays out only the rows in sight, so
     // a million rows keep the window live.
     MatchLV =
-        makeControl<QTableView>(ScanFrame, "MatchLV", {120, 240, 7215, 1575}, QStringLiteral("R"));
+        makeControl<ResultsView>(ScanFrame, "MatchLV", {120, 240, 7215, 1575}, QStringLiteral("R"));
     MatchLV->setToolTip(QStringLiteral(
         "Results Of Your Last Scan, Double-Click A Line To Display The Entire Line"));
-    MatchLV->setModel(results_);
-    MatchLV->setShowGrid(false);
-    MatchLV->setWordWrap(false);
-    MatchLV->setSelectionBehavior(QAbstractItemView::SelectRows);
-    MatchLV->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    MatchLV->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MatchLV->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    MatchLV->verticalHeader()->hide();
-    MatchLV->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    MatchLV->verticalHeader()->setDefaultSectionSize(MatchLV->fontMetrics().height() + 4);
-    MatchLV->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    MatchLV->horizontalHeader()->setHighlightSections(false);
+    MatchLV->setResults(results_);
 }
 
 void QuarrixForm::createButtonStrip() {
@@ -204,6 +204,55 @@ void QuarrixForm::createButtonStrip() {
                       QStringLiteral("Exit This Application"));
 }
 
+void QuarrixForm::fitTextToFont() {
+    // The design's sizes were made for another font: every caption gets the
+    // width its text needs in the font in use, pushing its right-hand
+    // neighbour along where they share a row.
+    const auto widen = [](QWidget *control) {
+        QRectF g = TagLayout::twipsGeometry(control);
+        const double needed = control->sizeHint().width() * TagLayout::TwipsPerPixel;
+        const double grow = std::max(0.0, needed - g.width());
+        g.setWidth(g.width() + grow);
+        TagLayout::setTwipsGeometry(control, g);
+        return grow;
+    };
+    const auto shiftRight = [](QWidget *control, double by) {
+        QRectF g = TagLayout::twipsGeometry(control);
+        g.moveLeft(g.left() + by);
+        g.setWidth(std::max(g.width() - by, g.width() / 2));
+        TagLayout::setTwipsGeometry(control, g);
+    };
+    for (QWidget *caption : std::initializer_list<QWidget *>{Label1, AllFiles})
+        widen(caption);
+    if (const double grow = widen(SpecifiedFiles); grow > 0)
+        shiftRight(SpecifiedType, grow);
+    widen(Label2);
+    fitCountLabel();
+}
+
+void QuarrixForm::fitCountLabel() {
+    // The count sits right after its caption, with room for eight digits or
+    // for the count shown, whichever is wider; the buttons give way to it.
+    const QFontMetrics metrics(MatchCountLabel->font());
+    const auto twips = [](int px) { return px * TagLayout::TwipsPerPixel; };
+    const int digits = std::max(metrics.horizontalAdvance(QStringLiteral("00000000")),
+                                metrics.horizontalAdvance(MatchCountLabel->text()));
+    const QRectF label = TagLayout::twipsGeometry(Label2);
+    QRectF count = TagLayout::twipsGeometry(MatchCountLabel);
+    count.moveLeft(label.left() + twips(Label2->sizeHint().width()));
+    count.setWidth(std::max(count.width(), twips(digits + 2 * metrics.averageCharWidth())));
+    TagLayout::setTwipsGeometry(MatchCountLabel, count);
+    const double overflow = count.right() + 60 - TagLayout::twipsGeometry(SaveButton).left();
+    if (overflow <= 0)
+        return;
+    for (QWidget *button :
+         std::initializer_list<QWidget *>{SaveButton, HelpButton, AboutButton, ExitButton}) {
+        QRectF g = TagLayout::twipsGeometry(button);
+        g.moveLeft(g.left() + overflow);
+        TagLayout::setTwipsGeometry(button, g);
+    }
+}
+
 void QuarrixForm::setTabOrder() {
     const QList<QWidget *> order{TextList,   ScanButton, AllFiles,   SpecifiedFiles, SpecifiedType,
                                  ModeTabs,   FTV1,       FTV2,       File1,          MatchLV,
@@ -213,6 +262,9 @@ void QuarrixForm::setTabOrder() {
 }
 
 void QuarrixForm::wireEvents() {
+    connect(pacer_, &RunPacer::batchReady, this, &QuarrixForm::showBatch);
+    connect(pacer_, &RunPacer::phaseEntered, this, &QuarrixForm::enterPhase);
+    connect(pacer_, &RunPacer::messageRequested, this, &QuarrixForm::showMessage);
     connect(ModeTabs, &QTabWidget::currentChanged, this, &QuarrixForm::ModeTabs_Click);
     connect(FTV1, &FolderTreeView::folderChanged, this, &QuarrixForm::FTV1_FolderChanged);
     connect(FTV2, &FolderTreeView::folderChanged, this, &QuarrixForm::FTV2_FolderChanged);
@@ -224,6 +276,11 @@ void QuarrixForm::wireEvents() {
     connect(AboutButton, &QPushButton::clicked, this, &QuarrixForm::AboutButton_Click);
     connect(ExitButton, &QPushButton::clicked, this, &QWidget::close);
     connect(MatchLV, &QTableView::doubleClicked, this, &QuarrixForm::MatchLV_DblClick);
+    connect(MatchLV, &ResultsView::rowShowRequested, this, &QuarrixForm::showFullLineOf);
+    connect(MatchLV, &ResultsView::popupRequested, this, [this](const QPoint &at) {
+        CurrentControl = QStringLiteral("MatchLV"); // the keys reached the list: it has the focus
+        showPopup(at);
+    });
     connect(File1, &FileListBox::itemDoubleClicked, this, &QuarrixForm::File1_DblClick);
     connect(mnuFileInfo, &QAction::triggered, this, &QuarrixForm::mnuFileInfo_Click);
     connect(mnuLaunch, &QAction::triggered, this, &QuarrixForm::mnuLaunch_Click);
@@ -236,8 +293,10 @@ void QuarrixForm::wireEvents() {
 void QuarrixForm::Form_Load() {
     SBar(FormTexts::Initializing);
     TagLayout::LayoutWidth = 0;
+    Form_Resize(); // the design size is the layout's first size, whatever size is restored
     ResetResultsList(true);
     loadSettings();
+    fitToScreen();
     ScanButton->setFocus();
     SBar(FormTexts::Ready);
 }
@@ -288,15 +347,37 @@ void QuarrixForm::Form_Resize() {
     if (isMinimized())
         return;
     const bool firstPass = TagLayout::LayoutWidth == 0;
-    const QSize smallest(pixels(TagLayout::MinWindowWidth), pixels(TagLayout::MinWindowHeight));
+    const QSize smallest = minimumSize();
     if (!firstPass && (width() < smallest.width() || height() < smallest.height()))
-        resize(width() < smallest.width() ? smallest.width() : width(),
-               height() < smallest.height() ? smallest.height() : height());
+        resize(size().expandedTo(smallest));
     TagLayout::ResizeByTags(this);
+    // The window manager keeps the first size as the least, but never more
+    // than the screen holds: below the design size the controls shrink by
+    // the same rule, and the buttons and status bar stay within reach.
     if (firstPass)
-        setMinimumSize(size()); // lets the window manager keep the first size as the least
+        setMinimumSize(size().boundedTo(largestOnScreen()));
     alignBottomStrips();
     ResetResultsList(false);
+}
+
+QSize QuarrixForm::largestOnScreen() const {
+    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown)
+        return {QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    // The window manager's frame: known once shown, else a title bar's worth.
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isEmpty())
+        frame = QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+    return shown->availableGeometry().size() - frame;
+}
+
+void QuarrixForm::fitToScreen() {
+    const QSize largest = largestOnScreen();
+    if (width() <= largest.width() && height() <= largest.height())
+        return;
+    resize(size().boundedTo(largest));
+    if (const QScreen *shown = screen())
+        move(shown->availableGeometry().topLeft());
 }
 
 void QuarrixForm::alignBottomStrips() {
@@ -314,19 +395,13 @@ void QuarrixForm::alignBottomStrips() {
 void QuarrixForm::ResetResultsList(bool clearRows) {
     if (clearRows)
         results_->ResetResultsList(true);
-    const double listWidth = TagLayout::twipsGeometry(MatchLV).width();
-    const double matchWidth = std::max<double>(listWidth - ResultsColumns::MatchWidthAllowance,
-                                               ResultsColumns::LineWidth);
-    QHeaderView *header = MatchLV->horizontalHeader();
-    header->resizeSection(ResultsModel::PathColumn, pixels(ResultsColumns::PathWidth));
-    header->resizeSection(ResultsModel::LineColumn, pixels(ResultsColumns::LineWidth));
-    header->resizeSection(ResultsModel::MatchColumn, pixels(matchWidth));
+    MatchLV->applyColumnRule(TagLayout::twipsGeometry(MatchLV).width());
 }
 
 void QuarrixForm::closeEvent(QCloseEvent *event) {
-    if (scanning_) {
+    if (pacer_->running()) {
         // The run ends first, as Cancel does; the window closes when it has.
-        closePending_ = true;
+        pacer_->requestClose();
         if (ScanButton->text() == FormTexts::CancelCaption)
             cancelScan();
         event->ignore();
@@ -354,8 +429,15 @@ bool QuarrixForm::eventFilter(QObject *watched, QEvent *event) {
     else if (event->type() == QEvent::FocusOut && (watched == File1 || watched == MatchLV) &&
              static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
         CurrentControl.clear(); // the popup menu acts on the list it opened over
-    else if (event->type() == QEvent::MouseButtonPress &&
-             static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+    else if (event->type() == QEvent::KeyPress && watched == File1 &&
+             isMenuKey(static_cast<QKeyEvent *>(event))) {
+        CurrentControl = QStringLiteral("File1");
+        if (ScanRun::CountSelectedFiles(*selection_) > 0)
+            showPopup(File1->viewport()->mapToGlobal(
+                File1->visualItemRect(File1->currentItem()).center()));
+        return true;
+    } else if (event->type() == QEvent::MouseButtonPress &&
+               static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
         // A click gives the list the focus first, so the menu acts on the list
         // clicked, even where the window has not got its focus back yet.
         (file1 ? static_cast<QWidget *>(File1) : MatchLV)->setFocus(Qt::MouseFocusReason);
@@ -369,5 +451,7 @@ bool QuarrixForm::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void QuarrixForm::showPopup(const QPoint &globalPos) {
-    mnuFileSub->popup(globalPos);
+    // The platform may report the Menu key both as a key and as a menu request.
+    if (!mnuFileSub->isVisible())
+        mnuFileSub->popup(globalPos);
 }

@@ -2,9 +2,8 @@
 
 #include "quarrixversion.h"
 #include "scan/scaninterfaces.h"
+#include "scan/scanquery.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QWidget>
 #include <memory>
 
@@ -22,6 +21,9 @@ class QStringListModel;
 class QTabWidget;
 class QTableView;
 class ResultsModel;
+class ResultsView;
+class RunPacer;
+struct RunBatch;
 class ScanRun;
 class SearchBox;
 class StatusBar;
@@ -46,7 +48,7 @@ inline const QString CancelTip = QStringLiteral("Cancel The Current Scan");
 /// its past searches, the Scan command, the results list, the command buttons
 /// and the status bar. It drives the scan engine through the engine's
 /// interfaces and keeps itself live while a run works.
-class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
+class QuarrixForm : public QWidget {
     Q_OBJECT
   public:
     explicit QuarrixForm(QWidget *parent = nullptr);
@@ -55,13 +57,11 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     /// The title: product name and version, "Quarrix Pro (V1.6.001)".
     static QString titleText();
 
-    // StatusSink
-    void SBar(const QString &text) override;
-    void showMatchCount(qint64 count) override;
-    void showMessage(const QString &text) override;
-    // RunHooks
-    void yield() override;
-    void phaseChanged(Phase phase) override;
+    /// The status text: at once outside a run, with the next batch during one.
+    void SBar(const QString &text);
+    /// The scan the controls describe now: what Scan runs, the settings keep
+    /// and the report's header names.
+    ScanQuery currentQuery() const;
 
     void ScanButton_Click();
     /// Rebuilds the results columns for the list's width; clears the rows when clearRows.
@@ -78,9 +78,10 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     /// Shows the file information window for path and waits until it closes.
     void ShowFileInfo(const QString &path);
 
-    ScanRun &scanRun() { return *run_; }
+    ScanRun &scanRun();
+    RunPacer &pacer() { return *pacer_; }
     const ResultsModel &results() const { return *results_; }
-    bool scanning() const { return scanning_; }
+    bool scanning() const;
 
   protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -94,6 +95,8 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     void createSearchFrame();
     void createResultsFrame();
     void createButtonStrip();
+    void fitTextToFont();
+    void fitCountLabel();
     void setTabOrder();
     void wireEvents();
 
@@ -104,10 +107,16 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     void FTV2_FolderChanged();
     void resetBothTrees();
     void alignBottomStrips();
+    /// The largest window, frame included, that the screen's free area holds.
+    QSize largestOnScreen() const;
+    void fitToScreen();
     void showPopup(const QPoint &globalPos);
     void updateSpecifiedType();
 
     void MatchLV_DblClick();
+    /// The full-line display of a results row (Enter or a double-click).
+    void showFullLineOf(int row);
+    void showFullLine(const MatchRecord &row);
     void File1_DblClick();
     void mnuFileInfo_Click();
     void mnuLaunch_Click();
@@ -124,10 +133,10 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     void saveSettings();
 
     void cancelScan();
-    void stopIfClosing();
     void setIdleCaption();
-    void deliverBatch();
-    void runEventLoop(QEventLoop::ProcessEventsFlags flags);
+    void enterPhase(RunHooks::Phase phase);
+    void showBatch(const RunBatch &batch);
+    void showMessage(const QString &text);
 
     // Controls, named as their objectName().
     QTabWidget *ModeTabs = nullptr;
@@ -146,7 +155,7 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     SearchBox *TextList = nullptr;
     QPushButton *ScanButton = nullptr;
     QGroupBox *ScanFrame = nullptr;
-    QTableView *MatchLV = nullptr;
+    ResultsView *MatchLV = nullptr;
     QWidget *Picture1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *MatchCountLabel = nullptr;
@@ -164,13 +173,5 @@ class QuarrixForm : public QWidget, public StatusSink, public RunHooks {
     ResultsModel *results_ = nullptr;
     QStringListModel *foundFiles_ = nullptr;
     std::unique_ptr<FileListSelection> selection_;
-    std::unique_ptr<ScanRun> run_;
-
-    bool scanning_ = false;
-    bool walking_ = false;      ///< the directory walk: the event loop runs without user input
-    bool closePending_ = false; ///< closed during a run: the run ends, then the window closes
-    QString statusText_;        ///< the last status text, shown with the next batch during a run
-    qint64 shownCount_ = 0;
-    qint64 pendingCount_ = 0;
-    QElapsedTimer sinceEvents_; ///< since the event loop last ran during a run
+    RunPacer *pacer_ = nullptr;
 };

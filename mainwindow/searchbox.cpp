@@ -8,7 +8,10 @@ SearchBox::SearchBox(QWidget *parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(15);
-    // Past searches differ by letter case; Enter must not swap "Alpha" for "alpha".
+    // What is scanned is exactly what was typed: past searches are offered in
+    // a popup, never written into the box ahead of the user. They differ by
+    // letter case, so "Alpha" is not offered for "alpha".
+    completer()->setCompletionMode(QCompleter::PopupCompletion);
     completer()->setCaseSensitivity(Qt::CaseSensitive);
     const auto bump = [this] { ++revision_; };
     connect(this, &QComboBox::editTextChanged, this, bump);

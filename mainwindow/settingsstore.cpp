@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStringTokenizer>
 #include <memory>
 
 namespace SettingsStore {
@@ -62,6 +63,54 @@ std::optional<bool> booleanForm(const QString &value) {
 
 QString booleanText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+ScanQuery ReadScanQuery() {
+    ScanQuery query;
+    const QString treeFolder = ReadSettingValue(QStringLiteral("LastDSPath"), QString());
+    // Both trees follow one folder; the tree scan's folder, set last at load, wins.
+    query.folder =
+        EntryExists(treeFolder) ? treeFolder : ReadFolderSetting(QStringLiteral("LastPath"));
+    // A selected-file mode choice that does not convert leaves the design's "all files".
+    query.specifiedType =
+        booleanForm(ReadSettingValue(QStringLiteral("SpecifiedFiles"), QStringLiteral("True")))
+            .value_or(false);
+    query.type = ReadSettingValue(QStringLiteral("SpecifiedType"), QStringLiteral("TXT"));
+    const QString tab = ReadSettingValue(QStringLiteral("LastTab"), QStringLiteral("1"));
+    qsizetype digits = 0;
+    while (digits < tab.size() && digits < 9 && tab.at(digits).isDigit())
+        ++digits;
+    if (tab.first(digits).toInt() == 2) // anything but 1 or 2 keeps the first tab
+        query.mode = ScanMode::DirectoryTree;
+    query.searchText = ReadSettingValue(QStringLiteral("LastScanText"), QString());
+    return query;
+}
+
+void SaveScanQuery(const ScanQuery &query) {
+    SaveSettingValue(QStringLiteral("LastPath"), query.folder);
+    SaveSettingValue(QStringLiteral("LastDSPath"), query.folder);
+    SaveSettingValue(QStringLiteral("AllFiles"), booleanText(!query.specifiedType));
+    SaveSettingValue(QStringLiteral("SpecifiedFiles"), booleanText(query.specifiedType));
+    SaveSettingValue(QStringLiteral("SpecifiedType"), query.type);
+    SaveSettingValue(QStringLiteral("LastScanText"), query.searchText);
+    SaveSettingValue(QStringLiteral("LastTab"), query.mode == ScanMode::SelectedFiles
+                                                    ? QStringLiteral("1")
+                                                    : QStringLiteral("2"));
+}
+
+QList<int> ReadColumnWidths() {
+    QList<int> widths;
+    const QString stored = ReadSettingValue(ColumnWidthsKey, QString());
+    for (const QStringView part : QStringTokenizer(stored, u','))
+        widths << std::max(0, part.toInt());
+    return widths;
+}
+
+void SaveColumnWidths(const QList<int> &widths) {
+    QStringList parts;
+    for (const int width : widths)
+        parts << QString::number(width);
+    SaveSettingValue(ColumnWidthsKey, parts.join(u','));
 }
 
 QString pastSearchKey(int n) {

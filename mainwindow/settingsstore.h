@@ -1,6 +1,8 @@
 #pragma once
 
 #include "quarrixversion.h"
+#include "scan/scanquery.h"
+
 #include <QString>
 #include <optional>
 
@@ -24,6 +26,21 @@ QString booleanText(bool value);
 /// "LastSearch01" to "LastSearch15".
 QString pastSearchKey(int n);
 inline constexpr int PastSearchCount = 15;
+
+/// The scan the user last set up: the folder (LastDSPath, else LastPath; the
+/// root when it is gone), the mode (LastTab), the type filter (SpecifiedFiles,
+/// SpecifiedType) and the search text (LastScanText). Selected files are not
+/// kept. A value that does not convert gives the design's choice.
+ScanQuery ReadScanQuery();
+/// Writes query under the keys ReadScanQuery reads, AllFiles included.
+void SaveScanQuery(const ScanQuery &query);
+
+/// The window's place and size, and the column widths the user dragged (0
+/// where none), under keys of their own.
+inline const QString WindowGeometryKey = QStringLiteral("WindowGeometry");
+inline const QString ColumnWidthsKey = QStringLiteral("ColumnWidths");
+QList<int> ReadColumnWidths();
+void SaveColumnWidths(const QList<int> &widths);
 
 /// Keeps the settings in an INI file at path instead of the user's store
 /// (tests); an empty path goes back to the user's store.

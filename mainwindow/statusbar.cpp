@@ -3,17 +3,50 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
+#include <QPainter>
+#include <QProgressBar>
+#include <QStyle>
 #include <QTimer>
 
+namespace {
+
+/// A label that leaves out the middle of a text too long for it.
+class ElidedLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+    QString shownText() const {
+        return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+    }
+    QSize minimumSizeHint() const override { return {1, QLabel::minimumSizeHint().height()}; }
+    QSize sizeHint() const override { return minimumSizeHint(); }
+
+  protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        style()->drawItemText(&painter, contentsRect(), int(alignment()), palette(), isEnabled(),
+                              shownText(), foregroundRole());
+    }
+};
+
+/// The progress bar's range is an int: large counts are scaled down.
+constexpr qint64 ProgressSteps = 1 << 20;
+
+} // namespace
+
 StatusBar::StatusBar(QWidget *parent)
-    : QStatusBar(parent), status_(new QLabel(this)), time_(new QLabel(this)),
-      date_(new QLabel(this)), clock_(new QTimer(this)) {
+    : QStatusBar(parent), status_(new ElidedLabel(this)), progress_(new QProgressBar(this)),
+      time_(new QLabel(this)), date_(new QLabel(this)), clock_(new QTimer(this)) {
     setSizeGripEnabled(false);
     status_->setObjectName(QStringLiteral("StatusPanel"));
     time_->setObjectName(QStringLiteral("TimePanel"));
     date_->setObjectName(QStringLiteral("DatePanel"));
-    status_->setMinimumWidth(1);
+    progress_->setObjectName(QStringLiteral("RunProgress"));
+    progress_->setTextVisible(false);
+    progress_->setMaximumWidth(fontMetrics().averageCharWidth() * 24);
+    progress_->setMaximumHeight(fontMetrics().height());
+    progress_->hide();
     addWidget(status_, 1);
+    addWidget(progress_);
     addPermanentWidget(time_);
     addPermanentWidget(date_);
     showClock();
@@ -27,6 +60,23 @@ void StatusBar::setPanelText(const QString &text) {
 
 QString StatusBar::panelText() const {
     return status_->text();
+}
+
+QString StatusBar::shownText() const {
+    return static_cast<const ElidedLabel *>(status_)->shownText();
+}
+
+void StatusBar::showProgress(bool running, qint64 done, qint64 total) {
+    if (!running) {
+        progress_->hide();
+        return;
+    }
+    const qint64 scale = total > ProgressSteps ? total / ProgressSteps + 1 : 1;
+    progress_->setRange(0, total < 0 ? 0 : int(total / scale));
+    if (total >= 0)
+        progress_->setValue(int(std::min(done, total) / scale));
+    progress_->setToolTip(total < 0 ? QString() : QStringLiteral("%1 / %2").arg(done).arg(total));
+    progress_->show();
 }
 
 void StatusBar::paintNow() {

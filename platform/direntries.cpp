@@ -1,7 +1,10 @@
 #include "platform/direntries.h"
 
-#include <QFile>
+#include "platform/inputfile.h"
+#include "platform/pathname.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -51,37 +54,57 @@ bool isDevFileSystem(dev_t device) {
     return device == devDevice;
 }
 
-DirEntry::Kind kindOf(int dirFd, const dirent *entry) {
+DirEntry::Kind kindOfMode(mode_t mode) {
+    if (S_ISREG(mode))
+        return DirEntry::Kind::File;
+    return S_ISDIR(mode) ? DirEntry::Kind::Directory : DirEntry::Kind::Other;
+}
+
+DirEntry entryOf(int dirFd, const dirent *entry) {
+    DirEntry result{QByteArray(entry->d_name), DirEntry::Kind::Other, entry->d_type == DT_LNK};
     switch (entry->d_type) {
     case DT_REG:
-        return DirEntry::Kind::File;
+        result.kind = DirEntry::Kind::File;
+        break;
     case DT_DIR:
-        return DirEntry::Kind::Directory;
+        result.kind = DirEntry::Kind::Directory;
+        break;
     case DT_LNK:
     case DT_UNKNOWN: {
         struct stat st {};
-        if (::fstatat(dirFd, entry->d_name, &st, 0) != 0)
-            return DirEntry::Kind::Other;
-        if (S_ISREG(st.st_mode))
-            return DirEntry::Kind::File;
-        return S_ISDIR(st.st_mode) ? DirEntry::Kind::Directory : DirEntry::Kind::Other;
+        if (result.link || ::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            S_ISLNK(st.st_mode)) {
+            result.link = true;
+            if (::fstatat(dirFd, entry->d_name, &st, 0) != 0)
+                break;
+        }
+        result.kind = kindOfMode(st.st_mode);
+        break;
     }
     default:
-        return DirEntry::Kind::Other;
+        break;
     }
+    return result;
+}
+
+bool isDotOrDotDot(const char *name) {
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
 } // namespace
 
-DirListing listDirectory(const QString &folder) {
+DirListing listDirectory(const QString &folder, const std::function<bool()> &keepGoing) {
     DirListing listing;
-    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral("/") : folder);
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const int fd = openPath(folder.isEmpty() ? QStringLiteral("/") : folder,
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        listing.error = errorText(errno);
         return listing;
+    }
     struct stat st {};
     struct statfs fs {};
     if (::fstat(fd, &st) != 0 || ::fstatfs(fd, &fs) != 0) {
+        listing.error = errorText(errno);
         ::close(fd);
         return listing;
     }
@@ -90,17 +113,27 @@ DirListing listDirectory(const QString &folder) {
     listing.virtualFileSystem = isVirtualType(fs.f_type) || isDevFileSystem(st.st_dev);
     DIR *dir = ::fdopendir(fd);
     if (!dir) {
+        listing.error = errorText(errno);
         ::close(fd);
         return listing;
     }
     listing.opened = true;
-    if (!listing.virtualFileSystem) {
-        while (const dirent *entry = ::readdir(dir)) {
-            const char *name = entry->d_name;
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-                continue;
-            listing.entries.push_back({QByteArray(name), kindOf(fd, entry)});
+    constexpr size_t AskEvery = 4096;
+    size_t read = 0;
+    while (!listing.virtualFileSystem) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (!entry) {
+            // A folder that opens but cannot be read to its end (a failing
+            // disk, a vanished share) is reported; what was read is kept.
+            if (errno != 0)
+                listing.error = errorText(errno);
+            break;
         }
+        if (!isDotOrDotDot(entry->d_name))
+            listing.entries.push_back(entryOf(fd, entry));
+        if (keepGoing && ++read % AskEvery == 0 && !keepGoing())
+            break;
     }
     ::closedir(dir);
     std::sort(listing.entries.begin(), listing.entries.end(),

@@ -1,6 +1,7 @@
 #include "platform/inputfile.h"
 
-#include <QFile>
+#include "platform/pathname.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -20,9 +21,8 @@ InputFile::~InputFile() {
 bool InputFile::open(const QString &path) {
     close();
     error_.clear();
-    const QByteArray name = QFile::encodeName(path);
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = openPath(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         error_ = errorText(errno);
         return false;

@@ -40,8 +40,17 @@ bool passesAllFiles(const QString &entry) {
     return !isOneOf(GetAfterLast(entry, u'.').toLower(), kExcludedTypes);
 }
 
+QString normalisedType(const QString &type) {
+    QString bare = trimSpaces(type);
+    if (bare.startsWith(u'*'))
+        bare.remove(0, 1);
+    if (bare.startsWith(u'.'))
+        bare.remove(0, 1);
+    return bare;
+}
+
 bool passesSpecifiedType(const QString &entry, const QString &type) {
-    return GetAfterLast(entry, u'.').toLower() == trimSpaces(type).toLower();
+    return GetAfterLast(entry, u'.').toLower() == normalisedType(type).toLower();
 }
 
 } // namespace FileTypeFilter

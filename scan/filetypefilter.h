@@ -12,7 +12,10 @@ QString GetAfterLast(const QString &text, QChar separator);
 bool IsRichTextType(const QString &entry);
 /// The all-files filter: every type but executables, archives, images and sound.
 bool passesAllFiles(const QString &entry);
-/// The specified-type filter: the extension equals the trimmed type, case ignored.
+/// The type as the user may write it ("txt", ".txt", "*.txt") reduced to the
+/// bare extension ("txt"), trimmed of spaces.
+QString normalisedType(const QString &type);
+/// The specified-type filter: the extension equals the normalised type, case ignored.
 bool passesSpecifiedType(const QString &entry, const QString &type);
 
 } // namespace FileTypeFilter

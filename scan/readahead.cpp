@@ -2,11 +2,10 @@
 
 #include "controls/richtext/richtextbuffer.h"
 #include "platform/codepage.h"
+#include "platform/fileentry.h"
 #include "scan/scanrun.h"
 #include "scan/textfilereader.h"
 
-#include <QFileInfo>
-#include <QStringTokenizer>
 #include <QThread>
 
 #include <algorithm>
@@ -62,6 +61,14 @@ class ReadAhead::TextClient : public TextFileReader::Client {
     const CompiledSearch &search_;
     FoundLines lines_;
 };
+
+namespace {
+// A document is held whole with its text while it is searched.
+qint64 documentBytes(const QString &path) {
+    const std::optional<platform::FileEntry> entry = platform::findFirstFile(path);
+    return entry ? entry->size : 0;
+}
+} // namespace
 
 void FoundLines::add(qint64 number, QStringView text) {
     numbers_.push_back(number);
@@ -278,7 +285,7 @@ void ReadAhead::work() {
         const std::shared_ptr<const CompiledSearch> search = search_;
         // The reader's buffer, or the whole document and its text.
         const qint64 buffer =
-            job->rich ? QFileInfo(job->path).size() * 3 + limits_.blockSize : limits_.blockSize;
+            job->rich ? documentBytes(job->path) * 3 + limits_.blockSize : limits_.blockSize;
         if (!mayGoOn(lock, *job, generation, buffer))
             continue;
         charge(buffer);
@@ -292,12 +299,12 @@ void ReadAhead::work() {
             error = box.errorString();
             FoundLines lines;
             qint64 index = 0;
-            for (const QStringView piece : QStringTokenizer(box.Text(), u'\r')) {
+            forEachPiece(box.Text(), [&](QStringView piece) {
                 const QString filtered = StripControlChars(piece);
                 if (index > skipThrough && search->expression.LineMatches(filtered))
                     lines.add(index, filtered);
                 ++index;
-            }
+            });
             hand(*job, lines, generation);
         } else {
             TextClient client(*this, *job, generation, skipThrough, *search);

@@ -49,7 +49,7 @@ QByteArrayView ResultsModel::bytes(const StoredText &stored) const {
     return QByteArrayView(blocks_[stored.block]).sliced(stored.offset, stored.size);
 }
 
-void ResultsModel::AddMatch(const MatchRecord &row) {
+bool ResultsModel::AddMatch(const MatchRecord &row) {
     StoredRow stored;
     stored.path = pathIndex(row.path);
     QByteArray text = row.text.toUtf8();
@@ -71,6 +71,7 @@ void ResultsModel::AddMatch(const MatchRecord &row) {
     }
     stored.text = store(text);
     rows_.push_back(stored);
+    return true;
 }
 
 QString ResultsModel::lineCell(const StoredRow &row) const {

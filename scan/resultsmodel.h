@@ -21,7 +21,7 @@ class ResultsModel : public QAbstractTableModel, public MatchSink {
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void AddMatch(const MatchRecord &row) override;
+    bool AddMatch(const MatchRecord &row) override;
     void clearMatches() override { ResetResultsList(true); }
     /// Removes every row when clearRows; the view rebuilds its columns.
     void ResetResultsList(bool clearRows);

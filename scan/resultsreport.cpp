@@ -20,6 +20,15 @@ QStringList headerLines(const Header &header, const QLocale &locale) {
             QStringLiteral("Matches...")};
 }
 
+Header headerOf(const ScanQuery &query, const QDateTime &when) {
+    Header header;
+    header.selectedFileMode = query.mode == ScanMode::SelectedFiles;
+    header.when = when;
+    header.searchedFor = query.searchText;
+    header.directory = query.folder;
+    return header;
+}
+
 QString rowLine(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return ScanTexts::EndOfMatches;

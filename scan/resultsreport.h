@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/scaninterfaces.h"
+#include "scan/scanquery.h"
 
 #include <QDateTime>
 #include <QIODevice>
@@ -16,6 +17,9 @@ struct Header {
     QString searchedFor;
     QString directory;
 };
+
+/// The header of a report on query's scan: its mode, search text and folder.
+Header headerOf(const ScanQuery &query, const QDateTime &when = QDateTime::currentDateTime());
 
 /// "Tuesday, July, 17, 2001 (11:33:05)" with the locale's day and month names.
 QString formatDateTime(const QDateTime &when, const QLocale &locale = QLocale());

@@ -11,11 +11,17 @@ struct MatchRecord {
     bool operator==(const MatchRecord &) const = default;
 };
 
+/// What a receiver of the run's findings answers: go on, leave out what was
+/// just offered (a folder and what is below it, or a file), or stop the run.
+enum class WalkState { Continue, Skip, Quit };
+
 /// Receives the rows of a run in the order they are recorded.
 class MatchSink {
   public:
     virtual ~MatchSink() = default;
-    virtual void AddMatch(const MatchRecord &row) = 0;
+    /// False when the row could not be kept (a report that failed to write):
+    /// the run stops at once.
+    virtual bool AddMatch(const MatchRecord &row) = 0;
     /// A new run starts: rows of the last one are no longer wanted.
     virtual void clearMatches() {}
 };
@@ -31,6 +37,8 @@ class StatusSink {
     virtual void showMatchCount(qint64 count) { (void)count; }
     /// An input check refused the run (an exclamation box in the window).
     virtual void showMessage(const QString &text) { SBar(text); }
+    /// A kernel file system (/proc, /sys, /dev) that the walk did not enter.
+    virtual void folderSkipped(const QString &path) { (void)path; }
 };
 
 /// The run's way back to its host while it works.
@@ -44,6 +52,8 @@ class RunHooks {
     /// passed. Cancel is taken during this call.
     virtual void yield() {}
     virtual void phaseChanged(Phase phase) { (void)phase; }
+    /// Before each file of the run's list: done of total dealt with.
+    virtual void fileProgress(qint64 done, qint64 total) { (void)done, (void)total; }
 };
 
 /// The current search text. revision() changes whenever the text may have

@@ -1,6 +1,7 @@
 #include "scan/scanrun.h"
 
 #include "platform/codepage.h"
+#include "platform/pathname.h"
 #include "scan/filetypefilter.h"
 #include "scan/functionmodule.h"
 #include "scan/readahead.h"
@@ -16,30 +17,14 @@ QString ScanTexts::fileError(const QString &description, const QString &path) {
     return QStringLiteral("Error: ") + description + QStringLiteral(" (") + path + u')';
 }
 
-namespace {
-
-// The characters of Windows-1252 above 127 that are not at their Latin-1 codes.
-bool isWindows1252Extra(char16_t c) {
-    static constexpr char16_t extras[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x017D, 0x2018,
-                                          0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
-                                          0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
-    return std::find(std::begin(extras), std::end(extras), c) != std::end(extras);
-}
-
-} // namespace
-
 QString StripControlChars(QStringView text) {
     QString kept;
     kept.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        // Characters of the single-byte code page keep the printable-ASCII rule;
-        // Greek, Cyrillic, CJK and other scripts from documents stay searchable.
-        const bool singleByte = u <= 0xFF || isWindows1252Extra(u);
-        if ((u >= 32 && u <= 126) || !singleByte)
+    // Control characters (C0, DEL and C1) go; letters of every script,
+    // punctuation and symbols stay as the document has them.
+    for (const QChar c : text)
+        if (c.unicode() >= 0x20 && (c.unicode() < 0x7F || c.unicode() > 0x9F))
             kept += c;
-    }
     return kept;
 }
 
@@ -48,7 +33,60 @@ namespace {
 constexpr int WaitMilliseconds = 5;
 /// How many files of the list the readers are given ahead of the run.
 constexpr qsizetype FilesAhead = 512;
+
 } // namespace
+
+class ScanRun::TextClient : public TextFileReader::Client {
+  public:
+    TextClient(ScanRun &run, QString path) : run_(run), path_(std::move(path)) {}
+    const LineFinder &finder() override { return run_.search()->finder; }
+    bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
+        run_.record(path_, QString::number(lineNumber), platform::decodeText(line));
+        return blockDone();
+    }
+    bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
+        run_.record(path_, QString::number(lineNumber),
+                    platform::decodeText(head) + ScanTexts::LineCut);
+        return blockDone();
+    }
+    bool blockDone() override {
+        run_.hooks_.yield();
+        return !run_.fileClosed_;
+    }
+    bool searchChanged() override { return run_.source_.revision() != run_.searchRevision_; }
+
+  private:
+    ScanRun &run_;
+    QString path_;
+};
+
+class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
+  public:
+    explicit WalkClient(ScanRun &run) : run_(run) {}
+    WalkState enterFolder(const QString &path) override {
+        run_.status_.SBar(QStringLiteral("Checking ") + path + QStringLiteral("..."));
+        return goOn();
+    }
+    WalkState visitFile(const QString &path) override {
+        run_.FoundFilesList.append(path);
+        return goOn();
+    }
+    WalkState folderError(const QString &path, const QString &description) override {
+        run_.status_.fileError(ScanTexts::fileError(description, path));
+        return goOn();
+    }
+    void kernelFileSystemSkipped(const QString &path) override { run_.status_.folderSkipped(path); }
+    bool keepGoing() override { return goOn() == WalkState::Continue; }
+
+  private:
+    // Cancel is taken here, so it stops the walk as it stops a file.
+    WalkState goOn() {
+        run_.hooks_.yield();
+        return run_.ContinueScan ? WalkState::Continue : WalkState::Quit;
+    }
+
+    ScanRun &run_;
+};
 
 ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
                  const SearchTextSource &search)
@@ -76,7 +114,12 @@ bool ScanRun::searchChanged() {
 }
 
 void ScanRun::record(const QString &path, const QString &cell, const QString &text) {
-    matches_.AddMatch({path, cell, text});
+    if (!matches_.AddMatch({path, cell, text})) {
+        // The row could not be kept (a report that failed to write): stop as Cancel does.
+        ContinueScan = false;
+        fileClosed_ = true;
+        return;
+    }
     ++rows_;
     ++LinesMatched;
     status_.showMatchCount(LinesMatched);
@@ -88,30 +131,41 @@ void ScanRun::addMarker() {
     ++rows_;
 }
 
-ScanOutcome ScanRun::run(const ScanRequest &request) {
+ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
     LinesMatched = 0;
     status_.showMatchCount(0);
     ContinueScan = true;
     rows_ = 0;
     matches_.clearMatches();
     search_.reset(); // the text is read afresh for every run
-    const bool selectedMode = request.mode == ScanMode::SelectedFiles;
-    if (selectedMode && (!request.files || CountSelectedFiles(*request.files) < 1)) {
+    const bool selectedMode = query.mode == ScanMode::SelectedFiles;
+    const FixedFileSelection named(query.folder, query.selectedFiles);
+    const FileSelection &selection = files ? *files : named;
+    if (selectedMode && CountSelectedFiles(selection) < 1) {
         status_.showMessage(ScanTexts::SelectFilesFirst);
         return ScanOutcome::Refused;
     }
     hooks_.phaseChanged(RunHooks::Phase::Started);
     if (selectedMode) {
-        ScanSelectedFiles(*request.files);
+        ScanSelectedFiles(selection);
     } else {
         hooks_.phaseChanged(RunHooks::Phase::BuildingList);
         status_.SBar(ScanTexts::BuildingFileList);
         FoundFilesList.clear();
-        TraverseDirectories::TraverseFolder(request.treeFolder, true, FoundFilesList, status_);
-        status_.SBar(ScanTexts::FileListBuilt);
+        WalkClient walk(*this);
+        const bool walked =
+            TraverseDirectories::TraverseFolder(query.folder, true, walk) != WalkState::Quit;
+        if (walked)
+            status_.SBar(ScanTexts::FileListBuilt);
         hooks_.phaseChanged(RunHooks::Phase::ListBuilt);
-        if (request.specifiedType) {
-            const QString type = trimSpaces(request.type);
+        if (!walked) {
+            // Cancelled during the walk: nothing was scanned, so no marker row.
+            hooks_.phaseChanged(RunHooks::Phase::Finished);
+            status_.SBar(ScanTexts::DirectoryScanningCanceled);
+            return ScanOutcome::Cancelled;
+        }
+        if (query.specifiedType) {
+            const QString type = FileTypeFilter::normalisedType(query.type);
             if (type.isEmpty()) {
                 status_.showMessage(ScanTexts::SpecifyExtension);
                 status_.SBar(ScanTexts::DirectoryScanningCanceled);
@@ -140,7 +194,13 @@ void ScanRun::cancel() {
 }
 
 QString FileSelection::path(int index) const {
-    return FunctionModule::AddTrailingBackslash(folderPath()) + trimSpaces(name(index));
+    const QString folder = FunctionModule::AddTrailingBackslash(folderPath());
+    const QString listed = name(index);
+    const QString trimmed = trimSpaces(listed);
+    // Padding typed or listed around a name goes; a real name may end in a space.
+    if (trimmed != listed && platform::pathExists(folder + listed))
+        return folder + listed;
+    return folder + trimmed;
 }
 
 int ScanRun::CountSelectedFiles(const FileSelection &files) {
@@ -152,42 +212,89 @@ int ScanRun::CountSelectedFiles(const FileSelection &files) {
 
 void ScanRun::ScanSelectedFiles(const FileSelection &files) {
     ContinueScan = true;
+    const qint64 total = CountSelectedFiles(files);
+    qint64 done = 0;
     // The selection and names are read afresh for every entry.
-    scanList(files.count(), [&files](qsizetype i) -> std::optional<ListEntry> {
-        const int index = static_cast<int>(i);
-        if (!files.isSelected(index))
-            return std::nullopt;
-        return ListEntry{files.path(index), FileTypeFilter::IsRichTextType(files.name(index))};
-    });
+    scanList(
+        files.count(),
+        [&files](qsizetype i) -> std::optional<ListEntry> {
+            const int index = static_cast<int>(i);
+            if (!files.isSelected(index))
+                return std::nullopt;
+            return ListEntry{files.path(index), FileTypeFilter::IsRichTextType(files.name(index))};
+        },
+        [&](qsizetype, bool listed) {
+            if (listed)
+                hooks_.fileProgress(done++, total);
+        });
 }
 
 void ScanRun::ScanFileList(const QString &extension, const QString &filterMode) {
     ContinueScan = true;
     const bool allFiles = filterMode == QStringLiteral("All");
-    scanList(FoundFilesList.size(), [&](qsizetype i) -> std::optional<ListEntry> {
-        const QString &entry = FoundFilesList.at(i);
-        const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
-                                     : FileTypeFilter::passesSpecifiedType(entry, extension);
-        if (!passes)
-            return std::nullopt;
-        return ListEntry{entry, FileTypeFilter::IsRichTextType(entry)};
-    });
+    const qsizetype count = FoundFilesList.size();
+    scanList(
+        count,
+        [&](qsizetype i) -> std::optional<ListEntry> {
+            const QString &entry = FoundFilesList.at(i);
+            const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
+                                         : FileTypeFilter::passesSpecifiedType(entry, extension);
+            if (!passes)
+                return std::nullopt;
+            return ListEntry{entry, FileTypeFilter::IsRichTextType(entry)};
+        },
+        [&](qsizetype i, bool) { hooks_.fileProgress(i, count); });
 }
 
 void ScanRun::ScanTextFile(const QString &path) {
-    scanList(1, [&path](qsizetype) { return ListEntry{path, false}; });
+    if (!ContinueScan)
+        return;
+    fileClosed_ = false;
+    status_.SBar(ScanTexts::ScanningFile + path);
+    TextClient client(*this, path);
+    if (!reader_.scan(path, client))
+        status_.fileError(ScanTexts::fileError(reader_.errorString(), path));
 }
 
 void ScanRun::ScanRichTextFile(const QString &path) {
-    scanList(1, [&path](qsizetype) { return ListEntry{path, true}; });
+    if (!ContinueScan)
+        return;
+    status_.SBar(ScanTexts::ScanningFile + path);
+    if (!RTB.setFileName(path)) {
+        status_.fileError(ScanTexts::fileError(RTB.errorString(), path));
+        return;
+    }
+    const QString text = RTB.Text();
+    qsizetype index = 0;
+    // Pieces already loaded are all tested, even after a Cancel.
+    forEachPiece(text, [&](QStringView piece) {
+        hooks_.yield();
+        const QString filtered = StripControlChars(piece);
+        if (search()->expression.LineMatches(filtered))
+            record(path, QStringLiteral("@") + QString::number(index), filtered);
+        ++index;
+    });
+    RTB.setFileName(QString());
 }
 
-// The mode loops' common walk over their list: the readers are kept a number
-// of files ahead, and each file is checked against the list again when its turn
-// comes, so a list that changed meanwhile is read anew from there.
-void ScanRun::scanList(qsizetype count, const EntryAt &entryAt) {
+// The mode loops' common walk over their list. One reader searches on this
+// thread, file by file; more are kept a number of files ahead, and each file is
+// checked against the list again when its turn comes, so a list that changed
+// meanwhile is read anew from there.
+void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress) {
     if (!ContinueScan || count <= 0)
         return;
+    if (readers <= 1) {
+        for (qsizetype i = 0; i < count && ContinueScan; ++i) {
+            const std::optional<ListEntry> entry = entryAt(i);
+            progress(i, entry.has_value());
+            if (entry && entry->rich)
+                ScanRichTextFile(entry->path);
+            else if (entry)
+                ScanTextFile(entry->path);
+        }
+        return;
+    }
     ReadAhead pool({readers});
     pool_ = &pool;
     const auto forget = qScopeGuard([this] { pool_ = nullptr; });
@@ -196,6 +303,7 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt) {
     qsizetype next = 0;
     for (qsizetype i = 0; i < count && ContinueScan; ++i) {
         const std::optional<ListEntry> entry = entryAt(i);
+        progress(i, entry.has_value());
         const bool submitted = !ahead.empty() && ahead.front().first == i;
         if (!entry) {
             if (submitted) {
@@ -230,7 +338,6 @@ void ScanRun::scanHead(ReadAhead &pool, const ListEntry &entry) {
     fileClosed_ = false;
     deliveringDocument_ = entry.rich;
     status_.SBar(ScanTexts::ScanningFile + entry.path);
-    const QString rowPath = trimSpaces(entry.path);
     qint64 last = -1;
     for (;;) {
         const ReadAhead::Taken taken = pool.take(WaitMilliseconds);
@@ -239,7 +346,7 @@ void ScanRun::scanHead(ReadAhead &pool, const ListEntry &entry) {
             for (qsizetype i = 0; i < lines.size() && !restarted; ++i) {
                 last = lines.number(i);
                 const QString number = QString::number(last);
-                record(rowPath, entry.rich ? QStringLiteral("@") + number : number,
+                record(entry.path, entry.rich ? QStringLiteral("@") + number : number,
                        lines.text(i).toString());
                 hooks_.yield();
                 if (fileClosed_ && !entry.rich)

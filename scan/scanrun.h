@@ -2,7 +2,9 @@
 
 #include "controls/richtext/richtextbuffer.h"
 #include "scan/scaninterfaces.h"
+#include "scan/scanquery.h"
 #include "scan/searchexpression.h"
+#include "scan/textfilereader.h"
 
 #include <QStringList>
 #include <functional>
@@ -32,7 +34,6 @@ inline const QString LineCut = QStringLiteral(" [... line cut: only its first 1 
 QString fileError(const QString &description, const QString &path);
 } // namespace ScanTexts
 
-enum class ScanMode { SelectedFiles, DirectoryTree };
 enum class ScanOutcome { Refused, Completed, Cancelled };
 
 /// The selected-file mode's file list, read afresh for every entry so that the
@@ -44,7 +45,8 @@ class FileSelection {
     virtual bool isSelected(int index) const = 0;
     virtual QString name(int index) const = 0;
     virtual QString folderPath() const = 0;
-    /// The path scanned: the folder, a separator and the name trimmed of spaces.
+    /// The path scanned: the folder, a separator and the name trimmed of
+    /// spaces, unless the untrimmed name is that of an existing file.
     virtual QString path(int index) const;
 };
 
@@ -63,14 +65,6 @@ class FixedFileSelection : public FileSelection {
     QStringList names_;
 };
 
-struct ScanRequest {
-    ScanMode mode = ScanMode::SelectedFiles;
-    const FileSelection *files = nullptr; ///< selected-file mode
-    QString treeFolder;                   ///< directory-tree mode
-    bool specifiedType = false;           ///< only files of one type, else all files
-    QString type;
-};
-
 /// A whole scan from the Scan command to its marker row, in either mode, with
 /// the input checks, Cancel and the final status text. The window, the tests
 /// and quarrix-scan drive this same class through the engine's interfaces.
@@ -80,7 +74,10 @@ class ScanRun {
             const SearchTextSource &search);
     ~ScanRun();
 
-    ScanOutcome run(const ScanRequest &request);
+    /// Runs the query. In the selected-file mode, files (when given) is the
+    /// live list the user may change during the run; without it the query's
+    /// selected files in its folder are scanned.
+    ScanOutcome run(const ScanQuery &query, const FileSelection *files = nullptr);
     /// Cancel, taken during a yield: the run stops before its next line or
     /// file, the open file is closed and the rich text box cleared.
     void cancel();
@@ -93,10 +90,11 @@ class ScanRun {
     qsizetype rowsRecorded() const { return rows_; }
     /// The files a directory walk found, in walk order.
     QStringList FoundFilesList;
-    /// The hidden rich text box; documents are read by the readers, so it is
-    /// only cleared by cancel().
+    /// The hidden rich text box that documents are loaded into when the run
+    /// reads on its own thread; readers ahead of the run have their own.
     RichTextBuffer RTB;
-    /// Reader threads that read and search the next files ahead of the run.
+    /// Reader threads that read and search the next files ahead of the run;
+    /// with one, the run reads each file itself.
     int readers;
 
     void ScanSelectedFiles(const FileSelection &files);
@@ -113,10 +111,15 @@ class ScanRun {
         bool operator==(const ListEntry &) const = default;
     };
     using EntryAt = std::function<std::optional<ListEntry>(qsizetype)>;
+    /// Called once for each index of the list, as its turn comes; listed
+    /// says whether the entry is scanned.
+    using Progress = std::function<void(qsizetype index, bool listed)>;
+    class TextClient;
+    class WalkClient;
 
     const std::shared_ptr<const CompiledSearch> &search();
     bool searchChanged();
-    void scanList(qsizetype count, const EntryAt &entryAt);
+    void scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress);
     void scanHead(ReadAhead &pool, const ListEntry &entry);
     void record(const QString &path, const QString &cell, const QString &text);
     void addMarker();
@@ -127,12 +130,28 @@ class ScanRun {
     const SearchTextSource &source_;
     std::shared_ptr<const CompiledSearch> search_;
     quint64 searchRevision_ = 0;
+    TextFileReader reader_;
     bool fileClosed_ = false;   ///< set by cancel(): the text reader stops
     ReadAhead *pool_ = nullptr; ///< the readers of the mode loop under way
     bool deliveringDocument_ = false;
     qsizetype rows_ = 0;
 };
 
-/// Keeps the characters from 32 to 126, and every character outside the
-/// Windows-1252 code page, in order.
+/// Keeps every character that is not a control character (C0, DEL, C1), in
+/// order.
 QString StripControlChars(QStringView text);
+
+/// The pieces of a document's text: CR LF, CR and LF each end one.
+template <typename Visit> void forEachPiece(QStringView text, const Visit &visit) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        visit(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    visit(text.sliced(start));
+}

@@ -1,10 +1,10 @@
 #include "scan/traversedirectories.h"
 
 #include "platform/direntries.h"
+#include "platform/pathname.h"
 #include "scan/functionmodule.h"
-#include "scan/scaninterfaces.h"
+#include "scan/scanrun.h"
 
-#include <QFile>
 #include <set>
 #include <utility>
 #include <vector>
@@ -16,29 +16,76 @@ QString CutAtNul(const QString &text) {
     return at < 0 ? text : text.left(at);
 }
 
-void TraverseFolder(const QString &folder, bool recurse, QStringList &found, StatusSink &status) {
+WalkState TraverseFolder(const QString &folder, bool recurse, WalkVisitor &visitor) {
     std::set<std::pair<quint64, quint64>> visited;
+    const std::function<bool()> keepGoing = [&visitor] { return visitor.keepGoing(); };
     // An explicit stack instead of recursion: a deep tree cannot overflow it.
     std::vector<QString> pending{folder};
     while (!pending.empty()) {
-        const QString path = FunctionModule::AddTrailingBackslash(pending.back());
+        const QString given = std::move(pending.back());
         pending.pop_back();
-        status.SBar(QStringLiteral("Checking ") + path + QStringLiteral("..."));
-        const platform::DirListing listing = platform::listDirectory(path);
+        const QString path = FunctionModule::AddTrailingBackslash(given);
+        WalkState state = visitor.enterFolder(path);
+        if (state == WalkState::Quit)
+            return state;
+        if (state == WalkState::Skip)
+            continue;
+        const platform::DirListing listing = platform::listDirectory(path, keepGoing);
+        if (!visitor.keepGoing())
+            return WalkState::Quit;
+        if (!listing.error.isEmpty() &&
+            visitor.folderError(given, listing.error) == WalkState::Quit)
+            return WalkState::Quit;
+        if (listing.virtualFileSystem)
+            visitor.kernelFileSystemSkipped(path);
         if (!listing.opened || listing.virtualFileSystem ||
             !visited.emplace(listing.device, listing.inode).second)
             continue;
         std::vector<QString> subfolders;
         for (const platform::DirEntry &entry : listing.entries) {
-            const QString name = CutAtNul(QFile::decodeName(entry.name));
+            const QString name = CutAtNul(platform::pathText(entry.name));
             if (entry.kind == platform::DirEntry::Kind::File)
-                found.append(path + name);
-            else if (recurse && entry.kind == platform::DirEntry::Kind::Directory)
+                state = visitor.visitFile(path + name);
+            else if (recurse && !entry.link && entry.kind == platform::DirEntry::Kind::Directory)
                 subfolders.push_back(path + name);
+            if (state == WalkState::Quit)
+                return state;
         }
         pending.insert(pending.end(), std::make_move_iterator(subfolders.rbegin()),
                        std::make_move_iterator(subfolders.rend()));
     }
+    return WalkState::Continue;
+}
+
+namespace {
+
+// The plain walk: a list of files and the status line.
+class ListingVisitor : public WalkVisitor {
+  public:
+    ListingVisitor(QStringList &found, StatusSink &status) : found_(found), status_(status) {}
+    WalkState enterFolder(const QString &path) override {
+        status_.SBar(QStringLiteral("Checking ") + path + QStringLiteral("..."));
+        return WalkState::Continue;
+    }
+    WalkState visitFile(const QString &path) override {
+        found_.append(path);
+        return WalkState::Continue;
+    }
+    WalkState folderError(const QString &path, const QString &description) override {
+        status_.fileError(ScanTexts::fileError(description, path));
+        return WalkState::Continue;
+    }
+
+  private:
+    QStringList &found_;
+    StatusSink &status_;
+};
+
+} // namespace
+
+void TraverseFolder(const QString &folder, bool recurse, QStringList &found, StatusSink &status) {
+    ListingVisitor visitor(found, status);
+    TraverseFolder(folder, recurse, visitor);
 }
 
 } // namespace TraverseDirectories

@@ -12,3 +12,25 @@ if [ "${1:-}" = "--tidy" ]; then
   printf '%s\n' "${units[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p build/release --quiet 2>/dev/null |
     tee /tmp/clang-tidy.log | grep -E 'warning:' || echo "clang-tidy: no findings"
 fi
+
+# Layers: a folder includes only folders below it in this order (one line per
+# level, top first).
+layers=("mainwindow" "fileprops editor about" "dialogs" "scan" "controls" "documents" "platform")
+layer_faults=0
+for ((i = 0; i < ${#layers[@]}; i++)); do
+  above=""
+  for ((j = 0; j < i; j++)); do above="$above ${layers[j]}"; done
+  pattern=$(echo $above | tr ' ' '|')
+  for folder in ${layers[i]}; do
+    [ -n "$pattern" ] && [ -d "$folder" ] || continue
+    if git ls-files "$folder" | grep -E '\.(cpp|h)$' |
+      xargs -r grep -nE "^#include \"($pattern)/" /dev/null; then
+      layer_faults=1
+    fi
+  done
+done
+if [ "$layer_faults" -ne 0 ]; then
+  echo "layers: the includes above reach a folder higher in the layer order" >&2
+  exit 1
+fi
+echo "layers: every folder includes only folders below it"

@@ -15,7 +15,6 @@ cmake --build --preset tsan -j "$jobs" --target "${tests[@]##*/}"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
 export QT_QPA_PLATFORM=offscreen
 for test in "${tests[@]}"; do
-  dir=${test%%/*}
   echo "-- ${test##*/}"
-  QUARRIX_TEST_DATA="$PWD/tests/$dir/data" "build/tsan/tests/$test" --gtest_brief=1
+  QUARRIX_TEST_DATA="$PWD/tests/data" "build/tsan/tests/$test" --gtest_brief=1
 done

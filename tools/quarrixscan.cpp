@@ -2,6 +2,7 @@
 
 #include "platform/console.h"
 #include "quarrixversion.h"
+#include "scan/filetypefilter.h"
 #include "scan/readahead.h"
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
@@ -39,12 +40,13 @@ class PathSelection : public FileSelection {
 class ReportSink : public MatchSink {
   public:
     explicit ReportSink(ResultsReport::Writer &writer) : writer_(writer) {}
-    void AddMatch(const MatchRecord &row) override {
+    bool AddMatch(const MatchRecord &row) override {
         if (ok_ && !writer_.writeLine(ResultsReport::rowLine(row))) {
             ok_ = false;
             printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
                        writer_.errorString());
         }
+        return ok_;
     }
     bool ok() const { return ok_; }
 
@@ -186,29 +188,25 @@ int main(int argc, char **argv) {
     run.readers = readers;
     const PathSelection selection(paths);
 
-    ScanRequest request;
-    request.mode = treeScan ? ScanMode::DirectoryTree : ScanMode::SelectedFiles;
-    request.files = &selection;
-    request.treeFolder = paths.front();
-    request.specifiedType = parser.isSet(typeOption);
-    request.type = parser.value(typeOption);
-    if (request.specifiedType && request.type.trimmed().isEmpty()) {
+    ScanQuery query;
+    query.mode = treeScan ? ScanMode::DirectoryTree : ScanMode::SelectedFiles;
+    query.folder = treeScan ? paths.front() : QFileInfo(paths.front()).path();
+    query.selectedFiles = treeScan ? QStringList() : paths;
+    query.specifiedType = parser.isSet(typeOption);
+    query.type = parser.value(typeOption);
+    query.searchText = searchText;
+    if (query.specifiedType && FileTypeFilter::normalisedType(query.type).isEmpty()) {
         status.showMessage(ScanTexts::SpecifyExtension);
         return Refused;
     }
 
-    ResultsReport::Header header;
-    header.selectedFileMode = !treeScan;
-    header.when = QDateTime::currentDateTime();
-    header.searchedFor = searchText;
-    header.directory = treeScan ? paths.front() : QFileInfo(paths.front()).path();
-    if (!writer.writeHeader(header)) {
+    if (!writer.writeHeader(ResultsReport::headerOf(query))) {
         printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
                    writer.errorString());
         return Refused;
     }
 
-    const ScanOutcome outcome = run.run(request);
+    const ScanOutcome outcome = run.run(query, &selection);
     status.eraseProgress();
     output.close();
     if (outcome == ScanOutcome::Refused || !sink.ok())

@@ -37,6 +37,11 @@ bool FolderTreeView::setSelectedFolder(const QString &path) {
     const QModelIndex index = model_->index(clean);
     if (!index.isValid() || model_->filePath(index) != clean)
         return false;
+    // The folder shown already (the user's own pick, handed back by the other
+    // tree) is left where the user sees it: scrolling it would move another
+    // folder under the mouse.
+    if (clean == selected_ && currentIndex() == index)
+        return true;
     setCurrentIndex(index);
     pendingParent_ = QFileInfo(clean).path();
     scrollTo(index, QAbstractItemView::PositionAtCenter);
@@ -45,6 +50,7 @@ bool FolderTreeView::setSelectedFolder(const QString &path) {
 
 void FolderTreeView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
     QTreeView::currentChanged(current, previous);
+    pendingParent_.clear(); // a pick of the user's is not scrolled later
     if (!current.isValid())
         return;
     const QString path = model_->filePath(current);

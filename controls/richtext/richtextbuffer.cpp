@@ -1,6 +1,6 @@
 #include "controls/richtext/richtextbuffer.h"
 
-#include "controls/richtext/documenttext.h"
+#include "documents/documenttext.h"
 #include "platform/inputfile.h"
 
 #include <QByteArray>
@@ -25,7 +25,9 @@ bool RichTextBuffer::setFileName(const QString &path) {
         }
         bytes.append(block, n);
     }
-    text_ = documentText(bytes);
+    text_ = documentText(bytes, &error_);
+    if (!error_.isEmpty())
+        return false;
     fileName_ = path;
     return true;
 }

@@ -1,6 +1,6 @@
 #include "controls/richtext/rtfdocument.h"
 
-#include "controls/richtext/rtfreader.h"
+#include "documents/rtfreader.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

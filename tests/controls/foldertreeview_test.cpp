@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,4 +63,33 @@ TEST_F(FolderTreeViewTest, TheUsersPickIsSignalled) {
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).toString(), folder);
     EXPECT_EQ(tree.selectedFolder(), folder);
+}
+
+TEST_F(FolderTreeViewTest, TheUsersPickStaysWhereItWasClickedWhenHandedBack) {
+    for (int i = 0; i < 60; ++i)
+        dir.mkdir(QStringLiteral("f%1").arg(i, 2, 10, QLatin1Char('0')));
+    tree.resize(200, 150);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    ASSERT_TRUE(tree.setSelectedFolder(dir.file(QStringLiteral("f30"))));
+    auto *model = static_cast<QFileSystemModel *>(tree.model());
+    const QModelIndex parent = model->index(dir.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(parent) == 60; }, 5000));
+    QTest::qWait(300); // the pending scroll after the folder loaded
+    tree.doItemsLayout();
+    // A row near the top: centring it, as a pick handed back once did, would scroll.
+    const QModelIndex below = tree.indexBelow(tree.indexAt(QPoint(5, 2)));
+    ASSERT_TRUE(below.isValid());
+    const int scrolled = tree.verticalScrollBar()->value();
+    tree.setCurrentIndex(below); // the user's pick of a folder in sight
+    EXPECT_EQ(tree.selectedFolder(), model->filePath(below));
+    EXPECT_EQ(tree.verticalScrollBar()->value(), scrolled);
+    // The other tree hands the same folder back, as the window's trees do.
+    ASSERT_TRUE(tree.setSelectedFolder(model->filePath(below)));
+    QTest::qWait(50);
+    EXPECT_EQ(tree.verticalScrollBar()->value(), scrolled);
+    EXPECT_EQ(tree.currentIndex(), below);
+    // A folder set by the program is brought into view.
+    ASSERT_TRUE(tree.setSelectedFolder(dir.file(QStringLiteral("f59"))));
+    EXPECT_TRUE(tree.viewport()->rect().contains(tree.visualRect(tree.currentIndex()).center()));
 }

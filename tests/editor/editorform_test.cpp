@@ -1,6 +1,6 @@
 #include "controls/richtext/richtextbox.h"
-#include "controls/richtext/rtfreader.h"
 #include "dialogs/dialogtesting.h"
+#include "documents/rtfreader.h"
 #include "editor/openfile.h"
 #include "editor/quarxeditorform.h"
 

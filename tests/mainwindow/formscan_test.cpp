@@ -9,6 +9,8 @@
 #include "scan/scanrun.h"
 #include "windowtestsupport.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -236,4 +238,46 @@ TEST_F(FormScanTest, ClosingDuringARunEndsItThenSavesAndCloses) {
     EXPECT_TRUE(rowTexts().filter(u"b.txt"_qs).isEmpty());
     EXPECT_EQ(stored(QStringLiteral("LastScanText")), u"alpha");
     EXPECT_EQ(stored(QStringLiteral("LastSearch01")), u"alpha");
+}
+
+// The walk of /usr takes seconds; nothing is written for it.
+TEST_F(FormScanTest, CancelOrCloseDuringTheWalkStopsItPromptly) {
+    store(QStringLiteral("LastTab"), QStringLiteral("2"));
+    openOn(QStringLiteral("/usr"), {});
+    form->show();
+    QElapsedTimer sinceCancel;
+    QTimer canceller;
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        if (!sinceCancel.isValid() && statusText().startsWith(u"Checking ") &&
+            scanButton()->text() == u"&Cancel") {
+            scanButton()->click();
+            sinceCancel.start();
+        }
+    });
+    canceller.start(1);
+    scanFor(QStringLiteral("alpha"));
+    canceller.stop();
+    ASSERT_TRUE(sinceCancel.isValid()) << "the walk did not take the click";
+    // A few milliseconds on a quiet machine; the bound leaves room for a loaded one.
+    EXPECT_LT(sinceCancel.elapsed(), 500);
+    EXPECT_EQ(statusText(), u"Directory Scanning Canceled");
+    EXPECT_EQ(form->results().totalRows(), 0);
+    EXPECT_EQ(scanButton()->text(), u"S&can");
+    EXPECT_TRUE(control<QTabWidget>("ModeTabs")->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    QElapsedTimer sinceClose;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (!sinceClose.isValid() && statusText().startsWith(u"Checking ")) {
+            form->close();
+            sinceClose.start();
+        }
+    });
+    closer.start(1);
+    scanFor(QStringLiteral("alpha"));
+    closer.stop();
+    ASSERT_TRUE(sinceClose.isValid());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->scanRun().ContinueScan);
 }

@@ -5,6 +5,7 @@
 #include "fileprops/cfiform.h"
 #include "fileprops/fileinfopath.h"
 #include "mainwindow/filelistbox.h"
+#include "mainwindow/fulllinebox.h"
 #include "mainwindow/searchbox.h"
 #include "scan/resultsmodel.h"
 #include "windowtestsupport.h"
@@ -41,6 +42,16 @@ QPointer<QTimer> answerNextBox(SeenBox &seen, QMessageBox::StandardButton button
         seen.icon = box->icon();
         ++seen.shown;
         box->button(button)->click();
+    });
+}
+
+/// Closes the next full-line display, noting how it looked.
+QPointer<QTimer> answerNextFullLine(SeenBox &seen) {
+    return onNextModal<FullLineBox>([&seen](FullLineBox *box) {
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        ++seen.shown;
+        box->accept();
     });
 }
 
@@ -91,11 +102,10 @@ TEST_F(MatchActionsTest, FullLineDisplayShowsTheRowAndCopiesOnlyItsText) {
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     selectRow(1);
     SeenBox seen;
-    answerNextBox(seen, QMessageBox::Ok);
+    answerNextFullLine(seen);
     doubleClickRow(1);
     ASSERT_EQ(seen.shown, 1);
     EXPECT_EQ(seen.title, u"Quarrix Pro - Full Line Display");
-    EXPECT_EQ(seen.icon, QMessageBox::Information);
     EXPECT_EQ(seen.text,
               QStringLiteral("File: ") + a +
                   QStringLiteral(" (Line: 3)\r\n\r\nText Line:\r\n\tALPHA  three  \r\n\r\n"
@@ -107,6 +117,8 @@ TEST_F(MatchActionsTest, MarkerRowsAndAnEmptyResultDoNothing) {
     openScanned();
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     BoxAnswerer boxes;
+    SeenBox fullLines;
+    const QPointer<QTimer> watch = answerNextFullLine(fullLines);
     FakeOpener opener;
     selectRow(3); // the end marker
     doubleClickRow(3);
@@ -124,6 +136,8 @@ TEST_F(MatchActionsTest, MarkerRowsAndAnEmptyResultDoNothing) {
     doubleClickRow(0);
     QTest::qWait(50);
     EXPECT_TRUE(boxes.texts.isEmpty());
+    EXPECT_EQ(fullLines.shown, 0);
+    delete watch;
 }
 
 TEST_F(MatchActionsTest, CommandsFindNoFileWithoutAListWithTheFocus) {

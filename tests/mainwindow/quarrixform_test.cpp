@@ -208,6 +208,7 @@ TEST_F(QuarrixFormTest, ResizingFollowsTheTagsAndNeverGoesBelowTheFirstSize) {
     ASSERT_TRUE(waitUntil([&] { return TagLayout::LayoutWidth != 0; }));
     const QSize first = form->size();
     auto *matchList = control<QTableView>("MatchLV");
+    const int pathColumn = matchList->horizontalHeader()->sectionSize(0);
     const int matchColumn = matchList->horizontalHeader()->sectionSize(2);
     form->resize(first.width() + 20, first.height()); // 300 twips wider
     ASSERT_TRUE(waitUntil([&] { return form->width() == first.width() + 20; }));
@@ -216,7 +217,9 @@ TEST_F(QuarrixFormTest, ResizingFollowsTheTagsAndNeverGoesBelowTheFirstSize) {
     EXPECT_EQ(twips(control<QWidget>("Label1")), QRectF(3240 + 300, 240, 3855, 255));
     EXPECT_EQ(twips(matchList).width(), 7215 + 300);
     EXPECT_EQ(twips(control<QWidget>("ExitButton")).left(), 6120 + 300);
-    EXPECT_EQ(matchList->horizontalHeader()->sectionSize(2), matchColumn + 20);
+    // Extra width goes to the paths (two fifths) and the matches.
+    EXPECT_EQ(matchList->horizontalHeader()->sectionSize(0), pathColumn + 8);
+    EXPECT_EQ(matchList->horizontalHeader()->sectionSize(2), matchColumn + 12);
     EXPECT_EQ(control<QWidget>("Picture1")->width(), form->width());
 
     form->resize(first.width() + 5, first.height()); // an odd 75 twips over the first size

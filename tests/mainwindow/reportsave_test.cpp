@@ -23,11 +23,10 @@ class ReportSaveTest : public ::testing::Test {
         RecordingSinks sinks;
         FixedSearchText search(QStringLiteral("alpha"));
         ScanRun run(model, sinks, sinks, search);
-        const FixedFileSelection files(dir.path(),
-                                       {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-        ScanRequest request;
-        request.files = &files;
-        ASSERT_EQ(run.run(request), ScanOutcome::Completed);
+        ScanQuery query;
+        query.folder = dir.path();
+        query.selectedFiles = {QStringLiteral("a.txt"), QStringLiteral("b.txt")};
+        ASSERT_EQ(run.run(query), ScanOutcome::Completed);
     }
     FileDialogResult chosen(const QString &folder, const QString &name) const {
         FileDialogResult result;

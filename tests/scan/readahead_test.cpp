@@ -1,3 +1,4 @@
+#include "documents/compoundfile.h"
 #include "scan/readahead.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
@@ -10,6 +11,8 @@
 #include <sys/stat.h>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 /// What a run shows, in order: rows, status texts and errors.
@@ -17,6 +20,7 @@ struct Seen {
     std::vector<MatchRecord> rows;
     QStringList status;
     QStringList errors;
+    std::vector<std::pair<qint64, qint64>> progress;
     bool operator==(const Seen &) const = default;
 };
 
@@ -40,15 +44,27 @@ Seen scanTree(const QString &folder, const QString &search, int readers,
         if (!removeAfterWalk.isEmpty())
             QFile::remove(removeAfterWalk);
     };
-    ScanRequest request;
-    request.mode = ScanMode::DirectoryTree;
-    request.treeFolder = folder;
-    EXPECT_EQ(run.run(request), ScanOutcome::Completed);
-    return {sinks.rows, sinks.status, sinks.errors};
+    ScanQuery query;
+    query.mode = ScanMode::DirectoryTree;
+    query.folder = folder;
+    EXPECT_EQ(run.run(query), ScanOutcome::Completed);
+    return {sinks.rows, sinks.status, sinks.errors, sinks.progress};
 }
 
 QString fixture(const QString &name) {
-    return QStringLiteral(RICHTEXT_DATA) + name;
+    return QStringLiteral(DOCUMENTS_DATA) + name;
+}
+
+// The Word fixture with the mark of a document saved with a password.
+QByteArray markedEncrypted(const QString &path) {
+    QByteArray bytes = readAll(path);
+    CompoundFile file;
+    EXPECT_TRUE(file.open(bytes));
+    const QByteArray stream = file.stream(file.find(0, u"WordDocument"));
+    const qsizetype at = bytes.indexOf(stream.first(64));
+    EXPECT_GE(at, 0);
+    bytes[at + 0x0B] = char(bytes[at + 0x0B] | 0x01);
+    return bytes;
 }
 
 // Files of every kind the readers meet, many of them, so that several are
@@ -68,6 +84,9 @@ void plantMixedTree(const TempDir &dir) {
         dir.write(QStringLiteral("docs/") + QString::fromLatin1(name), bytes);
     }
     dir.write(QStringLiteral("docs/plain.doc"), "key in a plain doc\r\nsecond key\r\n");
+    dir.write(QStringLiteral("docs/lf-only.dif"), "key one\nno\nkey three\rkey four\n");
+    dir.write(QStringLiteral("docs/locked.doc"), markedEncrypted(fixture(u"sample.doc"_s)));
+    dir.write(QStringLiteral("a/name ends in a space "), "key in a spaced name\n");
     for (int i = 0; i < 300; ++i) {
         QByteArray body;
         for (int line = 0; line < i % 40; ++line)
@@ -106,7 +125,9 @@ TEST(ReadAhead, ManyReadersShowExactlyWhatOneReaderShows) {
     EXPECT_EQ(four, one);
     EXPECT_GT(one.rows.size(), 1000u);
     EXPECT_EQ(one.errors,
-              QStringList{QStringLiteral("Error: No such file or directory (") + gone + u')'});
+              QStringList({QStringLiteral("Error: No such file or directory (") + gone + u')',
+                           QStringLiteral("Error: The document is encrypted (") +
+                               dir.file(QStringLiteral("docs/locked.doc")) + u')'}));
     // The huge line, the UTF-16 files and a document piece are all among the rows.
     const auto has = [&](const QString &path, const QString &cell) {
         return std::any_of(one.rows.begin(), one.rows.end(), [&](const MatchRecord &row) {
@@ -118,6 +139,9 @@ TEST(ReadAhead, ManyReadersShowExactlyWhatOneReaderShows) {
     EXPECT_TRUE(has(QStringLiteral("a/utf16le.txt"), QStringLiteral("1")));
     EXPECT_TRUE(has(QStringLiteral("a/utf16be.txt"), QStringLiteral("2")));
     EXPECT_TRUE(has(QStringLiteral("docs/plain.doc"), QStringLiteral("@1")));
+    for (const char *cell : {"@0", "@2", "@3"})
+        EXPECT_TRUE(has(QStringLiteral("docs/lf-only.dif"), QString::fromLatin1(cell))) << cell;
+    EXPECT_TRUE(has(QStringLiteral("a/name ends in a space "), QStringLiteral("1")));
 
     // A blank search takes every text line: the most rows a tree can give.
     EXPECT_EQ(scanTree(dir.path(), QString(), 3), scanTree(dir.path(), QString(), 1));
@@ -136,9 +160,7 @@ TEST(ReadAhead, FilesThatCannotBeReadFailInTheirTurn) {
     run.readers = 3;
     const FixedFileSelection files(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("folder"),
                                                 QStringLiteral("pipe"), QStringLiteral("z.txt")});
-    ScanRequest request;
-    request.files = &files;
-    run.run(request);
+    run.run(ScanQuery(), &files);
     EXPECT_EQ(sinks.status,
               QStringList({ScanTexts::ScanningFile + dir.file(QStringLiteral("a.txt")),
                            ScanTexts::ScanningFile + dir.file(QStringLiteral("folder")),
@@ -182,9 +204,7 @@ TEST(ReadAhead, ASelectionChangedDuringTheRunTakesEffect) {
         files.selected_[2] = true;
         files.names_[3] = QStringLiteral("c.txt");
     };
-    ScanRequest request;
-    request.files = &files;
-    run.run(request);
+    run.run(ScanQuery(), &files);
     QStringList texts;
     for (const MatchRecord &row : sinks.rows)
         texts << row.text;
@@ -213,10 +233,10 @@ TEST(ReadAhead, CancelLeavesNoReaderRunningAndNoFileOpen) {
             run.cancel();
         }
     };
-    ScanRequest request;
-    request.mode = ScanMode::DirectoryTree;
-    request.treeFolder = dir.path();
-    EXPECT_EQ(run.run(request), ScanOutcome::Cancelled);
+    ScanQuery query;
+    query.mode = ScanMode::DirectoryTree;
+    query.folder = dir.path();
+    EXPECT_EQ(run.run(query), ScanOutcome::Cancelled);
     EXPECT_EQ(readersSeen, 4);
     EXPECT_FALSE(openSeen.isEmpty()); // the check below would see an open file
     EXPECT_EQ(threadCount(), threadsBefore);

@@ -2,25 +2,32 @@
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 
+#include <QFile>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 struct Harness {
     explicit Harness(const QString &search) : text(search), run(sinks, sinks, sinks, text) {}
     ScanOutcome scanFiles(const QString &folder, const QStringList &names) {
-        const FixedFileSelection files(folder, names);
-        ScanRequest request;
-        request.files = &files;
-        return run.run(request);
+        ScanQuery query;
+        query.folder = folder;
+        query.selectedFiles = names;
+        return run.run(query);
     }
     ScanOutcome scanTree(const QString &folder, bool specified = false, const QString &type = {}) {
-        ScanRequest request;
-        request.mode = ScanMode::DirectoryTree;
-        request.treeFolder = folder;
-        request.specifiedType = specified;
-        request.type = type;
-        return run.run(request);
+        ScanQuery query;
+        query.mode = ScanMode::DirectoryTree;
+        query.folder = folder;
+        query.specifiedType = specified;
+        query.type = type;
+        return run.run(query);
     }
     QStringList texts() const {
         QStringList result;
@@ -100,22 +107,22 @@ TEST(ScanRun, ABlankSearchTakesEveryTextLineButNoDocumentPiece) {
                                       ScanTexts::EndOfMatches}));
 }
 
-TEST(ScanRun, DocumentsAreCutAtCrAndStrippedToPrintableCharacters) {
+TEST(ScanRun, DocumentsAreCutAtLineEndsAndStrippedOfControlCharacters) {
     TempDir dir;
     dir.write(QStringLiteral("r.doc"), "first\r\nsecond\r\nword\tjoined\r\ncaf\xE9 ok");
-    Harness h(QStringLiteral("second|wordjoined|caf ok"));
+    Harness h(QStringLiteral("second|wordjoined|caf\u00E9 ok"));
     h.scanFiles(dir.path(), {QStringLiteral("r.doc")});
     const QString path = dir.file(QStringLiteral("r.doc"));
     const std::vector<MatchRecord> expected = {
         {path, QStringLiteral("@1"), QStringLiteral("second")},
         {path, QStringLiteral("@2"), QStringLiteral("wordjoined")},
-        {path, QStringLiteral("@3"), QStringLiteral("caf ok")},
+        {path, QStringLiteral("@3"), QStringLiteral("caf\u00E9 ok")},
         marker(ScanTexts::EndOfMatches)};
     EXPECT_EQ(h.sinks.rows, expected);
     EXPECT_TRUE(h.run.RTB.FileName().isEmpty()); // cleared after the file
     EXPECT_EQ(StripControlChars(u"\ta\x7F"
-                                "b\u00E9~ \r\n"),
-              QStringLiteral("ab~ "));
+                                "b\u00E9~ \r\n\u0085\u009F\u00A0"),
+              QStringLiteral("ab\u00E9~ \u00A0"));
 }
 
 TEST(ScanRun, CancelStopsTheFileAndTheRun) {
@@ -202,7 +209,7 @@ TEST(ScanRun, DirectoryTreeFiltersTypesAndPicksTheReader) {
     EXPECT_TRUE(h.sinks.status.contains(ScanTexts::FileListBuilt));
 
     Harness typed(QStringLiteral("key"));
-    typed.scanTree(dir.path(), true, QStringLiteral(" EXE "));
+    typed.scanTree(dir.path(), true, QStringLiteral(" *.EXE "));
     EXPECT_EQ(typed.texts(),
               QStringList({QStringLiteral("key in program"), ScanTexts::EndOfMatches}));
 }
@@ -216,4 +223,110 @@ TEST(ScanRun, ASpecifiedTypeLeftEmptyIsRefusedAfterTheWalk) {
     EXPECT_EQ(h.sinks.status.last(), ScanTexts::DirectoryScanningCanceled);
     EXPECT_EQ(h.run.FoundFilesList, QStringList{dir.file(QStringLiteral("a.txt"))});
     EXPECT_TRUE(h.sinks.rows.empty());
+    for (const char *bare : {"*.", ".", " * "}) {
+        Harness star(QStringLiteral("key"));
+        EXPECT_EQ(star.scanTree(dir.path(), true, QString::fromLatin1(bare)), ScanOutcome::Refused)
+            << bare;
+    }
+}
+
+TEST(ScanRun, ProgressCountsTheFilesOfTheListBeforeEachOne) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "key");
+    dir.write(QStringLiteral("b.exe"), "key");
+    dir.write(QStringLiteral("c.txt"), "key");
+    Harness tree(QStringLiteral("key"));
+    tree.scanTree(dir.path());
+    using Steps = std::vector<std::pair<qint64, qint64>>;
+    EXPECT_EQ(tree.sinks.progress, (Steps{{0, 3}, {1, 3}, {2, 3}})); // skipped files count too
+
+    Harness files(QStringLiteral("key"));
+    files.scanFiles(dir.path(), {QStringLiteral("c.txt"), QStringLiteral("a.txt")});
+    EXPECT_EQ(files.sinks.progress, (Steps{{0, 2}, {1, 2}}));
+}
+
+namespace {
+
+// Makes depth nested folders with long names below root, with fd-relative
+// calls since their paths outgrow what the system accepts whole, and plants a
+// file holding "needle" at each depth listed. Returns the deepest folder.
+QString makeDeepTree(const QString &root, int depth, const std::set<int> &planted) {
+    const QByteArray name(200, 'd');
+    int folder = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY);
+    QString path = root;
+    for (int level = 1; level <= depth; ++level) {
+        EXPECT_EQ(::mkdirat(folder, name.constData(), 0755), 0);
+        const int next = ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY);
+        ::close(folder);
+        folder = next;
+        path += u'/' + QString::fromLatin1(name);
+        if (planted.count(level) != 0) {
+            const int file = ::openat(folder, "found.txt", O_WRONLY | O_CREAT, 0644);
+            EXPECT_EQ(::write(file, "needle\n", 7), 7);
+            ::close(file);
+        }
+    }
+    ::close(folder);
+    return path;
+}
+
+} // namespace
+
+TEST(ScanRun, FilesBeyondThePathLengthLimitAreWalkedAndRead) {
+    TempDir dir;
+    const QString deepest = makeDeepTree(dir.path(), 60, {3, 30, 60});
+    ASSERT_GT(QFile::encodeName(deepest).size(), 2 * PATH_MAX);
+    Harness h(QStringLiteral("needle"));
+    EXPECT_EQ(h.scanTree(dir.path()), ScanOutcome::Completed);
+    EXPECT_EQ(h.run.LinesMatched, 3);
+    EXPECT_TRUE(h.sinks.errors.isEmpty()) << h.sinks.errors.value(0).left(200).toStdString();
+    EXPECT_EQ(h.sinks.rows.at(2).path, deepest + QStringLiteral("/found.txt"));
+    // Too deep for the scratch folder's own clean-up.
+    std::system(qPrintable(QStringLiteral("rm -rf '") + dir.path() + QStringLiteral("/d'*")));
+}
+
+TEST(ScanRun, CancelDuringTheWalkStopsItAtOnce) {
+    TempDir dir;
+    for (int i = 0; i < 6; ++i)
+        dir.write(QStringLiteral("f%1/a.txt").arg(i), "key");
+    Harness h(QStringLiteral("key"));
+    h.sinks.onYield = [&] {
+        if (h.sinks.status.filter(QStringLiteral("Checking ")).size() == 3)
+            h.run.cancel();
+    };
+    EXPECT_EQ(h.scanTree(dir.path()), ScanOutcome::Cancelled);
+    EXPECT_EQ(h.sinks.status.filter(QStringLiteral("Checking ")).size(), 3);
+    EXPECT_EQ(h.sinks.status.last(), ScanTexts::DirectoryScanningCanceled);
+    EXPECT_FALSE(h.sinks.status.contains(ScanTexts::FileListBuilt));
+    EXPECT_TRUE(h.sinks.rows.empty()); // nothing scanned, no marker
+    EXPECT_EQ(h.sinks.phases.back(), RunHooks::Phase::Finished);
+}
+
+TEST(ScanRun, ARowThatCannotBeKeptStopsTheRun) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "key 1\nkey 2\n");
+    dir.write(QStringLiteral("b.txt"), "key 3\n");
+    Harness h(QStringLiteral("key"));
+    h.sinks.acceptRows = 1;
+    EXPECT_EQ(h.scanTree(dir.path()), ScanOutcome::Cancelled);
+    EXPECT_EQ(h.texts().first(), QStringLiteral("key 1"));
+    EXPECT_FALSE(h.texts().contains(QStringLiteral("key 2")));
+    EXPECT_FALSE(
+        h.sinks.status.contains(ScanTexts::ScanningFile + dir.file(QStringLiteral("b.txt"))));
+}
+
+TEST(ScanRun, ANameEndingInASpaceIsScannedAndRecordedUnderItsRealName) {
+    TempDir dir;
+    const QString spaced = dir.write(QStringLiteral("notes "), "key spaced\n");
+    dir.write(QStringLiteral("plain"), "key plain\n");
+    Harness h(QStringLiteral("key"));
+    h.scanFiles(dir.path(), {QStringLiteral("notes "), QStringLiteral("  plain ")});
+    EXPECT_TRUE(h.sinks.errors.isEmpty());
+    ASSERT_EQ(h.sinks.rows.size(), 3u);
+    EXPECT_EQ(h.sinks.rows[0].path, spaced);
+    EXPECT_EQ(h.sinks.rows[1].path, dir.file(QStringLiteral("plain")));
+
+    Harness tree(QStringLiteral("spaced"));
+    tree.scanTree(dir.path());
+    EXPECT_EQ(tree.sinks.rows.at(0).path, spaced);
 }

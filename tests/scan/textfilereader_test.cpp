@@ -282,10 +282,10 @@ TEST(LongLines, AMatchingLongLineIsRecordedCutWithAVisibleMark) {
     RecordingSinks sinks;
     const FixedSearchText search(QStringLiteral("match"));
     ScanRun run(sinks, sinks, sinks, search);
-    const FixedFileSelection files(dir.path(), {QStringLiteral("long.txt")});
-    ScanRequest request;
-    request.files = &files;
-    ASSERT_EQ(run.run(request), ScanOutcome::Completed);
+    ScanQuery query;
+    query.folder = dir.path();
+    query.selectedFiles = {QStringLiteral("long.txt")};
+    ASSERT_EQ(run.run(query), ScanOutcome::Completed);
     ASSERT_EQ(sinks.rows.size(), 4u);
     EXPECT_EQ(sinks.rows[0].text, QStringLiteral("short match"));
     EXPECT_EQ(sinks.rows[2].line, QStringLiteral("3"));

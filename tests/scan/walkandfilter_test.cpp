@@ -5,7 +5,11 @@
 #include "support/tempdir.h"
 
 #include <QFile>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace FileTypeFilter;
 
@@ -31,7 +35,11 @@ TEST(FileTypeFilter, AllFilesSkipsTheElevenTypesOnly) {
 TEST(FileTypeFilter, SpecifiedTypeIsOneTrimmedExtensionCaseIgnored) {
     EXPECT_TRUE(passesSpecifiedType(QStringLiteral("report.TXT"), QStringLiteral("txt")));
     EXPECT_TRUE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral(" TXT ")));
-    EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral(".txt")));
+    for (const char *written : {".txt", "*.txt", " *.TXT "})
+        EXPECT_TRUE(passesSpecifiedType(QStringLiteral("report.txt"), QString::fromLatin1(written)))
+            << written;
+    EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("*txt.")));
+    EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("**.txt")));
     EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("txt;log")));
     EXPECT_FALSE(passesSpecifiedType(QStringLiteral("README"), QStringLiteral("txt")));
 }
@@ -123,4 +131,78 @@ TEST(FunctionModule, IsBinaryFileLooksAtTheFirst256Bytes) {
     QString error;
     EXPECT_FALSE(FunctionModule::IsBinaryFile(dir.file(QStringLiteral("missing")), &error));
     EXPECT_EQ(error, QStringLiteral("No such file or directory"));
+}
+
+namespace {
+
+// Runs check as an unprivileged user, so that permissions hold even when the
+// tests run as root: in a child process whose failures decide its exit code.
+void asUnprivilegedUser(const std::function<void()> &check) {
+    if (::geteuid() != 0) {
+        check();
+        return;
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        if (dropped)
+            check();
+        std::_Exit(dropped && !testing::Test::HasFailure() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the check failed as nobody";
+}
+
+} // namespace
+
+TEST(TraverseFolder, NamesFoldersThatCannotBeRead) {
+    TempDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    dir.write(QStringLiteral("a.txt"), "");
+    dir.write(QStringLiteral("locked/hidden.txt"), "");
+    const QString locked = dir.file(QStringLiteral("locked"));
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+    asUnprivilegedUser([&] {
+        RecordingSinks status;
+        QStringList found;
+        TraverseDirectories::TraverseFolder(dir.path(), true, found, status);
+        EXPECT_EQ(found, QStringList{dir.file(QStringLiteral("a.txt"))});
+        EXPECT_EQ(status.errors,
+                  QStringList{QStringLiteral("Error: Permission denied (") + locked + u')'});
+
+        RecordingSinks top;
+        TraverseDirectories::TraverseFolder(locked, true, found, top);
+        EXPECT_EQ(top.errors,
+                  QStringList{QStringLiteral("Error: Permission denied (") + locked + u')'});
+    });
+    RecordingSinks missing;
+    QStringList none;
+    TraverseDirectories::TraverseFolder(dir.file(QStringLiteral("a.txt/x")), true, none, missing);
+    EXPECT_EQ(missing.errors, QStringList{QStringLiteral("Error: Not a directory (") +
+                                          dir.file(QStringLiteral("a.txt/x")) + u')'});
+    ::chmod(QFile::encodeName(locked).constData(), 0755);
+}
+
+TEST(TraverseFolder, LinksToFilesAreFilesButLinksToFoldersAreNotEntered) {
+    TempDir dir;
+    TempDir outside;
+    outside.write(QStringLiteral("elsewhere.txt"), "");
+    dir.write(QStringLiteral("sub/own.txt"), "");
+    QFile::link(outside.file(QStringLiteral("elsewhere.txt")),
+                dir.file(QStringLiteral("file-link")));
+    QFile::link(outside.path(), dir.file(QStringLiteral("folder-link")));
+    QFile::link(QStringLiteral("/"), dir.file(QStringLiteral("sub/root")));
+    RecordingSinks status;
+    QStringList found;
+    TraverseDirectories::TraverseFolder(dir.path(), true, found, status);
+    EXPECT_EQ(found, QStringList({dir.file(QStringLiteral("file-link")),
+                                  dir.file(QStringLiteral("sub/own.txt"))}));
+
+    // The folder named for the walk may itself be a link.
+    QStringList throughLink;
+    TraverseDirectories::TraverseFolder(dir.file(QStringLiteral("folder-link")), true, throughLink,
+                                        status);
+    EXPECT_EQ(throughLink, QStringList{dir.file(QStringLiteral("folder-link/elsewhere.txt"))});
 }

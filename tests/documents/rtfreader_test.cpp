@@ -1,4 +1,4 @@
-#include "controls/richtext/rtfreader.h"
+#include "documents/rtfreader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "controls/richtext/compoundfile.h"
+#include "documents/compoundfile.h"
 
-#include "controls/richtext/codepages.h"
+#include "platform/codepage.h"
 
 #include <QtEndian>
 
@@ -102,7 +102,7 @@ bool CompoundFile::open(QByteArrayView bytes) {
             const QByteArrayView e = block.sliced(at, 128);
             Entry entry;
             const int nameBytes = qBound(0, int(u16(e, 0x40)) - 2, 62) & ~1;
-            entry.name = codepages::fromUtf16LE(e.first(nameBytes));
+            entry.name = platform::fromUtf16LE(e.first(nameBytes));
             entry.type = Type(quint8(e[0x42]));
             entry.left = u32(e, 0x44);
             entry.right = u32(e, 0x48);

@@ -1,6 +1,6 @@
-#include "controls/richtext/mailtext.h"
+#include "documents/mailtext.h"
 
-#include <QRegularExpression>
+#include "documents/htmltext.h"
 
 #include <gmime/gmime.h>
 
@@ -21,60 +21,6 @@ struct GString8 {
     QString text() const { return p ? QString::fromUtf8(p) : QString(); }
     char *p;
 };
-
-QString decodeEntities(QString text) {
-    static const QRegularExpression entity(
-        QStringLiteral("&(#x[0-9a-fA-F]{1,6}|#[0-9]{1,7}|[a-zA-Z]{2,8});"));
-    QString out;
-    qsizetype last = 0;
-    for (auto it = entity.globalMatch(text); it.hasNext();) {
-        const auto m = it.next();
-        out += QStringView(text).sliced(last, m.capturedStart() - last);
-        const QString name = m.captured(1);
-        char32_t code = 0;
-        if (name.startsWith(u"#x"))
-            code = name.sliced(2).toUInt(nullptr, 16);
-        else if (name.startsWith(u'#'))
-            code = name.sliced(1).toUInt();
-        else if (name == u"amp")
-            code = '&';
-        else if (name == u"lt")
-            code = '<';
-        else if (name == u"gt")
-            code = '>';
-        else if (name == u"quot")
-            code = '"';
-        else if (name == u"apos")
-            code = '\'';
-        else if (name == u"nbsp")
-            code = ' ';
-        if (code > 0 && code < 0x110000 && !(code >= 0xD800 && code < 0xE000))
-            out += QString::fromUcs4(&code, 1);
-        else
-            out += m.captured(0);
-        last = m.capturedEnd();
-    }
-    out += QStringView(text).sliced(last);
-    return out;
-}
-
-QString htmlToText(const QString &html) {
-    static const QRegularExpression hidden(QStringLiteral("<(script|style|head)\\b.*?</\\1\\s*>"),
-                                           QRegularExpression::CaseInsensitiveOption |
-                                               QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression breaks(
-        QStringLiteral("<(br|/p|/div|/tr|/li|/h[1-6]|/td|/th)\\b[^>]*>"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
-    QString text = html;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
-        .replace(u'\n', u' ')
-        .replace(u'\r', u' ');
-    text.remove(hidden);
-    text.replace(breaks, QStringLiteral("\r\n"));
-    text.remove(tags);
-    return decodeEntities(text);
-}
 
 class MailReader {
   public:
@@ -138,7 +84,7 @@ class MailReader {
         const QString body = GString8(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).text();
         GMimeContentType *type = g_mime_object_get_content_type(GMIME_OBJECT(part));
         const bool html = type && g_mime_content_type_is_type(type, "text", "html");
-        QString plain = html ? htmlToText(body) : body;
+        QString plain = html ? htmlText(body) : body;
         plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
             .replace(u'\n', QStringLiteral("\r\n"));
         line(plain);

@@ -1,10 +1,14 @@
-// Excel 97-2003 workbooks: BIFF8 records of the Workbook stream. Strings live
-// in the shared string table, which CONTINUE records may split anywhere.
-#include "controls/richtext/officetext.h"
+// Excel workbooks: BIFF8 records of the Workbook stream (Excel 97-2003) and
+// BIFF5/BIFF7 records of the Book stream (Excel 5.0 and 95). BIFF8 strings
+// live in the shared string table, which CONTINUE records may split anywhere;
+// BIFF5 strings are inline, 8-bit in the workbook's code page.
+#include "documents/officetext.h"
 
-#include "controls/richtext/codepages.h"
-#include "controls/richtext/littleendian.h"
-#include "controls/richtext/textwriter.h"
+#include "documents/numberformat.h"
+
+#include "documents/textwriter.h"
+#include "platform/codepage.h"
+#include "platform/littleendian.h"
 
 #include <QtEndian>
 
@@ -32,7 +36,13 @@ enum Record : quint16 {
     Formula = 0x0006,
     String = 0x0207,
     BoolErr = 0x0205,
-    FilePass = 0x002F
+    FilePass = 0x002F,
+    Format = 0x041E,
+    ExtendedFormat = 0x00E0,
+    DateMode = 0x0022,
+    CodePage = 0x0042,
+    Note = 0x001C,
+    TextObject = 0x01B6
 };
 
 using littleendian::u16;
@@ -116,7 +126,7 @@ QString unicodeString(QByteArrayView data, qsizetype at, bool longCount) {
         return {};
     const bool wide = data[at++] & 1;
     const qsizetype n = qMin(count, (data.size() - at) / (wide ? 2 : 1));
-    return wide ? codepages::fromUtf16LE(data.sliced(at, n * 2))
+    return wide ? platform::fromUtf16LE(data.sliced(at, n * 2))
                 : QString::fromLatin1(data.sliced(at, n));
 }
 
@@ -192,6 +202,37 @@ struct Cell {
     qsizetype start, size;
 };
 
+/// The number formats of a workbook: FORMAT records by number, XF records
+/// naming them; each format code is parsed once, when a cell first uses it.
+class CellFormats {
+  public:
+    void addFormat(quint16 id, QString code) { codes_.push_back({id, std::move(code)}); }
+    void addXf(quint16 formatId) { xfs_.push_back(formatId); }
+
+    /// The format of an XF, or nullptr for General (written as it is).
+    const numberformat::NumberFormat *format(quint16 xf) {
+        if (xf >= xfs_.size())
+            return nullptr;
+        const quint16 id = xfs_[xf];
+        if (id == 0)
+            return nullptr;
+        for (auto &[known, parsed] : parsed_)
+            if (known == id)
+                return parsed.isGeneral() ? nullptr : &parsed;
+        QStringView code = numberformat::builtInFormat(id);
+        for (const auto &[own, text] : codes_)
+            if (own == id)
+                code = text;
+        parsed_.emplace_back(id, numberformat::NumberFormat(code));
+        return parsed_.back().second.isGeneral() ? nullptr : &parsed_.back().second;
+    }
+
+  private:
+    std::vector<std::pair<quint16, QString>> codes_;
+    std::vector<quint16> xfs_;
+    std::vector<std::pair<quint16, numberformat::NumberFormat>> parsed_;
+};
+
 /// Cells come in row order in files Excel writes, so they are written out as
 /// they come. A cell before the one written last sends the reading back to
 /// the sheet's start to gather the whole sheet and sort it; each sheet is
@@ -211,16 +252,22 @@ class Workbook {
             const qsizetype next = at + 4 + size;
             if (type == FilePass)
                 return false;
-            if (type == Bof && at == 0 && u16(data, 0) != 0x0600)
-                return false; // only BIFF8 is read here
+            if (type == Bof && at == 0) {
+                if (u16(data, 0) != 0x0600 && u16(data, 0) != 0x0500)
+                    return false; // BIFF8 and BIFF5/7 are read here
+                biff8_ = u16(data, 0) == 0x0600;
+            }
             const bool again = at < furthest_;
             furthest_ = qMax(furthest_, next);
             if (type == Sst) {
-                if (!again)
+                if (!again && biff8_)
                     readSst(data, next);
             } else if (type == BoundSheet) {
                 if (!again)
-                    sheets_.push_back({u32(data, 0), unicodeString(data, 6, false)});
+                    sheets_.push_back({u32(data, 0), string(data, 6, false)});
+            } else if (!again && globalRecord(type, data)) {
+            } else if (type == TextObject) {
+                textObject(data, next);
             } else if (type == Bof || type == Eof) {
                 endSheet();
                 if (type == Bof)
@@ -237,6 +284,77 @@ class Workbook {
     }
 
   private:
+    /// A string of a cell or name: BIFF8's XLUnicodeString, or BIFF5's
+    /// count and 8-bit characters in the workbook's code page.
+    QString string(QByteArrayView data, qsizetype at, bool longCount) const {
+        if (biff8_)
+            return unicodeString(data, at, longCount);
+        const qsizetype count = longCount ? u16(data, at) : quint8(at < data.size() ? data[at] : 0);
+        at += longCount ? 2 : 1;
+        if (at >= data.size())
+            return {};
+        return platform::fromCodePage(codePage_, data.sliced(at, qMin(count, data.size() - at)));
+    }
+
+    /// Records of the workbook's globals: formats, XFs, date system, code page.
+    bool globalRecord(quint16 type, QByteArrayView data) {
+        switch (type) {
+        case Format:
+            formats_.addFormat(u16(data, 0), string(data, 2, biff8_));
+            return true;
+        case ExtendedFormat:
+            formats_.addXf(u16(data, 2));
+            return true;
+        case DateMode:
+            date1904_ = u16(data, 0) == 1;
+            return true;
+        case CodePage:
+            // 1200 marks BIFF8's UTF-16; 8-bit BIFF5 text is then Windows-1252.
+            codePage_ = u16(data, 0) == 1200 ? 1252 : u16(data, 0);
+            return true;
+        }
+        return false;
+    }
+
+    /// The text of a comment or drawing shape: in the CONTINUE records after
+    /// the TXO, each starting with its own option byte.
+    void textObject(QByteArrayView data, qsizetype next) {
+        const qsizetype count = u16(data, 10);
+        std::vector<QByteArrayView> segments;
+        qsizetype bytes = 0;
+        for (qsizetype at = next;
+             at + 4 <= in_.size() && u16(in_, at) == Continue && bytes < count * 2 + 16;) {
+            const qsizetype size = qMin<qsizetype>(u16(in_, at + 2), in_.size() - at - 4);
+            segments.push_back(in_.sliced(at + 4, size));
+            bytes += size;
+            at += 4 + size;
+        }
+        if (count == 0 || segments.empty())
+            return;
+        QString text;
+        if (biff8_) {
+            SegmentReader reader(std::move(segments));
+            const bool wide = reader.read(1) & 1;
+            reader.chars(count, wide, text);
+        } else {
+            text = platform::fromCodePage(
+                codePage_, segments.front().first(qMin(count, segments.front().size())));
+        }
+        shapes_.push_back(std::move(text));
+    }
+
+    /// A BIFF5 note holds its text itself, continued by notes of row 0xFFFF.
+    void note(QByteArrayView data) {
+        const qsizetype count = u16(data, 4);
+        const QByteArrayView chars = data.sliced(qMin<qsizetype>(6, data.size()));
+        const QString part =
+            platform::fromCodePage(codePage_, chars.first(qMin(count, chars.size())));
+        if (u16(data, 0) == 0xFFFF && !shapes_.empty())
+            shapes_.back() += part;
+        else
+            shapes_.push_back(part);
+    }
+
     void readSst(QByteArrayView data, qsizetype next) {
         std::vector<QByteArrayView> segments{data.sliced(qMin<qsizetype>(8, data.size()))};
         for (qsizetype at = next; at + 4 <= in_.size() && u16(in_, at) == Continue;) {
@@ -281,22 +399,26 @@ class Workbook {
             return;
         case Label:
         case RString:
-            addCell(row, col, unicodeString(data, 6, true));
+            addCell(row, col, string(data, 6, true));
             return;
         case Number:
             if (data.size() >= 14) {
                 double value;
                 std::memcpy(&value, data.data() + 6, sizeof value);
-                addNumber(row, col, value);
+                addNumber(row, col, u16(data, 4), value);
             }
             return;
         case Rk:
             if (data.size() >= 10)
-                addRk(row, col, u32(data, 6));
+                addRk(row, col, u16(data, 4), u32(data, 6));
             return;
         case MulRk:
             for (qsizetype at = 4, c = col; at + 6 <= data.size() - 2 && restart_ < 0; at += 6, ++c)
-                addRk(row, quint16(c), u32(data, at + 2));
+                addRk(row, quint16(c), u16(data, at), u32(data, at + 2));
+            return;
+        case Note:
+            if (!biff8_)
+                note(data);
             return;
         case BoolErr:
             if (data.size() >= 8 && data[7] == 0)
@@ -307,7 +429,7 @@ class Workbook {
         case String:
             if (pendingString_) {
                 pendingString_ = false;
-                addCell(pendingRow_, pendingCol_, unicodeString(data, 0, true));
+                addCell(pendingRow_, pendingCol_, string(data, 0, true));
             }
             return;
         }
@@ -319,7 +441,7 @@ class Workbook {
         if (u16(data, 12) != 0xFFFF) {
             double value;
             std::memcpy(&value, data.data() + 6, sizeof value);
-            addNumber(row, col, value);
+            addNumber(row, col, u16(data, 4), value);
         } else if (data[6] == 0) { // the string follows in a STRING record
             pendingString_ = true;
             pendingRow_ = row;
@@ -329,14 +451,16 @@ class Workbook {
         }
     }
 
-    void addRk(quint32 row, quint16 col, quint32 rk) {
-        if ((rk & 3) != 2)
-            return addNumber(row, col, rkValue(rk));
+    void addRk(quint32 row, quint16 col, quint16 xf, quint32 rk) {
+        if ((rk & 3) != 2 || formats_.format(xf))
+            return addNumber(row, col, xf, rkValue(rk));
         // A whole number kept as an integer: no floating point needed.
         addCell(row, col, 12, [rk](char16_t *to) { return writeWhole(qint32(rk) >> 2, to); });
     }
 
-    void addNumber(quint32 row, quint16 col, double value) {
+    void addNumber(quint32 row, quint16 col, quint16 xf, double value) {
+        if (const numberformat::NumberFormat *format = formats_.format(xf))
+            return addCell(row, col, format->format(value, date1904_));
         addCell(row, col, 32, [value](char16_t *to) { return writeNumber(value, to); });
     }
 
@@ -381,6 +505,7 @@ class Workbook {
 
     void gatherSheet() {
         out_.truncate(sheetText_);
+        shapes_.clear(); // read again with the cells
         written_ = false;
         sorting_ = true;
         pendingString_ = false;
@@ -405,6 +530,11 @@ class Workbook {
         }
         if (written_)
             out_.appendLineEnd();
+        for (const QString &shape : shapes_) {
+            out_.append(shape);
+            out_.appendLineEnd();
+        }
+        shapes_.clear();
         written_ = false;
         pendingString_ = false;
     }
@@ -421,6 +551,11 @@ class Workbook {
     quint16 lastCol_ = 0;
     std::vector<Cell> cells_;
     QString pool_;
+    std::vector<QString> shapes_; ///< comments and shapes of the sheet
+    CellFormats formats_;
+    bool biff8_ = true;
+    bool date1904_ = false;
+    int codePage_ = 1252;
     bool pendingString_ = false;
     quint32 pendingRow_ = 0;
     quint16 pendingCol_ = 0;
@@ -431,7 +566,9 @@ class Workbook {
 namespace officetext {
 
 bool excelText(const CompoundFile &file, quint32 storage, QString &text) {
-    const quint32 entry = file.find(storage, u"Workbook");
+    quint32 entry = file.find(storage, u"Workbook");
+    if (entry == CompoundFile::NoEntry)
+        entry = file.find(storage, u"Book");
     if (entry == CompoundFile::NoEntry)
         return false;
     return workbookText(file.stream(entry), text);

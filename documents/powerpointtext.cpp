@@ -5,10 +5,10 @@
 // changed; only the persist objects that the newest edit's directory names
 // are the presentation the user sees. The Current User stream leads to that
 // edit, and each edit to the one before it, back to the first save.
-#include "controls/richtext/officetext.h"
+#include "documents/officetext.h"
 
-#include "controls/richtext/codepages.h"
-#include "controls/richtext/littleendian.h"
+#include "platform/codepage.h"
+#include "platform/littleendian.h"
 
 #include <QSet>
 #include <QtEndian>
@@ -198,7 +198,7 @@ class Walker {
             } else if (container && depth < MaxDepth) {
                 walk(at + 8, end, depth + 1);
             } else if (type == TextChars) {
-                add(codepages::fromUtf16LE(body));
+                add(platform::fromUtf16LE(body));
             } else if (type == TextBytes) {
                 add(QString::fromLatin1(body));
             }

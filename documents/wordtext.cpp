@@ -1,12 +1,13 @@
-// Word 97-2003 documents: the FIB names the table stream and the piece table
-// (CLX) in it; the pieces hold the text of every story in 8-bit or UTF-16.
-#include "controls/richtext/officetext.h"
+// Word documents. Word 97-2003: the FIB names the table stream and the piece
+// table (CLX) in it; the pieces hold the text of every story in 8-bit or
+// UTF-16. Word 6.0 and 95: one stream; the text is 8-bit in the code page of
+// the document's language, in one run or, after a fast save, in the pieces
+// of a piece table of the same form.
+#include "documents/officetext.h"
 
-#include "controls/richtext/codepages.h"
-#include "controls/richtext/littleendian.h"
-#include "controls/richtext/textwriter.h"
-
+#include "documents/textwriter.h"
 #include "platform/codepage.h"
+#include "platform/littleendian.h"
 
 #include <QtEndian>
 
@@ -124,6 +125,56 @@ class WordChars {
     int inCode_ = 0;
 };
 
+/// The piece descriptors (PlcPcd) of a CLX: property entries skipped.
+QByteArrayView pieceTable(QByteArrayView table, qsizetype clx, qsizetype size) {
+    const qsizetype clxEnd = qMin<qsizetype>(clx + size, table.size());
+    for (qsizetype p = clx; p >= 0 && p < clxEnd;) {
+        if (table[p] == 1) {
+            p += 3 + u16(table, p + 1);
+        } else if (table[p] == 2) {
+            const qsizetype length = qMin<qsizetype>(u32(table, p + 1), table.size() - p - 5);
+            return table.sliced(p + 5, qMax<qsizetype>(length, 0));
+        } else {
+            break;
+        }
+    }
+    return {};
+}
+
+/// Word 6.0 and 95: pieces of 8-bit text at file offsets, or one run from
+/// fcMin as long as all the stories together.
+bool word6Text(QByteArrayView doc, QString &text) {
+    int codePage = platform::codePageOfLanguage(u16(doc, 0x06));
+    if (u16(doc, 0x14) == 256)
+        codePage = 10000;                              // written on a Macintosh
+    std::vector<std::pair<qsizetype, qsizetype>> runs; // offset, characters
+    const QByteArrayView plc = (u16(doc, 0x0A) & 0x0004)
+                                   ? pieceTable(doc, u32(doc, 0x160), u32(doc, 0x164))
+                                   : QByteArrayView();
+    const qsizetype pieces = (plc.size() - 4) / 12;
+    for (qsizetype i = 0; i < pieces; ++i) {
+        const quint32 start = u32(plc, i * 4), end = u32(plc, (i + 1) * 4);
+        if (end > start)
+            runs.push_back({u32(plc, (pieces + 1) * 4 + i * 8 + 2), end - start});
+    }
+    if (runs.empty()) {
+        qint64 characters = 0;
+        for (qsizetype field = 0x34; field <= 0x50; field += 4)
+            characters += qint32(u32(doc, field)) > 0 ? qint32(u32(doc, field)) : 0;
+        runs.push_back({u32(doc, 0x18), qsizetype(qMin<qint64>(characters, doc.size()))});
+    }
+    TextWriter out(text, TextWriter::limitFor(doc.size()), doc.size());
+    WordChars chars(out);
+    for (const auto &[from, count] : runs) {
+        if (from >= doc.size() || out.full())
+            continue;
+        const QString run =
+            platform::fromCodePage(codePage, doc.sliced(from, qMin(count, doc.size() - from)));
+        chars.append(reinterpret_cast<const char16_t *>(run.constData()), run.size());
+    }
+    return true;
+}
+
 } // namespace
 
 namespace officetext {
@@ -136,9 +187,13 @@ bool wordText(const CompoundFile &file, quint32 storage, QString &text) {
 
 bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView table1,
                      QString &text) {
-    const quint16 flags = u16(doc, 0x0A);
-    if (u16(doc, 0) != 0xA5EC || u16(doc, 2) < 101 || (flags & 0x0100))
-        return false; // not Word 97 or later, or encrypted
+    const quint16 ident = u16(doc, 0), version = u16(doc, 2), flags = u16(doc, 0x0A);
+    if (flags & 0x0100)
+        return false; // encrypted
+    if ((ident == 0xA5DC || ident == 0xA5EC) && version >= 101 && version <= 105)
+        return word6Text(doc, text);
+    if (ident != 0xA5EC || version < 101)
+        return false;
     const QByteArrayView table = (flags & 0x0200) ? table1 : table0;
     qsizetype at = 32;
     at += 2 + 2 * qsizetype(u16(doc, at)); // FibRgW97
@@ -147,20 +202,7 @@ bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView t
     at += 2;
     if (pairs <= 33)
         return false;
-    const qsizetype clx = u32(doc, at + 33 * 8);
-    const qsizetype clxEnd = qMin<qsizetype>(clx + u32(doc, at + 33 * 8 + 4), table.size());
-    QByteArrayView plc;
-    for (qsizetype p = clx; p < clxEnd;) {
-        if (table[p] == 1) {
-            p += 3 + u16(table, p + 1);
-        } else if (table[p] == 2) {
-            const qsizetype size = qMin<qsizetype>(u32(table, p + 1), table.size() - p - 5);
-            plc = table.sliced(p + 5, qMax<qsizetype>(size, 0));
-            break;
-        } else {
-            return false;
-        }
-    }
+    const QByteArrayView plc = pieceTable(table, u32(doc, at + 33 * 8), u32(doc, at + 33 * 8 + 4));
     const qsizetype pieces = (plc.size() - 4) / 12;
     if (pieces <= 0)
         return false;
@@ -187,7 +229,7 @@ bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView t
             if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && quintptr(at) % alignof(char16_t) == 0) {
                 chars.append(reinterpret_cast<const char16_t *>(at), units);
             } else {
-                const QString wide = codepages::fromUtf16LE(QByteArrayView(at, units * 2));
+                const QString wide = platform::fromUtf16LE(QByteArrayView(at, units * 2));
                 chars.append(reinterpret_cast<const char16_t *>(wide.constData()), wide.size());
             }
         }

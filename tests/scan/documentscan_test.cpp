@@ -11,10 +11,10 @@ std::vector<MatchRecord> scan(const QString &path, const QString &search) {
     return scanDocument(path, search);
 }
 
-TEST(StripControlChars, KeepsPrintableAsciiAndScriptsBeyondTheCodePage) {
+TEST(StripControlChars, KeepsEveryCharacterButControlCharacters) {
     EXPECT_EQ(StripControlChars(u"a\tb\r\nc\x7f"), u"abc");
-    // Letters of Windows-1252 are dropped, as the single-byte reader always did.
-    EXPECT_EQ(StripControlChars(u"café naïve €5 “q” Œ"), u"caf nave 5 q ");
+    EXPECT_EQ(StripControlChars(u"café naïve €5 “q” Œ Müller Straße señor"),
+              u"café naïve €5 “q” Œ Müller Straße señor");
     EXPECT_EQ(StripControlChars(u"Ελλάδα Москва 東京 ok"), u"Ελλάδα Москва 東京 ok");
     EXPECT_EQ(StripControlChars(QString::fromUtf8("x\xF0\x9F\x98\x80y")),
               QString::fromUtf8("x\xF0\x9F\x98\x80y"));
@@ -32,6 +32,22 @@ TEST(DocumentScan, RtfSavedUnderAnOfficeNameIsReadAsRtf) {
     EXPECT_EQ(scan(path, QStringLiteral("мир")).size(), 1u);
     EXPECT_TRUE(scan(path, QStringLiteral("arial")).empty());
     EXPECT_TRUE(scan(path, QStringLiteral("rtf1")).empty());
+}
+
+TEST(DocumentScan, TextUnderADocumentNameIsCutAtEachKindOfLineEnd) {
+    TempDir dir;
+    // DIF and MPX files, and text or HTML saved under a document's name.
+    const QString lf = dir.write(QStringLiteral("table.dif"), "first\nsecond alpha\nthird");
+    EXPECT_EQ(
+        scan(lf, QStringLiteral("alpha")),
+        (std::vector<MatchRecord>{{lf, QStringLiteral("@1"), QStringLiteral("second alpha")}}));
+    const QString mixed = dir.write(QStringLiteral("plan.mpx"), "a\r\nb\rc\nd\n\ne alpha");
+    EXPECT_EQ(scan(mixed, QStringLiteral("alpha")),
+              (std::vector<MatchRecord>{{mixed, QStringLiteral("@5"), QStringLiteral("e alpha")}}));
+    const QString utf8 = dir.write(QStringLiteral("notes.doc"), "Gr\xC3\xBC\xC3\x9F"
+                                                                "e\nM\xC3\xBCller");
+    EXPECT_EQ(scan(utf8, QStringLiteral("müller")),
+              (std::vector<MatchRecord>{{utf8, QStringLiteral("@1"), QStringLiteral("Müller")}}));
 }
 
 } // namespace

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "controls/richtext/compoundfile.h"
+#include "documents/compoundfile.h"
 
 #include <QString>
 
 /// The text of the office documents kept in compound files. Each takes the
 /// storage that holds the document's streams and gives false when the
-/// document is encrypted, of an older format or too damaged to read; the
-/// caller then falls back to streamText().
+/// document is encrypted, of an older format or too damaged to read.
 namespace officetext {
 
 /// Word 97-2003: the piece table's text of the body, footnotes, headers and
@@ -29,12 +28,14 @@ bool workbookText(QByteArrayView workbook, QString &text);
 bool powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text);
 
 /// Runs of readable 8-bit and UTF-16LE text of at least four characters,
-/// one per line.
+/// one per line, of a compound file too damaged to open; its header and
+/// directory entries are left out.
 QString streamText(QByteArrayView bytes);
 
-/// The text of every document and stream of a compound file: the known
-/// documents by their extractors, storages recursed into, other streams by
-/// streamText().
-QString compoundText(const CompoundFile &file);
+/// The text of every document of a compound file: the known documents by
+/// their extractors, storages recursed into, and of other streams those that
+/// hold text. Encrypted documents give nothing; encrypted, when given, says
+/// whether the file's own document is one.
+QString compoundText(const CompoundFile &file, bool *encrypted = nullptr);
 
 } // namespace officetext

@@ -1,4 +1,4 @@
-#include "controls/richtext/textwriter.h"
+#include "documents/textwriter.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Word and Excel text from streams built here record by record: what office
 // programs seldom write but files carry (cells out of order, one string named
 // a million times, special characters at every position of a piece).
-#include "controls/richtext/compoundfile.h"
-#include "controls/richtext/officetext.h"
-#include "controls/richtext/textwriter.h"
+#include "documents/compoundfile.h"
+#include "documents/officetext.h"
+#include "documents/textwriter.h"
 #include "tests/support/recordbytes.h"
 
 #include <QRandomGenerator>
@@ -289,7 +289,7 @@ TEST(CompoundText, AStorageNamedFromManyPlacesIsReadOnce) {
     }
     entries.append({QStringLiteral("Contents"), 2});
     const QByteArray bytes =
-        compoundFile(entries, QByteArray("Deeply kept words") + QByteArray(4096 - 17, '\x01'));
+        compoundFile(entries, QByteArray("Deeply kept words") + QByteArray(4096 - 17, '\0'));
     CompoundFile file;
     ASSERT_TRUE(file.open(bytes));
     ASSERT_EQ(file.entries().size(), 36);
@@ -416,6 +416,108 @@ TEST(WordText, PiecesNamingOneRangeAgainAndAgainStopAtTheLimit) {
     EXPECT_TRUE(officetext::wordStreamsText(doc, {}, table, text));
     EXPECT_LE(text.size(), TextWriter::limitFor(doc.size()));
     EXPECT_GE(text.size(), TextWriter::limitFor(doc.size()) - 2 * 4096);
+}
+
+} // namespace
+
+namespace {
+
+// Word 6.0 and 95: the FIB of that version and 8-bit text in the code page of
+// the document's language, in one run or, after a fast save, in pieces.
+QByteArray word6Document(quint16 language, const QByteArray &text, bool fastSaved) {
+    QByteArray doc(0x200, '\0');
+    qToLittleEndian<quint16>(0xA5DC, doc.data());
+    qToLittleEndian<quint16>(104, doc.data() + 2);
+    qToLittleEndian<quint16>(language, doc.data() + 6);
+    if (!fastSaved) {
+        qToLittleEndian<quint32>(0x200, doc.data() + 0x18);
+        qToLittleEndian<quint32>(quint32(text.size()), doc.data() + 0x34);
+        return doc + text;
+    }
+    // The halves are stored swapped; the piece table puts them back in order.
+    const qsizetype half = text.size() / 2;
+    doc += text.mid(half) + text.left(half);
+    QByteArray plc;
+    for (const quint32 cp : {0u, quint32(half), quint32(text.size())})
+        put32(plc, cp);
+    for (const quint32 fc : {quint32(0x200 + text.size() - half), 0x200u}) {
+        put16(plc, 0);
+        put32(plc, fc);
+        put16(plc, 0);
+    }
+    QByteArray clx("\x01\x02\x00\xAA\xBB\x02", 6); // a property entry, then the pieces
+    put32(clx, quint32(plc.size()));
+    clx += plc;
+    qToLittleEndian<quint16>(0x0004, doc.data() + 0x0A);
+    qToLittleEndian<quint32>(quint32(doc.size()), doc.data() + 0x160);
+    qToLittleEndian<quint32>(quint32(clx.size()), doc.data() + 0x164);
+    return doc + clx;
+}
+
+TEST(WordText, Word6DocumentsInTheirLanguagesCodePage) {
+    struct Case {
+        quint16 language;
+        QByteArray bytes;
+        QString text;
+    };
+    const Case cases[] = {
+        {0x0419, "\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0\r", QStringLiteral("Привет мир")},
+        {0x0405, "\x8Elu\x9Dou\xE8k\xFD k\xF9\xF2\r", QStringLiteral("Žluťoučký kůň")},
+        {0x0408, "\xC5\xEB\xEB\xDC\xE4\xE1\r", QStringLiteral("Ελλάδα")},
+        {0x0407,
+         "Gr\xFC\xDF"
+         "e \x80 5\r",
+         QStringLiteral("Grüße € 5")},
+    };
+    for (const Case &c : cases) {
+        for (const bool fastSaved : {false, true}) {
+            SCOPED_TRACE(c.text.toStdString() + (fastSaved ? " fast-saved" : ""));
+            QString text;
+            EXPECT_TRUE(officetext::wordStreamsText(word6Document(c.language, c.bytes, fastSaved),
+                                                    {}, {}, text));
+            EXPECT_EQ(text, c.text + QStringLiteral("\r\n"));
+        }
+    }
+}
+
+// Excel 5.0/95 (BIFF5): inline 8-bit strings in the workbook's code page,
+// number formats by name, notes holding their own text.
+QByteArray biff5Bof(quint16 kind) {
+    QByteArray data;
+    put16(data, 0x0500);
+    put16(data, kind);
+    return record(0x0809, data + QByteArray(4, '\0'));
+}
+QByteArray counted(const QByteArray &chars, bool longCount) {
+    QByteArray out;
+    if (longCount)
+        put16(out, quint16(chars.size()));
+    else
+        out += char(chars.size());
+    return out + chars;
+}
+
+TEST(ExcelText, Excel95BooksInTheirCodePageWithFormatsAndNotes) {
+    const auto u16 = [](quint16 v) { return le16(v); };
+    QByteArray globals = biff5Bof(0x0005) + record(0x0042, u16(1251));
+    globals += record(0x041E, u16(164) + counted("0.00%", false));
+    for (const quint16 format : {0, 164, 14}) // XF 0, 1, 2
+        globals += record(0x00E0, u16(0) + u16(format) + QByteArray(12, '\0'));
+    const QByteArray sheetName = "\xCB\xE8\xF1\xF2"; // Лист
+    QByteArray sheet = biff5Bof(0x0010);
+    sheet += record(0x0204, u16(0) + u16(0) + u16(0) + counted("\xCF\xF0\xE8\xE2\xE5\xF2", true));
+    const double share = 0.15;
+    sheet += record(0x0203, u16(0) + u16(1) + u16(1) +
+                                QByteArray(reinterpret_cast<const char *>(&share), 8));
+    sheet += record(0x027E, u16(0) + u16(2) + u16(2) + le32((45657u << 2) | 2));
+    sheet += record(0x001C, u16(0) + u16(0) + counted("NoteWord \xEC\xE8\xF0", true));
+    sheet += record(0x000A, {});
+    const qsizetype boundSheetSize = 4 + 4 + 2 + 1 + sheetName.size();
+    const qsizetype sheetAt = globals.size() + boundSheetSize + 4;
+    globals += record(0x0085, le32(quint32(sheetAt)) + u16(0) + counted(sheetName, false));
+    globals += record(0x000A, {});
+    EXPECT_EQ(workbookText(globals + sheet),
+              QStringLiteral("Лист\r\nПривет 15.00% 12/31/2024\r\nNoteWord мир\r\n"));
 }
 
 } // namespace

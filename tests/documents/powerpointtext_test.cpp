@@ -1,6 +1,6 @@
 // PowerPoint text from streams written record by record: incremental saves,
 // damaged edit chains and masters.
-#include "controls/richtext/officetext.h"
+#include "documents/officetext.h"
 #include "tests/support/recordbytes.h"
 
 #include <QMap>

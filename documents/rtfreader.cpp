@@ -1,6 +1,6 @@
-#include "controls/richtext/rtfreader.h"
+#include "documents/rtfreader.h"
 
-#include "controls/richtext/codepages.h"
+#include "platform/codepage.h"
 
 #include <QHash>
 
@@ -392,7 +392,7 @@ class Reader {
             return;
         case Word::FontCharset:
             if (fontCodePage_ == 0)
-                fontCodePage_ = codepages::fromCharset(param);
+                fontCodePage_ = platform::codePageOfCharset(param);
             return;
         case Word::FontCodePage:
             fontCodePage_ = param;
@@ -448,7 +448,7 @@ class Reader {
     void commitFont() {
         if (fontNumber_ >= 0 && tables_.fonts.size() < MaxTableEntries) {
             const int codePage = fontCodePage_ ? fontCodePage_ : codePage_;
-            const QString name = codepages::decode(codePage, fontName_).trimmed();
+            const QString name = platform::fromCodePage(codePage, fontName_).trimmed();
             tables_.fonts.append(RtfFont{fontNumber_, name, fontCodePage_});
             fontCodePages_.insert(fontNumber_, fontCodePage_);
         }
@@ -467,7 +467,7 @@ class Reader {
     void decodeBytes() {
         if (bytes_.isEmpty())
             return;
-        text_ += codepages::decode(st_.codePage ? st_.codePage : codePage_, bytes_);
+        text_ += platform::fromCodePage(st_.codePage ? st_.codePage : codePage_, bytes_);
         bytes_.clear();
     }
 

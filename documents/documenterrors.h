@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+/// Why a document gives no text, as the status line says it after "Error: ".
+namespace documenterrors {
+
+/// A document that only its password opens: its text is not in the file.
+inline QString encrypted() {
+    return QStringLiteral("The document is encrypted");
+}
+
+} // namespace documenterrors

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "scan/scaninterfaces.h"
+#include "scan/scanrun.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QObject>
+#include <memory>
+
+class ResultsModel;
+
+/// What the window shows of a run, handed over once a time slice.
+struct RunBatch {
+    QString status;         ///< the latest status text
+    qint64 count = 0;       ///< matches recorded so far
+    qint64 filesDone = 0;   ///< files of the run's list dealt with
+    qint64 filesTotal = -1; ///< files in the run's list; -1 while it is being built
+    bool running = false;
+    bool newRows = false; ///< rows reached the view with this batch
+};
+
+/// The window's side of a scan run. It owns the engine's run and implements
+/// its status sink and hooks: the engine works, and about every 15 ms the
+/// pacer lets the event loop turn (Cancel and the user's clicks are taken
+/// then) and hands the window one batch of what changed. A close request
+/// during a run cancels it; the window closes when the run has ended. The
+/// pacer touches no widget: the window applies each batch.
+class RunPacer : public QObject, public StatusSink, public RunHooks {
+    Q_OBJECT
+  public:
+    RunPacer(ResultsModel &results, const SearchTextSource &search, QObject *parent = nullptr);
+    ~RunPacer() override;
+
+    /// Runs a whole scan; files is the window's live file list, read afresh
+    /// for every entry (none: the query's selected files).
+    ScanOutcome run(const ScanQuery &query, const FileSelection *files);
+    void cancel();
+    bool running() const { return running_; }
+    /// A close during a run: the run is cancelled and ends first.
+    void requestClose();
+    /// Set by requestClose(); cleared when the window has taken it up.
+    bool takeClosePending();
+    ScanRun &scanRun() { return *run_; }
+
+    // StatusSink: during a run the text reaches the window with the next
+    // batch; setting it for every file would cost more than a small file's scan.
+    void SBar(const QString &text) override;
+    void showMatchCount(qint64 count) override;
+    void showMessage(const QString &text) override;
+    // RunHooks
+    void yield() override;
+    void phaseChanged(Phase phase) override;
+    void fileProgress(qint64 done, qint64 total) override;
+
+  Q_SIGNALS:
+    void batchReady(const RunBatch &batch);
+    void phaseEntered(RunHooks::Phase phase);
+    /// An input check refused the run: the window shows the message.
+    void messageRequested(const QString &text);
+
+  private:
+    void deliver();
+    void turnEventLoopIfDue();
+    void stopIfClosing();
+
+    ResultsModel &results_;
+    std::unique_ptr<ScanRun> run_;
+    RunBatch pending_;
+    bool running_ = false;
+    bool closePending_ = false; ///< set by requestClose(), taken by the window
+    QElapsedTimer sinceEvents_; ///< since the event loop last turned during a run
+};

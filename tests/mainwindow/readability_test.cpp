@@ -1,0 +1,132 @@
+// What the window shows can be read: captions fit their text in the font in
+// use, long paths keep their file names in sight, the user's column widths
+// stay, and the full-line box wraps a long line inside the screen.
+
+#include "fileprops/cfiform.h"
+#include "mainwindow/fulllinebox.h"
+#include "mainwindow/runpacer.h"
+#include "scan/resultsmodel.h"
+#include "windowtestsupport.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+class ReadabilityTest : public WindowTest {
+  protected:
+    void TearDown() override {
+        QApplication::setFont(QFont());
+        WindowTest::TearDown();
+    }
+    static void useLargeFont() {
+        QFont large = QApplication::font();
+        large.setPointSizeF(large.pointSizeF() * 1.8);
+        QApplication::setFont(large);
+    }
+    QHeaderView *header() { return control<QTableView>("MatchLV")->horizontalHeader(); }
+    /// Drags the right edge of column by dx pixels with the mouse.
+    void dragColumnEdge(int column, int dx) {
+        QWidget *target = header()->viewport();
+        const int edge =
+            header()->sectionViewportPosition(column) + header()->sectionSize(column) - 1;
+        const int y = header()->height() / 2;
+        QTest::mousePress(target, Qt::LeftButton, {}, QPoint(edge, y));
+        QTest::mouseMove(target, QPoint(edge + dx / 2, y));
+        QTest::mouseMove(target, QPoint(edge + dx, y));
+        QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(edge + dx, y));
+    }
+};
+
+void expectWholeText(QWidget *caption) {
+    EXPECT_GE(caption->width(), caption->sizeHint().width()) << qPrintable(caption->objectName());
+}
+
+} // namespace
+
+TEST_F(ReadabilityTest, CaptionsAndTheCountFitTheirTextInALargeFont) {
+    useLargeFont();
+    openWindow();
+    for (const char *name : {"Label1", "Label2", "AllFiles", "SpecifiedFiles"})
+        expectWholeText(control<QWidget>(name));
+    auto *count = control<QLabel>("MatchCountLabel");
+    form->pacer().showMatchCount(188762);
+    EXPECT_EQ(count->text(), u"188762");
+    EXPECT_GE(count->width(), count->fontMetrics().horizontalAdvance(count->text()));
+    form->pacer().showMatchCount(2147483647); // the label grows for a count it cannot hold
+    EXPECT_GE(count->width(), count->fontMetrics().horizontalAdvance(u"2147483647"_qs));
+    // The count pushes the buttons along rather than running under them.
+    EXPECT_GE(control<QPushButton>("SaveButton")->x(), count->geometry().right());
+    EXPECT_GE(control<QLabel>("MatchCountLabel")->x(),
+              control<QLabel>("Label2")->geometry().right());
+    EXPECT_GE(control<QLineEdit>("SpecifiedType")->x(),
+              control<QRadioButton>("SpecifiedFiles")->geometry().right());
+
+    CFIForm info;
+    const auto captions = info.findChildren<QLabel *>(QRegularExpression(QStringLiteral("^lbl")));
+    ASSERT_GE(captions.size(), 10);
+    for (QLabel *caption : captions) {
+        expectWholeText(caption);
+        if (const QWidget *field = caption->buddy()) {
+            EXPECT_GT(field->x(), caption->geometry().right()) << qPrintable(caption->text());
+        }
+    }
+}
+
+TEST_F(ReadabilityTest, PathsShowWholeInTheirTooltipAndGetRoomInALargeWindow) {
+    const QString deep = dir.mkdir(QStringLiteral("one/two/three/four/five/six/seven/eight"));
+    dir.write(QStringLiteral("one/two/three/four/five/six/seven/eight/notes.txt"), "alpha\n");
+    openOnFiles(deep, {QStringLiteral("notes.txt")});
+    form->show();
+    scanFor(QStringLiteral("alpha"));
+    const QModelIndex cell = form->results().index(0, ResultsModel::PathColumn);
+    EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), deep + u"/notes.txt"_qs);
+    const int designWidth = header()->sectionSize(ResultsModel::PathColumn);
+    form->resize(1900, 1000);
+    EXPECT_GT(header()->sectionSize(ResultsModel::PathColumn), 3 * designWidth);
+    // The columns still fill the list.
+    const int used = header()->length();
+    EXPECT_LE(used, control<QTableView>("MatchLV")->viewport()->width());
+}
+
+TEST_F(ReadabilityTest, AColumnWidthTheUserDragsIsKeptAcrossScansAndResizes) {
+    dir.write(QStringLiteral("a.txt"), "alpha\n");
+    openOnFiles(dir.path(), {QStringLiteral("a.txt")});
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    scanFor(QStringLiteral("alpha"));
+    const int before = header()->sectionSize(ResultsModel::PathColumn);
+    dragColumnEdge(ResultsModel::PathColumn, 90);
+    const int dragged = header()->sectionSize(ResultsModel::PathColumn);
+    ASSERT_GT(dragged, before + 45);
+    form->resize(form->width() + 200, form->height() + 50);
+    scanFor(QStringLiteral("alpha"));
+    EXPECT_EQ(header()->sectionSize(ResultsModel::PathColumn), dragged);
+    // The columns not dragged still follow the window.
+    const int match = header()->sectionSize(ResultsModel::MatchColumn);
+    form->resize(form->width() + 100, form->height());
+    EXPECT_GT(header()->sectionSize(ResultsModel::MatchColumn), match);
+}
+
+TEST_F(ReadabilityTest, TheFullLineBoxWrapsALongLineInsideTheScreen) {
+    ensureApplication();
+    const QString line = QString(4000, u'x') + u"END"_qs;
+    FullLineBox box(u"Quarrix Pro - Full Line Display"_qs, u"Text Line:\r\n"_qs + line);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    const QRect free = box.screen()->availableGeometry();
+    EXPECT_LE(box.frameGeometry().width(), free.width());
+    EXPECT_LE(box.frameGeometry().height(), free.height());
+    EXPECT_EQ(box.textView()->horizontalScrollBar()->maximum(), 0); // wrapped, not cut
+    EXPECT_EQ(box.text(), u"Text Line:\r\n"_qs + line);
+    EXPECT_TRUE(box.textView()->toPlainText().endsWith(line));
+}
