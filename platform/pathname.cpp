@@ -75,6 +75,17 @@ QString displayPath(const QString &path) {
     return shown;
 }
 
+std::optional<PathStatus> pathStatus(const QString &path) {
+    const int fd = openPath(path, O_PATH | O_CLOEXEC);
+    struct stat st {};
+    const bool known = fd >= 0 && ::fstat(fd, &st) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!known)
+        return std::nullopt;
+    return PathStatus{{st.st_dev, st.st_ino}, S_ISDIR(st.st_mode)};
+}
+
 bool pathExists(const QString &path) {
     struct stat st {};
     return ::lstat(pathBytes(path).constData(), &st) == 0;

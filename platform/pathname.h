@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace platform {
 
@@ -16,6 +17,20 @@ QByteArray pathBytes(const QString &path);
 /// A path as the user reads it: each byte that pathText() could not decode is
 /// shown as U+FFFD.
 QString displayPath(const QString &path);
+
+/// A file's identity on the system: the same for every path that leads to it.
+struct FileId {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileId &) const = default;
+};
+
+/// What a path leads to, links followed; nothing when it leads nowhere.
+struct PathStatus {
+    FileId id;
+    bool folder = false;
+};
+std::optional<PathStatus> pathStatus(const QString &path);
 
 /// Whether something (a link included) exists at path.
 bool pathExists(const QString &path);

@@ -1,5 +1,6 @@
 #include "scan/resultsreport.h"
 
+#include "platform/pathname.h"
 #include "scan/scanrun.h"
 #include "scan/searchexpression.h"
 
@@ -14,7 +15,7 @@ QStringList headerLines(const Header &header, const QLocale &locale) {
                                     : QStringLiteral("Results From Directory Tree Scan"),
             QStringLiteral("Date/Time: ") + formatDateTime(header.when, locale),
             QStringLiteral("Searched For: ") + header.searchedFor,
-            QStringLiteral("Directory: ") + header.directory,
+            QStringLiteral("Directory: ") + platform::displayPath(header.directory),
             QString(),
             QString(),
             QStringLiteral("Matches...")};
@@ -32,8 +33,9 @@ Header headerOf(const ScanQuery &query, const QDateTime &when) {
 QString rowLine(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return ScanTexts::EndOfMatches;
-    return QStringLiteral("FILE: ") + trimSpaces(row.path) + QStringLiteral(";  LINE: ") +
-           trimSpaces(row.line) + QStringLiteral(";  MATCH: ") + trimSpaces(row.text);
+    return QStringLiteral("FILE: ") + trimSpaces(platform::displayPath(row.path)) +
+           QStringLiteral(";  LINE: ") + trimSpaces(row.line) + QStringLiteral(";  MATCH: ") +
+           trimSpaces(row.text);
 }
 
 bool Writer::writeLine(const QString &line) {

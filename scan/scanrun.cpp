@@ -68,6 +68,8 @@ class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
         return goOn();
     }
     WalkState visitFile(const QString &path) override {
+        if (isLeftOut(path))
+            return WalkState::Skip;
         run_.FoundFilesList.append(path);
         return goOn();
     }
@@ -79,6 +81,12 @@ class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
     bool keepGoing() override { return goOn() == WalkState::Continue; }
 
   private:
+    bool isLeftOut(const QString &path) const {
+        if (run_.leftOut_.empty())
+            return false;
+        const auto status = platform::pathStatus(path);
+        return status && std::ranges::find(run_.leftOut_, status->id) != run_.leftOut_.end();
+    }
     // Cancel is taken here, so it stops the walk as it stops a file.
     WalkState goOn() {
         run_.hooks_.yield();

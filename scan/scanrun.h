@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/richtext/richtextbuffer.h"
+#include "platform/pathname.h"
 #include "scan/scaninterfaces.h"
 #include "scan/scanquery.h"
 #include "scan/searchexpression.h"
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class ReadAhead;
 struct CompiledSearch;
@@ -81,6 +83,8 @@ class ScanRun {
     /// Cancel, taken during a yield: the run stops before its next line or
     /// file, the open file is closed and the rich text box cleared.
     void cancel();
+    /// Files a directory walk passes over (a report being written into the tree).
+    void leaveOut(std::vector<platform::FileId> files) { leftOut_ = std::move(files); }
 
     /// True while the run may go on; set by the run, cleared only by cancel().
     bool ContinueScan = false;
@@ -135,6 +139,7 @@ class ScanRun {
     ReadAhead *pool_ = nullptr; ///< the readers of the mode loop under way
     bool deliveringDocument_ = false;
     qsizetype rows_ = 0;
+    std::vector<platform::FileId> leftOut_;
 };
 
 /// Keeps every character that is not a control character (C0, DEL, C1), in

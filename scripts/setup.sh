@@ -12,6 +12,8 @@ packages=(
   # tests, sanitizers, fuzzing, style
   googletest libgtest-dev libgmock-dev clang clang-format clang-tidy libclang-rt-dev
   xvfb xauth
+  # a Latin-1 locale made for the command-line tool's test; a terminal for it
+  locales bsdutils
   # printed pages read back as text and images
   poppler-utils
   # run time: the desktop opener for Launch File, help and the About links

@@ -1,6 +1,8 @@
 // quarrix-scan: the scan engine without a window, for scripts and benchmarks.
 
 #include "platform/console.h"
+#include "platform/outputfile.h"
+#include "platform/pathname.h"
 #include "quarrixversion.h"
 #include "scan/filetypefilter.h"
 #include "scan/readahead.h"
@@ -12,14 +14,37 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 namespace {
 
-enum ExitCode { Matched = 0, NoMatch = 1, Refused = 2 };
+// As grep: 2 for a usage error or any file that could not be read, even when
+// something else matched.
+enum ExitCode { Matched = 0, NoMatch = 1, Trouble = 2 };
+
+/// Control characters shown as \xHH, so that a name or a line cannot move the
+/// terminal's cursor or retitle its window; tabs stay.
+QString escapeControls(const QString &text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t') || (u >= 0x7F && u <= 0x9F))
+            shown +=
+                QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        else
+            shown += c;
+    }
+    return shown;
+}
 
 void printError(const QString &text) {
-    std::fputs(qUtf8Printable(text + u'\n'), stderr);
+    static const bool terminal = platform::isTerminal(stderr);
+    const QString shown = platform::displayPath(text);
+    std::fputs(qUtf8Printable((terminal ? escapeControls(shown) : shown) + u'\n'), stderr);
 }
 
 /// The files named on the command line, in the order given.
@@ -36,12 +61,15 @@ class PathSelection : public FileSelection {
     QStringList paths_;
 };
 
-/// Streams rows into the report as they are found.
+/// Streams rows into the report as they are found; on a terminal, control
+/// characters are shown escaped.
 class ReportSink : public MatchSink {
   public:
-    explicit ReportSink(ResultsReport::Writer &writer) : writer_(writer) {}
+    ReportSink(ResultsReport::Writer &writer, bool terminal)
+        : writer_(writer), terminal_(terminal) {}
     bool AddMatch(const MatchRecord &row) override {
-        if (ok_ && !writer_.writeLine(ResultsReport::rowLine(row))) {
+        const QString line = ResultsReport::rowLine(row);
+        if (ok_ && !writer_.writeLine(terminal_ ? escapeControls(line) : line)) {
             ok_ = false;
             printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
                        writer_.errorString());
@@ -52,6 +80,7 @@ class ReportSink : public MatchSink {
 
   private:
     ResultsReport::Writer &writer_;
+    bool terminal_;
     bool ok_ = true;
 };
 
@@ -67,7 +96,15 @@ class ConsoleStatus : public StatusSink {
     void fileError(const QString &text) override {
         eraseProgress();
         printError(text);
+        ++errors_;
     }
+    void folderSkipped(const QString &path) override {
+        eraseProgress();
+        printError(QStringLiteral("quarrix-scan: ") + path +
+                   QStringLiteral(": a kernel file system, not scanned"));
+    }
+    /// Files and folders that could not be read.
+    int errors() const { return errors_; }
     void showMessage(const QString &text) override {
         eraseProgress();
         printError(QStringLiteral("quarrix-scan: ") + text);
@@ -97,6 +134,7 @@ class ConsoleStatus : public StatusSink {
     QElapsedTimer clock_;
     long long files_ = 0;
     qint64 matches_ = 0;
+    int errors_ = 0;
 };
 
 QString version() {
@@ -104,6 +142,101 @@ QString version() {
         .arg(QuarrixVersion::Major)
         .arg(QuarrixVersion::Minor)
         .arg(QuarrixVersion::Revision, 3, 10, QLatin1Char('0'));
+}
+
+/// The arguments as the system gave them: a name that is not UTF-8 keeps its
+/// bytes, so it still opens.
+QStringList argumentList(int argc, char **argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << platform::pathText(QByteArray(argv[i]));
+    return arguments;
+}
+
+/// The search text as typed: UTF-8, or text of the locale's character set.
+std::optional<QString> searchTextOf(const QString &argument) {
+    const std::optional<QString> text =
+        platform::argumentText(platform::pathBytes(argument).constData());
+    if (!text)
+        printError(QStringLiteral("quarrix-scan: the search text is neither UTF-8 nor text of "
+                                  "the locale's character set (") +
+                   platform::localeCharacterSet() + u')');
+    return text;
+}
+
+/// What the PATH arguments name: one folder, or files.
+struct Inputs {
+    bool treeScan = false;
+    std::vector<platform::FileId> files;
+
+    bool contains(const std::optional<platform::FileId> &id) const {
+        return id && std::ranges::find(files, *id) != files.end();
+    }
+};
+
+std::optional<Inputs> inputsOf(const QStringList &paths) {
+    Inputs inputs;
+    for (const QString &path : paths) {
+        const auto status = platform::pathStatus(path);
+        inputs.treeScan = paths.size() == 1 && status && status->folder;
+        if (!status || (!inputs.treeScan && status->folder)) {
+            printError(QStringLiteral("quarrix-scan: ") + path +
+                       (status ? QStringLiteral(": is a folder; name one folder alone")
+                               : QStringLiteral(": No such file or directory")));
+            return std::nullopt;
+        }
+        inputs.files.push_back(status->id);
+    }
+    return inputs;
+}
+
+/// Opens the report (a file given with --output, else standard output) and
+/// refuses one that would overwrite a file it scans.
+bool openReport(const QString &target, const Inputs &inputs, platform::OutputFile &output,
+                QFile &file) {
+    const auto refuse = [](const QString &name) {
+        printError(QStringLiteral("quarrix-scan: ") + name +
+                   QStringLiteral(": the report would overwrite a file it scans"));
+        return false;
+    };
+    const auto existing = target.isEmpty() ? std::nullopt : platform::pathStatus(target);
+    if (!inputs.treeScan && existing && inputs.contains(existing->id))
+        return refuse(target);
+    const bool opened = target.isEmpty() ? output.openStandardOutput() : output.open(target);
+    if (!opened ||
+        !file.open(output.descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+        printError(QStringLiteral("quarrix-scan: cannot write ") +
+                   (target.isEmpty() ? QStringLiteral("standard output") : target) +
+                   QStringLiteral(": ") + (opened ? file.errorString() : output.errorString()));
+        return false;
+    }
+    if (!inputs.treeScan && inputs.contains(output.identity()))
+        return refuse(QStringLiteral("standard output"));
+    return true;
+}
+
+/// Everything written has reached the report, and a report file took the
+/// place of the old one.
+bool finishReport(QFile &file, platform::OutputFile &output) {
+    const bool flushed = file.flush();
+    const QString flushError = file.errorString();
+    file.close();
+    if (flushed && output.commit())
+        return true;
+    printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
+               (flushed ? output.errorString() : flushError));
+    return false;
+}
+
+/// The report and the report it replaces are never scanned.
+std::vector<platform::FileId> reportFiles(const QString &target,
+                                          const platform::OutputFile &output) {
+    std::vector<platform::FileId> files;
+    if (const auto written = output.identity())
+        files.push_back(*written);
+    if (const auto replaced = target.isEmpty() ? std::nullopt : platform::pathStatus(target))
+        files.push_back(replaced->id);
+    return files;
 }
 
 } // namespace
@@ -118,8 +251,9 @@ int main(int argc, char **argv) {
         "Scans files for a search text and writes a report of every matching line.\n"
         "SEARCH_TEXT: a text, or terms joined by '|' (any term) or '&' (all terms);\n"
         "letter case is ignored. One PATH that is a folder scans its whole tree;\n"
-        "otherwise every PATH must be a file. Exit status: 0 matches found,\n"
-        "1 none, 2 input refused or a PATH missing."));
+        "otherwise every PATH must be a file. Exit status: 0 something matched and\n"
+        "no error, 1 nothing matched and no error, 2 a usage error or a file or\n"
+        "folder that could not be read (the scan still finishes)."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption typeOption(QStringLiteral("type"),
@@ -140,76 +274,80 @@ int main(int argc, char **argv) {
                                  QStringLiteral("What to look for."));
     parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("A folder, or files."),
                                  QStringLiteral("PATH..."));
-    parser.process(app);
+    if (!parser.parse(argumentList(argc, argv))) {
+        QString error = parser.errorText();
+        error.chop(error.endsWith(u'.') ? 1 : 0);
+        printError(QStringLiteral("quarrix-scan: ") + error +
+                   QStringLiteral(" (a search text that begins with - goes after --; see "
+                                  "--help)"));
+        return Trouble;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
 
     const QStringList args = parser.positionalArguments();
     if (args.size() < 2) {
         printError(QStringLiteral(
             "quarrix-scan: a search text and at least one PATH are needed (see --help)"));
-        return Refused;
+        return Trouble;
     }
     bool readersOk = true;
     const int readers = parser.isSet(readersOption) ? parser.value(readersOption).toInt(&readersOk)
                                                     : ReadAhead::defaultReaders();
     if (!readersOk || readers < 1 || readers > 64) {
         printError(QStringLiteral("quarrix-scan: --readers takes a number from 1 to 64"));
-        return Refused;
+        return Trouble;
     }
-    const QString &searchText = args.front();
+    const std::optional<QString> searchText = searchTextOf(args.front());
     const QStringList paths = args.mid(1);
-    const bool treeScan = paths.size() == 1 && QFileInfo(paths.front()).isDir();
-    for (const QString &path : paths) {
-        const QFileInfo info(path);
-        if (!info.exists() || (!treeScan && info.isDir())) {
-            printError(QStringLiteral("quarrix-scan: ") + path +
-                       (info.exists() ? QStringLiteral(": is a folder; name one folder alone")
-                                      : QStringLiteral(": No such file or directory")));
-            return Refused;
-        }
-    }
-
-    QFile output;
-    const bool opened = parser.isSet(outputOption)
-                            ? (output.setFileName(parser.value(outputOption)),
-                               output.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                            : output.open(stdout, QIODevice::WriteOnly);
-    if (!opened) {
-        printError(QStringLiteral("quarrix-scan: cannot write ") + parser.value(outputOption) +
-                   QStringLiteral(": ") + output.errorString());
-        return Refused;
-    }
-
-    ResultsReport::Writer writer(output);
-    ReportSink sink(writer);
-    ConsoleStatus status;
-    RunHooks hooks;
-    const FixedSearchText search(searchText);
-    ScanRun run(sink, status, hooks, search);
-    run.readers = readers;
-    const PathSelection selection(paths);
+    const std::optional<Inputs> inputs = searchText ? inputsOf(paths) : std::nullopt;
+    if (!inputs)
+        return Trouble;
 
     ScanQuery query;
-    query.mode = treeScan ? ScanMode::DirectoryTree : ScanMode::SelectedFiles;
-    query.folder = treeScan ? paths.front() : QFileInfo(paths.front()).path();
-    query.selectedFiles = treeScan ? QStringList() : paths;
+    query.mode = inputs->treeScan ? ScanMode::DirectoryTree : ScanMode::SelectedFiles;
+    query.folder = inputs->treeScan ? paths.front() : QFileInfo(paths.front()).path();
+    query.selectedFiles = inputs->treeScan ? QStringList() : paths;
     query.specifiedType = parser.isSet(typeOption);
     query.type = parser.value(typeOption);
-    query.searchText = searchText;
+    query.searchText = *searchText;
+    ConsoleStatus status;
     if (query.specifiedType && FileTypeFilter::normalisedType(query.type).isEmpty()) {
         status.showMessage(ScanTexts::SpecifyExtension);
-        return Refused;
+        return Trouble;
     }
 
-    if (!writer.writeHeader(ResultsReport::headerOf(query))) {
+    const QString target = parser.value(outputOption);
+    platform::OutputFile output;
+    QFile file;
+    if (!openReport(target, *inputs, output, file))
+        return Trouble;
+    ResultsReport::Writer writer(file);
+    ResultsReport::Header header = ResultsReport::headerOf(query);
+    const bool terminal = platform::isTerminal(stdout) && !parser.isSet(outputOption);
+    if (terminal) {
+        header.searchedFor = escapeControls(header.searchedFor);
+        header.directory = escapeControls(header.directory);
+    }
+    if (!writer.writeHeader(header)) {
         printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
                    writer.errorString());
-        return Refused;
+        return Trouble;
     }
 
+    ReportSink sink(writer, terminal);
+    RunHooks hooks;
+    const FixedSearchText search(*searchText);
+    ScanRun run(sink, status, hooks, search);
+    run.readers = readers;
+    run.leaveOut(reportFiles(target, output));
+    const PathSelection selection(paths);
     const ScanOutcome outcome = run.run(query, &selection);
     status.eraseProgress();
-    output.close();
-    if (outcome == ScanOutcome::Refused || !sink.ok())
-        return Refused;
+    const bool written = sink.ok() && finishReport(file, output);
+    if (outcome == ScanOutcome::Refused || !written || status.errors() > 0)
+        return Trouble;
     return run.LinesMatched > 0 ? Matched : NoMatch;
 }

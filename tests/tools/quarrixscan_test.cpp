@@ -1,12 +1,16 @@
 #include "support/tempdir.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -16,11 +20,29 @@ struct Result {
     QByteArray err;
 };
 
-Result runScan(const QStringList &args) {
+Result runScanWith(const QStringList &args, const std::function<void(QProcess &)> &setUp) {
     QProcess process;
+    setUp(process);
     process.start(QStringLiteral(QUARRIX_SCAN_PATH), args);
     EXPECT_TRUE(process.waitForFinished(60000));
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+Result runScan(const QStringList &args) {
+    return runScanWith(args, [](QProcess &) {});
+}
+
+// Permissions only hold for a user other than root.
+void asNobody(QProcess &process) {
+    if (::geteuid() == 0)
+        process.setChildProcessModifier([] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                std::_Exit(99);
+        });
+}
+
+void setMode(const QString &path, mode_t mode) {
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
 }
 
 QList<QByteArray> reportLines(const QByteArray &report) {
@@ -57,13 +79,35 @@ TEST(QuarrixScan, ScansNamedFilesInOrderAndWritesTheReport) {
 TEST(QuarrixScan, ExitStatusSaysWhatHappened) {
     TempDir dir;
     const QString a = dir.write(QStringLiteral("a.txt"), "text");
+    EXPECT_EQ(runScan({QStringLiteral("text"), a}).exitCode, 0);
     const Result none = runScan({QStringLiteral("zebra"), a});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_TRUE(none.out.endsWith("FILE: ;  LINE: ;  MATCH: ** No Matches Found **\r\n"));
 
+    // Command-line mistakes are not "nothing matched".
+    const Result bogus = runScan({QStringLiteral("--bogus"), QStringLiteral("x"), a});
+    EXPECT_EQ(bogus.exitCode, 2);
+    EXPECT_TRUE(bogus.err.contains("bogus")) << bogus.err.toStdString();
+    EXPECT_EQ(runScan({QStringLiteral("-alpha"), a}).exitCode, 2);
+    EXPECT_EQ(runScan({QStringLiteral("--"), QStringLiteral("-alpha"), a}).exitCode, 1);
+
+    // A file that cannot be read is trouble even when another file matched.
+    const QString pipe = dir.file(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(runScan({QStringLiteral("text"), pipe}).exitCode, 2);
+    EXPECT_EQ(runScan({QStringLiteral("text"), pipe, a}).exitCode, 2);
+
+    const Result proc = runScan({QStringLiteral("x"), QStringLiteral("/proc")});
+    EXPECT_EQ(proc.exitCode, 1);
+    EXPECT_TRUE(proc.err.contains("/proc")) << proc.err.toStdString();
+
     EXPECT_EQ(runScan({QStringLiteral("x"), dir.file(QStringLiteral("missing"))}).exitCode, 2);
     EXPECT_EQ(runScan({QStringLiteral("x"), a, dir.path()}).exitCode, 2);
     EXPECT_EQ(runScan({QStringLiteral("x")}).exitCode, 2);
+    for (const QString readers : {QStringLiteral("0"), QStringLiteral("65"), QStringLiteral("x")})
+        EXPECT_EQ(runScan({QStringLiteral("--readers"), readers, QStringLiteral("x"), a}).exitCode,
+                  2)
+            << readers.toStdString();
     const Result blankType =
         runScan({QStringLiteral("--type"), QStringLiteral(" "), QStringLiteral("x"), dir.path()});
     EXPECT_EQ(blankType.exitCode, 2);
@@ -89,7 +133,7 @@ TEST(QuarrixScan, FolderScanFiltersByTypeAndReportsUnreadableFiles) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const Result withPipe =
         runScan({QStringLiteral("key"), pipe, dir.file(QStringLiteral("b.log"))});
-    EXPECT_EQ(withPipe.exitCode, 0);
+    EXPECT_EQ(withPipe.exitCode, 2);
     EXPECT_TRUE(withPipe.err.startsWith("Error: ")) << withPipe.err.toStdString();
     EXPECT_TRUE(withPipe.err.contains("(" + pipe.toUtf8() + ")"));
 
@@ -102,6 +146,17 @@ TEST(QuarrixScan, FolderScanFiltersByTypeAndReportsUnreadableFiles) {
     written.removeAt(1); // the time of writing may differ by a second
     printed.removeAt(1);
     EXPECT_EQ(written, printed);
+
+    // Readers ahead of the report change nothing in it.
+    QFile::remove(report);
+    for (const char *readers : {"1", "4"}) {
+        QList<QByteArray> read =
+            reportLines(runScan({QStringLiteral("--readers"), QString::fromLatin1(readers),
+                                 QStringLiteral("key"), dir.path()})
+                            .out);
+        read.removeAt(1);
+        EXPECT_EQ(read, printed) << readers;
+    }
 }
 
 // On a tree of plain LF text files the match lines must be exactly GNU grep's.
@@ -156,4 +211,154 @@ TEST(QuarrixScan, AgreesWithGrepOnPlainTextFiles) {
         EXPECT_FALSE(expected.empty()) << word.toStdString();
         EXPECT_EQ(found, expected) << word.toStdString();
     }
+}
+
+TEST(QuarrixScan, AFolderThatCannotBeReadIsNamedAndTheRestScanned) {
+    TempDir dir;
+    setMode(dir.path(), 0755);
+    dir.write(QStringLiteral("a.txt"), "key\n");
+    const QString locked = dir.mkdir(QStringLiteral("locked"));
+    dir.write(QStringLiteral("locked/b.txt"), "key\n");
+    setMode(locked, 0);
+    const Result r = runScanWith({QStringLiteral("key"), dir.path()}, asNobody);
+    setMode(locked, 0755);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("Error: Permission denied (" + locked.toUtf8() + ")"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("a.txt;  LINE: 1")) << r.out.toStdString();
+}
+
+TEST(QuarrixScan, TheReportNeverOverwritesOrReadsWhatItScans) {
+    TempDir dir;
+    const QString a = dir.write(QStringLiteral("a.txt"), "key\n");
+    const Result refused = runScan({QStringLiteral("--output"), a, QStringLiteral("key"), a});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("overwrite")) << refused.err.toStdString();
+    EXPECT_EQ(readAll(a), "key\n");
+    const Result appended = runScanWith({QStringLiteral("key"), a}, [&](QProcess &p) {
+        p.setStandardOutputFile(a, QIODevice::Append);
+    });
+    EXPECT_EQ(appended.exitCode, 2);
+    EXPECT_EQ(readAll(a), "key\n");
+
+    // A report inside the scanned tree: neither the one written nor the one it
+    // replaces is read, and no temporary file is left behind.
+    const QString report = dir.file(QStringLiteral("report.txt"));
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(runScan({QStringLiteral("--output"), report, QStringLiteral("key"), dir.path()})
+                      .exitCode,
+                  0);
+        EXPECT_EQ(readAll(report).count("FILE: "), 1) << run; // a.txt only
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST(QuarrixScan, AReportThatCannotBeWrittenFailsWithTheReason) {
+    TempDir dir;
+    const QString a = dir.write(QStringLiteral("a.txt"), "key\n");
+    const Result full = runScan(
+        {QStringLiteral("--output"), QStringLiteral("/dev/full"), QStringLiteral("key"), a});
+    EXPECT_EQ(full.exitCode, 2);
+    EXPECT_TRUE(full.err.contains("No space left on device")) << full.err.toStdString();
+    const Result fullOut = runScanWith({QStringLiteral("key"), a}, [](QProcess &p) {
+        p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    });
+    EXPECT_EQ(fullOut.exitCode, 2);
+    EXPECT_TRUE(fullOut.err.contains("No space left on device")) << fullOut.err.toStdString();
+
+    // A report that cannot be made leaves the old one as it was.
+    setMode(dir.path(), 0755);
+    const QString report = dir.write(QStringLiteral("sub/report.txt"), "old report");
+    setMode(dir.file(QStringLiteral("sub")), 0555);
+    const Result locked =
+        runScanWith({QStringLiteral("--output"), report, QStringLiteral("key"), a}, asNobody);
+    setMode(dir.file(QStringLiteral("sub")), 0755);
+    EXPECT_EQ(locked.exitCode, 2);
+    EXPECT_TRUE(locked.err.contains("Permission denied")) << locked.err.toStdString();
+    EXPECT_EQ(readAll(report), "old report");
+}
+
+TEST(QuarrixScan, NamesThatAreNotUtf8AreScannedAndShownWithReplacementCharacters) {
+    TempDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QByteArray name = folder + "/caf\xE9.txt";
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "key\n", 4), 4);
+    ::close(fd);
+    const QByteArray shown = "FILE: " + folder + "/caf\xEF\xBF\xBD.txt;  LINE: 1;  MATCH: key";
+    const Result tree = runScan({QStringLiteral("key"), dir.path()});
+    EXPECT_EQ(tree.exitCode, 0) << tree.err.toStdString();
+    EXPECT_TRUE(tree.out.contains(shown)) << tree.out.toStdString();
+    EXPECT_TRUE(tree.err.isEmpty()) << tree.err.toStdString();
+
+    // The same name given on the command line, as a shell passes its bytes.
+    QProcess process;
+    process.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                         QStringLiteral("exec \"$0\" key \"$1$(printf '\\351')."
+                                                        "txt\""),
+                                         QStringLiteral(QUARRIX_SCAN_PATH), dir.file("caf")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(process.readAllStandardOutput().contains(shown));
+    ::unlink(name.constData()); // a name the temporary folder's removal cannot spell
+}
+
+TEST(QuarrixScan, ASearchTextIsDecodedFromTheLocalesCharacterSet) {
+    TempDir dir;
+    const QString a = dir.write(QStringLiteral("a.txt"), "caf\xC3\xA9 au lait\n");
+    // The text's bytes as a Latin-1 terminal sends them; QProcess would pass UTF-8.
+    const auto scanLatin1 = [&](const QString &locale, const QString &locales) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), locale);
+        env.insert(QStringLiteral("LOCPATH"), locales);
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral("sh"),
+                      {QStringLiteral("-c"),
+                       QStringLiteral("exec \"$0\" \"$(printf 'caf\\351')\" \"$1\""),
+                       QStringLiteral(QUARRIX_SCAN_PATH), a});
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return Result{process.exitCode(), process.readAllStandardOutput(),
+                      process.readAllStandardError()};
+    };
+    const Result utf8 = scanLatin1(QStringLiteral("C.UTF-8"), QStringLiteral("/usr/lib/locale"));
+    EXPECT_EQ(utf8.exitCode, 2);
+    EXPECT_TRUE(utf8.err.contains("UTF-8")) << utf8.err.toStdString();
+
+    const QString locales = dir.mkdir(QStringLiteral("locales"));
+    QProcess make;
+    make.start(QStringLiteral("localedef"),
+               {QStringLiteral("-i"), QStringLiteral("en_US"), QStringLiteral("-f"),
+                QStringLiteral("ISO-8859-1"), locales + QStringLiteral("/en_US.ISO-8859-1")});
+    if (!make.waitForFinished(60000) || make.exitCode() != 0)
+        GTEST_SKIP() << "no Latin-1 locale can be made here (Debian package locales)";
+    const Result latin1 = scanLatin1(QStringLiteral("en_US.ISO-8859-1"), locales);
+    EXPECT_EQ(latin1.exitCode, 0) << latin1.err.toStdString();
+    EXPECT_TRUE(latin1.out.contains("MATCH: caf\xC3\xA9 au lait")) << latin1.out.toStdString();
+}
+
+TEST(QuarrixScan, ControlCharactersReachATerminalEscapedButAFileExact) {
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        GTEST_SKIP() << "script is not installed";
+    TempDir dir;
+    const QString a = dir.write(QStringLiteral("a\x1B[2J.txt"), "key \x1B]0;title\x07 end\n");
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUARRIX_SCAN"), QStringLiteral(QUARRIX_SCAN_PATH));
+    env.insert(QStringLiteral("INPUT"), a);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("script"),
+                  {QStringLiteral("-qec"), QStringLiteral("\"$QUARRIX_SCAN\" key \"$INPUT\""),
+                   QStringLiteral("/dev/null")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QByteArray shown = process.readAllStandardOutput();
+    EXPECT_TRUE(shown.contains("a\\x1B[2J.txt;  LINE: 1;  MATCH: key \\x1B]0;title\\x07 end"))
+        << shown.toStdString();
+    EXPECT_FALSE(shown.contains('\x1B'));
+
+    const QString report = dir.file(QStringLiteral("report.txt"));
+    EXPECT_EQ(runScan({QStringLiteral("--output"), report, QStringLiteral("key"), a}).exitCode, 0);
+    EXPECT_TRUE(
+        readAll(report).contains("a\x1B[2J.txt;  LINE: 1;  MATCH: key \x1B]0;title\x07 end"));
 }
