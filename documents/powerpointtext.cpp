@@ -24,6 +24,7 @@ enum Record : quint16 {
     DocumentAtom = 0x03E9,
     Slide = 0x03EE,
     Notes = 0x03F0,
+    NotesAtom = 0x03F1,
     SlidePersist = 0x03F3,
     MainMaster = 0x03F8,
     SlideList = 0x0FF0,
@@ -34,8 +35,8 @@ enum Record : quint16 {
     PersistDirectory = 0x1772
 };
 
-/// The instance of a slide list that lists the main and title masters.
-constexpr quint16 MastersList = 1;
+/// The instances of slide lists: the slides, and the main and title masters.
+constexpr quint16 SlidesList = 0, MastersList = 1;
 constexpr int MaxDepth = 64;
 
 using littleendian::u16;
@@ -133,8 +134,14 @@ std::optional<Edits> readEdits(QByteArrayView doc, QByteArrayView currentUser) {
     return edits;
 }
 
+/// Whether eight zero bytes start at `at`: a gap a save left in the stream.
+bool zeroFilled(QByteArrayView doc, qsizetype at) {
+    return at + 8 <= doc.size() && u32(doc, at) == 0 && u32(doc, at + 4) == 0;
+}
+
 /// Whether every offset of the directory is where one of the stream's
-/// top-level records starts: the only places a persist object can be.
+/// top-level records starts: the only places a persist object can be. The
+/// records after a zero-filled gap start where the directory says.
 bool allTopLevel(QByteArrayView doc, const PersistMap &persist) {
     std::vector<quint32> offsets;
     offsets.reserve(persist.size());
@@ -142,26 +149,55 @@ bool allTopLevel(QByteArrayView doc, const PersistMap &persist) {
         offsets.push_back(entry.offset);
     std::sort(offsets.begin(), offsets.end());
     offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
-    auto next = offsets.cbegin();
-    for (auto record = recordAt(doc, 0); record && next != offsets.cend();
-         record = recordAt(doc, record->end))
-        if (*next == record->at)
-            ++next;
-    return next == offsets.cend();
+    qsizetype at = 0;
+    for (const quint32 offset : offsets) {
+        while (at < offset) {
+            const auto record = recordAt(doc, at);
+            if (!record)
+                return false;
+            at = zeroFilled(doc, at) ? qsizetype(offset) : record->end;
+        }
+        if (at != offset || !recordAt(doc, at))
+            return false;
+    }
+    return true;
 }
 
 /// What the document container says about the other persist objects: the
-/// slides and notes it lists, and the masters that hold placeholder text.
+/// slides and notes it lists, the slides' own ids, and the masters that hold
+/// placeholder text.
 struct Listed {
-    QSet<quint32> shown, masters;
+    QSet<quint32> shown, masters, slideIds;
 };
 
 void readSlideList(QByteArrayView doc, const Header &list, Listed &listed) {
     QSet<quint32> &ids = list.instance == MastersList ? listed.masters : listed.shown;
     for (auto child = recordAt(doc, list.body, list.end); child;
-         child = recordAt(doc, child->end, list.end))
-        if (child->type == SlidePersist && child->end - child->body >= 4)
-            ids.insert(u32(doc, child->body));
+         child = recordAt(doc, child->end, list.end)) {
+        if (child->type != SlidePersist || child->end - child->body < 4)
+            continue;
+        ids.insert(u32(doc, child->body));
+        if (list.instance == SlidesList && child->end - child->body >= 16)
+            if (const quint32 slideId = u32(doc, child->body + 12))
+                listed.slideIds.insert(slideId);
+    }
+}
+
+/// The id of the slide a notes page belongs to, from its first atom.
+quint32 notesSlide(QByteArrayView doc, const Header &notes) {
+    const auto atom = recordAt(doc, notes.body, notes.end);
+    return atom && atom->type == NotesAtom && atom->end - atom->body >= 4 ? u32(doc, atom->body)
+                                                                          : 0;
+}
+
+/// Whether the object is a slide or notes page the user no longer sees. Notes
+/// belong to the presentation when listed or when their slide is.
+bool dropped(QByteArrayView doc, const Header &object, quint32 id, const Listed &listed) {
+    if (object.type == Slide)
+        return !listed.shown.contains(id);
+    if (object.type == Notes)
+        return !listed.shown.contains(id) && !listed.slideIds.contains(notesSlide(doc, object));
+    return false;
 }
 
 std::optional<Listed> readListed(QByteArrayView doc, const Header &document) {
@@ -239,7 +275,7 @@ bool liveText(QByteArrayView doc, QByteArrayView currentUser, QString &text) {
     for (const auto &[id, offset] : edits->persist) {
         const auto object = recordAt(doc, offset);
         if (!object || listed->masters.contains(id) || read.contains(object->at) ||
-            ((object->type == Slide || object->type == Notes) && !listed->shown.contains(id)))
+            dropped(doc, *object, id, *listed))
             continue;
         read.insert(object->at);
         walker.walk(object->at, object->end, 0);

@@ -9,7 +9,10 @@
 #include "platform/codepage.h"
 #include "platform/littleendian.h"
 
+#include <QStringList>
 #include <QtEndian>
+
+#include <algorithm>
 
 #include <vector>
 
@@ -18,7 +21,8 @@ namespace {
 using littleendian::u16;
 using littleendian::u32;
 
-/// Turns Word's special characters into plain text, hiding field codes.
+/// Turns Word's special characters into plain text, hiding field codes. A
+/// MACROBUTTON field shows its display text, which is part of its code.
 /// Pieces are 8-bit (Windows-1252) or UTF-16; both are read in one pass that
 /// writes ordinary characters straight into the text.
 class WordChars {
@@ -30,7 +34,7 @@ class WordChars {
         constexpr qsizetype Chunk = 4096;
         for (qsizetype at = 0; at < count; at += Chunk) {
             const qsizetype n = qMin(Chunk, count - at);
-            char16_t *to = out_.beginWrite(2 * n);
+            char16_t *to = out_.beginWrite(2 * n + MaxCode);
             if (!to)
                 return;
             out_.endWrite(convert(chars + at, n, to));
@@ -38,14 +42,17 @@ class WordChars {
     }
 
   private:
+    /// The longest field code kept to show a button's display text: room for
+    /// it is taken with every chunk, as a field end may write it at once.
+    static constexpr qsizetype MaxCode = 256;
+
     template <typename Char> char16_t *convert(const Char *chars, qsizetype n, char16_t *to) {
         constexpr qsizetype Lanes = 8 / sizeof(Char);
         for (qsizetype i = 0; i < n;) {
             // Ordinary characters, eight bytes at a time.
             for (; i + Lanes <= n && ordinary(chars + i); i += Lanes)
-                if (inCode_ == 0)
-                    for (qsizetype k = 0; k < Lanes; ++k)
-                        *to++ = char16_t(chars[i + k]);
+                for (qsizetype k = 0; k < Lanes; ++k)
+                    to = keep(char16_t(chars[i + k]), to);
             for (const qsizetype stop = qMin(n, i + Lanes); i < stop; ++i)
                 to = put(char16_t(chars[i]), sizeof(Char) == 1, to);
         }
@@ -69,19 +76,36 @@ class WordChars {
     char16_t *put(char16_t c, bool codePage, char16_t *to) {
         if (codePage && c >= 0x80)
             c = platform::windows1252Char(quint8(c));
-        if (c >= 0x20 && c != 0xA0) {
-            if (inCode_ == 0)
-                *to++ = c;
-            return to;
-        }
+        if (c >= 0x20 && c != 0xA0)
+            return keep(c, to);
         return special(c, to);
+    }
+
+    /// An ordinary character: written, or kept as part of the outer field's code.
+    char16_t *keep(char16_t c, char16_t *to) {
+        if (inCode_ == 0)
+            *to++ = c;
+        else if (inCode_ == 1 && code_.size() < MaxCode)
+            code_ += QChar(c);
+        return to;
+    }
+
+    /// The display text of a MACROBUTTON field from its code
+    /// ("MACROBUTTON name display text"); nothing for other fields.
+    char16_t *buttonText(char16_t *to) const {
+        const QStringList words = code_.simplified().split(u' ');
+        if (words.size() < 3 || words[0].compare(u"MACROBUTTON", Qt::CaseInsensitive) != 0)
+            return to;
+        const QString shown = words.mid(2).join(u' ');
+        return std::copy(shown.utf16(), shown.utf16() + shown.size(), to);
     }
 
     char16_t *special(char16_t c, char16_t *to) {
         switch (c) {
         case 0x13: // field begin: its code follows
             fields_.push_back(true);
-            ++inCode_;
+            if (++inCode_ == 1)
+                code_.clear();
             return to;
         case 0x14: // field separator: its result follows
             if (!fields_.empty() && fields_.back()) {
@@ -91,6 +115,8 @@ class WordChars {
             return to;
         case 0x15: // field end
             if (!fields_.empty()) {
+                if (fields_.back() && inCode_ == 1)
+                    to = buttonText(to);
                 inCode_ -= fields_.back() ? 1 : 0;
                 fields_.pop_back();
             }
@@ -123,6 +149,7 @@ class WordChars {
     TextWriter &out_;
     std::vector<bool> fields_; ///< open fields: true while in the code part
     int inCode_ = 0;
+    QString code_; ///< the outer field's code, up to MaxCode characters
 };
 
 /// The piece descriptors (PlcPcd) of a CLX: property entries skipped.

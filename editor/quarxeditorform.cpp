@@ -4,6 +4,7 @@
 #include "dialogs/messagebox.h"
 #include "dialogs/uiutilities.h"
 #include "editor/modprinter.h"
+#include "platform/pathname.h"
 #include "scan/scanrun.h"
 
 #include <QAction>
@@ -145,7 +146,7 @@ void QUARXEditorForm::openBytes(const QString &path, const QByteArray &bytes) {
     rtfText->setShownFileName(path);
     rtfText->setSelStart(0);
     history_.reset(rtfText->document());
-    setWindowTitle(EditorTexts::CaptionPrefix + path);
+    setWindowTitle(EditorTexts::CaptionPrefix + platform::displayPath(path));
     FirstActivate = true;
     if (kind_.rtfDropsParts)
         FunctionModule::showMessageBox(this, EditorTexts::DroppedPartsNotice,
@@ -295,13 +296,15 @@ bool QUARXEditorForm::writeFile() {
     platform::SaveWay way = platform::SaveWay::Replaced;
     QString error;
     if (!platform::replaceFileContent(path, bytes, way, error)) {
-        FunctionModule::showMessageBox(
-            this, EditorTexts::SaveFailed + path + QStringLiteral("\r\n\r\n") + error,
-            MessageBoxStyle::Exclamation);
+        FunctionModule::showMessageBox(this,
+                                       EditorTexts::SaveFailed + platform::displayPath(path) +
+                                           QStringLiteral("\r\n\r\n") + error,
+                                       MessageBoxStyle::Exclamation);
         return false;
     }
     if (way == platform::SaveWay::InPlaceNoFolder)
-        FunctionModule::showMessageBox(this, EditorTexts::FolderReadOnly + path,
+        FunctionModule::showMessageBox(this,
+                                       EditorTexts::FolderReadOnly + platform::displayPath(path),
                                        MessageBoxStyle::Information);
     original_ = bytes;
     kind_.stamp = platform::fileStamp(path);

@@ -3,6 +3,7 @@
 #include "fileprops/cfileinfo.h"
 #include "fileprops/cfileversioninfo.h"
 #include "fileprops/fileinfopath.h"
+#include "platform/pathname.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -163,15 +164,15 @@ QLineEdit *CFIForm::addField(QWidget *frame, int row, const QString &name, const
 void CFIForm::Form_Load() {
     CFileInfo info;
     info.setFullPathName(FileInfoShared::FileInfoPath);
-    txtFileName->setText(info.DisplayName());
+    txtFileName->setText(platform::displayPath(info.DisplayName()));
     txtType->setText(info.TypeName());
-    txtLocation->setText(info.FilePath());
+    txtLocation->setText(platform::displayPath(info.FilePath()));
     txtSize->setText(CFileInfo::FormatFileSize(info.FileSize()));
     txtCompSize->setText(info.attrCompressed()
                              ? CFileInfo::FormatFileSize(info.CompressedFileSize())
                              : NotCompressedText);
-    txtDosPath->setText(info.ShortPath());
-    txtDosName->setText(info.ShortName());
+    txtDosPath->setText(platform::displayPath(info.ShortPath()));
+    txtDosName->setText(platform::displayPath(info.ShortName()));
     txtCreated->setText(CFileInfo::FormatFileDate(info.CreationTime()));
     txtModified->setText(CFileInfo::FormatFileDate(info.ModifyTime()));
     txtAccessed->setText(CFileInfo::FormatFileDate(info.LastAccessTime()));

@@ -2,8 +2,8 @@
 
 #include "platform/direntries.h"
 #include "platform/fullpath.h"
+#include "platform/pathname.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -69,11 +69,11 @@ std::optional<FileEntry> findMatching(const QString &folder, QStringView pattern
     const QRegularExpression expression = patternExpression(pattern);
     const DirListing listing = listDirectory(folder.isEmpty() ? QString(pathSeparator) : folder);
     for (const DirEntry &candidate : listing.entries) {
-        const QString name = QFile::decodeName(candidate.name);
+        const QString name = pathText(candidate.name);
         if (!expression.match(name).hasMatch())
             continue;
         struct statx st {};
-        if (statPath(QFile::encodeName(folder + pathSeparator + name), &st))
+        if (statPath(pathBytes(folder + pathSeparator + name), &st))
             return entryOf(st, name);
     }
     return std::nullopt;
@@ -87,7 +87,7 @@ std::optional<FileEntry> findFirstFile(const QString &path) {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return std::nullopt;
     struct statx st {};
-    if (statPath(QFile::encodeName(path), &st))
+    if (statPath(pathBytes(path), &st))
         return entryOf(st, name);
     if (isPattern(name))
         return findMatching(cut < 0 ? QStringLiteral(".") : path.left(cut), name);
@@ -96,7 +96,7 @@ std::optional<FileEntry> findFirstFile(const QString &path) {
 
 qint64 onDiskSize(const QString &path) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(pathBytes(path).constData(), &st) != 0)
         return -1;
     return static_cast<qint64>(st.st_blocks) * 512;
 }

@@ -1,7 +1,7 @@
 #include "platform/fullpath.h"
+#include "platform/pathname.h"
 
 #include <QDir>
-#include <QFile>
 #include <climits>
 #include <sys/stat.h>
 
@@ -19,7 +19,7 @@ std::optional<QString> fullPathName(const QString &path) {
         full.remove(0, 3);
     if (full.isEmpty())
         full = pathSeparator;
-    if (QFile::encodeName(full).size() >= PATH_MAX)
+    if (pathBytes(full).size() >= PATH_MAX)
         return std::nullopt;
     return full;
 }
@@ -30,7 +30,7 @@ bool isVolumeRoot(QStringView path) {
 
 std::optional<QString> shortPathName(const QString &path) {
     struct stat st {};
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = pathBytes(path);
     if (path.isEmpty() ||
         (::stat(name.constData(), &st) != 0 && ::lstat(name.constData(), &st) != 0))
         return std::nullopt;

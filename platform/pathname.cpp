@@ -86,6 +86,11 @@ std::optional<PathStatus> pathStatus(const QString &path) {
     return PathStatus{{st.st_dev, st.st_ino}, S_ISDIR(st.st_mode)};
 }
 
+bool isReadableFolder(const QString &path) {
+    const auto status = pathStatus(path);
+    return status && status->folder && ::access(pathBytes(path).constData(), R_OK) == 0;
+}
+
 bool pathExists(const QString &path) {
     struct stat st {};
     return ::lstat(pathBytes(path).constData(), &st) == 0;

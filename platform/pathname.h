@@ -32,6 +32,9 @@ struct PathStatus {
 };
 std::optional<PathStatus> pathStatus(const QString &path);
 
+/// Whether path leads to a folder whose names may be read.
+bool isReadableFolder(const QString &path);
+
 /// Whether something (a link included) exists at path.
 bool pathExists(const QString &path);
 

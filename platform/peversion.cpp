@@ -1,6 +1,7 @@
 #include "platform/peversion.h"
+#include "platform/pathname.h"
 
-#include <QFile>
+#include <QList>
 #include <QtEndian>
 #include <cerrno>
 #include <fcntl.h>
@@ -247,8 +248,7 @@ class PeImage {
 class FileDescriptor {
   public:
     explicit FileDescriptor(const QString &path)
-        : fd_(::open(QFile::encodeName(path).constData(),
-                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) {}
+        : fd_(::open(pathBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) {}
     ~FileDescriptor() {
         if (fd_ >= 0)
             ::close(fd_);

@@ -1,8 +1,8 @@
 #include "platform/savefile.h"
 
 #include "platform/inputfile.h"
+#include "platform/pathname.h"
 
-#include <QFile>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -81,7 +81,7 @@ bool writeInPlace(const QByteArray &target, QByteArrayView bytes, QString &error
 
 std::optional<FileStamp> fileStamp(const QString &path) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(pathBytes(path).constData(), &st) != 0)
         return std::nullopt;
     return FileStamp{qint64(st.st_size),
                      qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
@@ -89,7 +89,7 @@ std::optional<FileStamp> fileStamp(const QString &path) {
 }
 
 bool replaceFileContent(const QString &path, QByteArrayView bytes, SaveWay &way, QString &error) {
-    const QByteArray target = realTarget(QFile::encodeName(path));
+    const QByteArray target = realTarget(pathBytes(path));
     Descriptor old{::open(target.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY)};
     struct stat st {};
     if (old.fd < 0 || ::fstat(old.fd, &st) != 0) {
@@ -125,7 +125,7 @@ bool replaceFileContent(const QString &path, QByteArrayView bytes, SaveWay &way,
     }
     way = SaveWay::InPlace;
     if (!writeInPlace(target, bytes, error)) {
-        error += QStringLiteral("; the new content is kept in ") + QFile::decodeName(copyName);
+        error += QStringLiteral("; the new content is kept in ") + displayPath(pathText(copyName));
         return false;
     }
     ::unlink(copyName.constData());

@@ -1,6 +1,8 @@
 #include "platform/shellinfo.h"
 
-#include <QFileInfo>
+#include "platform/inputfile.h"
+#include "platform/pathname.h"
+
 #include <QGuiApplication>
 #include <QMimeDatabase>
 #include <QPainter>
@@ -30,15 +32,27 @@ QIcon genericFileIcon() {
     return QIcon(page);
 }
 
+// By name and first bytes, read through the platform layer so that every name opens.
+QMimeType mimeTypeOf(const QString &path, const QString &name, bool folder) {
+    const QMimeDatabase types;
+    if (folder)
+        return types.mimeTypeForName(QStringLiteral("inode/directory"));
+    QByteArray start(4096, Qt::Uninitialized);
+    InputFile file;
+    const qint64 got = file.open(path) ? file.read(start.data(), start.size()) : 0;
+    start.resize(qMax<qint64>(got, 0));
+    return types.mimeTypeForFileNameAndData(name, start);
+}
+
 } // namespace
 
 ShellFileInfo shellFileInfo(const QString &path) {
     ShellFileInfo info;
-    const QFileInfo file(path);
-    if (!file.exists())
+    const auto status = pathStatus(path);
+    if (!status)
         return info;
-    info.displayName = file.fileName();
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(file);
+    info.displayName = path.section(QLatin1Char('/'), -1);
+    const QMimeType type = mimeTypeOf(path, info.displayName, status->folder);
     // The default type stands for "not known", and its description says so.
     if (type.isValid() && !type.isDefault())
         info.typeName = type.comment();

@@ -1,5 +1,7 @@
 #include "scan/resultsmodel.h"
 
+#include "platform/pathname.h"
+
 #include <limits>
 #include <optional>
 
@@ -134,7 +136,7 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
     const StoredRow &r = rows_[static_cast<size_t>(index.row())];
     switch (index.column()) {
     case PathColumn:
-        return paths_.at(r.path);
+        return platform::displayPath(paths_.at(r.path));
     case LineColumn:
         return lineCell(r);
     case MatchColumn:

@@ -366,7 +366,7 @@ TEST(WordText, SpecialCharactersAndFieldsAtEveryPlaceOfAPiece) {
         QString word;
         for (quint32 n = random.bounded(12); n > 0; --n)
             word += letters[random.bounded(int(letters.size()))];
-        switch (random.bounded(6)) {
+        switch (random.bounded(7)) {
         case 0:
             document += word + u'\r';
             expected += word + QStringLiteral("\r\n");
@@ -379,6 +379,11 @@ TEST(WordText, SpecialCharactersAndFieldsAtEveryPlaceOfAPiece) {
         case 2:
             document += word + QChar(0xA0) + QChar(0x1E) + QChar(0x07);
             expected += word + QStringLiteral(" -\r\n");
+            break;
+        case 3: // a button shows the text after its macro's name
+            document += QChar(0x13) + QStringLiteral(" MacroButton  Go ") + word + u' ' + word +
+                        QChar(0x15);
+            expected += word.isEmpty() ? QString() : word + u' ' + word;
             break;
         default:
             document += word + u'\t';

@@ -14,6 +14,7 @@ enum : quint16 {
     DocumentAtom = 0x03E9,
     Slide = 0x03EE,
     Notes = 0x03F0,
+    NotesAtom = 0x03F1,
     SlidePersist = 0x03F3,
     MainMaster = 0x03F8,
     ExObjList = 0x0409,
@@ -212,6 +213,50 @@ TEST(PowerPointText, MastersAreLeftOutWhetherTheEditsAreSoundOrNot) {
     EXPECT_TRUE(whole.contains(u"SlideWord"));
     for (const char16_t *word : {u"MainMasterWord", u"NotesMasterWord", u"HandoutWord"})
         EXPECT_FALSE(whole.contains(word)) << QString::fromUtf16(word).toStdString();
+}
+
+/// A notes page that names its slide by the slide's id, as every notes page does.
+QByteArray notesOf(quint32 slideId, const QString &text) {
+    return container(Notes,
+                     {atom(NotesAtom, le32(slideId) + le32(0)), container(Drawing, {chars(text)})});
+}
+/// A slide list entry with the slide's own id as well as its persist id.
+QByteArray slidesWithIds(const QList<std::pair<quint32, quint32>> &persistAndSlideIds) {
+    QByteArrayList children;
+    for (const auto &[persist, slideId] : persistAndSlideIds)
+        children << atom(SlidePersist,
+                         le32(persist) + QByteArray(8, '\0') + le32(slideId) + le32(0));
+    return container(SlideList, children, SlidesList);
+}
+
+TEST(PowerPointText, NotesOfEveryLiveSlideAreReadListedOrNot) {
+    Presentation p;
+    // Only the first notes page is in the notes list; the second names its
+    // live slide; the third belongs to a slide no longer shown.
+    const quint32 doc =
+        p.add(document({slidesWithIds({{2, 256}, {3, 257}}), slideList(NotesList, {4})}));
+    const quint32 first = p.add(sheet(Slide, "FirstSlide"));
+    const quint32 second = p.add(sheet(Slide, "SecondSlide"));
+    const quint32 listedNotes = p.add(notesOf(256, "ListedNotes"));
+    const quint32 unlistedNotes = p.add(notesOf(257, "UnlistedNotes"));
+    const quint32 orphanNotes = p.add(notesOf(300, "OrphanNotes"));
+    p.save({{1, doc},
+            {2, first},
+            {3, second},
+            {4, listedNotes},
+            {5, unlistedNotes},
+            {6, orphanNotes}});
+    EXPECT_EQ(textOf(p.bytes, p.currentUser()),
+              "FirstSlide\r\nSecondSlide\r\nListedNotes\r\nUnlistedNotes\r\n");
+}
+
+TEST(PowerPointText, ObjectsAfterAZeroFilledGapAreReadThroughTheEdits) {
+    TwoSaves p;
+    p.bytes += QByteArray(13, '\0'); // not a whole number of record headers
+    const quint32 slide = p.add(sheet(Slide, "AfterTheGap"));
+    p.save({{1, p.newDocument}, {2, slide}, {4, p.notes}});
+    // Read through the edits: the old slides' words stay out.
+    EXPECT_EQ(textOf(p.bytes, p.currentUser()), "NewWord\r\nAfterTheGap\r\nNotesWord\r\n");
 }
 
 } // namespace
