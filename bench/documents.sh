@@ -19,7 +19,7 @@ DOCS=$DIR/docs-$COUNT
 
 if [[ ! -f $DOCS/.complete ]]; then
     rm -rf "$DOCS"
-    mapfile -t fixtures < <(find "$ROOT/tests/data/richtext" -type f \
+    mapfile -t fixtures < <(find "$ROOT/tests/data/documents" -type f \
         \( -name '*.doc' -o -name '*.dot' -o -name '*.xls' -o -name '*.xlt' -o -name '*.ppt' \
            -o -name '*.pps' -o -name '*.pot' -o -name '*.rtf' -o -name '*.eml' \) | sort)
     for ((i = 0; i < COUNT; i++)); do
