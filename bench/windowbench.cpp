@@ -3,7 +3,7 @@
 // cost in memory; can also take a screenshot of the window afterwards.
 //
 //   quarrix-window-bench tree FOLDER TEXT [--shot FILE.png]
-//   quarrix-window-bench million [--shot FILE.png]
+//   quarrix-window-bench million [LINES] [--shot FILE.png]
 //
 // The window keeps its settings in a scratch file, never the user's.
 
@@ -111,9 +111,8 @@ int treeScan(QuarrixForm &form, const QString &folder, const QString &text) {
     return 0;
 }
 
-int millionScan(QuarrixForm &form) {
+int millionScan(QuarrixForm &form, int lines) {
     QTemporaryDir dir;
-    const int lines = 1000000;
     {
         QFile file(dir.filePath(QStringLiteral("million.txt")));
         file.open(QIODevice::WriteOnly);
@@ -178,11 +177,12 @@ int main(int argc, char **argv) {
     int rc = 2;
     if (args.value(0) == u"tree" && args.size() == 3)
         rc = treeScan(form, args.at(1), args.at(2));
-    else if (args.value(0) == u"million")
-        rc = millionScan(form);
+    else if (args.value(0) == u"million" && args.size() <= 2)
+        rc = millionScan(form, args.size() == 2 ? args.at(1).toInt() : 1000000);
     else
         std::fputs(
-            "usage: quarrix-window-bench tree FOLDER TEXT [--shot FILE] | million [--shot FILE]\n",
+            "usage: quarrix-window-bench tree FOLDER TEXT [--shot FILE] | million [LINES] [--shot "
+            "FILE]\n",
             stderr);
     if (!shot.isEmpty())
         shoot(form, shot);

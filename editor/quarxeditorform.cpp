@@ -14,7 +14,6 @@
 #include <QEvent>
 #include <QInputDialog>
 #include <QKeyEvent>
-#include <QStyle>
 #include <QTextBlock>
 #include <QToolBar>
 
@@ -32,22 +31,29 @@ struct ToolButton {
     const char *key;
     const char *tip;
     const char *themeIcon;
-    QStyle::StandardPixmap fallback;
     QKeySequence::StandardKey keys;
     const char *extraKey;
 };
 
 const ToolButton ToolButtons[] = {
-    {"EBSave", "Save Changes", "document-save", QStyle::SP_DialogSaveButton, QKeySequence::Save,
-     "Ctrl+S"},
-    {"EBPrint", "Print File", "document-print", QStyle::SP_FileDialogDetailedView,
-     QKeySequence::Print, "Ctrl+P"},
-    {"EBUndo", "Undo", "edit-undo", QStyle::SP_ArrowBack, QKeySequence::Undo, "Ctrl+Z"},
-    {"EBRedo", "Redo", "edit-redo", QStyle::SP_ArrowForward, QKeySequence::Redo, "Ctrl+Y"},
-    {"EBCut", "Cut", "edit-cut", QStyle::SP_DialogDiscardButton, QKeySequence::Cut, "Ctrl+X"},
-    {"EBCopy", "Copy", "edit-copy", QStyle::SP_FileDialogNewFolder, QKeySequence::Copy, "Ctrl+C"},
-    {"EBPaste", "Paste", "edit-paste", QStyle::SP_DialogApplyButton, QKeySequence::Paste, "Ctrl+V"},
+    {"EBSave", "Save Changes", "document-save", QKeySequence::Save, "Ctrl+S"},
+    {"EBPrint", "Print File", "document-print", QKeySequence::Print, "Ctrl+P"},
+    {"EBUndo", "Undo", "edit-undo", QKeySequence::Undo, "Ctrl+Z"},
+    {"EBRedo", "Redo", "edit-redo", QKeySequence::Redo, "Ctrl+Y"},
+    {"EBCut", "Cut", "edit-cut", QKeySequence::Cut, "Ctrl+X"},
+    {"EBCopy", "Copy", "edit-copy", QKeySequence::Copy, "Ctrl+C"},
+    {"EBPaste", "Paste", "edit-paste", QKeySequence::Paste, "Ctrl+V"},
 };
+
+/// The program's own picture for a theme icon name, for desktops whose theme
+/// has none.
+QIcon ownPicture(const char *themeIcon) {
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48})
+        icon.addFile(QStringLiteral(":/toolbar/%1/%2.png").arg(size).arg(QLatin1String(themeIcon)),
+                     QSize(size, size));
+    return icon;
+}
 
 QColor colorOf(quint32 colorRef) {
     return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
@@ -105,8 +111,8 @@ void QUARXEditorForm::createToolbar() {
     EditTB->setFixedHeight(ToolbarHeight);
     for (const ToolButton &button : ToolButtons) {
         const QString key = QString::fromLatin1(button.key);
-        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(button.themeIcon),
-                                            style()->standardIcon(button.fallback));
+        const QIcon icon =
+            QIcon::fromTheme(QString::fromLatin1(button.themeIcon), ownPicture(button.themeIcon));
         QAction *action = EditTB->addAction(icon, QString::fromLatin1(button.tip));
         action->setObjectName(key);
         action->setToolTip(QString::fromLatin1(button.tip));

@@ -38,19 +38,23 @@ QString launchQuestion(const QString &path) {
 
 using namespace MatchActionTexts;
 
-QString QuarrixForm::GetActiveFileName() const {
+MatchRecord QuarrixForm::activeRow() const {
     if (CurrentControl == QLatin1String("MatchLV")) {
         // The last selected row in list order wins.
         int last = -1;
         for (const QModelIndex &index : MatchLV->selectionModel()->selectedRows())
             last = std::max(last, index.row());
         if (last >= 0)
-            return results_->row(last).path;
+            return results_->row(last);
     } else if (CurrentControl == QLatin1String("File1") &&
                ScanRun::CountSelectedFiles(*selection_) > 0) {
-        return File1EntryPath();
+        return {File1EntryPath(), QString(), QString()};
     }
     return {};
+}
+
+QString QuarrixForm::GetActiveFileName() const {
+    return activeRow().path;
 }
 
 QString QuarrixForm::File1EntryPath() const {
@@ -68,31 +72,23 @@ void QuarrixForm::File1_DblClick() {
 }
 
 void QuarrixForm::mnuFileInfo_Click() {
-    const QString path = GetActiveFileName();
-    if (!path.trimmed().isEmpty())
-        ShowFileInfo(path);
+    const MatchRecord row = activeRow();
+    if (!row.path.trimmed().isEmpty())
+        ShowFileInfo(row.path);
 }
 
 void QuarrixForm::mnuLaunch_Click() {
-    const QString path = GetActiveFileName();
-    if (!path.trimmed().isEmpty())
-        LaunchFile(path);
+    const MatchRecord row = activeRow();
+    if (!row.path.trimmed().isEmpty())
+        LaunchFile(row.path);
 }
 
 void QuarrixForm::mnuEdit_Click() {
-    const QString path = GetActiveFileName();
-    if (path.trimmed().isEmpty())
+    const MatchRecord row = activeRow();
+    if (row.path.trimmed().isEmpty())
         return;
-    // A results row opens at its own line; the file list at the top.
-    EditorPlace place;
-    if (CurrentControl == QLatin1String("MatchLV")) {
-        int last = -1;
-        for (const QModelIndex &index : MatchLV->selectionModel()->selectedRows())
-            last = std::max(last, index.row());
-        const MatchRecord row = results_->row(last);
-        place = {row.line, row.text};
-    }
-    OpenInEditor(path, this, place);
+    // A results row opens at its own line; the file list (no line) at the top.
+    OpenInEditor(row.path, this, currentQuery().searchText, {row.line, row.text});
 }
 
 int QuarrixForm::selectedMatchRow() const {

@@ -2,14 +2,10 @@
 
 #include "editor/openfile.h"
 
-#include <QComboBox>
-#include <QPointer>
 #include <QWidget>
 
-void OpenInEditor(const QString &path, QWidget *owner, const EditorPlace &place) {
-    QWidget *window = owner ? owner->window() : nullptr;
-    const QPointer<QComboBox> textList =
-        window ? window->findChild<QComboBox *>(QStringLiteral("TextList")) : nullptr;
+void OpenInEditor(const QString &path, QWidget *owner, const QString &searchText,
+                  const EditorPlace &place) {
     openInEditorWindow(
-        path, window, [textList] { return textList ? textList->currentText() : QString(); }, place);
+        path, owner ? owner->window() : nullptr, [searchText] { return searchText; }, place);
 }

@@ -73,6 +73,10 @@ class QuarrixForm : public QWidget {
     /// (the last selected row of the results, the entry with the focus in the
     /// file list), or empty.
     QString GetActiveFileName() const;
+    /// The row the popup commands act on, by value: the last selected results
+    /// row, or the file list's entry with the focus (a path, no line or text);
+    /// an empty path when the focused list has none.
+    MatchRecord activeRow() const;
     /// Asks, then starts the file with its associated application.
     void LaunchFile(const QString &path);
     /// Shows the file information window for path and waits until it closes.

@@ -1,5 +1,6 @@
 #include "mainwindow/reportsave.h"
 
+#include "platform/outputfile.h"
 #include "scan/resultsmodel.h"
 
 #include <QElapsedTimer>
@@ -30,12 +31,36 @@ bool writeRows(Writer &writer, const ResultsModel &rows, const StatusCallback &s
     return true;
 }
 
+/// Writes the report through output, which keeps it under a temporary name
+/// until complete; false with the cause in error on any failure.
+bool writeReport(platform::OutputFile &output, const Header &header, const ResultsModel &rows,
+                 const StatusCallback &status, const QLocale &locale, QString &error) {
+    QFile file;
+    if (!file.open(output.descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+        error = file.errorString();
+        return false;
+    }
+    Writer writer(file);
+    const bool written = writer.writeHeader(header, locale) && writeRows(writer, rows, status);
+    // The flush follows a failed write too: it names the cause.
+    if (!file.flush() || !written) {
+        error = file.errorString();
+        return false;
+    }
+    file.close();
+    if (!output.commit()) {
+        error = output.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void prepareSaveDialog(const QString &initialFolder) {
     RIROR_CommonDialog::OpenFileName &record = RIROR_CommonDialog::FileDialogRecord;
     record.lpstrFilter = DialogFilter;
-    record.Flags = RIROR_CommonDialog::OFN_HIDEREADONLY;
+    record.Flags = RIROR_CommonDialog::OFN_HIDEREADONLY | RIROR_CommonDialog::OFN_OVERWRITEPROMPT;
     record.lpstrTitle = DialogTitle;
     record.lpstrInitialDir = initialFolder;
     record.lpstrDefExt = DefaultExtension;
@@ -52,13 +77,10 @@ SaveOutcome saveReport(const FileDialogResult &choice, Header header, const Resu
         return SaveOutcome::NothingChosen;
     if (!header.when.isValid())
         header.when = QDateTime::currentDateTime();
-    QFile file(fileName);
-    Writer writer(file);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         writer.writeHeader(header, locale) && writeRows(writer, rows, status) &&
-                         file.flush();
-    if (!written) {
-        status(file.errorString());
+    platform::OutputFile output;
+    QString error;
+    if (!output.open(fileName) || !writeReport(output, header, rows, status, locale, error)) {
+        status(error.isEmpty() ? output.errorString() : error);
         return SaveOutcome::Failed;
     }
     status(SaveComplete);

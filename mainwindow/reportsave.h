@@ -23,18 +23,18 @@ using StatusCallback = std::function<void(const QString &)>;
 
 enum class SaveOutcome { NothingChosen, Saved, Failed };
 
-/// Sets the dialog record up for the report: text and all-files filters, no
-/// overwrite prompt, the title, the folder to open in and the "txt" extension.
+/// Sets the dialog record up for the report: text and all-files filters, the
+/// question before replacing a file, the title, the folder to open in and the "txt" extension.
 void prepareSaveDialog(const QString &initialFolder);
 
 /// The report's full name from the dialog's choice; empty after cancel.
 QString reportFileName(const RIROR_CommonDialog::FileDialogResult &choice);
 
 /// Writes the report of every row to the chosen file, replacing any file of
-/// that name. The status counts "Saving Match #1" up and ends with "Save
-/// Complete", or with the error's description, the lines written before it
-/// staying in the file. A cancelled choice writes nothing and says nothing.
-/// A header without a time gets the current one.
+/// that name only once the whole report is written. The status counts
+/// "Saving Match #1" up and ends with "Save Complete", or with the error's
+/// description, any old file of that name staying as it was. A cancelled choice writes nothing and
+/// says nothing. A header without a time gets the current one.
 SaveOutcome saveReport(const RIROR_CommonDialog::FileDialogResult &choice, Header header,
                        const ResultsModel &rows, const StatusCallback &status,
                        const QLocale &locale = QLocale());

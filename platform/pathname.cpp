@@ -76,11 +76,17 @@ QString displayPath(const QString &path) {
 }
 
 std::optional<PathStatus> pathStatus(const QString &path) {
-    const int fd = openPath(path, O_PATH | O_CLOEXEC);
+    const QByteArray bytes = pathBytes(path);
     struct stat st {};
-    const bool known = fd >= 0 && ::fstat(fd, &st) == 0;
-    if (fd >= 0)
-        ::close(fd);
+    bool known = false;
+    if (bytes.size() < PATH_MAX) {
+        known = ::stat(bytes.constData(), &st) == 0; // one call: asked for every file of a walk
+    } else {
+        const int fd = openPath(path, O_PATH | O_CLOEXEC);
+        known = fd >= 0 && ::fstat(fd, &st) == 0;
+        if (fd >= 0)
+            ::close(fd);
+    }
     if (!known)
         return std::nullopt;
     return PathStatus{{st.st_dev, st.st_ino}, S_ISDIR(st.st_mode)};

@@ -1,5 +1,7 @@
 #include "platform/shellopen.h"
 
+#include "platform/pathname.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -14,11 +16,15 @@ bool isAddress(const QString &target) {
 bool openWithAssociatedApplication(const QString &target, const QString &workingFolder) {
     QString item = target;
     if (!isAddress(target)) {
-        const QFileInfo file(target);
-        if (target.trimmed().isEmpty() || !file.exists())
+        if (target.trimmed().isEmpty() || !pathStatus(target))
             return false;
         // An absolute path cannot be taken for one of the opener's options.
-        item = file.absoluteFilePath();
+        item = QFileInfo(target).absoluteFilePath();
+        // An argument is passed as UTF-8, which cannot spell a name that is not: such a
+        // name goes as a file address whose escapes keep its bytes.
+        const QByteArray bytes = pathBytes(item);
+        if (bytes != item.toUtf8())
+            item = QStringLiteral("file://") + QString::fromLatin1(bytes.toPercentEncoding("/"));
     }
     // No shell: the item goes to the opener as one argument, spaces and all.
     return QProcess::startDetached(QStringLiteral("xdg-open"), {item}, workingFolder);

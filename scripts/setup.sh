@@ -16,6 +16,8 @@ packages=(
   locales bsdutils
   # printed pages read back as text and images
   poppler-utils
+  # access control lists that the editor's save must keep
+  acl
   # run time: the desktop opener for Launch File, help and the About links
   xdg-utils
   # the installed files checked as the desktop and Debian see them, and the

@@ -10,11 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTest>
 #include <QTextBlock>
 #include <QToolBar>
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -78,6 +81,24 @@ TEST(EditorWindow, HasTheToolbarButtonsTipsAndBox) {
               QStringLiteral("Times New Roman"));
     EXPECT_DOUBLE_EQ(editor.rtfText->document()->defaultFont().pointSizeF(), 9.75);
     EXPECT_EQ(editor.rtfText->y(), 40);
+}
+
+TEST(EditorWindow, ToolbarShowsItsOwnPicturesWithoutAnIconTheme) {
+    const QString oldTheme = QIcon::themeName();
+    QIcon::setThemeName(QStringLiteral("no-such-theme"));
+    QUARXEditorForm editor;
+    QIcon::setThemeName(oldTheme);
+    const QStringList names = {"document-save", "document-print", "edit-undo", "edit-redo",
+                               "edit-cut",      "edit-copy",      "edit-paste"};
+    const QList<QAction *> actions = editor.EditTB->actions();
+    for (int i = 0; i < names.size(); ++i) {
+        const QImage own(QStringLiteral(":/toolbar/24/%1.png").arg(names[i]));
+        ASSERT_FALSE(own.isNull()) << names[i].toStdString();
+        const QImage shown = actions[i]->icon().pixmap(QSize(24, 24), 1.0).toImage();
+        EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  own.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+            << names[i].toStdString();
+    }
 }
 
 TEST(EditorWindow, LoadsPlainAndRtfFilesWithCaption) {
@@ -409,6 +430,46 @@ TEST(EditorSave, AChangeOnDiskIsAskedAboutAndAHardLinkStaysOneFile) {
     open.editor.SaveText();
     EXPECT_EQ(readAll(open.path), QByteArray("Xmine\n"));
     EXPECT_EQ(readAll(link), QByteArray("Xmine\n")) << "both names still show one file";
+}
+
+namespace {
+
+/// Runs an ACL tool; its output, or nothing when it failed.
+std::optional<QString> aclTool(const QString &program, const QStringList &arguments) {
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(10000) || tool.exitStatus() != QProcess::NormalExit ||
+        tool.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromLocal8Bit(tool.readAllStandardOutput());
+}
+
+} // namespace
+
+TEST(EditorSave, AsRootAnotherUsersFileKeepsOwnerModeAndAcl) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    OpenEditor open(QStringLiteral("theirs.txt"), "text\n");
+    const QByteArray name = QFile::encodeName(open.path);
+    ASSERT_EQ(::chown(name.constData(), 4242, 4243), 0);
+    ASSERT_EQ(::chmod(name.constData(), 0444), 0);
+    if (!aclTool(QStringLiteral("setfacl"),
+                 {QStringLiteral("-m"), QStringLiteral("u:4244:r"), open.path}))
+        GTEST_SKIP() << "no setfacl, or a file system without access control lists";
+    open.box().setSelStart(0);
+    QTest::keyClicks(&open.box(), QStringLiteral("X"));
+    answerNextBox(QStringLiteral("Yes"));
+    open.editor.SaveText();
+
+    EXPECT_EQ(readAll(open.path), QByteArray("Xtext\n"));
+    struct stat st {};
+    ASSERT_EQ(::stat(name.constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4242u);
+    EXPECT_EQ(st.st_gid, 4243u);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    const auto acl = aclTool(QStringLiteral("getfacl"), {QStringLiteral("-n"), open.path});
+    ASSERT_TRUE(acl);
+    EXPECT_TRUE(acl->contains(QStringLiteral("user:4244:r--"))) << acl->toStdString();
 }
 
 TEST(EditorClosing, UnsavedChangesAreAskedAbout) {

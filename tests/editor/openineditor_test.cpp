@@ -3,22 +3,16 @@
 #include "editor/quarxeditorform.h"
 #include "mainwindow/openineditor.h"
 
-#include <QComboBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
-TEST(OpenInEditor, ColoursTheSearchTextOfTheOwnersWindow) {
+TEST(OpenInEditor, ColoursTheSearchTextItIsGiven) {
     TempDir dir;
     const QString path = dir.write(QStringLiteral("notes.txt"), "alpha beta\r\n");
     QWidget window;
     auto *layout = new QVBoxLayout(&window);
-    auto *textList = new QComboBox(&window);
-    textList->setObjectName(QStringLiteral("TextList"));
-    textList->setEditable(true);
-    textList->setEditText(QStringLiteral("beta"));
     auto *button = new QPushButton(&window);
-    layout->addWidget(textList);
     layout->addWidget(button);
     window.show();
 
@@ -30,7 +24,7 @@ TEST(OpenInEditor, ColoursTheSearchTextOfTheOwnersWindow) {
         caption = editor->windowTitle();
         editor->close();
     });
-    OpenInEditor(path, button);
+    OpenInEditor(path, button, QStringLiteral("beta"));
     EXPECT_TRUE(coloured);
     EXPECT_EQ(caption, QStringLiteral("Text File Editor - ") + path);
 }

@@ -8,6 +8,7 @@
 #include "scan/resultsmodel.h"
 #include "windowtestsupport.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -19,6 +20,7 @@ namespace {
 struct SeenDialog {
     QString title, folder;
     int shown = 0;
+    int replaceQuestions = 0;
 };
 
 class FormCommandsTest : public WindowTest {
@@ -42,7 +44,10 @@ class FormCommandsTest : public WindowTest {
             seen.folder = dialog->directory().absolutePath();
             ++seen.shown;
             dialog->selectFile(name);
-            prompt = onNextModal<QMessageBox>([](QMessageBox *box) { box->reject(); });
+            prompt = onNextModal<QMessageBox>([this](QMessageBox *box) {
+                ++seen.replaceQuestions;
+                box->button(QMessageBox::Yes)->click();
+            });
             acceptDialog(dialog);
         });
         control<QPushButton>("SaveButton")->click();
@@ -59,10 +64,11 @@ class FormCommandsTest : public WindowTest {
 
 } // namespace
 
-TEST_F(FormCommandsTest, SaveWritesEveryRowOverAnExistingFile) {
+TEST_F(FormCommandsTest, SaveAsksThenWritesEveryRowOverAnExistingFile) {
     openScanned();
     const QString report = out.write(QStringLiteral("report.txt"), QByteArray(9000, 'x'));
     saveAs(report);
+    EXPECT_EQ(seen.replaceQuestions, 1);
     EXPECT_EQ(seen.title, u"Save Quarrix Results As...");
     EXPECT_EQ(seen.folder, dir.path()); // the selected-file mode opens on FTV1's folder
     const QStringList lines = reportLines(report);

@@ -1,7 +1,9 @@
 // The actions on a match or a selected file: the popup menu's rules, the
 // full-line display, launching a file and the file information window.
 
+#include "controls/richtext/richtextbox.h"
 #include "dialogs/dialogtesting.h"
+#include "editor/quarxeditorform.h"
 #include "fileprops/cfiform.h"
 #include "fileprops/fileinfopath.h"
 #include "mainwindow/filelistbox.h"
@@ -179,6 +181,24 @@ TEST_F(MatchActionsTest, RightClickOnARowActsOnThatRowFromAnyFocus) {
     EXPECT_EQ(shown, u"b.txt");
     EXPECT_EQ(FileInfoShared::FileInfoPath, b);
     EXPECT_EQ(statusText(), u"Ready");
+}
+
+TEST_F(MatchActionsTest, EditFileOpensTheRowAtItsLineWithTheSearchText) {
+    openScanned();
+    selectRow(2);
+    QString caption, selected;
+    int block = -1;
+    onNextModal<QUARXEditorForm>([&](QUARXEditorForm *editor) {
+        waitUntil([&] { return editor->rtfText->textCursor().hasSelection(); }, 2000);
+        caption = editor->windowTitle();
+        block = editor->rtfText->textCursor().blockNumber();
+        selected = editor->rtfText->textCursor().selectedText();
+        editor->close();
+    });
+    choose("mnuEdit");
+    EXPECT_EQ(caption, QStringLiteral("Text File Editor - ") + b);
+    EXPECT_EQ(block, 1);
+    EXPECT_EQ(selected, u"alpha");
 }
 
 TEST_F(MatchActionsTest, LaunchAnsweredNoStartsNothing) {

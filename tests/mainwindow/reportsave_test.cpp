@@ -4,10 +4,13 @@
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using RIROR_CommonDialog::FileDialogResult;
 using namespace ResultsReport;
@@ -131,33 +134,87 @@ TEST_F(ReportSaveTest, MoreRowsThanASixteenBitCounterHolds) {
     EXPECT_TRUE(status.contains(QStringLiteral("Saving Match #40001")));
 }
 
-TEST_F(ReportSaveTest, SaveCommandReplacesAnExistingFileWithoutAsking) {
+TEST_F(ReportSaveTest, SaveCommandAsksBeforeReplacingAFile) {
     scan();
     const QString existing = out.write(QStringLiteral("old.txt"), QByteArray(5000, 'x'));
     QWidget owner;
     owner.setGeometry(40, 30, 800, 600);
     owner.show();
-    QString title, folder;
-    QPointer<QTimer> promptAnswer;
+
+    QString question;
     onNextModal<QFileDialog>([&](QFileDialog *dialog) {
-        title = dialog->windowTitle();
-        folder = dialog->directory().absolutePath();
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save Quarrix Results As..."));
+        EXPECT_EQ(dialog->directory().absolutePath(), out.path());
         dialog->selectFile(QStringLiteral("old.txt"));
-        // A prompt to overwrite would be answered No and fail the test.
-        promptAnswer = onNextModal<QMessageBox>([](QMessageBox *box) { box->reject(); });
+        onNextModal<QMessageBox>([&question](QMessageBox *box) {
+            question = box->text();
+            box->button(QMessageBox::No)->click();
+            // The save dialog stays open after No; cancel it then.
+            onNextModal<QFileDialog>([](QFileDialog *again) { again->reject(); });
+        });
+        acceptDialog(dialog);
+    });
+    EXPECT_EQ(SaveResults(&owner, out.path(), header(), model, recorder()),
+              SaveOutcome::NothingChosen);
+    EXPECT_TRUE(question.contains(QStringLiteral("old.txt"))) << question.toStdString();
+    EXPECT_EQ(readAll(existing), QByteArray(5000, 'x'));
+    EXPECT_TRUE(status.isEmpty());
+
+    onNextModal<QFileDialog>([](QFileDialog *dialog) {
+        dialog->selectFile(QStringLiteral("old.txt"));
+        onNextModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
         acceptDialog(dialog);
     });
     EXPECT_EQ(SaveResults(&owner, out.path(), header(), model, recorder()), SaveOutcome::Saved);
-    delete promptAnswer.data();
-    EXPECT_EQ(title, QStringLiteral("Save Quarrix Results As..."));
-    EXPECT_EQ(folder, out.path());
     const QByteArray report = readAll(existing);
     EXPECT_TRUE(report.startsWith("Results From Selected File Scan\r\n"));
     EXPECT_TRUE(report.endsWith("** End Of Matches **\r\n"));
     EXPECT_EQ(status.last(), QStringLiteral("Save Complete"));
-    EXPECT_EQ(RIROR_CommonDialog::FileDialogRecord.Flags &
-                  ~RIROR_CommonDialog::OFN_EXTENSIONDIFFERENT,
-              RIROR_CommonDialog::OFN_HIDEREADONLY);
+}
+
+/// Limits the size of any file this process writes, as a full disk would.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+
+  private:
+    rlimit old_{};
+    void (*oldSignal_)(int) = nullptr;
+};
+
+TEST_F(ReportSaveTest, FailedWriteLeavesTheOldFileAndNoPieces) {
+    for (int i = 1; i <= 5000; ++i)
+        model.AddMatch({QStringLiteral("/f"), QString::number(i), QStringLiteral("m")});
+    const QString existing = out.write(QStringLiteral("old.txt"), "the old report\r\n");
+    const FileDialogResult choice = chosen(out.path(), QStringLiteral("old.txt"));
+    SaveOutcome outcome;
+    {
+        const FileSizeLimit limit(4096);
+        outcome = saveReport(choice, header(), model, recorder());
+    }
+    EXPECT_EQ(outcome, SaveOutcome::Failed);
+    EXPECT_EQ(status.last(), QStringLiteral("File too large"));
+    EXPECT_EQ(readAll(existing), "the old report\r\n");
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.txt"});
+
+    status.clear();
+    const FileDialogResult fresh = chosen(out.path(), QStringLiteral("new.txt"));
+    {
+        const FileSizeLimit limit(4096);
+        EXPECT_EQ(saveReport(fresh, header(), model, recorder()), SaveOutcome::Failed);
+    }
+    EXPECT_FALSE(QFileInfo::exists(fresh.fullPath()));
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.txt"});
 }
 
 TEST_F(ReportSaveTest, CancellingTheDialogLeavesEverythingAlone) {

@@ -1,8 +1,11 @@
 #include "dialogs/dialogtesting.h"
+#include "platform/pathname.h"
 #include "platform/shellopen.h"
 
 #include <QDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using platform::openWithAssociatedApplication;
 
@@ -26,6 +29,20 @@ TEST(ShellOpen, HandsTheItemOverAsOneArgumentFromTheWorkingFolder) {
     EXPECT_TRUE(openWithAssociatedApplication(mail, dir.path()));
     ASSERT_TRUE(opener.waitForLaunches(2));
     EXPECT_EQ(opener.launches().last(), dir.path() + QLatin1Char('|') + mail);
+}
+
+TEST(ShellOpen, ANameThatIsNotUtf8GoesAsAFileAddressThatKeepsItsBytes) {
+    FakeOpener opener;
+    TempDir dir;
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xE9 1.txt";
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_TRUE(openWithAssociatedApplication(platform::pathText(name), dir.path()));
+    ::unlink(name.constData());
+    ASSERT_TRUE(opener.waitForLaunches(1));
+    EXPECT_EQ(opener.launches().last(), dir.path() + QStringLiteral("|file://") + dir.path() +
+                                            QStringLiteral("/caf%E9%201.txt"));
 }
 
 TEST(ShellOpen, RelativeNamesGoAsFullPathsSoNoneReadsAsAnOption) {

@@ -2,8 +2,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
-// The windows need an application; texts are checked in US English whatever
-// the machine's locale.
+// The windows and the shell's icons need an application; texts, sizes and
+// dates are checked in US English whatever the machine's locale.
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
