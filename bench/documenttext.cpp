@@ -7,12 +7,12 @@
 // BIFF8 with a shared string table split by CONTINUE records), so that the
 // benchmark needs no office program.
 #include "documents/documenttext.h"
+#include "bench/benchsupport.h"
 #include "platform/inputfile.h"
 #include "tests/support/recordbytes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <algorithm>
@@ -201,17 +201,6 @@ QByteArray workbook() {
     return compoundFile({{QStringLiteral("Workbook"), book}});
 }
 
-double readSeconds(const QString &path) {
-    QElapsedTimer timer;
-    timer.start();
-    platform::InputFile file;
-    file.open(path);
-    static char block[64 * 1024];
-    while (file.read(block, sizeof block) > 0) {
-    }
-    return timer.nsecsElapsed() / 1e9;
-}
-
 /// Reading the file into memory and taking its text, as the scan's buffer
 /// does; *load is the part spent reading it into memory.
 double extractSeconds(const QString &path, qsizetype *chars, double *load) {
@@ -225,26 +214,17 @@ double extractSeconds(const QString &path, qsizetype *chars, double *load) {
     return timer.nsecsElapsed() / 1e9;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
+
+using bench::median;
+using bench::readSeconds;
 
 int main(int argc, char **argv) {
     const int runs = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
-    QTemporaryDir dir;
-    dir.setAutoRemove(qEnvironmentVariableIsEmpty("BENCH_KEEP"));
-    if (!dir.autoRemove())
-        std::printf("documents kept in %s\n", qPrintable(dir.path()));
+    bench::DocumentFolder folder;
     for (const auto &[name, bytes] : {std::pair{QStringLiteral("big.doc"), wordDocument()},
                                       std::pair{QStringLiteral("big.xls"), workbook()}}) {
-        const QString path = dir.filePath(name);
-        QFile out(path);
-        out.open(QIODevice::WriteOnly);
-        out.write(bytes);
-        out.close();
+        const QString path = folder.write(name, bytes);
         std::vector<double> read, extract, load;
         qsizetype chars = 0;
         for (int i = 0; i < runs; ++i) {

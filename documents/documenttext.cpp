@@ -4,12 +4,15 @@
 #include "documents/documenterrors.h"
 #include "documents/mailtext.h"
 #include "documents/officetext.h"
+#include "documents/packagetext.h"
 #include "documents/rtfreader.h"
 #include "platform/codepage.h"
 
 QString documentText(QByteArrayView bytes, QString *error) {
     if (error)
         error->clear();
+    if (QString text; packageDocumentText(bytes, text, error))
+        return text;
     if (isRtf(bytes))
         return rtfPlainText(bytes);
     if (CompoundFile::isCompoundFile(bytes)) {

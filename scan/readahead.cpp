@@ -1,6 +1,7 @@
 #include "scan/readahead.h"
 
 #include "controls/richtext/richtextbuffer.h"
+#include "documents/packagetext.h"
 #include "platform/codepage.h"
 #include "platform/fileentry.h"
 #include "scan/scanrun.h"
@@ -26,6 +27,7 @@ struct ReadAhead::Job {
     qint64 linesCost = 0;
     bool failed = false;
     QString error;
+    bool document = false; ///< a text file whose content is a document
 };
 
 /// Collects the matching lines of one text file for the pool, a block at a time.
@@ -50,6 +52,13 @@ class ReadAhead::TextClient : public TextFileReader::Client {
         return hand();
     }
     bool blockDone() override { return hand(); }
+    bool handsBack(QByteArrayView head) override {
+        handedBack_ = documents_ && mayBeDocument(head);
+        return handedBack_;
+    }
+    bool handedBack() const { return handedBack_; }
+    /// Reads the file as text even when it begins as a document does.
+    void readAsText() { documents_ = handedBack_ = false; }
     bool hand() { return pool_.hand(job_, lines_, generation_); }
 
   private:
@@ -60,6 +69,8 @@ class ReadAhead::TextClient : public TextFileReader::Client {
     qint64 skipThrough_;
     const CompiledSearch &search_;
     FoundLines lines_;
+    bool documents_ = true;
+    bool handedBack_ = false;
 };
 
 namespace {
@@ -149,6 +160,7 @@ ReadAhead::Taken ReadAhead::take(int timeoutMs) {
     taken.done = head.state == Job::State::Done || stopping_;
     taken.failed = head.failed;
     taken.error = head.error;
+    taken.document = head.document;
     const bool freed = head.linesCost > 0;
     charge(-head.linesCost);
     head.linesCost = 0;
@@ -166,6 +178,7 @@ void ReadAhead::resetJob(Job &job) {
     job.state = Job::State::Queued;
     job.failed = false;
     job.error.clear();
+    job.document = false;
     job.skipThrough = -1;
 }
 
@@ -275,6 +288,32 @@ bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation) {
     return go; // a batch thrown away is freed here, outside the lock
 }
 
+// Tests the pieces of a document and hands them on in one batch; false, with
+// nothing handed on, when documentsOnly and the file holds no document.
+bool ReadAhead::searchDocument(Job &job, qint64 generation, qint64 skipThrough,
+                               const CompiledSearch &search, bool documentsOnly, QString &error) {
+    RichTextBuffer box;
+    const bool loaded = box.setFileName(job.path, documentsOnly);
+    error = box.errorString();
+    if (!loaded && error.isEmpty())
+        return false;
+    FoundLines lines;
+    qint64 index = 0;
+    forEachPiece(box.Text(), [&](QStringView piece) {
+        const QString filtered = StripControlChars(piece);
+        if (index > skipThrough && search.expression.LineMatches(filtered))
+            lines.add(index, filtered);
+        ++index;
+    });
+    {
+        const std::lock_guard lock(mutex_);
+        if (job.generation == generation)
+            job.document = true;
+    }
+    hand(job, lines, generation);
+    return true;
+}
+
 void ReadAhead::work() {
     TextFileReader reader(limits_.blockSize);
     std::unique_lock lock(mutex_);
@@ -291,26 +330,27 @@ void ReadAhead::work() {
         charge(buffer);
         ++counters_.filesRead;
         lock.unlock();
-        bool ok = true;
         QString error;
+        bool ok = true;
         if (job->rich) {
-            RichTextBuffer box;
-            ok = box.setFileName(job->path);
-            error = box.errorString();
-            FoundLines lines;
-            qint64 index = 0;
-            forEachPiece(box.Text(), [&](QStringView piece) {
-                const QString filtered = StripControlChars(piece);
-                if (index > skipThrough && search->expression.LineMatches(filtered))
-                    lines.add(index, filtered);
-                ++index;
-            });
-            hand(*job, lines, generation);
+            searchDocument(*job, generation, skipThrough, *search, false, error);
+            ok = error.isEmpty();
         } else {
             TextClient client(*this, *job, generation, skipThrough, *search);
             ok = reader.scan(job->path, client);
             client.hand();
             error = reader.errorString();
+            // A document of today's formats under any name is read by its content.
+            if (client.handedBack()) {
+                if (searchDocument(*job, generation, skipThrough, *search, true, error)) {
+                    ok = error.isEmpty();
+                } else {
+                    client.readAsText();
+                    ok = reader.scan(job->path, client);
+                    client.hand();
+                    error = reader.errorString();
+                }
+            }
         }
         lock.lock();
         charge(-buffer);

@@ -61,7 +61,8 @@ class ReadAhead {
         std::vector<FoundLines> lines;
         bool done = false; ///< the file is finished: no more lines come
         bool failed = false;
-        QString error; ///< the reader's description when failed
+        QString error;         ///< the reader's description when failed
+        bool document = false; ///< the lines are pieces of a document
     };
     struct Counters {
         qint64 inFlight = 0;
@@ -105,7 +106,8 @@ class ReadAhead {
 
     void work();
     std::shared_ptr<Job> nextJob(std::unique_lock<std::mutex> &lock);
-    void runJob(const std::shared_ptr<Job> &job);
+    bool searchDocument(Job &job, qint64 generation, qint64 skipThrough,
+                        const CompiledSearch &search, bool documentsOnly, QString &error);
     bool hand(Job &job, FoundLines &lines, qint64 generation);
     bool mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint64 generation,
                  qint64 adding);

@@ -1,5 +1,6 @@
 #include "scan/scanrun.h"
 
+#include "documents/packagetext.h"
 #include "platform/codepage.h"
 #include "platform/pathname.h"
 #include "scan/filetypefilter.h"
@@ -54,10 +55,19 @@ class ScanRun::TextClient : public TextFileReader::Client {
         return !run_.fileClosed_;
     }
     bool searchChanged() override { return run_.source_.revision() != run_.searchRevision_; }
+    bool handsBack(QByteArrayView head) override {
+        handedBack_ = documents_ && mayBeDocument(head);
+        return handedBack_;
+    }
+    bool handedBack() const { return handedBack_; }
+    /// Reads the file as text even when it begins as a document does.
+    void readAsText() { documents_ = handedBack_ = false; }
 
   private:
     ScanRun &run_;
     QString path_;
+    bool documents_ = true;
+    bool handedBack_ = false;
 };
 
 class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
@@ -260,7 +270,15 @@ void ScanRun::ScanTextFile(const QString &path) {
     fileClosed_ = false;
     status_.SBar(ScanTexts::ScanningFile + path);
     TextClient client(*this, path);
-    if (!reader_.scan(path, client))
+    bool ok = reader_.scan(path, client);
+    // A document of today's formats under any name is read by its content.
+    if (client.handedBack()) {
+        if (scanDocument(path, true))
+            return;
+        client.readAsText();
+        ok = reader_.scan(path, client);
+    }
+    if (!ok)
         status_.fileError(ScanTexts::fileError(reader_.errorString(), path));
 }
 
@@ -268,9 +286,15 @@ void ScanRun::ScanRichTextFile(const QString &path) {
     if (!ContinueScan)
         return;
     status_.SBar(ScanTexts::ScanningFile + path);
-    if (!RTB.setFileName(path)) {
+    scanDocument(path, false);
+}
+
+bool ScanRun::scanDocument(const QString &path, bool documentsOnly) {
+    if (!RTB.setFileName(path, documentsOnly)) {
+        if (RTB.errorString().isEmpty()) // no document: left to the text reader
+            return false;
         status_.fileError(ScanTexts::fileError(RTB.errorString(), path));
-        return;
+        return true;
     }
     const QString text = RTB.Text();
     qsizetype index = 0;
@@ -283,6 +307,7 @@ void ScanRun::ScanRichTextFile(const QString &path) {
         ++index;
     });
     RTB.setFileName(QString());
+    return true;
 }
 
 // The mode loops' common walk over their list. One reader searches on this
@@ -350,14 +375,15 @@ void ScanRun::scanHead(ReadAhead &pool, const ListEntry &entry) {
     for (;;) {
         const ReadAhead::Taken taken = pool.take(WaitMilliseconds);
         bool restarted = false;
+        const bool document = entry.rich || taken.document;
         for (const FoundLines &lines : taken.lines) {
             for (qsizetype i = 0; i < lines.size() && !restarted; ++i) {
                 last = lines.number(i);
                 const QString number = QString::number(last);
-                record(entry.path, entry.rich ? QStringLiteral("@") + number : number,
+                record(entry.path, document ? QStringLiteral("@") + number : number,
                        lines.text(i).toString());
                 hooks_.yield();
-                if (fileClosed_ && !entry.rich)
+                if (fileClosed_ && !document)
                     return;
                 if ((restarted = searchChanged())) {
                     pool.setSearch(search_);

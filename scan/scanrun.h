@@ -125,6 +125,9 @@ class ScanRun {
     bool searchChanged();
     void scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress);
     void scanHead(ReadAhead &pool, const ListEntry &entry);
+    /// Loads the file into RTB and tests its pieces; with documentsOnly, a
+    /// file whose content is no document is left unread (false).
+    bool scanDocument(const QString &path, bool documentsOnly);
     void record(const QString &path, const QString &cell, const QString &text);
     void addMarker();
 

@@ -144,6 +144,10 @@ bool TextFileReader::scan(const QString &path, Client &client) {
         buffer_ = QByteArray(blockSize_, Qt::Uninitialized);
     qsizetype length = 0;
     bool ok = startFile(length);
+    if (ok && client.handsBack(QByteArrayView(buffer_.constData(), length))) {
+        file_.close();
+        return true;
+    }
     bool crPending = false; // the last region ended with a CR whose LF may come next
     while (ok && !stopped_) {
         bool atEnd = false;

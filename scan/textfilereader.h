@@ -34,6 +34,9 @@ class TextFileReader {
         /// Asked after each match: true makes the reader take finder() anew
         /// from the next line on.
         virtual bool searchChanged() { return false; }
+        /// The first bytes of the file, before any line is read: true hands
+        /// the file back unread, for a reader of its format.
+        virtual bool handsBack(QByteArrayView /*head*/) { return false; }
     };
 
     /// Bytes kept of a matching line that is longer.
@@ -43,7 +46,7 @@ class TextFileReader {
                             qsizetype lineLimit = DefaultLineLimit);
 
     /// False when the file could not be opened or read (see errorString());
-    /// a stop asked for by the client is not a failure.
+    /// a stop asked for by the client, or a file handed back, is not a failure.
     bool scan(const QString &path, Client &client);
     QString errorString() const { return error_; }
 

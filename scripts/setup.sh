@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # mail text of documents
   libgmime-3.0-dev
+  # text of Office Open XML and OpenDocument packages, and of PDF
+  libzip-dev zlib1g-dev libpoppler-cpp-dev
   # tests, sanitizers, fuzzing, style
   googletest libgtest-dev libgmock-dev clang clang-format clang-tidy libclang-rt-dev
   xvfb xauth

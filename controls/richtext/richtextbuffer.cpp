@@ -1,11 +1,12 @@
 #include "controls/richtext/richtextbuffer.h"
 
 #include "documents/documenttext.h"
+#include "documents/packagetext.h"
 #include "platform/inputfile.h"
 
 #include <QByteArray>
 
-bool RichTextBuffer::setFileName(const QString &path) {
+bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly) {
     fileName_.clear();
     text_.clear();
     error_.clear();
@@ -25,7 +26,10 @@ bool RichTextBuffer::setFileName(const QString &path) {
         }
         bytes.append(block, n);
     }
-    text_ = documentText(bytes, &error_);
+    if (!documentsOnly)
+        text_ = documentText(bytes, &error_);
+    else if (!packageDocumentText(bytes, text_, &error_))
+        return false;
     if (!error_.isEmpty())
         return false;
     fileName_ = path;

@@ -8,8 +8,10 @@
 class RichTextBuffer {
   public:
     /// False, with errorString(), when the file cannot be loaded; the box is
-    /// then empty.
-    bool setFileName(const QString &path);
+    /// then empty. With documentsOnly, a file whose content is no document of
+    /// today's formats (a zip package of an office document, a PDF) is not
+    /// loaded either: false with an empty errorString().
+    bool setFileName(const QString &path, bool documentsOnly = false);
     QString FileName() const { return fileName_; }
     /// The plain content; paragraph and line breaks appear as CR.
     QString Text() const { return text_; }

@@ -84,6 +84,11 @@ void plantMixedTree(const TempDir &dir) {
         dir.write(QStringLiteral("docs/") + QString::fromLatin1(name), bytes);
     }
     dir.write(QStringLiteral("docs/plain.doc"), "key in a plain doc\r\nsecond key\r\n");
+    // Documents of today's formats, found by their content under any name.
+    for (const char *name :
+         {"renamed-pdf.txt", "renamed-workbook.dat", "writer.docx", "encrypted.odt"})
+        dir.write(QStringLiteral("modern/") + QString::fromLatin1(name),
+                  readAll(fixture(QStringLiteral("../modern/") + QString::fromLatin1(name))));
     dir.write(QStringLiteral("docs/lf-only.dif"), "key one\nno\nkey three\rkey four\n");
     dir.write(QStringLiteral("docs/locked.doc"), markedEncrypted(fixture(u"sample.doc"_s)));
     dir.write(QStringLiteral("a/name ends in a space "), "key in a spaced name\n");
@@ -127,7 +132,9 @@ TEST(ReadAhead, ManyReadersShowExactlyWhatOneReaderShows) {
     EXPECT_EQ(one.errors,
               QStringList({QStringLiteral("Error: No such file or directory (") + gone + u')',
                            QStringLiteral("Error: The document is encrypted (") +
-                               dir.file(QStringLiteral("docs/locked.doc")) + u')'}));
+                               dir.file(QStringLiteral("docs/locked.doc")) + u')',
+                           QStringLiteral("Error: The document is encrypted (") +
+                               dir.file(QStringLiteral("modern/encrypted.odt")) + u')'}));
     // The huge line, the UTF-16 files and a document piece are all among the rows.
     const auto has = [&](const QString &path, const QString &cell) {
         return std::any_of(one.rows.begin(), one.rows.end(), [&](const MatchRecord &row) {

@@ -1,0 +1,135 @@
+// OpenDocument files: a zip whose content.xml holds the body (text,
+// spreadsheet or presentation) and whose styles.xml holds the page headers and
+// footers.
+#include "documents/packagetext.h"
+
+#include "documents/textlines.h"
+#include "documents/zipcontainer.h"
+
+namespace packagetext {
+namespace {
+
+/// Spaces one text:s element may stand for.
+constexpr int MaxSpaces = 1024;
+
+enum class Body { Text, Spreadsheet, Other };
+
+struct OdfState {
+    Body body = Body::Other;
+    bool pageStyles = false; ///< styles.xml: only headers and footers are text
+};
+
+bool isAside(QByteArrayView name) {
+    return name == "note-body" || name == "text-box" || name == "annotation";
+}
+
+// Parts of the markup whose text the reader does not show: the author and
+// date of a comment, deleted text kept for tracked changes, the number that
+// marks a note.
+bool isHidden(const XmlReader &reader) {
+    const QByteArrayView name = reader.name();
+    return reader.qualifiedName().startsWith("dc:") || name == "tracked-changes" ||
+           name == "date-string" || name == "note-citation";
+}
+
+bool isPageRegion(QByteArrayView name) {
+    return name == "header" || name == "footer" || name == "header-left" || name == "footer-left" ||
+           name == "header-first" || name == "footer-first";
+}
+
+void startElement(const XmlReader &reader, OdfState &state, TextLines &lines) {
+    const QByteArrayView name = reader.name();
+    if (name == "s") {
+        const int count = qBound(1, reader.attribute("c").toInt(), MaxSpaces);
+        lines.append(QString(count, u' '));
+    } else if (name == "tab") {
+        lines.append(u"\t");
+    } else if (name == "line-break") {
+        lines.paragraphEnd();
+    } else if (name == "table-cell" || name == "covered-table-cell") {
+        lines.cellStart();
+    } else if (isAside(name)) {
+        lines.asideStart();
+    } else if (name == "table" && state.body == Body::Spreadsheet) {
+        lines.finishLine();
+        lines.append(reader.attribute("name"));
+        lines.finishLine();
+    }
+}
+
+void endElement(QByteArrayView name, TextLines &lines) {
+    if (name == "p" || name == "h")
+        lines.paragraphEnd();
+    else if (name == "table-cell" || name == "covered-table-cell")
+        lines.cellEnd();
+    else if (name == "table-row")
+        lines.rowEnd();
+    else if (isAside(name))
+        lines.asideEnd();
+}
+
+void partText(ZipContainer &zip, const QString &part, OdfState &state, TextLines &lines) {
+    const auto source = zip.entry(part);
+    if (!source)
+        return;
+    XmlReader reader(*source);
+    int paragraphs = 0; // text:p and text:h open around the text
+    int pageRegion = 0; // in styles.xml: the depth of a header or footer
+    for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
+        const QByteArrayView name = reader.name();
+        if (state.pageStyles && !pageRegion) {
+            if (token == XmlReader::StartElement && isPageRegion(name))
+                pageRegion = reader.depth();
+            continue;
+        }
+        if (token == XmlReader::Characters) {
+            if (paragraphs > 0)
+                lines.text(reader);
+        } else if (token == XmlReader::StartElement) {
+            if (isHidden(reader)) {
+                reader.skipElement();
+                continue;
+            }
+            if (name == "text" && state.body == Body::Other && reader.depth() <= 3)
+                state.body = Body::Text;
+            else if (name == "spreadsheet")
+                state.body = Body::Spreadsheet;
+            paragraphs += name == "p" || name == "h";
+            startElement(reader, state, lines);
+        } else {
+            if (name == "p" || name == "h")
+                paragraphs = qMax(0, paragraphs - 1);
+            endElement(name, lines);
+            if (pageRegion && reader.depth() < pageRegion)
+                pageRegion = 0;
+        }
+    }
+    lines.finishLine();
+}
+
+bool isEncrypted(ZipContainer &zip) {
+    const QByteArray manifest = zip.readAll(QStringLiteral("META-INF/manifest.xml"), 4 << 20);
+    return manifest.contains("encryption-data");
+}
+
+} // namespace
+
+PackageRead odfText(ZipContainer &zip, QString &text, qsizetype limit) {
+    const QByteArray mimetype = zip.readAll(QStringLiteral("mimetype"), 256);
+    if (!mimetype.startsWith("application/vnd.oasis.opendocument.") ||
+        !zip.contains(QStringLiteral("content.xml")))
+        return PackageRead::NotDocument;
+    if (isEncrypted(zip))
+        return PackageRead::Encrypted;
+    TextWriter out(text, limit);
+    TextLines lines(out);
+    OdfState state;
+    partText(zip, QStringLiteral("content.xml"), state, lines);
+    if (state.body == Body::Text) {
+        state.pageStyles = true;
+        partText(zip, QStringLiteral("styles.xml"), state, lines);
+    }
+    return PackageRead::Text;
+}
+
+} // namespace packagetext

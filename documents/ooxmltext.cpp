@@ -1,0 +1,397 @@
+// Word, Excel and PowerPoint 2007+ files: a zip of XML parts tied together by
+// relationship parts; the main part is named by the package's relationships.
+#include "documents/packagetext.h"
+
+#include "documents/numberformat.h"
+#include "documents/textlines.h"
+#include "documents/zipcontainer.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <vector>
+
+namespace packagetext {
+namespace {
+
+/// No real package has more; a crafted one stops here.
+constexpr int MaxRelationships = 100000;
+/// Characters of shared strings kept (two bytes each).
+constexpr qsizetype SharedStringBudget = qsizetype(32) << 20;
+
+struct Relationship {
+    QString id;
+    QString type; ///< the last segment of the type's URI: "officeDocument", "header" ...
+    QString target;
+};
+
+QString directoryOf(const QString &part) {
+    return part.left(part.lastIndexOf(u'/') + 1);
+}
+
+// A target relative to the part's folder, or absolute from the package root,
+// as a zip entry name.
+QString resolve(const QString &base, const QString &target) {
+    QStringList segments;
+    const QString joined = target.startsWith(u'/') ? target : directoryOf(base) + target;
+    for (const QString &segment : joined.split(u'/', Qt::SkipEmptyParts)) {
+        if (segment == u"..")
+            segments.removeLast();
+        else if (segment != u".")
+            segments.append(segment);
+    }
+    return segments.join(u'/');
+}
+
+QString relationshipsPart(const QString &part) {
+    const qsizetype slash = part.lastIndexOf(u'/');
+    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) +
+           QStringLiteral(".rels");
+}
+
+std::vector<Relationship> relationships(ZipContainer &zip, const QString &part) {
+    std::vector<Relationship> found;
+    const auto source = zip.entry(relationshipsPart(part));
+    if (!source)
+        return found;
+    XmlReader reader(*source);
+    while (reader.readNext() != XmlReader::EndDocument && found.size() < MaxRelationships) {
+        if (!reader.isStart("Relationship") ||
+            reader.attribute("TargetMode").compare(u"External", Qt::CaseInsensitive) == 0)
+            continue;
+        const QString type = reader.attribute("Type");
+        found.push_back({reader.attribute("Id"), type.mid(type.lastIndexOf(u'/') + 1),
+                         resolve(part, reader.attribute("Target"))});
+    }
+    return found;
+}
+
+// The targets of one type, in the order of their names (header1, header2 ...).
+QStringList targets(const std::vector<Relationship> &rels, QStringView type) {
+    QStringList parts;
+    for (const Relationship &rel : rels)
+        if (rel.type == type && !parts.contains(rel.target))
+            parts.append(rel.target);
+    std::sort(parts.begin(), parts.end(), [](const QString &a, const QString &b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    return parts;
+}
+
+QString targetOf(const std::vector<Relationship> &rels, const QString &id) {
+    for (const Relationship &rel : rels)
+        if (rel.id == id)
+            return rel.target;
+    return {};
+}
+
+QString contentTypeOf(ZipContainer &zip, const QString &part) {
+    const auto source = zip.entry(QStringLiteral("[Content_Types].xml"));
+    if (!source)
+        return {};
+    XmlReader reader(*source);
+    const QString name = u'/' + part;
+    while (reader.readNext() != XmlReader::EndDocument)
+        if (reader.isStart("Override") &&
+            reader.attribute("PartName").compare(name, Qt::CaseInsensitive) == 0)
+            return reader.attribute("ContentType");
+    return {};
+}
+
+/// The text of a part in WordprocessingML or DrawingML: runs' text, tabs and
+/// breaks, paragraphs, table rows, text boxes; the fallback copy of content
+/// that an application may show instead is read once, not twice.
+void markupText(ZipContainer &zip, const QString &part, TextLines &lines) {
+    const auto source = zip.entry(part);
+    if (!source)
+        return;
+    XmlReader reader(*source);
+    int runs = 0;
+    bool inText = false;
+    for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
+        const QByteArrayView name = reader.name();
+        if (token == XmlReader::Characters) {
+            if (inText)
+                lines.text(reader);
+        } else if (token == XmlReader::StartElement) {
+            if (name == "t")
+                inText = true;
+            else if (name == "r")
+                ++runs;
+            else if (name == "Fallback" || name == "rPh")
+                reader.skipElement();
+            else if (name == "tab" && runs > 0)
+                lines.append(u"\t");
+            else if (name == "br" || name == "cr")
+                lines.paragraphEnd();
+            else if (name == "noBreakHyphen")
+                lines.append(u"-");
+            else if (name == "tc")
+                lines.cellStart();
+            else if (name == "txbxContent")
+                lines.asideStart();
+        } else {
+            if (name == "t")
+                inText = false;
+            else if (name == "r")
+                runs = qMax(0, runs - 1);
+            else if (name == "p")
+                lines.paragraphEnd();
+            else if (name == "tc")
+                lines.cellEnd();
+            else if (name == "tr")
+                lines.rowEnd();
+            else if (name == "txbxContent")
+                lines.asideEnd();
+            else if (name == "comment")
+                lines.finishLine();
+        }
+    }
+    lines.finishLine();
+}
+
+void wordText(ZipContainer &zip, const QString &main, TextLines &lines) {
+    markupText(zip, main, lines);
+    const auto rels = relationships(zip, main);
+    for (const char16_t *type : {u"header", u"footer", u"footnotes", u"endnotes", u"comments"})
+        for (const QString &part : targets(rels, type))
+            markupText(zip, part, lines);
+}
+
+void powerPointText(ZipContainer &zip, const QString &main, TextLines &lines) {
+    const auto rels = relationships(zip, main);
+    const auto source = zip.entry(main);
+    if (!source)
+        return;
+    QStringList slides;
+    XmlReader reader(*source);
+    while (reader.readNext() != XmlReader::EndDocument && slides.size() < MaxRelationships)
+        if (reader.isStart("sldId"))
+            slides.append(targetOf(rels, reader.attribute("r:id")));
+    for (const QString &slide : std::as_const(slides)) {
+        markupText(zip, slide, lines);
+        for (const QString &notes : targets(relationships(zip, slide), u"notesSlide"))
+            markupText(zip, notes, lines);
+    }
+}
+
+// ---- Excel
+
+struct Workbook {
+    struct Sheet {
+        QString name;
+        QString part;
+    };
+    std::vector<Sheet> sheets;
+    bool date1904 = false;
+    QStringList sharedStrings;
+    QHash<int, QString> formats;                         ///< custom number formats by id
+    std::vector<int> cellFormatIds;                      ///< the number format of each cell style
+    std::vector<numberformat::NumberFormat> cellFormats; ///< parsed, by cell style
+};
+
+void readWorkbook(ZipContainer &zip, const QString &main, Workbook &book) {
+    const auto rels = relationships(zip, main);
+    const auto source = zip.entry(main);
+    if (!source)
+        return;
+    XmlReader reader(*source);
+    while (reader.readNext() != XmlReader::EndDocument && book.sheets.size() < MaxRelationships) {
+        if (reader.isStart("sheet")) {
+            book.sheets.push_back(
+                {reader.attribute("name"), targetOf(rels, reader.attribute("r:id"))});
+        } else if (reader.isStart("workbookPr")) {
+            const QString value = reader.attribute("date1904");
+            book.date1904 = value == u"1" || value == u"true";
+        }
+    }
+}
+
+void readStyles(ZipContainer &zip, const QString &part, Workbook &book) {
+    const auto source = zip.entry(part);
+    if (!source)
+        return;
+    XmlReader reader(*source);
+    bool inCellFormats = false;
+    while (reader.readNext() != XmlReader::EndDocument) {
+        if (reader.isStart("numFmt"))
+            book.formats.insert(reader.attribute("numFmtId").toInt(),
+                                reader.attribute("formatCode"));
+        else if (reader.isStart("cellXfs") || reader.isEnd("cellXfs"))
+            inCellFormats = reader.token() == XmlReader::StartElement;
+        else if (inCellFormats && reader.isStart("xf") &&
+                 book.cellFormatIds.size() < MaxRelationships)
+            book.cellFormatIds.push_back(reader.attribute("numFmtId").toInt());
+    }
+    for (const int id : book.cellFormatIds) {
+        const auto custom = book.formats.constFind(id);
+        book.cellFormats.emplace_back(
+            custom != book.formats.cend() ? QStringView(*custom) : numberformat::builtInFormat(id));
+    }
+}
+
+void readSharedStrings(ZipContainer &zip, const QString &part, Workbook &book) {
+    const auto source = zip.entry(part);
+    if (!source)
+        return;
+    XmlReader reader(*source);
+    qsizetype budget = SharedStringBudget;
+    bool inText = false;
+    QString current;
+    for (XmlReader::Token token;
+         budget > 0 && (token = reader.readNext()) != XmlReader::EndDocument;) {
+        if (token == XmlReader::Characters && inText) {
+            current += reader.text();
+        } else if (reader.isStart("rPh")) {
+            reader.skipElement();
+        } else if (reader.isStart("t") || reader.isEnd("t")) {
+            inText = token == XmlReader::StartElement;
+        } else if (reader.isEnd("si")) {
+            budget -= current.size() + 16;
+            book.sharedStrings.append(current);
+            current.clear();
+        }
+    }
+}
+
+QString numberText(const Workbook &book, const QByteArray &value, int style) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok)
+        return QString::fromLatin1(value);
+    if (style < 0 || size_t(style) >= book.cellFormats.size())
+        return numberformat::generalNumber(number);
+    return book.cellFormats[size_t(style)].format(number, book.date1904);
+}
+
+struct Cell {
+    QByteArray type; ///< "s" shared string, "n" (or none) number, "b", "e", "str", "inlineStr"
+    int style = 0;
+    QByteArray value;
+    QString inlineText;
+};
+
+QString cellText(const Workbook &book, const Cell &cell) {
+    if (cell.type == "s") {
+        bool ok = false;
+        const int index = cell.value.toInt(&ok);
+        return ok ? book.sharedStrings.value(index) : QString();
+    }
+    if (cell.type == "inlineStr")
+        return cell.inlineText;
+    if (cell.type == "b")
+        return cell.value == "1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    if (cell.type == "str" || cell.type == "e" || cell.type == "d") {
+        QString text;
+        TextWriter out(text, cell.value.size());
+        appendXmlText(cell.value, out);
+        return text;
+    }
+    return cell.value.isEmpty() ? QString() : numberText(book, cell.value, cell.style);
+}
+
+void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, TextLines &lines) {
+    const auto source = zip.entry(part);
+    if (!source)
+        return;
+    XmlReader reader(*source);
+    Cell cell;
+    bool inValue = false;
+    bool inText = false;
+    for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
+        const QByteArrayView name = reader.name();
+        if (token == XmlReader::Characters) {
+            if (inValue)
+                cell.value += reader.rawText();
+            else if (inText)
+                cell.inlineText += reader.text();
+        } else if (token == XmlReader::StartElement) {
+            if (name == "c") {
+                cell.type = reader.rawAttribute("t").toByteArray();
+                cell.style = reader.rawAttribute("s").toInt();
+                cell.value.clear();
+                cell.inlineText.clear();
+            } else if (name == "v") {
+                inValue = true;
+            } else if (name == "t") {
+                inText = true;
+            } else if (name == "rPh" || name == "f") {
+                reader.skipElement();
+            }
+        } else if (name == "v" || name == "t") {
+            inValue = inText = false;
+        } else if (name == "c") {
+            lines.cellStart();
+            lines.append(cellText(book, cell));
+            lines.cellEnd();
+        } else if (name == "row") {
+            lines.rowEnd();
+        }
+    }
+    lines.rowEnd();
+}
+
+void excelText(ZipContainer &zip, const QString &main, TextLines &lines) {
+    Workbook book;
+    readWorkbook(zip, main, book);
+    const auto rels = relationships(zip, main);
+    for (const QString &part : targets(rels, u"styles"))
+        readStyles(zip, part, book);
+    for (const QString &part : targets(rels, u"sharedStrings"))
+        readSharedStrings(zip, part, book);
+    for (const Workbook::Sheet &sheet : book.sheets) {
+        lines.append(sheet.name);
+        lines.finishLine();
+    }
+    for (const Workbook::Sheet &sheet : book.sheets) {
+        sheetText(zip, sheet.part, book, lines);
+        const auto sheetRels = relationships(zip, sheet.part);
+        for (const char16_t *type : {u"comments", u"drawing"})
+            for (const QString &part : targets(sheetRels, type))
+                markupText(zip, part, lines);
+    }
+}
+
+enum class Kind { None, Word, Excel, PowerPoint };
+
+Kind kindOf(const QString &contentType, const QString &part) {
+    if (contentType.contains(u"binary")) // the binary workbook: not XML
+        return Kind::None;
+    if (contentType.contains(u"wordprocessingml") || contentType.contains(u"ms-word"))
+        return Kind::Word;
+    if (contentType.contains(u"spreadsheetml") || contentType.contains(u"ms-excel"))
+        return Kind::Excel;
+    if (contentType.contains(u"presentationml") || contentType.contains(u"ms-powerpoint"))
+        return Kind::PowerPoint;
+    if (!contentType.isEmpty())
+        return Kind::None;
+    // No content type for the part: the folder the applications use.
+    if (part.startsWith(u"word/"))
+        return Kind::Word;
+    if (part.startsWith(u"xl/"))
+        return Kind::Excel;
+    return part.startsWith(u"ppt/") ? Kind::PowerPoint : Kind::None;
+}
+
+} // namespace
+
+PackageRead ooxmlText(ZipContainer &zip, QString &text, qsizetype limit) {
+    const QStringList mains = targets(relationships(zip, QString()), u"officeDocument");
+    if (mains.isEmpty())
+        return PackageRead::NotDocument;
+    const QString main = mains.first();
+    const Kind kind = kindOf(contentTypeOf(zip, main), main);
+    if (kind == Kind::None)
+        return PackageRead::NotDocument;
+    TextWriter out(text, limit);
+    TextLines lines(out);
+    if (kind == Kind::Word)
+        wordText(zip, main, lines);
+    else if (kind == Kind::Excel)
+        excelText(zip, main, lines);
+    else
+        powerPointText(zip, main, lines);
+    return PackageRead::Text;
+}
+
+} // namespace packagetext

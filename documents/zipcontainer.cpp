@@ -1,0 +1,98 @@
+#include "documents/zipcontainer.h"
+
+#include <zip.h>
+
+class ZipContainer::Entry : public ByteSource {
+  public:
+    Entry(zip_file_t *file, qint64 &budget) : file_(file), budget_(budget) {}
+    ~Entry() override { zip_fclose(file_); }
+    Entry(const Entry &) = delete;
+    Entry &operator=(const Entry &) = delete;
+
+    qint64 read(char *to, qint64 max) override {
+        if (budget_ <= 0)
+            return 0;
+        const zip_int64_t n = zip_fread(file_, to, zip_uint64_t(qMin(max, budget_)));
+        if (n > 0)
+            budget_ -= n;
+        return n;
+    }
+
+  private:
+    zip_file_t *file_;
+    qint64 &budget_;
+};
+
+ZipContainer::ZipContainer() = default;
+
+ZipContainer::~ZipContainer() {
+    if (archive_)
+        zip_discard(archive_);
+}
+
+bool ZipContainer::looksLikeZip(QByteArrayView bytes) {
+    return bytes.startsWith("PK\x03\x04");
+}
+
+bool ZipContainer::open(QByteArrayView bytes, qint64 inflateBudget) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *source =
+        zip_source_buffer_create(bytes.data(), zip_uint64_t(bytes.size()), 0, &error);
+    if (source)
+        archive_ = zip_open_from_source(source, ZIP_RDONLY, &error);
+    if (source && !archive_)
+        zip_source_free(source);
+    zip_error_fini(&error);
+    budget_ = inflateBudget;
+    return archive_ != nullptr;
+}
+
+qint64 ZipContainer::index(const QString &name) const {
+    if (!archive_)
+        return -1;
+    return zip_name_locate(archive_, name.toUtf8().constData(), ZIP_FL_ENC_GUESS);
+}
+
+QStringList ZipContainer::names() const {
+    QStringList out;
+    const zip_int64_t count = archive_ ? zip_get_num_entries(archive_, 0) : 0;
+    for (zip_int64_t i = 0; i < count; ++i)
+        if (const char *name = zip_get_name(archive_, zip_uint64_t(i), ZIP_FL_ENC_GUESS))
+            out.append(QString::fromUtf8(name));
+    return out;
+}
+
+bool ZipContainer::contains(const QString &name) const {
+    return index(name) >= 0;
+}
+
+bool ZipContainer::isEncrypted(const QString &name) const {
+    const qint64 at = index(name);
+    zip_stat_t stat;
+    return at >= 0 && zip_stat_index(archive_, zip_uint64_t(at), 0, &stat) == 0 &&
+           (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE;
+}
+
+std::unique_ptr<ByteSource> ZipContainer::entry(const QString &name) {
+    const qint64 at = index(name);
+    if (at < 0 || isEncrypted(name))
+        return nullptr;
+    zip_file_t *file = zip_fopen_index(archive_, zip_uint64_t(at), 0);
+    if (!file)
+        return nullptr;
+    return std::make_unique<Entry>(file, budget_);
+}
+
+QByteArray ZipContainer::readAll(const QString &name, qint64 maxBytes) {
+    QByteArray out;
+    const std::unique_ptr<ByteSource> source = entry(name);
+    if (!source)
+        return out;
+    char block[64 * 1024];
+    for (qint64 n;
+         out.size() < maxBytes &&
+         (n = source->read(block, qMin<qint64>(sizeof block, maxBytes - out.size()))) > 0;)
+        out.append(block, n);
+    return out;
+}

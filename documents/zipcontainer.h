@@ -1,0 +1,54 @@
+#pragma once
+
+#include "documents/xmlreader.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+struct zip;
+
+/// The entries of a zip file held in memory, read through libzip. What all
+/// entries of one container may inflate to is bounded, so that a small file
+/// that inflates to gigabytes (a zip bomb) ends early with what was read.
+class ZipContainer {
+  public:
+    /// Bytes all entries of one container may inflate to together.
+    static constexpr qint64 DefaultInflateBudget = qint64(512) << 20;
+
+    ZipContainer();
+    ~ZipContainer();
+    ZipContainer(const ZipContainer &) = delete;
+    ZipContainer &operator=(const ZipContainer &) = delete;
+
+    /// True for bytes that begin as a zip file does.
+    static bool looksLikeZip(QByteArrayView bytes);
+
+    /// False when the bytes are no zip file libzip can read. The bytes must
+    /// outlive the container.
+    bool open(QByteArrayView bytes, qint64 inflateBudget = DefaultInflateBudget);
+
+    /// The names of the entries, in the order of the zip's directory.
+    QStringList names() const;
+    bool contains(const QString &name) const;
+    /// True when the entry is stored with zip encryption.
+    bool isEncrypted(const QString &name) const;
+
+    /// The entry as a source of its inflated bytes, or nullptr when it is
+    /// missing or cannot be read. The source ends early when the budget is
+    /// spent, or with a failure on damaged data.
+    std::unique_ptr<ByteSource> entry(const QString &name);
+    /// The whole entry, at most maxBytes of it.
+    QByteArray readAll(const QString &name, qint64 maxBytes);
+
+    bool budgetSpent() const { return budget_ <= 0; }
+
+  private:
+    class Entry;
+    qint64 index(const QString &name) const;
+
+    zip *archive_ = nullptr;
+    qint64 budget_ = 0;
+};

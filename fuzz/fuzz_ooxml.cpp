@@ -1,0 +1,74 @@
+// Word, Excel and PowerPoint 2007+ readers from their XML parts, stored here
+// in a zip so that the fuzzer works on the markup, not on the container.
+// The first byte picks the kind; parts are cut at "|PART|":
+//   Word:       document|PART|header|PART|footnotes|PART|comments
+//   Excel:      workbook|PART|sheet|PART|sharedStrings|PART|styles|PART|comments
+//   PowerPoint: presentation|PART|slide|PART|notes
+#include "documents/packagetext.h"
+#include "documents/zipcontainer.h"
+#include "fuzz/fuzzparts.h"
+#include "tests/support/zipbytes.h"
+
+namespace {
+
+QByteArray rels(const std::vector<std::pair<const char *, const char *>> &targets) {
+    QByteArray out = "<Relationships>";
+    int id = 1;
+    for (const auto &[type, target] : targets)
+        out += "<Relationship Id=\"rId" + QByteArray::number(id++) + "\" Type=\"http://x/" + type +
+               "\" Target=\"" + target + "\"/>";
+    return out + "</Relationships>";
+}
+
+QByteArray package(int kind, const QList<QByteArrayView> &p) {
+    const char *main = kind == 0   ? "word/document.xml"
+                       : kind == 1 ? "xl/workbook.xml"
+                                   : "ppt/presentation.xml";
+    std::vector<ZipEntryBytes> entries = {
+        storedZipEntry("[Content_Types].xml", "<Types/>"),
+        storedZipEntry("_rels/.rels", rels({{"officeDocument", main}})),
+        storedZipEntry(main, p[0].toByteArray())};
+    if (kind == 0) {
+        entries.push_back(
+            storedZipEntry("word/_rels/document.xml.rels", rels({{"header", "header1.xml"},
+                                                                 {"footnotes", "footnotes.xml"},
+                                                                 {"comments", "comments.xml"}})));
+        entries.push_back(storedZipEntry("word/header1.xml", p[1].toByteArray()));
+        entries.push_back(storedZipEntry("word/footnotes.xml", p[2].toByteArray()));
+        entries.push_back(storedZipEntry("word/comments.xml", p[3].toByteArray()));
+    } else if (kind == 1) {
+        entries.push_back(storedZipEntry("xl/_rels/workbook.xml.rels",
+                                         rels({{"worksheet", "worksheets/sheet1.xml"},
+                                               {"sharedStrings", "sharedStrings.xml"},
+                                               {"styles", "styles.xml"}})));
+        entries.push_back(storedZipEntry("xl/worksheets/sheet1.xml", p[1].toByteArray()));
+        entries.push_back(storedZipEntry("xl/sharedStrings.xml", p[2].toByteArray()));
+        entries.push_back(storedZipEntry("xl/styles.xml", p[3].toByteArray()));
+        entries.push_back(storedZipEntry("xl/worksheets/_rels/sheet1.xml.rels",
+                                         rels({{"comments", "../comments1.xml"}})));
+        entries.push_back(storedZipEntry("xl/comments1.xml", p[4].toByteArray()));
+    } else {
+        entries.push_back(storedZipEntry("ppt/_rels/presentation.xml.rels",
+                                         rels({{"slide", "slides/slide1.xml"}})));
+        entries.push_back(storedZipEntry("ppt/slides/slide1.xml", p[1].toByteArray()));
+        entries.push_back(storedZipEntry("ppt/slides/_rels/slide1.xml.rels",
+                                         rels({{"notesSlide", "../notesSlides/notesSlide1.xml"}})));
+        entries.push_back(storedZipEntry("ppt/notesSlides/notesSlide1.xml", p[2].toByteArray()));
+    }
+    return zipFile(entries);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 1)
+        return 0;
+    const int kind = data[0] % 3;
+    const QByteArray bytes = package(kind, fuzzparts::split(data + 1, size - 1, 5));
+    ZipContainer zip;
+    if (zip.open(bytes)) {
+        QString text;
+        packagetext::ooxmlText(zip, text, qsizetype(1) << 24);
+    }
+    return 0;
+}

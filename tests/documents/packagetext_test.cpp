@@ -1,0 +1,295 @@
+// Word, Excel and PowerPoint 2007+ files, OpenDocument files and PDF made by
+// LibreOffice, and hand-made edge cases: what a scan finds in them, in what
+// order, and what it must never show.
+#include "documents/packagetext.h"
+#include "documents/zipcontainer.h"
+#include "scan/scanrun.h"
+#include "support/recordingsinks.h"
+#include "tests/support/zipbytes.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringTokenizer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+QString dataPath(const QString &name) {
+    return QStringLiteral(MODERN_DATA) + name;
+}
+
+QStringList list(std::initializer_list<const char *> texts) {
+    QStringList out;
+    for (const char *text : texts)
+        out << QString::fromUtf8(text);
+    return out;
+}
+
+QStringList pieces(const QString &text) {
+    QStringList out;
+    for (const QStringView piece : QStringTokenizer(text, u'\r'))
+        out << StripControlChars(piece);
+    return out;
+}
+
+QStringList documentPieces(const QString &name) {
+    const QByteArray bytes = readAll(dataPath(name));
+    QString text;
+    const PackageRead read =
+        looksLikePdf(bytes) ? pdfText(bytes, text) : zipDocumentText(bytes, text);
+    EXPECT_EQ(read, PackageRead::Text) << name.toStdString();
+    return pieces(text);
+}
+
+/// Each expected piece is present, and they come in the order given.
+void expectInOrder(const QString &name, std::initializer_list<const char *> inOrder) {
+    SCOPED_TRACE(name.toStdString());
+    const QStringList expected = list(inOrder);
+    const QStringList all = documentPieces(name);
+    qsizetype last = -1;
+    for (const QString &piece : expected) {
+        const qsizetype at = all.indexOf(piece);
+        EXPECT_GT(at, last) << piece.toStdString() << " in\n" << all.join(u'\n').toStdString();
+        last = qMax(last, at);
+    }
+}
+
+// Markup, attribute values, style, sheet-less table and frame names, authors
+// and zip entry names that a reader must keep out of the rows.
+const QStringList Machinery = {
+    QStringLiteral("<"),           QStringLiteral("xmlns"),        QStringLiteral("schemas"),
+    QStringLiteral(".xml"),        QStringLiteral("rels"),         QStringLiteral("Content_Types"),
+    QStringLiteral("mimetype"),    QStringLiteral("AuthorHidden"), QStringLiteral("TableHidden"),
+    QStringLiteral("FrameHidden"), QStringLiteral("PageHidden"),   QStringLiteral("Standard"),
+    QStringLiteral("Liberation"),  QStringLiteral("Arial"),        QStringLiteral("General"),
+    QStringLiteral("rId"),         QStringLiteral("Normal"),       QStringLiteral("docProps")};
+
+const QStringList WordFiles =
+    list({"writer.docx", "writer.dotx", "writer.docm", "writer.odt", "writer.ott"});
+const QStringList ExcelFiles = list({"calc.xlsx", "calc.xltx", "calc.ods", "calc.ots"});
+const QStringList SlideFiles =
+    list({"impress.pptx", "impress.potx", "impress.ppsx", "impress.odp", "impress.otp"});
+
+TEST(WordProcessorText, BodyTablesTextBoxesThenHeadersFootersNotesAndComments) {
+    for (const QString &name : WordFiles) {
+        expectInOrder(name,
+                      {"HeadingProbe title", "BodyProbe first paragraph",
+                       "Müller café señor Straße Привет Ελληνικά 日本語", "Before note after note",
+                       "Before endnote after endnote", "Commented paragraph",
+                       "CellOne CellTwo CellThree", "CellFour CellFive CellSix", "Anchor paragraph",
+                       "TextBoxProbe inside", "Tabbetween and   spaces", "Last paragraph LastProbe",
+                       "HeaderProbe alpha", "FooterProbe beta"});
+        const QStringList all = documentPieces(name);
+        for (const char *aside :
+             {"FootnoteProbe below", "EndnoteProbe at the end", "CommentProbe remark"})
+            EXPECT_TRUE(all.contains(QString::fromUtf8(aside))) << name.toStdString() << aside;
+    }
+}
+
+TEST(SpreadsheetText, SheetsRowsFormattedNumbersAndCellNotes) {
+    for (const QString &name : ExcelFiles) {
+        const QStringList all = documentPieces(name);
+        SCOPED_TRACE(name.toStdString());
+        for (const char *piece :
+             {"FirstSheetProbe", "SecondSheetProbe", "StringProbe Ελληνικά 42.5",
+              "15% $1,250.00 12/31/2024 1,234,567.89", "Commented cell FormulaProbe",
+              "CellNoteProbe remark", "SheetTwoProbe Привет"})
+            EXPECT_TRUE(all.contains(QString::fromUtf8(piece))) << piece << " in\n"
+                                                                << all.join(u'\n').toStdString();
+        EXPECT_LT(all.indexOf(QStringLiteral("StringProbe Ελληνικά 42.5")),
+                  all.indexOf(QStringLiteral("SheetTwoProbe Привет")));
+    }
+}
+
+TEST(PresentationText, SlidesInOrderEachFollowedByItsNotes) {
+    for (const QString &name : SlideFiles)
+        expectInOrder(name, {"SlideOneProbe title", "ShapeProbe Ελληνικά", "NotesOneProbe spoken",
+                             "SlideTwoProbe title", "Привет again", "NotesTwoProbe spoken",
+                             "SlideThreeProbe title", "Last shape", "NotesThreeProbe spoken"});
+}
+
+TEST(PdfText, EveryPageLineAsLaidOut) {
+    expectInOrder(QStringLiteral("writer.pdf"),
+                  {"HeaderProbe alpha", "HeadingProbe title", "BodyProbe first paragraph",
+                   "Müller café señor Straße Привет Ελληνικά 日本語", "Anchor paragraph",
+                   "TextBoxProbe inside", "Last paragraph LastProbe", "FootnoteProbe below",
+                   "FooterProbe beta", "EndnoteProbe at the end"});
+}
+
+TEST(DocumentMachinery, NoMarkupNamesOrEntriesInAnyPiece) {
+    for (const QStringList &family :
+         {WordFiles, ExcelFiles, SlideFiles, QStringList{QStringLiteral("writer.pdf")}})
+        for (const QString &name : family)
+            for (const QString &piece : documentPieces(name))
+                for (const QString &word : Machinery)
+                    EXPECT_FALSE(piece.contains(word))
+                        << name.toStdString() << ": " << piece.toStdString();
+}
+
+// ---- through the scan, as the user runs it
+
+struct ScanResult {
+    std::vector<MatchRecord> rows;
+    QStringList errors;
+};
+
+ScanResult scanSelected(const QString &name, const QString &search) {
+    RecordingSinks sinks;
+    EditableSearchText text(search);
+    ScanRun run(sinks, sinks, sinks, text);
+    ScanQuery query;
+    query.folder = QStringLiteral(MODERN_DATA);
+    query.selectedFiles = QStringList{name};
+    run.run(query);
+    sinks.rows.pop_back(); // the marker row
+    return {sinks.rows, sinks.errors};
+}
+
+TEST(DocumentRecognition, ARenamedWorkbookAndPdfAreReadByTheirContent) {
+    const ScanResult book =
+        scanSelected(QStringLiteral("renamed-workbook.dat"), QStringLiteral("SheetTwoProbe"));
+    ASSERT_EQ(book.rows.size(), 1u);
+    EXPECT_TRUE(book.rows[0].line.startsWith(u'@'));
+    EXPECT_EQ(book.rows[0].text, QStringLiteral("SheetTwoProbe Привет"));
+    const ScanResult pdf =
+        scanSelected(QStringLiteral("renamed-pdf.txt"), QStringLiteral("LastProbe"));
+    ASSERT_EQ(pdf.rows.size(), 1u);
+    EXPECT_TRUE(pdf.rows[0].line.startsWith(u'@'));
+    EXPECT_TRUE(pdf.errors.isEmpty());
+}
+
+TEST(DocumentRecognition, AZipThatIsNoDocumentIsReadAsText) {
+    TempDir dir;
+    const QString path =
+        dir.write(QStringLiteral("archive.jar"),
+                  zipFile({zipEntry("notes.txt", "PlainZipProbe")}) + "\r\nTrailerProbe line\r\n");
+    RecordingSinks sinks;
+    EditableSearchText text(QStringLiteral("TrailerProbe"));
+    ScanRun run(sinks, sinks, sinks, text);
+    run.ScanSelectedFiles(FixedFileSelection(dir.path(), {QStringLiteral("archive.jar")}));
+    ASSERT_EQ(sinks.rows.size(), 1u);
+    bool number = false;
+    sinks.rows[0].line.toInt(&number); // a text line number, not a piece
+    EXPECT_TRUE(number) << sinks.rows[0].line.toStdString();
+}
+
+TEST(DocumentRecognition, DirectoryScanReadsDocumentsAndKeepsExcludedTypesOut) {
+    TempDir dir;
+    const QByteArray docx = readAll(dataPath(QStringLiteral("writer.docx")));
+    dir.write(QStringLiteral("report.docx"), docx);
+    dir.write(QStringLiteral("report.zip"), docx); // an excluded type stays excluded
+    RecordingSinks sinks;
+    EditableSearchText text(QStringLiteral("LastProbe"));
+    ScanRun run(sinks, sinks, sinks, text);
+    ScanQuery query;
+    query.mode = ScanMode::DirectoryTree;
+    query.folder = dir.path();
+    run.run(query);
+    ASSERT_EQ(sinks.rows.size(), 2u);
+    EXPECT_TRUE(sinks.rows[0].path.endsWith(QStringLiteral("report.docx")));
+    EXPECT_EQ(sinks.rows[0].text, QStringLiteral("Last paragraph LastProbe"));
+}
+
+TEST(EncryptedDocument, NamedInTheStatusLineWithNoRows) {
+    const QString path = dataPath(QStringLiteral("encrypted.odt"));
+    const ScanResult result = scanSelected(QStringLiteral("encrypted.odt"), QStringLiteral("e"));
+    EXPECT_TRUE(result.rows.empty());
+    EXPECT_EQ(result.errors,
+              QStringList{QStringLiteral("Error: The document is encrypted (%1)").arg(path)});
+}
+
+// ---- bounds on hostile files
+
+TEST(DocumentBounds, AZipBombEndsWithTheTextReadSoFar) {
+    // 4 GB of markup from a file of a few MB: the inflate budget stops it.
+    const QByteArray head = "<w:document><w:body><w:p><w:r><w:t>BeforeBomb</w:t></w:r></w:p>";
+    const QByteArray chunk = "<!--" + QByteArray(1 << 20, ' ') + "-->";
+    const QByteArray bytes = zipFile(wordPackage(repeatedZipEntry(
+        "word/document.xml", head, chunk, 3800, "<w:p><w:r><w:t>AfterBomb</w:t></w:r></w:p>")));
+    QElapsedTimer timer;
+    timer.start();
+    ZipContainer zip;
+    ASSERT_TRUE(zip.open(bytes, qint64(16) << 20));
+    QString text;
+    EXPECT_EQ(packagetext::ooxmlText(zip, text, qsizetype(1) << 20), PackageRead::Text);
+    EXPECT_TRUE(zip.budgetSpent());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("BeforeBomb\r\n")));
+    EXPECT_FALSE(text.contains(QStringLiteral("AfterBomb")));
+    EXPECT_LT(text.size(), qsizetype(1) << 20);
+
+    // The whole way with the default budget: bounded in time as well.
+    QString all;
+    EXPECT_EQ(zipDocumentText(bytes, all), PackageRead::Text);
+    EXPECT_TRUE(all.startsWith(QStringLiteral("BeforeBomb")));
+    EXPECT_LT(timer.elapsed(), 60000);
+}
+
+TEST(DocumentBounds, DeepOrEndlessMarkupEndsThePartNotTheDocument) {
+    const QByteArray deep = QByteArray("<w:p>").repeated(200000);
+    const QByteArray bytes = zipFile(wordPackage(repeatedZipEntry(
+        "word/document.xml", "<w:document><w:body><w:p><w:r><w:t>BeforeDeep</w:t></w:r></w:p>",
+        deep, 20, "<w:r><w:t>InsideDeep</w:t></w:r>")));
+    QString text;
+    EXPECT_EQ(zipDocumentText(bytes, text), PackageRead::Text);
+    EXPECT_EQ(text, QStringLiteral("BeforeDeep\r\n"));
+
+    // One text run of 64 MB with no tag after it: the token bound ends it.
+    const QByteArray endless = zipFile(wordPackage(repeatedZipEntry(
+        "word/document.xml", "<w:document><w:body><w:p><w:r><w:t>BeforeRun</w:t></w:r></w:p><w:t>",
+        QByteArray(1 << 20, 'x'), 64, {})));
+    text.clear();
+    EXPECT_EQ(zipDocumentText(endless, text), PackageRead::Text);
+    EXPECT_EQ(text, QStringLiteral("BeforeRun\r\n"));
+}
+
+TEST(DocumentBounds, DamagedPackagesGiveWhatTheyHoldWithoutCrashing) {
+    const QByteArray docx = readAll(dataPath(QStringLiteral("writer.docx")));
+    const QByteArray pdf = readAll(dataPath(QStringLiteral("writer.pdf")));
+    for (const QByteArray &original : {docx, pdf}) {
+        for (qsizetype cut : {qsizetype(5), original.size() / 3, original.size() - 30}) {
+            QString text;
+            const QByteArray bytes = original.first(cut);
+            looksLikePdf(bytes) ? pdfText(bytes, text) : zipDocumentText(bytes, text);
+        }
+        QByteArray flipped = original;
+        for (qsizetype i = 100; i < flipped.size(); i += 97)
+            flipped[i] = char(flipped[i] ^ 0x5A);
+        QString text;
+        looksLikePdf(flipped) ? pdfText(flipped, text) : zipDocumentText(flipped, text);
+    }
+}
+
+// Files read ahead are read in several threads at once: each must give the
+// text it gives alone.
+TEST(DocumentThreads, SeveralFilesReadAtOnceGiveTheirOwnText) {
+    const QStringList names = list({"writer.pdf", "writer.docx", "calc.xlsx", "writer.odt"});
+    std::vector<QByteArray> bytes;
+    QStringList alone;
+    for (const QString &name : names) {
+        bytes.push_back(readAll(dataPath(name)));
+        QString text;
+        packageDocumentText(bytes.back(), text);
+        alone << text;
+    }
+    constexpr int Threads = 8;
+    std::vector<QString> texts(Threads);
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int i = 0; i < Threads; ++i)
+        threads.emplace_back(QThread::create([&, i] {
+            for (int round = 0; round < 5; ++round)
+                packageDocumentText(bytes[size_t(i) % bytes.size()], texts[size_t(i)]);
+        }));
+    for (const auto &thread : threads)
+        thread->start();
+    for (const auto &thread : threads)
+        thread->wait();
+    for (int i = 0; i < Threads; ++i)
+        EXPECT_EQ(texts[size_t(i)], alone.at(i % alone.size()))
+            << names.at(i % names.size()).toStdString();
+}
+
+} // namespace
