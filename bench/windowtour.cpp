@@ -1,13 +1,16 @@
 // quarrix-window-tour: walks the main window through what a user does after a
 // scan, under a real display, and saves a screenshot of the screen at each
 // step: the results, the popup menu on a row, the file information window,
-// the launch question, the editor, the full-line display, the save dialog, the saved
-// report's status, the About window, a directory-tree scan and Help. Each shot
-// holds the part of the screen the program's windows cover.
+// the launch question, the editor, the full-line display, the popup menu
+// opened from the keyboard, the save dialog, the saved report's status, the
+// question before replacing it, the About window, a directory-tree scan with
+// its progress mid-run, and Help. The window is maximized; each shot holds the
+// part of the screen the program's windows cover.
 //
-//   quarrix-window-tour FOLDER OUT_DIR
+//   quarrix-window-tour FOLDER OUT_DIR [BIG_FOLDER]
 //
 // FOLDER holds the files to scan; the report is saved as OUT_DIR/report.txt.
+// BIG_FOLDER, a tree that takes a while to scan, shows the progress bar.
 // The window keeps its settings in a scratch file, never the user's.
 
 #include "controls/foldertree/foldertreeview.h"
@@ -15,6 +18,7 @@
 #include "mainwindow/quarrixform.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
+#include "mainwindow/statusbar.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -25,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -61,8 +66,8 @@ QRect windowsArea(const QScreen &screen) {
     return area & screen.geometry();
 }
 
-void shoot(const QString &what) {
-    settle();
+/// A screenshot of what shows now, without waiting for the window to settle.
+void shootNow(const QString &what) {
     const QString file = QStringLiteral("%1/%2-%3.png")
                              .arg(outDir)
                              .arg(++shotNumber, 2, 10, QLatin1Char('0'))
@@ -73,6 +78,11 @@ void shoot(const QString &what) {
         screen.grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(file);
     std::printf("%s %s\n", saved ? "shot" : "FAILED", qPrintable(file));
     std::fflush(stdout);
+}
+
+void shoot(const QString &what) {
+    settle();
+    shootNow(what);
 }
 
 /// Once the next modal window is up: a screenshot, then answer closes it.
@@ -111,7 +121,59 @@ void chooseFromRowMenu(QuarrixForm &form, int row, Qt::Key accessKey, const QStr
     settle();
 }
 
-int tour(QuarrixForm &form, const QString &folder) {
+/// Focuses the row and opens its menu with the Menu key, then closes it.
+void openMenuFromKeyboard(QuarrixForm &form, int row) {
+    auto *list = find<QTableView>(form, "MatchLV");
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(row, 0));
+    QTest::keyClick(list, Qt::Key_Menu);
+    shoot(QStringLiteral("keyboard-menu"));
+    QTest::keyClick(find<QMenu>(form, "mnuFileSub"), Qt::Key_Escape);
+    settle();
+}
+
+/// Types the name into the save dialog's name box and presses Enter.
+void typeFileName(QWidget *dialog, const QString &fileName) {
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    name->setText(fileName);
+    QTest::keyClick(name, Qt::Key_Return);
+}
+
+/// Saves over the report just written: the question comes, No keeps it, and
+/// the dialog is then cancelled.
+void saveAgainAndDecline(QuarrixForm &form, const QString &report) {
+    whenModal(QStringLiteral("save-over"), [report](QWidget *dialog) {
+        whenModal(QStringLiteral("overwrite-question"), [dialog](QWidget *question) {
+            press(question, QMessageBox::No);
+            whenModal(QStringLiteral("after-no"),
+                      [](QWidget *modal) { static_cast<QDialog *>(modal)->reject(); });
+        });
+        typeFileName(dialog, report);
+    });
+    find<QPushButton>(form, "SaveButton")->click();
+}
+
+/// A directory-tree scan of a big tree, shot once the progress bar is a
+/// quarter of the way.
+void scanWithProgress(QuarrixForm &form, const QString &bigFolder) {
+    find<FolderTreeView>(form, "FTV2")->setSelectedFolder(bigFolder);
+    find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("alpha|gamma"));
+    QProgressBar *bar = find<StatusBar>(form, "StatBar")->progressBar();
+    auto *watch = new QTimer(&form);
+    watch->setInterval(10);
+    QObject::connect(watch, &QTimer::timeout, [watch, bar] {
+        if (bar->isVisible() && bar->maximum() > 0 && bar->value() * 4 >= bar->maximum()) {
+            watch->stop();
+            shootNow(QStringLiteral("progress-mid-run"));
+        }
+    });
+    watch->start();
+    find<QPushButton>(form, "ScanButton")->click();
+    watch->stop();
+    shoot(QStringLiteral("big-tree-done"));
+}
+
+int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
     find<FolderTreeView>(form, "FTV1")->setSelectedFolder(folder);
     auto *files = find<FileListBox>(form, "File1");
     files->selectAll();
@@ -137,15 +199,14 @@ int tour(QuarrixForm &form, const QString &folder) {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
     std::printf("clipboard: [%s]\n", qPrintable(QGuiApplication::clipboard()->text()));
 
+    openMenuFromKeyboard(form, 2);
+
     const QString report = outDir + QStringLiteral("/report.txt");
-    whenModal(QStringLiteral("save-dialog"), [report](QWidget *modal) {
-        // Typed into the name box, then Enter, as a user saves.
-        auto *name = modal->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        name->setText(report);
-        QTest::keyClick(name, Qt::Key_Return);
-    });
+    whenModal(QStringLiteral("save-dialog"),
+              [report](QWidget *modal) { typeFileName(modal, report); });
     find<QPushButton>(form, "SaveButton")->click();
     shoot(QStringLiteral("saved"));
+    saveAgainAndDecline(form, report);
 
     whenModal(QStringLiteral("about"),
               [](QWidget *modal) { static_cast<QDialog *>(modal)->accept(); });
@@ -163,6 +224,9 @@ int tour(QuarrixForm &form, const QString &folder) {
     whenModal(QStringLiteral("editor-highlighted"), [](QWidget *modal) { modal->close(); });
     chooseFromRowMenu(form, 0, Qt::Key_E, QStringLiteral("row-menu-tree"));
 
+    if (!bigFolder.isEmpty())
+        scanWithProgress(form, bigFolder);
+
     find<QPushButton>(form, "HelpButton")->click();
     shoot(QStringLiteral("after-help"));
     return 0;
@@ -173,17 +237,17 @@ int tour(QuarrixForm &form, const QString &folder) {
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.size() != 2) {
-        std::fputs("usage: quarrix-window-tour FOLDER OUT_DIR\n", stderr);
+    if (args.size() != 2 && args.size() != 3) {
+        std::fputs("usage: quarrix-window-tour FOLDER OUT_DIR [BIG_FOLDER]\n", stderr);
         return 2;
     }
     outDir = args.at(1);
     QTemporaryDir settings;
     SettingsStore::useStoreFile(settings.filePath(QStringLiteral("settings.ini")));
     QuarrixForm form;
-    form.show();
     form.setWindowTitle(QuarrixForm::titleText());
+    form.showMaximized();
     form.activateWindow();
     settle();
-    return tour(form, args.at(0));
+    return tour(form, args.at(0), args.value(2));
 }
