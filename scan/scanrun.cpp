@@ -5,9 +5,14 @@
 #include "platform/pathname.h"
 #include "scan/filetypefilter.h"
 #include "scan/functionmodule.h"
+#include "scan/readahead.h"
 #include "scan/traversedirectories.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
+#include <deque>
+#include <iterator>
 
 QString ScanTexts::fileError(const QString &description, const QString &path) {
     return QStringLiteral("Error: ") + description + QStringLiteral(" (") + path + u')';
@@ -25,34 +30,17 @@ QString StripControlChars(QStringView text) {
 }
 
 namespace {
-
-/// The pieces of a document's text: CR LF, CR and LF each end one.
-template <typename Visit> void forEachPiece(QStringView text, const Visit &visit) {
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c != u'\r' && c != u'\n')
-            continue;
-        visit(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    visit(text.sliced(start));
-}
+/// How long the run waits for the reader of its file before it yields again.
+constexpr int WaitMilliseconds = 5;
+/// How many files of the list the readers are given ahead of the run.
+constexpr qsizetype FilesAhead = 512;
 
 } // namespace
-
-struct ScanRun::CompiledSearch {
-    explicit CompiledSearch(const QString &text) : expression(text), finder(expression, true) {}
-    SearchExpression expression;
-    LineFinder finder; ///< the text reader's: a blank text takes every line
-};
 
 class ScanRun::TextClient : public TextFileReader::Client {
   public:
     TextClient(ScanRun &run, QString path) : run_(run), path_(std::move(path)) {}
-    const LineFinder &finder() override { return run_.search().finder; }
+    const LineFinder &finder() override { return run_.search()->finder; }
     bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
         run_.record(path_, QString::number(lineNumber), platform::decodeText(line));
         return blockDone();
@@ -120,18 +108,27 @@ class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
 
 ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
                  const SearchTextSource &search)
-    : matches_(matches), status_(status), hooks_(hooks), source_(search) {}
+    : readers(ReadAhead::defaultReaders()), matches_(matches), status_(status), hooks_(hooks),
+      source_(search) {}
 
 ScanRun::~ScanRun() = default;
 
-const ScanRun::CompiledSearch &ScanRun::search() {
+const std::shared_ptr<const CompiledSearch> &ScanRun::search() {
     if (!search_ || source_.revision() != searchRevision_) {
         searchRevision_ = source_.revision();
         const QString text = source_.searchText();
         if (!search_ || search_->expression.searchText() != text)
-            search_ = std::make_unique<CompiledSearch>(text);
+            search_ = std::make_shared<const CompiledSearch>(text);
     }
-    return *search_;
+    return search_;
+}
+
+// True when an edit of the search text gave a new expression.
+bool ScanRun::searchChanged() {
+    if (source_.revision() == searchRevision_)
+        return false;
+    const CompiledSearch *before = search_.get();
+    return search().get() != before;
 }
 
 void ScanRun::record(const QString &path, const QString &cell, const QString &text) {
@@ -206,6 +203,10 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
 
 void ScanRun::cancel() {
     ContinueScan = false;
+    // The readers stop at once, unless the document being handed on still
+    // needs its reader.
+    if (pool_ && !deliveringDocument_)
+        pool_->halt();
     RTB.setFileName(QString());
     fileClosed_ = true;
 }
@@ -229,37 +230,38 @@ int ScanRun::CountSelectedFiles(const FileSelection &files) {
 
 void ScanRun::ScanSelectedFiles(const FileSelection &files) {
     ContinueScan = true;
-    const int last = files.count() - 1;
     const qint64 total = CountSelectedFiles(files);
     qint64 done = 0;
-    for (int i = 0; i <= last && ContinueScan; ++i) {
-        if (!files.isSelected(i))
-            continue;
-        hooks_.fileProgress(done++, total);
-        const QString path = files.path(i);
-        if (FileTypeFilter::IsRichTextType(files.name(i)))
-            ScanRichTextFile(path);
-        else
-            ScanTextFile(path);
-    }
+    // The selection and names are read afresh for every entry.
+    scanList(
+        files.count(),
+        [&files](qsizetype i) -> std::optional<ListEntry> {
+            const int index = static_cast<int>(i);
+            if (!files.isSelected(index))
+                return std::nullopt;
+            return ListEntry{files.path(index), FileTypeFilter::IsRichTextType(files.name(index))};
+        },
+        [&](qsizetype, bool listed) {
+            if (listed)
+                hooks_.fileProgress(done++, total);
+        });
 }
 
 void ScanRun::ScanFileList(const QString &extension, const QString &filterMode) {
     ContinueScan = true;
-    const qsizetype last = FoundFilesList.size() - 1;
     const bool allFiles = filterMode == QStringLiteral("All");
-    for (qsizetype i = 0; i <= last && ContinueScan; ++i) {
-        hooks_.fileProgress(i, last + 1);
-        const QString &entry = FoundFilesList.at(i);
-        const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
-                                     : FileTypeFilter::passesSpecifiedType(entry, extension);
-        if (!passes)
-            continue;
-        if (FileTypeFilter::IsRichTextType(entry))
-            ScanRichTextFile(entry);
-        else
-            ScanTextFile(entry);
-    }
+    const qsizetype count = FoundFilesList.size();
+    scanList(
+        count,
+        [&](qsizetype i) -> std::optional<ListEntry> {
+            const QString &entry = FoundFilesList.at(i);
+            const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
+                                         : FileTypeFilter::passesSpecifiedType(entry, extension);
+            if (!passes)
+                return std::nullopt;
+            return ListEntry{entry, FileTypeFilter::IsRichTextType(entry)};
+        },
+        [&](qsizetype i, bool) { hooks_.fileProgress(i, count); });
 }
 
 void ScanRun::ScanTextFile(const QString &path) {
@@ -300,10 +302,112 @@ bool ScanRun::scanDocument(const QString &path, bool documentsOnly) {
     forEachPiece(text, [&](QStringView piece) {
         hooks_.yield();
         const QString filtered = StripControlChars(piece);
-        if (search().expression.LineMatches(filtered))
+        if (search()->expression.LineMatches(filtered))
             record(path, QStringLiteral("@") + QString::number(index), filtered);
         ++index;
     });
     RTB.setFileName(QString());
     return true;
+}
+
+// The mode loops' common walk over their list. One reader searches on this
+// thread, file by file; more are kept a number of files ahead, and each file is
+// checked against the list again when its turn comes, so a list that changed
+// meanwhile is read anew from there.
+void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress) {
+    if (!ContinueScan || count <= 0)
+        return;
+    if (readers <= 1) {
+        for (qsizetype i = 0; i < count && ContinueScan; ++i) {
+            const std::optional<ListEntry> entry = entryAt(i);
+            progress(i, entry.has_value());
+            if (entry && entry->rich)
+                ScanRichTextFile(entry->path);
+            else if (entry)
+                ScanTextFile(entry->path);
+        }
+        return;
+    }
+    ReadAhead pool({readers});
+    pool_ = &pool;
+    const auto forget = qScopeGuard([this] { pool_ = nullptr; });
+    pool.setSearch(search());
+    std::deque<std::pair<qsizetype, ListEntry>> ahead;
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < count && ContinueScan; ++i) {
+        const std::optional<ListEntry> entry = entryAt(i);
+        progress(i, entry.has_value());
+        const bool submitted = !ahead.empty() && ahead.front().first == i;
+        if (!entry) {
+            if (submitted) {
+                pool.dropHead();
+                ahead.pop_front();
+            }
+            continue;
+        }
+        if (!submitted || ahead.front().second != *entry) {
+            pool.clear();
+            ahead.clear();
+            pool.submit(entry->path, entry->rich);
+            ahead.emplace_back(i, *entry);
+            next = i + 1;
+        }
+        for (; next < count && ahead.size() < FilesAhead; ++next) {
+            if (std::optional<ListEntry> later = entryAt(next)) {
+                pool.submit(later->path, later->rich);
+                ahead.emplace_back(next, *std::move(later));
+            }
+        }
+        scanHead(pool, *entry);
+        pool.dropHead();
+        ahead.pop_front();
+    }
+}
+
+// Hands on the head file's lines as its reader finds them, with a yield after
+// each as a reader on this thread would, and its error at the end. Cancel stops
+// a text file at once; the pieces of a document already read are all handed on.
+void ScanRun::scanHead(ReadAhead &pool, const ListEntry &entry) {
+    fileClosed_ = false;
+    deliveringDocument_ = entry.rich;
+    status_.SBar(ScanTexts::ScanningFile + entry.path);
+    qint64 last = -1;
+    for (;;) {
+        const ReadAhead::Taken taken = pool.take(WaitMilliseconds);
+        bool restarted = false;
+        const bool document = entry.rich || taken.document;
+        for (const FoundLines &lines : taken.lines) {
+            for (qsizetype i = 0; i < lines.size() && !restarted; ++i) {
+                last = lines.number(i);
+                const QString number = QString::number(last);
+                record(entry.path, document ? QStringLiteral("@") + number : number,
+                       lines.text(i).toString());
+                hooks_.yield();
+                if (fileClosed_ && !document)
+                    return;
+                if ((restarted = searchChanged())) {
+                    pool.setSearch(search_);
+                    pool.restart(last);
+                }
+            }
+            if (restarted)
+                break;
+        }
+        if (restarted)
+            continue;
+        if (taken.done) {
+            if (taken.failed)
+                status_.fileError(ScanTexts::fileError(taken.error, entry.path));
+            return;
+        }
+        if (taken.lines.empty()) {
+            hooks_.yield();
+            if (fileClosed_ && !entry.rich)
+                return;
+            if (searchChanged()) {
+                pool.setSearch(search_);
+                pool.restart(last);
+            }
+        }
+    }
 }

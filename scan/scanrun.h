@@ -2,15 +2,19 @@
 
 #include "controls/richtext/richtextbuffer.h"
 #include "platform/pathname.h"
-#include "scan/linefinder.h"
 #include "scan/scaninterfaces.h"
 #include "scan/scanquery.h"
 #include "scan/searchexpression.h"
 #include "scan/textfilereader.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
+
+class ReadAhead;
+struct CompiledSearch;
 
 /// The run's own words.
 namespace ScanTexts {
@@ -90,8 +94,12 @@ class ScanRun {
     qsizetype rowsRecorded() const { return rows_; }
     /// The files a directory walk found, in walk order.
     QStringList FoundFilesList;
-    /// The hidden rich text box that documents are loaded into.
+    /// The hidden rich text box that documents are loaded into when the run
+    /// reads on its own thread; readers ahead of the run have their own.
     RichTextBuffer RTB;
+    /// Reader threads that read and search the next files ahead of the run;
+    /// with one, the run reads each file itself.
+    int readers;
 
     void ScanSelectedFiles(const FileSelection &files);
     void ScanFileList(const QString &extension, const QString &filterMode);
@@ -100,11 +108,23 @@ class ScanRun {
     static int CountSelectedFiles(const FileSelection &files);
 
   private:
+    /// A file a mode loop scans: its path as listed and its reader.
+    struct ListEntry {
+        QString path;
+        bool rich = false;
+        bool operator==(const ListEntry &) const = default;
+    };
+    using EntryAt = std::function<std::optional<ListEntry>(qsizetype)>;
+    /// Called once for each index of the list, as its turn comes; listed
+    /// says whether the entry is scanned.
+    using Progress = std::function<void(qsizetype index, bool listed)>;
     class TextClient;
     class WalkClient;
-    struct CompiledSearch;
 
-    const CompiledSearch &search();
+    const std::shared_ptr<const CompiledSearch> &search();
+    bool searchChanged();
+    void scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress);
+    void scanHead(ReadAhead &pool, const ListEntry &entry);
     /// Loads the file into RTB and tests its pieces; with documentsOnly, a
     /// file whose content is no document is left unread (false).
     bool scanDocument(const QString &path, bool documentsOnly);
@@ -115,10 +135,12 @@ class ScanRun {
     StatusSink &status_;
     RunHooks &hooks_;
     const SearchTextSource &source_;
-    std::unique_ptr<CompiledSearch> search_;
+    std::shared_ptr<const CompiledSearch> search_;
     quint64 searchRevision_ = 0;
     TextFileReader reader_;
-    bool fileClosed_ = false; ///< set by cancel(): the text reader stops
+    bool fileClosed_ = false;   ///< set by cancel(): the text reader stops
+    ReadAhead *pool_ = nullptr; ///< the readers of the mode loop under way
+    bool deliveringDocument_ = false;
     qsizetype rows_ = 0;
     std::vector<platform::FileId> leftOut_;
 };
@@ -126,3 +148,18 @@ class ScanRun {
 /// Keeps every character that is not a control character (C0, DEL, C1), in
 /// order.
 QString StripControlChars(QStringView text);
+
+/// The pieces of a document's text: CR LF, CR and LF each end one.
+template <typename Visit> void forEachPiece(QStringView text, const Visit &visit) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        visit(text.sliced(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    visit(text.sliced(start));
+}

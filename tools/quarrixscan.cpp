@@ -5,6 +5,7 @@
 #include "platform/pathname.h"
 #include "quarrixversion.h"
 #include "scan/filetypefilter.h"
+#include "scan/readahead.h"
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
 
@@ -261,8 +262,14 @@ int main(int argc, char **argv) {
     const QCommandLineOption outputOption(QStringLiteral("output"),
                                           QStringLiteral("Write the report to FILE."),
                                           QStringLiteral("FILE"));
+    const QCommandLineOption readersOption(
+        QStringLiteral("readers"),
+        QStringLiteral("Read and search N files at once (default: from the machine, or "
+                       "QUARRIX_READERS)."),
+        QStringLiteral("N"));
     parser.addOption(typeOption);
     parser.addOption(outputOption);
+    parser.addOption(readersOption);
     parser.addPositionalArgument(QStringLiteral("SEARCH_TEXT"),
                                  QStringLiteral("What to look for."));
     parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("A folder, or files."),
@@ -284,6 +291,13 @@ int main(int argc, char **argv) {
     if (args.size() < 2) {
         printError(QStringLiteral(
             "quarrix-scan: a search text and at least one PATH are needed (see --help)"));
+        return Trouble;
+    }
+    bool readersOk = true;
+    const int readers = parser.isSet(readersOption) ? parser.value(readersOption).toInt(&readersOk)
+                                                    : ReadAhead::defaultReaders();
+    if (!readersOk || readers < 1 || readers > 64) {
+        printError(QStringLiteral("quarrix-scan: --readers takes a number from 1 to 64"));
         return Trouble;
     }
     const std::optional<QString> searchText = searchTextOf(args.front());
@@ -327,6 +341,7 @@ int main(int argc, char **argv) {
     RunHooks hooks;
     const FixedSearchText search(*searchText);
     ScanRun run(sink, status, hooks, search);
+    run.readers = readers;
     run.leaveOut(reportFiles(target, output));
     const PathSelection selection(paths);
     const ScanOutcome outcome = run.run(query, &selection);

@@ -104,6 +104,10 @@ TEST(QuarrixScan, ExitStatusSaysWhatHappened) {
     EXPECT_EQ(runScan({QStringLiteral("x"), dir.file(QStringLiteral("missing"))}).exitCode, 2);
     EXPECT_EQ(runScan({QStringLiteral("x"), a, dir.path()}).exitCode, 2);
     EXPECT_EQ(runScan({QStringLiteral("x")}).exitCode, 2);
+    for (const QString readers : {QStringLiteral("0"), QStringLiteral("65"), QStringLiteral("x")})
+        EXPECT_EQ(runScan({QStringLiteral("--readers"), readers, QStringLiteral("x"), a}).exitCode,
+                  2)
+            << readers.toStdString();
     const Result blankType =
         runScan({QStringLiteral("--type"), QStringLiteral(" "), QStringLiteral("x"), dir.path()});
     EXPECT_EQ(blankType.exitCode, 2);
@@ -142,6 +146,17 @@ TEST(QuarrixScan, FolderScanFiltersByTypeAndReportsUnreadableFiles) {
     written.removeAt(1); // the time of writing may differ by a second
     printed.removeAt(1);
     EXPECT_EQ(written, printed);
+
+    // Readers ahead of the report change nothing in it.
+    QFile::remove(report);
+    for (const char *readers : {"1", "4"}) {
+        QList<QByteArray> read =
+            reportLines(runScan({QStringLiteral("--readers"), QString::fromLatin1(readers),
+                                 QStringLiteral("key"), dir.path()})
+                            .out);
+        read.removeAt(1);
+        EXPECT_EQ(read, printed) << readers;
+    }
 }
 
 // On a tree of plain LF text files the match lines must be exactly GNU grep's.

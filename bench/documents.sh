@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Times a scan of a tree of 2,000 office documents (copies of the test
+# fixtures: Word, Excel, PowerPoint, RTF and mail) with one reader and with the
+# default readers, page cache warm, to show that document text is taken on
+# every core. Target: default readers at most 0.6 times one reader.
+#
+# Usage: bench/documents.sh [DIR]           (default /var/tmp/quarrix-bench)
+# Env:   BENCH_RUNS (default 5), BENCH_DOCS (default 2000), QUARRIX_SCAN
+set -euo pipefail
+
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+ROOT=$(cd "$HERE/.." && pwd)
+DIR=${1:-/var/tmp/quarrix-bench}
+RUNS=${BENCH_RUNS:-5}
+COUNT=${BENCH_DOCS:-2000}
+QS=${QUARRIX_SCAN:-$ROOT/build/release/tools/quarrix-scan}
+DOCS=$DIR/docs-$COUNT
+[[ -x $QS ]] || { echo "documents.sh: $QS missing: build the release preset first" >&2; exit 2; }
+
+if [[ ! -f $DOCS/.complete ]]; then
+    rm -rf "$DOCS"
+    mapfile -t fixtures < <(find "$ROOT/tests/data/documents" -type f \
+        \( -name '*.doc' -o -name '*.dot' -o -name '*.xls' -o -name '*.xlt' -o -name '*.ppt' \
+           -o -name '*.pps' -o -name '*.pot' -o -name '*.rtf' -o -name '*.eml' \) | sort)
+    for ((i = 0; i < COUNT; i++)); do
+        from=${fixtures[i % ${#fixtures[@]}]}
+        mkdir -p "$DOCS/$((i / 100))"
+        cp "$from" "$DOCS/$((i / 100))/$i-$(basename "$from")"
+    done
+    touch "$DOCS/.complete"
+fi
+
+now_us() { local t=${EPOCHREALTIME//[!0-9]/}; echo "$t"; }
+median_s() { tr ' ' '\n' | grep . | sort -n | awk '{v[NR]=$1} END {
+    m = (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2; printf "%.3f", m / 1e6 }'; }
+
+"$QS" warmup "$DOCS" > /dev/null || true
+one="" many=""
+for ((r = 0; r < RUNS; r++)); do
+    for readers in 1 default; do
+        args=()
+        [[ $readers == 1 ]] && args=(--readers 1)
+        t0=$(now_us)
+        "$QS" "${args[@]}" -- 'the|text' "$DOCS" > /dev/shm/quarrix-docs.out || true
+        t=$(( $(now_us) - t0 ))
+        if [[ $readers == 1 ]]; then one+=" $t"; else many+=" $t"; fi
+    done
+done
+m1=$(median_s <<< "$one")
+mn=$(median_s <<< "$many")
+echo "# documents benchmark  $(date -u '+%Y-%m-%d %H:%M UTC')  $(nproc) cores  load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "# $COUNT documents, $(du -sm "$DOCS" | cut -f1) MiB; medians of $RUNS runs, seconds"
+printf '%-10s %-10s %s\n' one_reader default ratio
+printf '%-10s %-10s %s\n' "$m1" "$mn" "$(awk -v a="$mn" -v b="$m1" 'BEGIN { printf "%.2f", a / b }')"
+echo "# rows: $(grep -c '^FILE: ' /dev/shm/quarrix-docs.out)"
+rm -f /dev/shm/quarrix-docs.out

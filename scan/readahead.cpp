@@ -1,0 +1,365 @@
+#include "scan/readahead.h"
+
+#include "controls/richtext/richtextbuffer.h"
+#include "documents/packagetext.h"
+#include "platform/codepage.h"
+#include "platform/fileentry.h"
+#include "scan/scanrun.h"
+#include "scan/textfilereader.h"
+
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+struct ReadAhead::Job {
+    enum class State { Queued, Running, Done };
+    QString path;
+    bool rich = false;
+    State state = State::Queued;
+    /// Raised whenever the job is started afresh or dropped: a reader holding an
+    /// older value throws its work away.
+    qint64 generation = 0;
+    /// Lines up to this number were handed on before a restart; not again.
+    qint64 skipThrough = -1;
+    std::vector<FoundLines> lines; ///< found and not yet taken
+    qint64 linesCost = 0;
+    bool failed = false;
+    QString error;
+    bool document = false; ///< a text file whose content is a document
+};
+
+/// Collects the matching lines of one text file for the pool, a block at a time.
+class ReadAhead::TextClient : public TextFileReader::Client {
+  public:
+    TextClient(ReadAhead &pool, Job &job, qint64 generation, qint64 skipThrough,
+               const CompiledSearch &search)
+        : pool_(pool), job_(job), generation_(generation), skipThrough_(skipThrough),
+          search_(search) {}
+    const LineFinder &finder() override { return search_.finder; }
+    bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
+        if (pool_.halt_.load(std::memory_order_relaxed))
+            return false;
+        if (lineNumber > skipThrough_)
+            lines_.add(lineNumber, platform::decodeText(line));
+        // A block of short matching lines can hold far more text than the block.
+        return lines_.size() < HandOnLines || hand();
+    }
+    bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
+        if (lineNumber > skipThrough_)
+            lines_.add(lineNumber, QString(platform::decodeText(head) + ScanTexts::LineCut));
+        return hand();
+    }
+    bool blockDone() override { return hand(); }
+    bool handsBack(QByteArrayView head) override {
+        handedBack_ = documents_ && mayBeDocument(head);
+        return handedBack_;
+    }
+    bool handedBack() const { return handedBack_; }
+    /// Reads the file as text even when it begins as a document does.
+    void readAsText() { documents_ = handedBack_ = false; }
+    bool hand() { return pool_.hand(job_, lines_, generation_); }
+
+  private:
+    static constexpr qsizetype HandOnLines = 4096;
+    ReadAhead &pool_;
+    Job &job_;
+    qint64 generation_;
+    qint64 skipThrough_;
+    const CompiledSearch &search_;
+    FoundLines lines_;
+    bool documents_ = true;
+    bool handedBack_ = false;
+};
+
+namespace {
+// A document is held whole with its text while it is searched.
+qint64 documentBytes(const QString &path) {
+    const std::optional<platform::FileEntry> entry = platform::findFirstFile(path);
+    return entry ? entry->size : 0;
+}
+} // namespace
+
+void FoundLines::add(qint64 number, QStringView text) {
+    numbers_.push_back(number);
+    texts_ += text;
+    ends_.push_back(texts_.size());
+}
+
+QStringView FoundLines::text(qsizetype i) const {
+    const qsizetype begin = i == 0 ? 0 : ends_[static_cast<size_t>(i - 1)];
+    return QStringView(texts_).mid(begin, ends_[static_cast<size_t>(i)] - begin);
+}
+
+qint64 FoundLines::cost() const {
+    return static_cast<qint64>(sizeof(FoundLines)) + texts_.capacity() * 2 +
+           static_cast<qint64>(numbers_.capacity() * sizeof(qint64) +
+                               ends_.capacity() * sizeof(qsizetype));
+}
+
+ReadAhead::ReadAhead(Limits limits) : limits_(limits) {
+    const int readers = std::max(1, limits_.readers);
+    readers_.reserve(static_cast<size_t>(readers));
+    for (int i = 0; i < readers; ++i)
+        readers_.emplace_back([this] { work(); });
+}
+
+ReadAhead::~ReadAhead() {
+    stop();
+}
+
+int ReadAhead::defaultReaders() {
+    bool ok = false;
+    const int set = qEnvironmentVariableIntValue("QUARRIX_READERS", &ok);
+    if (ok && set > 0)
+        return std::min(set, 64);
+    // Reading overlaps searching: a reader more than the cores keeps the
+    // device busy while the others search.
+    return std::clamp(QThread::idealThreadCount() + 1, 2, 16);
+}
+
+void ReadAhead::charge(qint64 bytes) {
+    counters_.inFlight += bytes;
+    counters_.peakInFlight = std::max(counters_.peakInFlight, counters_.inFlight);
+}
+
+void ReadAhead::setSearch(std::shared_ptr<const CompiledSearch> search) {
+    const std::lock_guard lock(mutex_);
+    search_ = std::move(search);
+}
+
+void ReadAhead::submit(const QString &path, bool rich) {
+    auto job = std::make_shared<Job>();
+    job->path = path;
+    job->rich = rich;
+    {
+        const std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    readersWake_.notify_one();
+}
+
+qsizetype ReadAhead::queued() const {
+    const std::lock_guard lock(mutex_);
+    return static_cast<qsizetype>(jobs_.size());
+}
+
+ReadAhead::Taken ReadAhead::take(int timeoutMs) {
+    std::unique_lock lock(mutex_);
+    Taken taken;
+    if (jobs_.empty()) {
+        taken.done = true;
+        return taken;
+    }
+    Job &head = *jobs_.front();
+    headNews_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return !head.lines.empty() || head.state == Job::State::Done || stopping_;
+    });
+    taken.lines.swap(head.lines);
+    taken.done = head.state == Job::State::Done || stopping_;
+    taken.failed = head.failed;
+    taken.error = head.error;
+    taken.document = head.document;
+    const bool freed = head.linesCost > 0;
+    charge(-head.linesCost);
+    head.linesCost = 0;
+    lock.unlock();
+    if (freed)
+        readersWake_.notify_all();
+    return taken;
+}
+
+void ReadAhead::resetJob(Job &job) {
+    ++job.generation;
+    charge(-job.linesCost);
+    job.linesCost = 0;
+    job.lines.clear();
+    job.state = Job::State::Queued;
+    job.failed = false;
+    job.error.clear();
+    job.document = false;
+    job.skipThrough = -1;
+}
+
+void ReadAhead::dropHead() {
+    {
+        const std::lock_guard lock(mutex_);
+        if (jobs_.empty())
+            return;
+        resetJob(*jobs_.front());
+        jobs_.pop_front();
+        started_ = std::max<size_t>(started_, 1) - 1;
+    }
+    readersWake_.notify_all(); // a reader waiting for room may now hold the head
+}
+
+void ReadAhead::restart(qint64 lastTaken) {
+    {
+        const std::lock_guard lock(mutex_);
+        for (const std::shared_ptr<Job> &job : jobs_)
+            resetJob(*job);
+        started_ = 0;
+        if (!jobs_.empty())
+            jobs_.front()->skipThrough = lastTaken;
+    }
+    readersWake_.notify_all();
+}
+
+void ReadAhead::clear() {
+    {
+        const std::lock_guard lock(mutex_);
+        for (const std::shared_ptr<Job> &job : jobs_)
+            resetJob(*job);
+        jobs_.clear();
+        started_ = 0;
+    }
+    readersWake_.notify_all();
+}
+
+void ReadAhead::halt() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        halt_ = true;
+    }
+    readersWake_.notify_all();
+    headNews_.notify_all();
+}
+
+void ReadAhead::stop() {
+    halt();
+    for (std::thread &reader : readers_)
+        reader.join();
+    readers_.clear();
+    clear();
+}
+
+ReadAhead::Counters ReadAhead::counters() const {
+    const std::lock_guard lock(mutex_);
+    return counters_;
+}
+
+std::shared_ptr<ReadAhead::Job> ReadAhead::nextJob(std::unique_lock<std::mutex> &lock) {
+    std::shared_ptr<Job> found;
+    readersWake_.wait(lock, [&] {
+        if (stopping_)
+            return true;
+        for (; started_ < jobs_.size() && !found; ++started_) {
+            if (jobs_[started_]->state == Job::State::Queued)
+                found = jobs_[started_];
+        }
+        return found != nullptr;
+    });
+    return stopping_ ? nullptr : found;
+}
+
+// Waits while there is no room for the bytes a reader is adding; false when
+// the job was dropped or restarted, or the pool stops. A quarter of the bound
+// is kept for the head file, so its reader never waits for the others, only
+// for the run to take its lines.
+bool ReadAhead::mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint64 generation,
+                        qint64 adding) {
+    const qint64 reserve = limits_.inFlightBytes / 4;
+    const auto current = [&] { return !stopping_ && job.generation == generation; };
+    readersWake_.wait(lock, [&] {
+        if (!current())
+            return true;
+        if (jobs_.front().get() == &job)
+            return job.linesCost <= reserve;
+        return counters_.inFlight + adding <= limits_.inFlightBytes - reserve;
+    });
+    return current();
+}
+
+bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation) {
+    FoundLines handed = std::exchange(lines, FoundLines());
+    std::unique_lock lock(mutex_);
+    if (!handed.empty() && job.generation == generation) {
+        const qint64 bytes = handed.cost();
+        job.lines.push_back(std::move(handed));
+        job.linesCost += bytes;
+        charge(bytes);
+        if (jobs_.front().get() == &job)
+            headNews_.notify_all();
+    }
+    const bool go = mayGoOn(lock, job, generation, 0);
+    lock.unlock();
+    return go; // a batch thrown away is freed here, outside the lock
+}
+
+// Tests the pieces of a document and hands them on in one batch; false, with
+// nothing handed on, when documentsOnly and the file holds no document.
+bool ReadAhead::searchDocument(Job &job, qint64 generation, qint64 skipThrough,
+                               const CompiledSearch &search, bool documentsOnly, QString &error) {
+    RichTextBuffer box;
+    const bool loaded = box.setFileName(job.path, documentsOnly);
+    error = box.errorString();
+    if (!loaded && error.isEmpty())
+        return false;
+    FoundLines lines;
+    qint64 index = 0;
+    forEachPiece(box.Text(), [&](QStringView piece) {
+        const QString filtered = StripControlChars(piece);
+        if (index > skipThrough && search.expression.LineMatches(filtered))
+            lines.add(index, filtered);
+        ++index;
+    });
+    {
+        const std::lock_guard lock(mutex_);
+        if (job.generation == generation)
+            job.document = true;
+    }
+    hand(job, lines, generation);
+    return true;
+}
+
+void ReadAhead::work() {
+    TextFileReader reader(limits_.blockSize);
+    std::unique_lock lock(mutex_);
+    while (const std::shared_ptr<Job> job = nextJob(lock)) {
+        job->state = Job::State::Running;
+        const qint64 generation = job->generation;
+        const qint64 skipThrough = job->skipThrough;
+        const std::shared_ptr<const CompiledSearch> search = search_;
+        // The reader's buffer, or the whole document and its text.
+        const qint64 buffer =
+            job->rich ? documentBytes(job->path) * 3 + limits_.blockSize : limits_.blockSize;
+        if (!mayGoOn(lock, *job, generation, buffer))
+            continue;
+        charge(buffer);
+        ++counters_.filesRead;
+        lock.unlock();
+        QString error;
+        bool ok = true;
+        if (job->rich) {
+            searchDocument(*job, generation, skipThrough, *search, false, error);
+            ok = error.isEmpty();
+        } else {
+            TextClient client(*this, *job, generation, skipThrough, *search);
+            ok = reader.scan(job->path, client);
+            client.hand();
+            error = reader.errorString();
+            // A document of today's formats under any name is read by its content.
+            if (client.handedBack()) {
+                if (searchDocument(*job, generation, skipThrough, *search, true, error)) {
+                    ok = error.isEmpty();
+                } else {
+                    client.readAsText();
+                    ok = reader.scan(job->path, client);
+                    client.hand();
+                    error = reader.errorString();
+                }
+            }
+        }
+        lock.lock();
+        charge(-buffer);
+        if (job->generation == generation) {
+            job->state = Job::State::Done;
+            job->failed = !ok;
+            job->error = error;
+            headNews_.notify_all();
+        }
+        readersWake_.notify_all();
+    }
+}

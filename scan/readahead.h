@@ -1,0 +1,128 @@
+#pragma once
+
+#include "scan/linefinder.h"
+#include "scan/searchexpression.h"
+
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+/// The search text parsed once, shared read-only by the run and its readers.
+struct CompiledSearch {
+    explicit CompiledSearch(const QString &text) : expression(text), finder(expression, true) {}
+    SearchExpression expression;
+    LineFinder finder; ///< the text reader's: a blank text takes every line
+};
+
+/// Lines (or document pieces) that matched in one stretch of a file: their
+/// numbers, and their texts kept one after another, so that a batch costs a
+/// few blocks of memory however many lines it holds.
+class FoundLines {
+  public:
+    void add(qint64 number, QStringView text);
+    qsizetype size() const { return static_cast<qsizetype>(numbers_.size()); }
+    bool empty() const { return numbers_.empty(); }
+    /// Line from 1, or document piece from 0.
+    qint64 number(qsizetype i) const { return numbers_[static_cast<size_t>(i)]; }
+    QStringView text(qsizetype i) const;
+    /// The bytes the batch holds.
+    qint64 cost() const;
+
+  private:
+    std::vector<qint64> numbers_;
+    std::vector<qsizetype> ends_;
+    QString texts_;
+};
+
+/// Reads and searches the next files of a run on a bounded pool of reader
+/// threads while the run hands on the results of the file before them. Files
+/// are taken in the order submitted and their lines come back in that order;
+/// the bytes held by found lines not yet taken and by the readers' buffers stay
+/// within a bound, except for the file at the head, which may always go on (so
+/// a file larger than the bound is simply streamed by its reader).
+///
+/// Every member is called from the run's thread; the readers touch only the
+/// shared state behind mutex_.
+class ReadAhead {
+  public:
+    struct Limits {
+        int readers = 2;
+        qint64 inFlightBytes = qint64{64} * 1024 * 1024;
+        qsizetype blockSize = qsizetype{256} * 1024;
+    };
+    /// What the head file has brought since the last take.
+    struct Taken {
+        std::vector<FoundLines> lines;
+        bool done = false; ///< the file is finished: no more lines come
+        bool failed = false;
+        QString error;         ///< the reader's description when failed
+        bool document = false; ///< the lines are pieces of a document
+    };
+    struct Counters {
+        qint64 inFlight = 0;
+        qint64 peakInFlight = 0;
+        qint64 filesRead = 0;
+    };
+
+    explicit ReadAhead(Limits limits);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead &) = delete;
+    ReadAhead &operator=(const ReadAhead &) = delete;
+
+    /// The search for every file taken from now on; files already searched keep
+    /// theirs until restart().
+    void setSearch(std::shared_ptr<const CompiledSearch> search);
+    /// Appends a file: rich picks the document reader, else the text reader.
+    void submit(const QString &path, bool rich);
+    /// Files submitted and not yet dropped.
+    qsizetype queued() const;
+    /// Waits up to timeoutMs for news of the head file and takes it.
+    Taken take(int timeoutMs);
+    /// The head file is done with; the next one becomes the head.
+    void dropHead();
+    /// The search changed: the head file is searched again from the line after
+    /// lastTaken, and every later file from its start.
+    void restart(qint64 lastTaken);
+    /// Drops every file submitted.
+    void clear();
+    /// Tells the readers to stop soon, without waiting for them.
+    void halt();
+    /// Stops the readers and waits for them; no file stays open.
+    void stop();
+    Counters counters() const;
+
+    /// The number of readers for this machine, or QUARRIX_READERS when set.
+    static int defaultReaders();
+
+  private:
+    struct Job;
+    class TextClient;
+
+    void work();
+    std::shared_ptr<Job> nextJob(std::unique_lock<std::mutex> &lock);
+    bool searchDocument(Job &job, qint64 generation, qint64 skipThrough,
+                        const CompiledSearch &search, bool documentsOnly, QString &error);
+    bool hand(Job &job, FoundLines &lines, qint64 generation);
+    bool mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint64 generation,
+                 qint64 adding);
+    void charge(qint64 bytes);
+    void resetJob(Job &job);
+
+    Limits limits_;
+    mutable std::mutex mutex_;
+    std::condition_variable readersWake_; ///< work to take, room freed, or stop
+    std::condition_variable headNews_;    ///< the head file has lines or is done
+    std::deque<std::shared_ptr<Job>> jobs_;
+    size_t started_ = 0; ///< jobs_ before this index are not queued
+    std::shared_ptr<const CompiledSearch> search_;
+    Counters counters_;
+    bool stopping_ = false;
+    std::atomic<bool> halt_ = false; ///< stopping_, read by readers without the lock
+    std::vector<std::thread> readers_;
+};

@@ -1,0 +1,289 @@
+#include "documents/compoundfile.h"
+#include "scan/readahead.h"
+#include "scan/scanrun.h"
+#include "support/recordingsinks.h"
+#include "support/tempdir.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+/// What a run shows, in order: rows, status texts and errors.
+struct Seen {
+    std::vector<MatchRecord> rows;
+    QStringList status;
+    QStringList errors;
+    std::vector<std::pair<qint64, qint64>> progress;
+    bool operator==(const Seen &) const = default;
+};
+
+class TreeSinks : public RecordingSinks {
+  public:
+    void phaseChanged(Phase phase) override {
+        RecordingSinks::phaseChanged(phase);
+        if (phase == Phase::ListBuilt && onListBuilt)
+            onListBuilt();
+    }
+    std::function<void()> onListBuilt;
+};
+
+Seen scanTree(const QString &folder, const QString &search, int readers,
+              const QString &removeAfterWalk = {}) {
+    TreeSinks sinks;
+    const FixedSearchText text(search);
+    ScanRun run(sinks, sinks, sinks, text);
+    run.readers = readers;
+    sinks.onListBuilt = [&] {
+        if (!removeAfterWalk.isEmpty())
+            QFile::remove(removeAfterWalk);
+    };
+    ScanQuery query;
+    query.mode = ScanMode::DirectoryTree;
+    query.folder = folder;
+    EXPECT_EQ(run.run(query), ScanOutcome::Completed);
+    return {sinks.rows, sinks.status, sinks.errors, sinks.progress};
+}
+
+QString fixture(const QString &name) {
+    return QStringLiteral(DOCUMENTS_DATA) + name;
+}
+
+// The Word fixture with the mark of a document saved with a password.
+QByteArray markedEncrypted(const QString &path) {
+    QByteArray bytes = readAll(path);
+    CompoundFile file;
+    EXPECT_TRUE(file.open(bytes));
+    const QByteArray stream = file.stream(file.find(0, u"WordDocument"));
+    const qsizetype at = bytes.indexOf(stream.first(64));
+    EXPECT_GE(at, 0);
+    bytes[at + 0x0B] = char(bytes[at + 0x0B] | 0x01);
+    return bytes;
+}
+
+// Files of every kind the readers meet, many of them, so that several are
+// read at once and finish out of order.
+void plantMixedTree(const TempDir &dir) {
+    QByteArray hugeLine(3 * 1024 * 1024, 'x');
+    hugeLine.insert(2 * 1024 * 1024, " key ");
+    dir.write(QStringLiteral("a/huge-line.txt"), "key first\n" + hugeLine + "\nkey after\n");
+    dir.write(QStringLiteral("a/empty.txt"), QByteArray());
+    dir.write(QStringLiteral("a/binary.bin"), QByteArray("\x00\x01key\x00\xFF\xFEkey", 12));
+    dir.write(QStringLiteral("a/utf16le.txt"), QByteArray("\xFF\xFEk\0e\0y\0\r\0\n\0z\0", 14));
+    dir.write(QStringLiteral("a/utf16be.txt"), QByteArray("\xFE\xFF\0n\0o\0\n\0k\0e\0y", 14));
+    dir.write(QStringLiteral("a/gone.txt"), "key, but removed before it is read");
+    for (const char *name : {"sample.doc", "sample.xls", "sample.rtf", "sample.eml"}) {
+        const QByteArray bytes = readAll(fixture(QString::fromLatin1(name)));
+        ASSERT_FALSE(bytes.isEmpty()) << name;
+        dir.write(QStringLiteral("docs/") + QString::fromLatin1(name), bytes);
+    }
+    dir.write(QStringLiteral("docs/plain.doc"), "key in a plain doc\r\nsecond key\r\n");
+    // Documents of today's formats, found by their content under any name.
+    for (const char *name :
+         {"renamed-pdf.txt", "renamed-workbook.dat", "writer.docx", "encrypted.odt"})
+        dir.write(QStringLiteral("modern/") + QString::fromLatin1(name),
+                  readAll(fixture(QStringLiteral("../modern/") + QString::fromLatin1(name))));
+    dir.write(QStringLiteral("docs/lf-only.dif"), "key one\nno\nkey three\rkey four\n");
+    dir.write(QStringLiteral("docs/locked.doc"), markedEncrypted(fixture(u"sample.doc"_s)));
+    dir.write(QStringLiteral("a/name ends in a space "), "key in a spaced name\n");
+    for (int i = 0; i < 300; ++i) {
+        QByteArray body;
+        for (int line = 0; line < i % 40; ++line)
+            body += (line % 3 == 0 ? "the key " : "nothing ") + QByteArray::number(i) + "\r\n";
+        dir.write(QStringLiteral("many/%1/f%2.txt").arg(i % 7).arg(i, 3, 10, QChar(u'0')), body);
+    }
+}
+
+int threadCount() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/task"))
+                                .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                                .size());
+}
+
+// The open files of this process that lie under folder.
+QStringList openFilesUnder(const QString &folder) {
+    QStringList open;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = QFile::symLinkTarget(fds.filePath(fd));
+        if (target.startsWith(folder))
+            open << target;
+    }
+    return open;
+}
+
+} // namespace
+
+TEST(ReadAhead, ManyReadersShowExactlyWhatOneReaderShows) {
+    TempDir dir;
+    plantMixedTree(dir);
+    const QString gone = dir.file(QStringLiteral("a/gone.txt"));
+    const Seen one = scanTree(dir.path(), QStringLiteral("key|text"), 1, gone);
+    dir.write(QStringLiteral("a/gone.txt"), "key, but removed before it is read");
+    const Seen four = scanTree(dir.path(), QStringLiteral("key|text"), 4, gone);
+    EXPECT_EQ(four, one);
+    EXPECT_GT(one.rows.size(), 1000u);
+    EXPECT_EQ(one.errors,
+              QStringList({QStringLiteral("Error: No such file or directory (") + gone + u')',
+                           QStringLiteral("Error: The document is encrypted (") +
+                               dir.file(QStringLiteral("docs/locked.doc")) + u')',
+                           QStringLiteral("Error: The document is encrypted (") +
+                               dir.file(QStringLiteral("modern/encrypted.odt")) + u')'}));
+    // The huge line, the UTF-16 files and a document piece are all among the rows.
+    const auto has = [&](const QString &path, const QString &cell) {
+        return std::any_of(one.rows.begin(), one.rows.end(), [&](const MatchRecord &row) {
+            return row.path == dir.file(path) && row.line == cell;
+        });
+    };
+    EXPECT_TRUE(has(QStringLiteral("a/huge-line.txt"), QStringLiteral("2")));
+    EXPECT_TRUE(has(QStringLiteral("a/huge-line.txt"), QStringLiteral("3")));
+    EXPECT_TRUE(has(QStringLiteral("a/utf16le.txt"), QStringLiteral("1")));
+    EXPECT_TRUE(has(QStringLiteral("a/utf16be.txt"), QStringLiteral("2")));
+    EXPECT_TRUE(has(QStringLiteral("docs/plain.doc"), QStringLiteral("@1")));
+    for (const char *cell : {"@0", "@2", "@3"})
+        EXPECT_TRUE(has(QStringLiteral("docs/lf-only.dif"), QString::fromLatin1(cell))) << cell;
+    EXPECT_TRUE(has(QStringLiteral("a/name ends in a space "), QStringLiteral("1")));
+
+    // A blank search takes every text line: the most rows a tree can give.
+    EXPECT_EQ(scanTree(dir.path(), QString(), 3), scanTree(dir.path(), QString(), 1));
+}
+
+TEST(ReadAhead, FilesThatCannotBeReadFailInTheirTurn) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.txt"), "key a");
+    dir.mkdir(QStringLiteral("folder"));
+    const QByteArray fifo = QFile::encodeName(dir.file(QStringLiteral("pipe")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    dir.write(QStringLiteral("z.txt"), "key z");
+    RecordingSinks sinks;
+    const FixedSearchText text(QStringLiteral("key"));
+    ScanRun run(sinks, sinks, sinks, text);
+    run.readers = 3;
+    const FixedFileSelection files(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("folder"),
+                                                QStringLiteral("pipe"), QStringLiteral("z.txt")});
+    run.run(ScanQuery(), &files);
+    EXPECT_EQ(sinks.status,
+              QStringList({ScanTexts::ScanningFile + dir.file(QStringLiteral("a.txt")),
+                           ScanTexts::ScanningFile + dir.file(QStringLiteral("folder")),
+                           QStringLiteral("Error: Is a directory (") +
+                               dir.file(QStringLiteral("folder")) + u')',
+                           ScanTexts::ScanningFile + dir.file(QStringLiteral("pipe")),
+                           QStringLiteral("Error: Not a regular file (") +
+                               dir.file(QStringLiteral("pipe")) + u')',
+                           ScanTexts::ScanningFile + dir.file(QStringLiteral("z.txt")),
+                           ScanTexts::ScanningComplete}));
+    EXPECT_EQ(sinks.rows.size(), 3u);
+}
+
+// The user's selection is read again for each file, though the readers were
+// given the files before.
+class ChangingSelection : public FileSelection {
+  public:
+    ChangingSelection(QString folder, QStringList names)
+        : folder_(std::move(folder)), names_(std::move(names)), selected_(names_.size(), true) {}
+    int count() const override { return static_cast<int>(names_.size()); }
+    bool isSelected(int index) const override { return selected_.at(index); }
+    QString name(int index) const override { return names_.at(index); }
+    QString folderPath() const override { return folder_; }
+    QString folder_;
+    QStringList names_;
+    std::vector<bool> selected_;
+};
+
+TEST(ReadAhead, ASelectionChangedDuringTheRunTakesEffect) {
+    TempDir dir;
+    for (const char *name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        dir.write(QString::fromLatin1(name), QByteArray("key in ") + name);
+    ChangingSelection files(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("b.txt"),
+                                         QStringLiteral("c.txt"), QStringLiteral("d.txt")});
+    files.selected_[2] = false;
+    RecordingSinks sinks;
+    const FixedSearchText text(QStringLiteral("key"));
+    ScanRun run(sinks, sinks, sinks, text);
+    sinks.onYield = [&] {
+        files.selected_[1] = false;
+        files.selected_[2] = true;
+        files.names_[3] = QStringLiteral("c.txt");
+    };
+    run.run(ScanQuery(), &files);
+    QStringList texts;
+    for (const MatchRecord &row : sinks.rows)
+        texts << row.text;
+    EXPECT_EQ(texts, QStringList({QStringLiteral("key in a.txt"), QStringLiteral("key in c.txt"),
+                                  QStringLiteral("key in c.txt"), ScanTexts::EndOfMatches}));
+}
+
+TEST(ReadAhead, CancelLeavesNoReaderRunningAndNoFileOpen) {
+    TempDir dir;
+    QByteArray big;
+    for (int i = 0; i < 100000; ++i)
+        big += "match line " + QByteArray::number(i) + "\n";
+    for (int i = 0; i < 8; ++i)
+        dir.write(QStringLiteral("big%1.txt").arg(i), big);
+    const int threadsBefore = threadCount();
+    RecordingSinks sinks;
+    const FixedSearchText text(QStringLiteral("match"));
+    ScanRun run(sinks, sinks, sinks, text);
+    run.readers = 4;
+    int readersSeen = 0;
+    QStringList openSeen;
+    sinks.onYield = [&] {
+        if (run.LinesMatched == 1000) {
+            readersSeen = threadCount() - threadsBefore;
+            openSeen = openFilesUnder(dir.path());
+            run.cancel();
+        }
+    };
+    ScanQuery query;
+    query.mode = ScanMode::DirectoryTree;
+    query.folder = dir.path();
+    EXPECT_EQ(run.run(query), ScanOutcome::Cancelled);
+    EXPECT_EQ(readersSeen, 4);
+    EXPECT_FALSE(openSeen.isEmpty()); // the check below would see an open file
+    EXPECT_EQ(threadCount(), threadsBefore);
+    EXPECT_EQ(openFilesUnder(dir.path()), QStringList());
+    EXPECT_EQ(run.LinesMatched, 1000);
+}
+
+TEST(ReadAhead, BytesInFlightStayWithinTheBound) {
+    TempDir dir;
+    QByteArray body;
+    while (body.size() < 6 * 1024 * 1024)
+        body += "every line of this file is taken by a blank search\n";
+    ReadAhead::Limits limits;
+    limits.readers = 3;
+    limits.inFlightBytes = qint64{8} * 1024 * 1024;
+    limits.blockSize = 64 * 1024;
+    ReadAhead pool(limits);
+    pool.setSearch(std::make_shared<const CompiledSearch>(QString()));
+    for (int i = 0; i < 6; ++i)
+        pool.submit(dir.write(QStringLiteral("large%1.txt").arg(i), body), false);
+    qint64 lines = 0;
+    for (int file = 0; file < 6; ++file) {
+        for (;;) {
+            // A slow taker: the readers run ahead until the bound stops them.
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const ReadAhead::Taken taken = pool.take(50);
+            ASSERT_FALSE(taken.failed);
+            for (const FoundLines &batch : taken.lines)
+                lines += batch.size();
+            if (taken.done)
+                break;
+        }
+        pool.dropHead();
+    }
+    const ReadAhead::Counters counters = pool.counters();
+    EXPECT_EQ(lines, 6 * body.count('\n'));
+    EXPECT_EQ(counters.filesRead, 6);
+    // Each file alone holds twice the bound in found lines.
+    EXPECT_GT(counters.peakInFlight, limits.inFlightBytes / 2);
+    // Each reader may be one batch of lines over before it waits.
+    EXPECT_LE(counters.peakInFlight, limits.inFlightBytes + 3 * 1024 * 1024);
+    EXPECT_EQ(counters.inFlight, 0);
+}
