@@ -12,7 +12,7 @@ for dir in scan documents tools; do
     < <(sed -n 's/^quarrix_test(\([A-Za-z0-9_]*\).*/\1/p' "tests/$dir/CMakeLists.txt")
 done
 cmake --build --preset tsan -j "$jobs" --target "${tests[@]##*/}"
-export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp ${TSAN_OPTIONS:-}"
 export QT_QPA_PLATFORM=offscreen
 for test in "${tests[@]}"; do
   echo "-- ${test##*/}"
