@@ -1,5 +1,5 @@
 // PDF text through poppler's C++ interface. Poppler keeps process-wide state
-// (its global parameters, the error callback): the callback is set once here;
+// (its global parameters, the error callback): both are set up once here;
 // each document and its pages are used by one thread only.
 #include "documents/packagetext.h"
 
@@ -21,9 +21,28 @@ namespace {
 /// none of them.
 void quiet(const std::string &, void *) {}
 
-void silencePoppler() {
+/// The smallest whole document: one empty page.
+constexpr char EmptyPdf[] = "%PDF-1.4\n"
+                            "1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+                            "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+                            "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 1 1]>>endobj\n"
+                            "xref\n0 4\n"
+                            "0000000000 65535 f \n"
+                            "0000000009 00000 n \n"
+                            "0000000052 00000 n \n"
+                            "0000000101 00000 n \n"
+                            "trailer<</Size 4/Root 1 0 R>>\nstartxref\n160\n%%EOF\n";
+
+/// Poppler loads its global parameters (font and encoding tables) when a
+/// first document opens and drops them when the last one closes: a document
+/// kept open for the whole run spares every PDF of a tree that cost.
+void preparePoppler() {
     static std::once_flag once;
-    std::call_once(once, [] { poppler::set_debug_error_function(quiet, nullptr); });
+    static std::unique_ptr<poppler::document> keeper;
+    std::call_once(once, [] {
+        poppler::set_debug_error_function(quiet, nullptr);
+        keeper.reset(poppler::document::load_from_raw_data(EmptyPdf, int(sizeof EmptyPdf - 1)));
+    });
 }
 
 /// Pages read at most: more than any real document has.
@@ -38,7 +57,7 @@ bool looksLikePdf(QByteArrayView bytes) {
 PackageRead pdfText(QByteArrayView bytes, QString &text) {
     if (!looksLikePdf(bytes) || bytes.size() > std::numeric_limits<int>::max())
         return PackageRead::NotDocument;
-    silencePoppler();
+    preparePoppler();
     const std::unique_ptr<poppler::document> document(
         poppler::document::load_from_raw_data(bytes.data(), int(bytes.size())));
     if (!document)

@@ -98,29 +98,32 @@ QString decodeText(QByteArrayView bytes) {
 }
 
 QString upperCase(QStringView text) {
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.unicode() < 0x80) {
-            const char16_t u = c.unicode();
-            result += QChar(u >= 'a' && u <= 'z' ? u - 32 : u);
+    // Written in place: a capital never takes more code units than its letter.
+    QString result(text.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(result.data());
+    char16_t *const begin = out;
+    const char16_t *in = text.utf16();
+    const char16_t *const end = in + text.size();
+    while (in != end) {
+        const char16_t u = *in++;
+        if (u < 0x80) {
+            *out++ = u >= 'a' && u <= 'z' ? u - 32 : u;
             continue;
         }
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            const char32_t code = QChar::surrogateToUcs4(c, text[i + 1]);
-            const char32_t upper = QChar::toUpper(code);
-            if (QChar::requiresSurrogates(upper))
-                result.append(QChar(QChar::highSurrogate(upper)))
-                    .append(QChar(QChar::lowSurrogate(upper)));
-            else
-                result += QChar(static_cast<char16_t>(upper));
-            ++i;
+        if (QChar::isHighSurrogate(u) && in != end && QChar::isLowSurrogate(*in)) {
+            const char32_t upper = QChar::toUpper(QChar::surrogateToUcs4(u, *in++));
+            if (QChar::requiresSurrogates(upper)) {
+                *out++ = QChar::highSurrogate(upper);
+                *out++ = QChar::lowSurrogate(upper);
+            } else {
+                *out++ = static_cast<char16_t>(upper);
+            }
             continue;
         }
-        const QChar upper = c.toUpper();
-        result += upper.unicode() < 0x80 ? c : upper;
+        const char16_t upper = static_cast<char16_t>(QChar::toUpper(char32_t{u}));
+        *out++ = upper < 0x80 ? u : upper;
     }
+    result.truncate(out - begin);
     return result;
 }
 

@@ -38,3 +38,15 @@ TEST(UpperCase, MapsLettersButNeverIntoAscii) {
     // Outside the basic plane: Deseret small long i to its capital.
     EXPECT_EQ(upperCase(QString::fromUcs4(U"\U00010428")), QString::fromUcs4(U"\U00010400"));
 }
+
+TEST(UpperCase, KeepsEveryCodeUnitInItsPlace) {
+    // Broken pairs stay as they are, so a term's offset in the capitals is its
+    // offset in the line.
+    const char16_t lone[] = {0xD801, u'a', u'b', 0xDC28, u'c', 0xD801};
+    const char16_t loneUpper[] = {0xD801, u'A', u'B', 0xDC28, u'C', 0xD801};
+    EXPECT_EQ(upperCase(QStringView(lone, 6)), QStringView(loneUpper, 6));
+    EXPECT_EQ(upperCase(u""), QString());
+    EXPECT_EQ(upperCase(QString::fromUcs4(U"x\u00E9\U00010428\u0000z", 5)),
+              QString::fromUcs4(U"X\u00C9\U00010400\u0000Z", 5));
+    EXPECT_EQ(upperCase(QString(3000, u'q')), QString(3000, u'Q'));
+}
