@@ -37,7 +37,7 @@ now_us() { local t=${EPOCHREALTIME//[!0-9]/}; echo "$t"; }
 median_s() { tr ' ' '\n' | grep . | sort -n | awk '{v[NR]=$1} END {
     m = (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2; printf "%.3f", m / 1e6 }'; }
 
-"$QS" warmup "$DOCS" > /dev/null || true
+"$QS" warmup "$DOCS" > /dev/null 2>&1 || true
 one="" many=""
 for ((r = 0; r < RUNS; r++)); do
     for readers in 1 default; do

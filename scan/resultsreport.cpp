@@ -30,17 +30,48 @@ Header headerOf(const ScanQuery &query, const QDateTime &when) {
     return header;
 }
 
+namespace {
+const QString FileLabel = QStringLiteral("FILE: ");
+const QString LineLabel = QStringLiteral(";  LINE: ");
+const QString MatchLabel = QStringLiteral(";  MATCH: "); // written as ASCII in writeRow()
+
+QStringView trimmedOfSpaces(QStringView text) {
+    while (text.startsWith(u' '))
+        text = text.sliced(1);
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text;
+}
+} // namespace
+
 QString rowLine(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return ScanTexts::EndOfMatches;
-    return QStringLiteral("FILE: ") + trimSpaces(platform::displayPath(row.path)) +
-           QStringLiteral(";  LINE: ") + trimSpaces(row.line) + QStringLiteral(";  MATCH: ") +
-           trimSpaces(row.text);
+    return FileLabel + trimSpaces(platform::displayPath(row.path)) + LineLabel +
+           trimSpaces(row.line) + MatchLabel + trimSpaces(row.text);
 }
 
 bool Writer::writeLine(const QString &line) {
     const QByteArray bytes = (line + LineEnd).toUtf8();
     return device_.write(bytes) == bytes.size();
+}
+
+// The labels between the cells are ASCII, so the cells can be made UTF-8 one
+// by one: no pair of surrogates is split between two of them.
+bool Writer::writeRow(const MatchRecord &row) {
+    if (row.text == ScanTexts::EndOfMatches)
+        return writeLine(row.text);
+    if (row.path != rowPath_ || rowHead_.isEmpty()) {
+        rowPath_ = row.path;
+        rowHead_ = (FileLabel + trimSpaces(platform::displayPath(row.path)) + LineLabel).toUtf8();
+    }
+    line_.truncate(0);
+    line_ += rowHead_;
+    line_ += trimmedOfSpaces(row.line).toUtf8();
+    line_ += ";  MATCH: ";
+    line_ += trimmedOfSpaces(row.text).toUtf8();
+    line_ += "\r\n";
+    return device_.write(line_) == line_.size();
 }
 
 bool Writer::writeHeader(const Header &header, const QLocale &locale) {

@@ -36,11 +36,17 @@ class Writer {
   public:
     explicit Writer(QIODevice &device) : device_(device) {}
     bool writeLine(const QString &line);
+    /// writeLine(rowLine(row)), without building the line: the part of it
+    /// that names the file is made once for a file's rows.
+    bool writeRow(const MatchRecord &row);
     bool writeHeader(const Header &header, const QLocale &locale = QLocale());
     QString errorString() const { return device_.errorString(); }
 
   private:
     QIODevice &device_;
+    QString rowPath_;    ///< the path of the last row written
+    QByteArray rowHead_; ///< its line up to the line cell
+    QByteArray line_;    ///< kept to spare an allocation a row
 };
 
 } // namespace ResultsReport

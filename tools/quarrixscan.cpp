@@ -68,8 +68,8 @@ class ReportSink : public MatchSink {
     ReportSink(ResultsReport::Writer &writer, bool terminal)
         : writer_(writer), terminal_(terminal) {}
     bool AddMatch(const MatchRecord &row) override {
-        const QString line = ResultsReport::rowLine(row);
-        if (ok_ && !writer_.writeLine(terminal_ ? escapeControls(line) : line)) {
+        if (ok_ && !(terminal_ ? writer_.writeLine(escapeControls(ResultsReport::rowLine(row)))
+                               : writer_.writeRow(row))) {
             ok_ = false;
             printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
                        writer_.errorString());

@@ -99,3 +99,36 @@ TEST(ResultsReport, AWriteThatFailsIsReported) {
     ResultsReport::Writer writer(closed);
     EXPECT_FALSE(writer.writeLine(QStringLiteral("x")));
 }
+
+TEST(ResultsReport, RowsWrittenAsTheyComeMatchTheirLines) {
+    // writeRow keeps the file's part of the line between rows: it must follow
+    // every change of path, including back to an earlier one.
+    const QString escapedByte(QChar(0xDC00 + 0xE9)); // a name byte that is not UTF-8
+    const QString pair = QString::fromUcs4(U"\U0001F600");
+    const std::vector<MatchRecord> rows{
+        {u" /d/a b.txt "_qs, u"1"_qs, u"  one  "_qs},
+        {u" /d/a b.txt "_qs, u" 2 "_qs, pair + u" two "_qs + pair},
+        {u"/d/"_qs + escapedByte + u".doc"_qs, u"@0"_qs, u"caf\u00e9"_qs},
+        {u" /d/a b.txt "_qs, u"3"_qs, QString(QChar(0xD800)) + u"lone"_qs},
+        {u"/d/c.txt"_qs, u"4"_qs, QString()},
+        {QString(), QString(), ScanTexts::NoMatchesFound},
+        {QString(), QString(), ScanTexts::EndOfMatches},
+    };
+    QBuffer lines;
+    QBuffer rowsOut;
+    lines.open(QIODevice::WriteOnly);
+    rowsOut.open(QIODevice::WriteOnly);
+    ResultsReport::Writer byLine(lines);
+    ResultsReport::Writer byRow(rowsOut);
+    for (const MatchRecord &row : rows) {
+        ASSERT_TRUE(byLine.writeLine(ResultsReport::rowLine(row)));
+        ASSERT_TRUE(byRow.writeRow(row));
+    }
+    EXPECT_EQ(rowsOut.data(), lines.data());
+    EXPECT_TRUE(
+        rowsOut.data().contains("FILE: /d/a b.txt;  LINE: 2;  MATCH: \xF0\x9F\x98\x80 two"));
+
+    QBuffer closed;
+    ResultsReport::Writer failing(closed);
+    EXPECT_FALSE(failing.writeRow(rows.front()));
+}
