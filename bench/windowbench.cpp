@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <ctime>
 #include <malloc.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -47,6 +48,10 @@ class LoopWatch {
         clock_.start();
         last_ = 0;
         lastCpu_ = threadCpuNs();
+        rusage use{};
+        getrusage(RUSAGE_THREAD, &use);
+        lastWaits_ = use.ru_nvcsw;
+        lastPreempted_ = use.ru_nivcsw;
         timer_.start();
     }
     void stop() {
@@ -60,15 +65,28 @@ class LoopWatch {
     /// When the longest gap ended, in ms from the start.
     qint64 longestGapEndMs() const { return longestEnd_ / 1000000; }
     long turns() const { return turns_; }
+    /// Within the longest gap: the window thread's processor time, the times
+    /// it waited (for a lock, the disk, a reader) and the times another
+    /// thread took the processor from it.
+    qint64 gapCpuMs() const { return gapCpu_ / 1000000; }
+    long gapWaits() const { return gapWaits_; }
+    long gapPreempted() const { return gapPreempted_; }
 
   private:
     void tick() {
         const qint64 now = clock_.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
+        rusage use{};
+        getrusage(RUSAGE_THREAD, &use);
         if (now - last_ > longest_) {
             longest_ = now - last_;
             longestEnd_ = now;
+            gapCpu_ = cpu - lastCpu_;
+            gapWaits_ = use.ru_nvcsw - lastWaits_;
+            gapPreempted_ = use.ru_nivcsw - lastPreempted_;
         }
-        const qint64 cpu = threadCpuNs();
+        lastWaits_ = use.ru_nvcsw;
+        lastPreempted_ = use.ru_nivcsw;
         longestCpu_ = std::max(longestCpu_, cpu - lastCpu_);
         lastCpu_ = cpu;
         last_ = now;
@@ -82,6 +100,11 @@ class LoopWatch {
     qint64 lastCpu_ = 0;
     qint64 longestCpu_ = 0;
     long turns_ = 0;
+    qint64 gapCpu_ = 0;
+    long gapWaits_ = 0;
+    long gapPreempted_ = 0;
+    long lastWaits_ = 0;
+    long lastPreempted_ = 0;
 };
 
 size_t heapInUse() {
@@ -176,6 +199,8 @@ int millionScan(QuarrixForm &form, int lines) {
         static_cast<long long>(rows.rowCount()), static_cast<long long>(watch.longestGapMs()),
         static_cast<long long>(watch.longestGapEndMs()),
         static_cast<long long>(watch.longestCpuGapMs()), watch.turns());
+    std::printf("in the longest gap: processor %lld ms, %ld waits, %ld preemptions\n",
+                static_cast<long long>(watch.gapCpuMs()), watch.gapWaits(), watch.gapPreempted());
     std::printf("rows hold %lld bytes (%.1f a row) for %lld bytes of text; allowed %lld: %s\n",
                 static_cast<long long>(held), double(held) / double(rows.totalRows()),
                 static_cast<long long>(textBytes), static_cast<long long>(allowed),

@@ -5,8 +5,12 @@
 #include <QCoreApplication>
 
 namespace {
-/// How long a run works between two turns of the event loop.
+/// How often the event loop turns during a run, the turn's own work included.
 constexpr qint64 SliceMilliseconds = 15;
+/// How often new rows reach the list during a run. Taking rows into a long
+/// list costs the view a pass over all its rows, so it is done on every few
+/// turns only; the count, status and progress follow every turn.
+constexpr qint64 RowsMilliseconds = 50;
 } // namespace
 
 RunPacer::RunPacer(ResultsModel &results, const SearchTextSource &search, QObject *parent)
@@ -21,6 +25,7 @@ ScanOutcome RunPacer::run(const ScanQuery &query, const FileSelection *files) {
     pending_.filesDone = 0;
     pending_.filesTotal = -1;
     sinceEvents_.start();
+    sinceRows_.start();
     const ScanOutcome outcome = run_->run(query, files);
     running_ = false;
     pending_.running = false;
@@ -49,9 +54,10 @@ void RunPacer::stopIfClosing() {
         run_->cancel();
 }
 
-void RunPacer::deliver() {
+void RunPacer::deliver(bool withRows) {
     const qsizetype before = results_.rowCount();
-    results_.flush();
+    if (withRows)
+        results_.flush();
     pending_.newRows = results_.rowCount() != before;
     Q_EMIT batchReady(pending_);
 }
@@ -60,10 +66,15 @@ void RunPacer::turnEventLoopIfDue() {
     stopIfClosing();
     if (!sinceEvents_.hasExpired(SliceMilliseconds))
         return;
-    deliver();
+    // The slice starts before the batch is shown, so that a costly batch
+    // shortens the work that follows rather than the window's turns.
+    sinceEvents_.restart();
+    const bool rowsDue = sinceRows_.hasExpired(RowsMilliseconds);
+    if (rowsDue)
+        sinceRows_.restart();
+    deliver(rowsDue);
     // The walk takes clicks too: Cancel and close stop it as they stop a file.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    sinceEvents_.restart();
 }
 
 void RunPacer::SBar(const QString &text) {

@@ -23,9 +23,10 @@ struct RunBatch {
 /// The window's side of a scan run. It owns the engine's run and implements
 /// its status sink and hooks: the engine works, and about every 15 ms the
 /// pacer lets the event loop turn (Cancel and the user's clicks are taken
-/// then) and hands the window one batch of what changed. A close request
-/// during a run cancels it; the window closes when the run has ended. The
-/// pacer touches no widget: the window applies each batch.
+/// then) and hands the window one batch of what changed; new rows go with
+/// every few batches. A close request during a run cancels it; the window
+/// closes when the run has ended. The pacer touches no widget: the window
+/// applies each batch.
 class RunPacer : public QObject, public StatusSink, public RunHooks {
     Q_OBJECT
   public:
@@ -60,7 +61,8 @@ class RunPacer : public QObject, public StatusSink, public RunHooks {
     void messageRequested(const QString &text);
 
   private:
-    void deliver();
+    /// Hands the window a batch; withRows also takes the new rows into the list.
+    void deliver(bool withRows = true);
     void turnEventLoopIfDue();
     void stopIfClosing();
 
@@ -69,5 +71,6 @@ class RunPacer : public QObject, public StatusSink, public RunHooks {
     RunBatch pending_;
     bool running_ = false;
     bool closePending_ = false; ///< set by requestClose(), taken by the window
-    QElapsedTimer sinceEvents_; ///< since the event loop last turned during a run
+    QElapsedTimer sinceEvents_; ///< since the last turn of the event loop began
+    QElapsedTimer sinceRows_;   ///< since rows last reached the list
 };

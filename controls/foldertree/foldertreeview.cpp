@@ -1,12 +1,35 @@
 #include "controls/foldertree/foldertreeview.h"
 
 #include <QDir>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 
+namespace {
+
+/// The tree's icons, taken without looking into any file. The model learns of
+/// every file in a folder it shows, and asks again whenever one changes (a
+/// scan reading a file touches its access time, another program writes one):
+/// the stock provider named each file's type from its content, on the
+/// window's thread, a whole folder at a time. The tree shows only folders.
+class FolderIconProvider : public QFileIconProvider {
+  public:
+    QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+    QIcon icon(const QFileInfo &info) const override {
+        return info.isDir() ? QFileIconProvider::icon(info) : QIcon();
+    }
+    QString type(const QFileInfo &info) const override {
+        return info.isDir() ? QFileIconProvider::type(info) : FolderTreeView::tr("File");
+    }
+};
+
+} // namespace
+
 FolderTreeView::FolderTreeView(QWidget *parent)
-    : QTreeView(parent), model_(new QFileSystemModel(this)) {
+    : QTreeView(parent), model_(new QFileSystemModel(this)),
+      icons_(std::make_unique<FolderIconProvider>()) {
+    model_->setIconProvider(icons_.get());
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setReadOnly(true);
     const QString root = QDir::rootPath();
@@ -20,6 +43,10 @@ FolderTreeView::FolderTreeView(QWidget *parent)
     selected_ = root;
     QTreeView::setCurrentIndex(model_->index(root));
     connect(model_, &QFileSystemModel::directoryLoaded, this, &FolderTreeView::showSelected);
+}
+
+FolderTreeView::~FolderTreeView() {
+    delete model_; // before the icon provider it asks
 }
 
 void FolderTreeView::showSelected(const QString &loadedFolder) {

@@ -2,6 +2,9 @@
 
 #include <QTreeView>
 
+#include <memory>
+
+class QAbstractFileIconProvider;
 class QFileSystemModel;
 
 /// The folder tree the user picks one folder in. The drives (on Linux, the
@@ -10,6 +13,7 @@ class FolderTreeView : public QTreeView {
     Q_OBJECT
   public:
     explicit FolderTreeView(QWidget *parent = nullptr);
+    ~FolderTreeView() override;
 
     /// The full path of the selected folder; the root reads "/".
     QString selectedFolder() const { return selected_; }
@@ -28,6 +32,7 @@ class FolderTreeView : public QTreeView {
     void showSelected(const QString &loadedFolder);
 
     QFileSystemModel *model_;
+    std::unique_ptr<QAbstractFileIconProvider> icons_;
     QString selected_;
     /// The folders load in the background: the selection is brought into
     /// view again once the folder holding it has loaded.

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -92,4 +93,42 @@ TEST_F(FolderTreeViewTest, TheUsersPickStaysWhereItWasClickedWhenHandedBack) {
     // A folder set by the program is brought into view.
     ASSERT_TRUE(tree.setSelectedFolder(dir.file(QStringLiteral("f59"))));
     EXPECT_TRUE(tree.viewport()->rect().contains(tree.visualRect(tree.currentIndex()).center()));
+}
+
+// The tree follows its folders while it shows them: folders the user makes or
+// removes come and go, files written beside them change nothing it shows, and
+// a changed file is never opened to learn its type.
+TEST_F(FolderTreeViewTest, FoldersMadeOrRemovedWhileShownComeAndGo) {
+    const QString shown = dir.mkdir(QStringLiteral("shown"));
+    ASSERT_TRUE(tree.setSelectedFolder(shown));
+    tree.expand(tree.currentIndex());
+    auto *model = static_cast<QFileSystemModel *>(tree.model());
+    const QModelIndex parent = model->index(shown);
+    ASSERT_TRUE(waitUntil([&] { return !model->canFetchMore(parent); }));
+    QTest::qWait(100);
+    ASSERT_EQ(model->rowCount(parent), 0);
+
+    const QString made = dir.mkdir(QStringLiteral("shown/made"));
+    EXPECT_TRUE(waitUntil([&] { return model->rowCount(parent) == 1; }));
+    EXPECT_EQ(model->filePath(model->index(0, 0, parent)), made);
+
+    dir.write(QStringLiteral("shown/notes"), "%PDF-1.4\n");
+    QTest::qWait(200);
+    EXPECT_EQ(model->rowCount(parent), 1);
+
+    ASSERT_TRUE(QDir(made).removeRecursively());
+    EXPECT_TRUE(waitUntil([&] { return model->rowCount(parent) == 0; }));
+}
+
+TEST_F(FolderTreeViewTest, FilesAreNamedWithoutReadingThem) {
+    // Content that reads as a document: naming its type would mean opening it.
+    const QFileInfo file(dir.write(QStringLiteral("notes"), "%PDF-1.4\n"));
+    const QAbstractFileIconProvider *icons =
+        static_cast<QFileSystemModel *>(tree.model())->iconProvider();
+    ASSERT_NE(icons, nullptr);
+    EXPECT_EQ(icons->type(file), QStringLiteral("File"));
+    EXPECT_TRUE(icons->icon(file).isNull());
+    const QFileInfo folder(dir.mkdir(QStringLiteral("folder")));
+    EXPECT_FALSE(icons->icon(folder).isNull());
+    EXPECT_EQ(icons->type(folder), QFileIconProvider().type(folder));
 }
