@@ -9,6 +9,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -419,29 +420,65 @@ struct FixedChars {
     std::string whole, fraction;
 };
 
-void fixedChars(double v, int decimals, FixedChars &out) {
-    char buf[40];
-    const char *begin = buf;
-    const char *end =
-        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14).ptr;
+// The digits of "d.ddde+XX" without the point, and the exponent.
+void readScientific(const char *begin, const char *end, std::string &digits, int &exponent) {
     const char *at = std::find(begin, end, 'e');
-    // "d.dddddddddddddd": the 15 digits without the point fit a short string's own room.
-    std::string digits;
-    if (at - begin > 2 && begin[1] == '.') {
-        digits.assign(begin, 1);
-        digits.append(begin + 2, at);
-    } else {
-        digits.assign(begin, at);
-        digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
-    }
+    char plain[40];
+    size_t n = 0;
+    for (const char *c = begin; c != at; ++c)
+        if (*c != '.')
+            plain[n++] = *c;
+    digits.assign(plain, n);
     // The buffer holds no terminating zero: the exponent is read up to its end.
-    int exponent = 0;
+    exponent = 0;
     if (at != end) {
         const char *from = at + 1;
         if (from != end && *from == '+')
             ++from;
         std::from_chars(from, end, exponent);
     }
+}
+
+/// The digits of a number of no more than 15 significant digits, as most
+/// numbers in a sheet are (1250, 2.25, 0.15): an integer m and a power p of
+/// ten such that m / 10^p reads back as the number. Any such decimal is the
+/// number's own 15-digit rounding, as the next 15-digit decimal is many times
+/// further away than the number's rounding step. False for other numbers.
+bool shortDecimal(double v, std::string &digits, int &exponent) {
+    static constexpr double Powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    for (int p = 0; p < int(std::size(Powers)); ++p) {
+        const double m = std::nearbyint(v * Powers[p]);
+        if (!(m < 1e15))
+            return false;
+        if (m > 0 && m / Powers[p] == v) {
+            char buf[24];
+            const char *end = std::to_chars(buf, buf + sizeof buf, quint64(m)).ptr;
+            digits.assign(buf, size_t(end - buf));
+            exponent = int(digits.size()) - 1 - p;
+            digits.resize(15, '0');
+            return true;
+        }
+    }
+    return false;
+}
+
+/// The 15 significant digits of a non-negative number and the exponent of
+/// the first.
+void significantDigits(double v, std::string &digits, int &exponent) {
+    if (shortDecimal(v, digits, exponent))
+        return;
+    char buf[40];
+    const char *end =
+        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14).ptr;
+    readScientific(buf, end, digits, exponent);
+}
+
+void fixedChars(double v, int decimals, FixedChars &out) {
+    std::string digits; // 15 digits fit a short string's own room
+
+    int exponent = 0;
+    significantDigits(v, digits, exponent);
     qsizetype keep = exponent + 1 + decimals;
     if (keep <= 0) {
         digits.insert(0, size_t(1 - keep), '0');
