@@ -165,7 +165,7 @@ TEST(NumberFormat, WrittenStraightIntoTextAsFormatShowsIt) {
                                  u"[>=100]0;0.0",
                                  u"#,##0.00_ ;[Red]\\-#,##0.00\\ "})
         codes.push_back(QString::fromUtf16(code));
-    const double values[] = {0,
+    const double listed[] = {0,
                              -0.0,
                              1,
                              -1,
@@ -186,7 +186,18 @@ TEST(NumberFormat, WrittenStraightIntoTextAsFormatShowsIt) {
                              123.45,
                              45000.75,
                              99999999999.99,
-                             1234567890123456789.0};
+                             1234567890123456789.0,
+                             2.675,
+                             1.005,
+                             0.125,
+                             -0.0049,
+                             0.995,
+                             999999999999999};
+    std::vector<double> values(std::begin(listed), std::end(listed));
+    std::mt19937_64 random(23);
+    for (int i = 0; i < 300; ++i) // short decimals of every size, either sign
+        values.push_back(double(qint64(random() % 2000000) - 1000000) /
+                         std::pow(10.0, int(random() % 12)));
     for (const QString &code : codes) {
         const NumberFormat format(code);
         for (const double value : values) {
