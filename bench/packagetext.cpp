@@ -3,6 +3,8 @@
 // zip packages, against only inflating their entries (the floor of any reader
 // of a compressed format). Built with the tests (target bench_packagetext);
 // run: build/release/tests/documents/bench_packagetext [RUNS]
+// or, to see what is taken from a document:
+//      build/release/tests/documents/bench_packagetext --text FILE (UTF-8 on stdout)
 //
 // The files are written here: the packages from deflated chunks of markup of
 // varied words, the PDF as plain pages of Helvetica text, so that the
@@ -110,30 +112,12 @@ QByteArray workbook() {
             return out + "</row>";
         },
         "</sheetData></worksheet>");
-    const QByteArray rels = "<Relationships>"
-                            "<Relationship Id=\"rId1\" Type=\"x/worksheet\" "
-                            "Target=\"worksheets/sheet1.xml\"/>"
-                            "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" "
-                            "Target=\"sharedStrings.xml\"/>"
-                            "<Relationship Id=\"rId3\" Type=\"x/styles\" Target=\"styles.xml\"/>"
-                            "</Relationships>";
     return zipFile(
-        {zipEntry("[Content_Types].xml",
-                  "<Types><Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
-                  "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>"),
-         zipEntry("_rels/.rels", "<Relationships><Relationship Id=\"rId1\" "
-                                 "Type=\"x/officeDocument\" Target=\"xl/workbook.xml\"/>"
-                                 "</Relationships>"),
-         zipEntry("xl/workbook.xml",
-                  "<workbook><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/>"
-                  "</sheets></workbook>"),
-         zipEntry("xl/_rels/workbook.xml.rels", rels),
-         zipEntry("xl/styles.xml",
-                  "<styleSheet><numFmts><numFmt numFmtId=\"164\" "
-                  "formatCode=\"#,##0.00\"/></numFmts><cellXfs><xf numFmtId=\"0\"/>"
-                  "<xf numFmtId=\"164\"/><xf numFmtId=\"10\"/></cellXfs>"
-                  "</styleSheet>"),
-         zipEntry("xl/sharedStrings.xml", strings), std::move(sheet)});
+        workbookPackage(std::move(sheet), strings,
+                        "<styleSheet><numFmts><numFmt numFmtId=\"164\" "
+                        "formatCode=\"#,##0.00\"/></numFmts><cellXfs><xf numFmtId=\"0\"/>"
+                        "<xf numFmtId=\"164\"/><xf numFmtId=\"10\"/></cellXfs>"
+                        "</styleSheet>"));
 }
 
 /// A PDF of plain pages, each with 50 lines of Helvetica text.
@@ -209,7 +193,20 @@ double inflateSeconds(const QString &path) {
 using bench::median;
 using bench::readSeconds;
 
+/// The text of one document on stdout, for comparing what two builds take.
+int printText(const QString &path) {
+    const QByteArray bytes = load(path);
+    QString text;
+    if (!packageDocumentText(bytes, text))
+        return 1;
+    const QByteArray utf8 = text.toUtf8();
+    std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
+    return 0;
+}
+
 int main(int argc, char **argv) {
+    if (argc > 2 && qstrcmp(argv[1], "--text") == 0)
+        return printText(QString::fromLocal8Bit(argv[2]));
     const int runs = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
     bench::DocumentFolder folder;
     for (const auto &[name, bytes] :

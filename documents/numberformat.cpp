@@ -1,10 +1,15 @@
 #include "documents/numberformat.h"
 
-#include <QDate>
+#include "documents/textwriter.h"
 
+#include <QDate>
+#include <QVarLengthArray>
+
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace numberformat {
@@ -120,6 +125,18 @@ struct Condition {
     }
 };
 
+/// The shape of the usual decimal formats ("0", "#,##0.00", "0.0%",
+/// "\"$\"#,##0.00_)"): text, whole digits ('#' then '0'), a point and '0'
+/// decimals, text. Numbers of that shape are written without the general
+/// machinery; what they show is the same.
+struct Plain {
+    bool ok = false;
+    QString prefix, suffix;
+    int zeros = 0; ///< '0' placeholders of the whole part
+    int decimals = 0;
+    bool point = false;
+};
+
 struct Section {
     std::vector<Token> tokens;
     Condition condition;
@@ -127,7 +144,10 @@ struct Section {
     bool twelveHour = false;
     bool grouping = false;
     int percent = 0;
-    int scale = 0; ///< thousands divided away by trailing commas
+    int scale = 0;            ///< thousands divided away by trailing commas
+    double percentFactor = 1; ///< 100 to the power of percent
+    double scaleDivisor = 1;  ///< 1000 to the power of scale
+    Plain plain;
 };
 
 bool isDigitPlaceholder(QChar c) {
@@ -278,6 +298,36 @@ void parseComma(QStringView s, qsizetype i, Section &section) {
         addLiteral(section, u",");
 }
 
+Plain plainShape(const Section &section) {
+    Plain plain;
+    if (section.date)
+        return plain;
+    const std::vector<Token> &tokens = section.tokens;
+    size_t k = 0;
+    if (k < tokens.size() && tokens[k].kind == Kind::Literal)
+        plain.prefix = tokens[k++].text;
+    int hashes = 0;
+    for (; k < tokens.size() && tokens[k].kind == Kind::Digit; ++k) {
+        if (tokens[k].text == u"?" || (tokens[k].text == u"#" && plain.zeros > 0))
+            return plain;
+        (tokens[k].text == u"0" ? plain.zeros : hashes) += 1;
+    }
+    if (plain.zeros + hashes == 0)
+        return plain;
+    if (k < tokens.size() && tokens[k].kind == Kind::Point) {
+        plain.point = true;
+        for (++k; k < tokens.size() && tokens[k].kind == Kind::Digit; ++k) {
+            if (tokens[k].text != u"0")
+                return plain;
+            ++plain.decimals;
+        }
+    }
+    if (k < tokens.size() && tokens[k].kind == Kind::Literal)
+        plain.suffix = tokens[k++].text;
+    plain.ok = k == tokens.size();
+    return plain;
+}
+
 Section parseSection(QStringView s) {
     Section section;
     section.date = looksLikeDate(s);
@@ -331,6 +381,9 @@ Section parseSection(QStringView s) {
     }
     if (section.date)
         resolveMinutes(section);
+    section.percentFactor = std::pow(100.0, section.percent);
+    section.scaleDivisor = std::pow(1000.0, section.scale);
+    section.plain = plainShape(section);
     return section;
 }
 
@@ -362,18 +415,25 @@ std::vector<Section> parseSections(QStringView code) {
 
 /// A non-negative number rounded half up to that many decimals, as a shown
 /// number is: the digits of its 15 significant ones, split at the point.
-struct Fixed {
-    QString whole, fraction;
+struct FixedChars {
+    std::string whole, fraction;
 };
 
-Fixed fixedDigits(double v, int decimals) {
+void fixedChars(double v, int decimals, FixedChars &out) {
     char buf[40];
-    const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14).ptr;
-    QString digits;
-    const char *at = buf;
-    for (; at != end && *at != 'e'; ++at)
-        if (*at != '.')
-            digits += QChar(u'0' + (*at - '0'));
+    const char *begin = buf;
+    const char *end =
+        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14).ptr;
+    const char *at = std::find(begin, end, 'e');
+    // "d.dddddddddddddd": the 15 digits without the point fit a short string's own room.
+    std::string digits;
+    if (at - begin > 2 && begin[1] == '.') {
+        digits.assign(begin, 1);
+        digits.append(begin + 2, at);
+    } else {
+        digits.assign(begin, at);
+        digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
+    }
     // The buffer holds no terminating zero: the exponent is read up to its end.
     int exponent = 0;
     if (at != end) {
@@ -384,39 +444,49 @@ Fixed fixedDigits(double v, int decimals) {
     }
     qsizetype keep = exponent + 1 + decimals;
     if (keep <= 0) {
-        digits = QString(1 - keep, u'0') + digits;
+        digits.insert(0, size_t(1 - keep), '0');
         exponent += int(1 - keep);
         keep = 1;
     }
-    if (keep < digits.size()) {
-        const bool up = digits[keep] >= u'5';
-        digits.truncate(keep);
+    if (size_t(keep) < digits.size()) {
+        const bool up = digits[size_t(keep)] >= '5';
+        digits.resize(size_t(keep));
         for (qsizetype k = keep - 1; up && k >= 0; --k) {
-            if (digits[k] != u'9') {
-                digits[k] = QChar(digits[k].unicode() + 1);
+            if (digits[size_t(k)] != '9') {
+                ++digits[size_t(k)];
                 break;
             }
-            digits[k] = u'0';
+            digits[size_t(k)] = '0';
             if (k == 0) {
-                digits.prepend(u'1');
+                digits.insert(0, 1, '1');
                 ++exponent;
             }
         }
     }
     const qsizetype wholeDigits = exponent + 1;
-    Fixed out;
     if (wholeDigits <= 0) {
-        out.whole = QStringLiteral("0");
-        out.fraction = QString(-wholeDigits, u'0') + digits;
+        out.whole.assign(1, '0');
+        out.fraction.assign(size_t(-wholeDigits), '0');
+        out.fraction += digits;
     } else {
-        digits = digits.leftJustified(wholeDigits, u'0');
-        out.whole = digits.left(wholeDigits);
-        out.fraction = digits.mid(wholeDigits);
+        if (digits.size() < size_t(wholeDigits))
+            digits.resize(size_t(wholeDigits), '0');
+        out.whole.assign(digits, 0, size_t(wholeDigits));
+        out.fraction.assign(digits, size_t(wholeDigits));
     }
-    out.fraction = out.fraction.leftJustified(decimals, u'0').left(decimals);
-    while (out.whole.size() > 1 && out.whole[0] == u'0')
-        out.whole.remove(0, 1);
-    return out;
+    out.fraction.resize(size_t(decimals), '0');
+    const size_t zeros = std::min(out.whole.find_first_not_of('0'), out.whole.size() - 1);
+    out.whole.erase(0, zeros);
+}
+
+struct Fixed {
+    QString whole, fraction;
+};
+
+Fixed fixedDigits(double v, int decimals) {
+    FixedChars chars;
+    fixedChars(v, decimals, chars);
+    return {QString::fromLatin1(chars.whole), QString::fromLatin1(chars.fraction)};
 }
 
 QString grouped(const QString &digits) {
@@ -750,7 +820,7 @@ QString formatSection(const Section &section, double v, bool date1904) {
             out += t.kind == Kind::General ? generalNumber(v) : t.text;
         return out;
     }
-    const double scaled = v * std::pow(100.0, section.percent) / std::pow(1000.0, section.scale);
+    const double scaled = v * section.percentFactor / section.scaleDivisor;
     if (hasKind(section, Kind::Slash))
         return formatFraction(section, scaled);
     return formatDecimal(section, scaled);
@@ -767,15 +837,33 @@ QStringView builtInFormat(int id) {
     return id >= 0 && id < int(BuiltIn.size()) ? QStringView(BuiltIn[size_t(id)]) : QStringView();
 }
 
-QString generalNumber(double value) {
-    if (value == 0)
-        return QStringLiteral("0");
-    char digits[32];
+namespace {
+
+/// generalNumber()'s characters into digits; their count.
+qsizetype generalChars(double value, char (&digits)[32]) {
+    if (value == 0) {
+        digits[0] = '0';
+        return 1;
+    }
     const double magnitude = std::fabs(value);
     const auto format = magnitude >= 1e-5 && magnitude < 1e15 ? std::chars_format::fixed
                                                               : std::chars_format::general;
-    const char *end = std::to_chars(digits, digits + sizeof digits, value, format).ptr;
-    return QString::fromLatin1(digits, end - digits);
+    return std::to_chars(digits, digits + sizeof digits, value, format).ptr - digits;
+}
+
+} // namespace
+
+QString generalNumber(double value) {
+    char digits[32];
+    return QString::fromLatin1(digits, generalChars(value, digits));
+}
+
+void appendGeneralNumber(TextWriter &out, double value) {
+    char digits[32];
+    const qsizetype n = generalChars(value, digits);
+    char16_t wide[32];
+    std::copy(digits, digits + n, wide);
+    out.append(QStringView(wide, n));
 }
 
 NumberFormat::NumberFormat(QStringView formatCode) : parsed_(std::make_unique<Parsed>()) {
@@ -797,10 +885,18 @@ bool NumberFormat::isDate() const {
     return !parsed_->sections.empty() && parsed_->sections.front().date;
 }
 
-QString NumberFormat::format(double value, bool date1904) const {
-    const auto &sections = parsed_->sections;
-    if (parsed_->general || sections.empty() || !std::isfinite(value))
-        return generalNumber(value);
+namespace {
+
+/// The section that shows a value, and whether it shows the value's sign;
+/// no section when the value is shown as General.
+struct Choice {
+    const Section *section = nullptr;
+    bool showSign = true;
+};
+
+Choice choose(const std::vector<Section> &sections, bool general, double value) {
+    if (general || sections.empty() || !std::isfinite(value))
+        return {};
     bool conditions = false;
     for (const Section &s : sections)
         conditions = conditions || s.condition.op != Condition::None;
@@ -820,16 +916,80 @@ QString NumberFormat::format(double value, bool date1904) const {
     }
     const Section &section = sections[chosen];
     if (section.date && (value < 0 || value >= 2958466))
-        return generalNumber(value);
+        return {};
+    return {&section, showSign};
+}
+
+/// A minus goes before a negative number that shows a digit other than zero.
+bool showsMinus(QStringView text, double value, bool showSign) {
+    if (value >= 0 || !showSign)
+        return false;
+    for (const QChar c : text)
+        if (c.isDigit() && c != u'0')
+            return true;
+    return false;
+}
+
+QString shown(const Section &section, double value, bool showSign, bool date1904) {
     QString text = formatSection(section, std::fabs(value), date1904).trimmed();
-    if (value < 0 && showSign && !section.date) {
-        bool nonZero = false;
-        for (const QChar c : text)
-            nonZero = nonZero || (c.isDigit() && c != u'0');
-        if (nonZero)
-            text.prepend(u'-');
-    }
+    if (!section.date && showsMinus(text, value, showSign))
+        text.prepend(u'-');
     return text;
+}
+
+/// The text of a number in a section of the plain shape, as shown() gives it.
+void appendPlain(TextWriter &out, const Section &section, double value, bool showSign) {
+    const Plain &plain = section.plain;
+    const double scaled = std::fabs(value) * section.percentFactor / section.scaleDivisor;
+    FixedChars digits;
+    fixedChars(scaled, plain.decimals, digits);
+    std::string &whole = digits.whole;
+    if (whole == "0" && plain.zeros == 0)
+        whole.clear();
+    if (whole.size() < size_t(plain.zeros))
+        whole.insert(0, size_t(plain.zeros) - whole.size(), '0');
+    QVarLengthArray<char16_t, 64> text;
+    for (const QChar c : plain.prefix)
+        text.append(c.unicode());
+    for (size_t i = 0; i < whole.size(); ++i) {
+        if (section.grouping && i > 0 && (whole.size() - i) % 3 == 0)
+            text.append(u',');
+        text.append(char16_t(whole[i]));
+    }
+    if (plain.point)
+        text.append(u'.');
+    for (const char c : digits.fraction)
+        text.append(char16_t(c));
+    for (const QChar c : plain.suffix)
+        text.append(c.unicode());
+    qsizetype from = 0, to = text.size();
+    while (from < to && QChar::isSpace(text[from]))
+        ++from;
+    while (to > from && QChar::isSpace(text[to - 1]))
+        --to;
+    const QStringView trimmed(text.constData() + from, to - from);
+    if (showsMinus(trimmed, value, showSign))
+        out.append(u'-');
+    out.append(trimmed);
+}
+
+} // namespace
+
+QString NumberFormat::format(double value, bool date1904) const {
+    const Choice choice = choose(parsed_->sections, parsed_->general, value);
+    if (!choice.section)
+        return generalNumber(value);
+    return shown(*choice.section, value, choice.showSign, date1904);
+}
+
+void NumberFormat::appendTo(TextWriter &out, double value, bool date1904) const {
+    const Choice choice = choose(parsed_->sections, parsed_->general, value);
+    if (!choice.section)
+        appendGeneralNumber(out, value);
+    else if (choice.section->plain.ok)
+        appendPlain(out, *choice.section, value, choice.showSign);
+    else
+        out.append(shown(*choice.section, value, choice.showSign, date1904));
 }
 
 QString formatNumber(double value, QStringView formatCode, bool date1904) {

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class TextWriter;
+
 /// Numbers of spreadsheet cells written as the sheet shows them, by the cell's
 /// number format code ("#,##0.00", "0%", "m/d/yyyy", "\"$\"#,##0_);(\"$\"#,##0)").
 ///
@@ -28,6 +30,7 @@ QStringView builtInFormat(int id);
 /// The shortest text that reads back as the same number, without exponent for
 /// ordinary magnitudes ("1250", "0.1", "1e+300").
 QString generalNumber(double value);
+void appendGeneralNumber(TextWriter &out, double value);
 
 /// A parsed format code: parse once, format many numbers.
 class NumberFormat {
@@ -42,6 +45,9 @@ class NumberFormat {
     /// True when the code shows dates or times.
     bool isDate() const;
     QString format(double value, bool date1904 = false) const;
+    /// format()'s text written to out; the usual decimal formats are written
+    /// without a string of their own for each number.
+    void appendTo(TextWriter &out, double value, bool date1904 = false) const;
 
   private:
     struct Parsed;

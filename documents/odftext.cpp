@@ -20,7 +20,7 @@ struct OdfState {
 };
 
 bool isAside(QByteArrayView name) {
-    return name == "note-body" || name == "text-box" || name == "annotation";
+    return nameIs(name, "note-body") || nameIs(name, "text-box") || nameIs(name, "annotation");
 }
 
 // Parts of the markup whose text the reader does not show: the author and
@@ -28,29 +28,30 @@ bool isAside(QByteArrayView name) {
 // marks a note.
 bool isHidden(const XmlReader &reader) {
     const QByteArrayView name = reader.name();
-    return reader.qualifiedName().startsWith("dc:") || name == "tracked-changes" ||
-           name == "date-string" || name == "note-citation";
+    return reader.qualifiedName().startsWith("dc:") || nameIs(name, "tracked-changes") ||
+           nameIs(name, "date-string") || nameIs(name, "note-citation");
 }
 
 bool isPageRegion(QByteArrayView name) {
-    return name == "header" || name == "footer" || name == "header-left" || name == "footer-left" ||
-           name == "header-first" || name == "footer-first";
+    return nameIs(name, "header") || nameIs(name, "footer") || nameIs(name, "header-left") ||
+           nameIs(name, "footer-left") || nameIs(name, "header-first") ||
+           nameIs(name, "footer-first");
 }
 
 void startElement(const XmlReader &reader, OdfState &state, TextLines &lines) {
     const QByteArrayView name = reader.name();
-    if (name == "s") {
+    if (nameIs(name, "s")) {
         const int count = qBound(1, reader.attribute("c").toInt(), MaxSpaces);
         lines.append(QString(count, u' '));
-    } else if (name == "tab") {
+    } else if (nameIs(name, "tab")) {
         lines.append(u"\t");
-    } else if (name == "line-break") {
+    } else if (nameIs(name, "line-break")) {
         lines.paragraphEnd();
-    } else if (name == "table-cell" || name == "covered-table-cell") {
+    } else if (nameIs(name, "table-cell") || nameIs(name, "covered-table-cell")) {
         lines.cellStart();
     } else if (isAside(name)) {
         lines.asideStart();
-    } else if (name == "table" && state.body == Body::Spreadsheet) {
+    } else if (nameIs(name, "table") && state.body == Body::Spreadsheet) {
         lines.finishLine();
         lines.append(reader.attribute("name"));
         lines.finishLine();
@@ -58,11 +59,11 @@ void startElement(const XmlReader &reader, OdfState &state, TextLines &lines) {
 }
 
 void endElement(QByteArrayView name, TextLines &lines) {
-    if (name == "p" || name == "h")
+    if (nameIs(name, "p") || nameIs(name, "h"))
         lines.paragraphEnd();
-    else if (name == "table-cell" || name == "covered-table-cell")
+    else if (nameIs(name, "table-cell") || nameIs(name, "covered-table-cell"))
         lines.cellEnd();
-    else if (name == "table-row")
+    else if (nameIs(name, "table-row"))
         lines.rowEnd();
     else if (isAside(name))
         lines.asideEnd();
@@ -90,14 +91,14 @@ void partText(ZipContainer &zip, const QString &part, OdfState &state, TextLines
                 reader.skipElement();
                 continue;
             }
-            if (name == "text" && state.body == Body::Other && reader.depth() <= 3)
+            if (nameIs(name, "text") && state.body == Body::Other && reader.depth() <= 3)
                 state.body = Body::Text;
-            else if (name == "spreadsheet")
+            else if (nameIs(name, "spreadsheet"))
                 state.body = Body::Spreadsheet;
-            paragraphs += name == "p" || name == "h";
+            paragraphs += nameIs(name, "p") || nameIs(name, "h");
             startElement(reader, state, lines);
         } else {
-            if (name == "p" || name == "h")
+            if (nameIs(name, "p") || nameIs(name, "h"))
                 paragraphs = qMax(0, paragraphs - 1);
             endElement(name, lines);
             if (pageRegion && reader.depth() < pageRegion)

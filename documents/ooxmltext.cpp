@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 namespace packagetext {
@@ -114,36 +115,36 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines) {
             if (inText)
                 lines.text(reader);
         } else if (token == XmlReader::StartElement) {
-            if (name == "t")
+            if (nameIs(name, "t"))
                 inText = true;
-            else if (name == "r")
+            else if (nameIs(name, "r"))
                 ++runs;
-            else if (name == "Fallback" || name == "rPh")
+            else if (nameIs(name, "Fallback") || nameIs(name, "rPh"))
                 reader.skipElement();
-            else if (name == "tab" && runs > 0)
+            else if (nameIs(name, "tab") && runs > 0)
                 lines.append(u"\t");
-            else if (name == "br" || name == "cr")
+            else if (nameIs(name, "br") || nameIs(name, "cr"))
                 lines.paragraphEnd();
-            else if (name == "noBreakHyphen")
+            else if (nameIs(name, "noBreakHyphen"))
                 lines.append(u"-");
-            else if (name == "tc")
+            else if (nameIs(name, "tc"))
                 lines.cellStart();
-            else if (name == "txbxContent")
+            else if (nameIs(name, "txbxContent"))
                 lines.asideStart();
         } else {
-            if (name == "t")
+            if (nameIs(name, "t"))
                 inText = false;
-            else if (name == "r")
+            else if (nameIs(name, "r"))
                 runs = qMax(0, runs - 1);
-            else if (name == "p")
+            else if (nameIs(name, "p"))
                 lines.paragraphEnd();
-            else if (name == "tc")
+            else if (nameIs(name, "tc"))
                 lines.cellEnd();
-            else if (name == "tr")
+            else if (nameIs(name, "tr"))
                 lines.rowEnd();
-            else if (name == "txbxContent")
+            else if (nameIs(name, "txbxContent"))
                 lines.asideEnd();
-            else if (name == "comment")
+            else if (nameIs(name, "comment"))
                 lines.finishLine();
         }
     }
@@ -184,10 +185,18 @@ struct Workbook {
     };
     std::vector<Sheet> sheets;
     bool date1904 = false;
-    QStringList sharedStrings;
+    QString sharedText;                                  ///< the shared strings one after another
+    std::vector<qsizetype> sharedEnds;                   ///< where each shared string ends
     QHash<int, QString> formats;                         ///< custom number formats by id
     std::vector<int> cellFormatIds;                      ///< the number format of each cell style
     std::vector<numberformat::NumberFormat> cellFormats; ///< parsed, by cell style
+
+    QStringView sharedString(qsizetype index) const {
+        if (index < 0 || size_t(index) >= sharedEnds.size())
+            return {};
+        const qsizetype from = index == 0 ? 0 : sharedEnds[size_t(index) - 1];
+        return QStringView(sharedText).sliced(from, sharedEnds[size_t(index)] - from);
+    }
 };
 
 void readWorkbook(ZipContainer &zip, const QString &main, Workbook &book) {
@@ -235,59 +244,141 @@ void readSharedStrings(ZipContainer &zip, const QString &part, Workbook &book) {
     if (!source)
         return;
     XmlReader reader(*source);
+    TextWriter out(book.sharedText, SharedStringBudget);
     qsizetype budget = SharedStringBudget;
     bool inText = false;
-    QString current;
     for (XmlReader::Token token;
-         budget > 0 && (token = reader.readNext()) != XmlReader::EndDocument;) {
+         budget > 0 && !out.full() && (token = reader.readNext()) != XmlReader::EndDocument;) {
         if (token == XmlReader::Characters && inText) {
-            current += reader.text();
+            reader.appendText(out);
         } else if (reader.isStart("rPh")) {
             reader.skipElement();
         } else if (reader.isStart("t") || reader.isEnd("t")) {
             inText = token == XmlReader::StartElement;
         } else if (reader.isEnd("si")) {
-            budget -= current.size() + 16;
-            book.sharedStrings.append(current);
-            current.clear();
+            const qsizetype from = book.sharedEnds.empty() ? 0 : book.sharedEnds.back();
+            budget -= out.size() - from + 16;
+            book.sharedEnds.push_back(out.size());
         }
     }
 }
 
-QString numberText(const Workbook &book, const QByteArray &value, int style) {
+/// Cell values are mostly short decimal numbers: those are read without the
+/// general conversion, which takes the rest (spaces, a plus sign, "inf").
+bool toNumber(QByteArrayView bytes, double &number) {
+    qsizetype i = bytes.startsWith('-') ? 1 : 0;
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9')
+            ++i;
+        return i > from;
+    };
+    bool plain = digits();
+    if (plain && i < bytes.size() && bytes[i] == '.')
+        plain = (++i, digits());
+    if (plain && i < bytes.size() && (bytes[i] == 'e' || bytes[i] == 'E')) {
+        i += i + 1 < bytes.size() && (bytes[i + 1] == '+' || bytes[i + 1] == '-') ? 2 : 1;
+        plain = digits();
+    }
+    if (plain && i == bytes.size()) {
+        const char *end = bytes.data() + bytes.size();
+        const auto [at, error] = std::from_chars(bytes.data(), end, number);
+        if (error == std::errc() && at == end)
+            return true;
+    }
     bool ok = false;
-    const double number = value.toDouble(&ok);
-    if (!ok)
-        return QString::fromLatin1(value);
-    if (style < 0 || size_t(style) >= book.cellFormats.size())
-        return numberformat::generalNumber(number);
-    return book.cellFormats[size_t(style)].format(number, book.date1904);
+    number = bytes.toDouble(&ok);
+    return ok;
+}
+
+/// An index or style number as the general conversion reads it.
+int toIndex(QByteArrayView bytes, bool *ok = nullptr) {
+    if (bytes.isEmpty() || bytes.size() > 9)
+        return bytes.toInt(ok);
+    int value = 0;
+    for (const char c : bytes) {
+        if (c < '0' || c > '9')
+            return bytes.toInt(ok);
+        value = value * 10 + (c - '0');
+    }
+    if (ok)
+        *ok = true;
+    return value;
+}
+
+void appendNumber(const Workbook &book, QByteArrayView value, int style, TextWriter &out) {
+    double number = 0;
+    if (!toNumber(value, number))
+        out.append(QString::fromLatin1(value));
+    else if (style < 0 || size_t(style) >= book.cellFormats.size())
+        numberformat::appendGeneralNumber(out, number);
+    else
+        book.cellFormats[size_t(style)].appendTo(out, number, book.date1904);
+}
+
+enum class CellType { Number, SharedString, InlineString, Boolean, Text };
+
+CellType cellType(QByteArrayView t) {
+    if (nameIs(t, "s"))
+        return CellType::SharedString;
+    if (nameIs(t, "inlineStr"))
+        return CellType::InlineString;
+    if (nameIs(t, "b"))
+        return CellType::Boolean;
+    if (nameIs(t, "str") || nameIs(t, "e") ||
+        nameIs(t, "d")) // a formula's text, an error, an ISO date
+        return CellType::Text;
+    return CellType::Number;
 }
 
 struct Cell {
-    QByteArray type; ///< "s" shared string, "n" (or none) number, "b", "e", "str", "inlineStr"
+    CellType type = CellType::Number;
     int style = 0;
     QByteArray value;
     QString inlineText;
+
+    void start(const XmlReader &reader) {
+        type = CellType::Number;
+        style = 0;
+        bool typed = false, styled = false;
+        QByteArrayView name, attribute;
+        for (qsizetype at = 0; (!typed || !styled) && reader.nextAttribute(at, name, attribute);) {
+            const QByteArrayView local = XmlReader::localPart(name);
+            if (!typed && nameIs(local, "t")) {
+                type = cellType(attribute);
+                typed = true;
+            } else if (!styled && nameIs(local, "s")) {
+                style = toIndex(attribute);
+                styled = true;
+            }
+        }
+        value.resize(0);
+        inlineText.resize(0);
+    }
 };
 
-QString cellText(const Workbook &book, const Cell &cell) {
-    if (cell.type == "s") {
+void writeCell(const Workbook &book, const Cell &cell, TextLines &lines) {
+    switch (cell.type) {
+    case CellType::SharedString: {
         bool ok = false;
-        const int index = cell.value.toInt(&ok);
-        return ok ? book.sharedStrings.value(index) : QString();
+        const int index = toIndex(cell.value, &ok);
+        lines.append(ok ? book.sharedString(index) : QStringView());
+        break;
     }
-    if (cell.type == "inlineStr")
-        return cell.inlineText;
-    if (cell.type == "b")
-        return cell.value == "1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    if (cell.type == "str" || cell.type == "e" || cell.type == "d") {
-        QString text;
-        TextWriter out(text, cell.value.size());
-        appendXmlText(cell.value, out);
-        return text;
+    case CellType::InlineString:
+        lines.append(cell.inlineText);
+        break;
+    case CellType::Boolean:
+        lines.append(cell.value == "1" ? u"TRUE" : u"FALSE");
+        break;
+    case CellType::Text:
+        lines.write([&](TextWriter &out) { appendXmlText(cell.value, out); });
+        break;
+    case CellType::Number:
+        if (!cell.value.isEmpty())
+            lines.write([&](TextWriter &out) { appendNumber(book, cell.value, cell.style, out); });
+        break;
     }
-    return cell.value.isEmpty() ? QString() : numberText(book, cell.value, cell.style);
 }
 
 void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, TextLines &lines) {
@@ -306,25 +397,22 @@ void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, Tex
             else if (inText)
                 cell.inlineText += reader.text();
         } else if (token == XmlReader::StartElement) {
-            if (name == "c") {
-                cell.type = reader.rawAttribute("t").toByteArray();
-                cell.style = reader.rawAttribute("s").toInt();
-                cell.value.clear();
-                cell.inlineText.clear();
-            } else if (name == "v") {
+            if (nameIs(name, "c")) {
+                cell.start(reader);
+            } else if (nameIs(name, "v")) {
                 inValue = true;
-            } else if (name == "t") {
+            } else if (nameIs(name, "t")) {
                 inText = true;
-            } else if (name == "rPh" || name == "f") {
+            } else if (nameIs(name, "rPh") || nameIs(name, "f")) {
                 reader.skipElement();
             }
-        } else if (name == "v" || name == "t") {
+        } else if (nameIs(name, "v") || nameIs(name, "t")) {
             inValue = inText = false;
-        } else if (name == "c") {
+        } else if (nameIs(name, "c")) {
             lines.cellStart();
-            lines.append(cellText(book, cell));
+            writeCell(book, cell, lines);
             lines.cellEnd();
-        } else if (name == "row") {
+        } else if (nameIs(name, "row")) {
             lines.rowEnd();
         }
     }

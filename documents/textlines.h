@@ -23,6 +23,22 @@ class TextLines {
 
     void text(const XmlReader &reader);
     void append(QStringView text);
+    /// Text that write(TextWriter &) puts straight into the lines, spaced as
+    /// append() spaces it; when it writes nothing, nothing changes.
+    template <typename Write> void write(Write &&write) {
+        const qsizetype mark = out_->size();
+        if (place_.spacePending && place_.lineHasText)
+            out_->append(u' ');
+        const qsizetype start = out_->size();
+        write(*out_);
+        if (out_->size() == start) {
+            if (!out_->full())
+                out_->truncate(mark);
+            return;
+        }
+        place_.spacePending = false;
+        place_.lineHasText = true;
+    }
     void paragraphEnd();
     void cellStart() { ++place_.cells; }
     void cellEnd();

@@ -13,11 +13,6 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-QByteArrayView localPart(QByteArrayView qualified) {
-    const qsizetype colon = qualified.lastIndexOf(':');
-    return colon < 0 ? qualified : qualified.sliced(colon + 1);
-}
-
 // The text of a character reference's number, or U+FFFD when it names no
 // character.
 char32_t referencedChar(QByteArrayView digits) {
@@ -100,9 +95,16 @@ qint64 MemorySource::read(char *to, qint64 max) {
 
 XmlReader::XmlReader(ByteSource &source) : source_(source) {}
 
+QByteArrayView XmlReader::localPart(QByteArrayView qualified) {
+    for (qsizetype i = qualified.size(); i-- > 0;)
+        if (qualified[i] == ':')
+            return qualified.sliced(i + 1);
+    return qualified;
+}
+
 // At least n bytes from pos_ in the buffer, reading on; false when the source
 // ends first or the token would pass the size bound.
-bool XmlReader::ensure(qsizetype n) {
+bool XmlReader::fill(qsizetype n) {
     while (length_ - pos_ < n) {
         if (sourceDone_ || n > MaxToken)
             return false;
@@ -262,50 +264,68 @@ XmlReader::Token XmlReader::readNext() {
                 return stop();
             continue;
         }
-        char quote = 0;
-        for (qsizetype i = 1;; ++i) {
-            if (!ensure(i + 1))
-                return stop();
-            const char c = buffer_.at(pos_ + i);
+        const qsizetype end = startTagEnd();
+        return end < 0 ? stop() : startTag(end);
+    }
+}
+
+// The offset from pos_ of the '>' that closes the start tag there, passing
+// over any inside quoted attribute values; -1 when the part ends first.
+qsizetype XmlReader::startTagEnd() {
+    char quote = 0;
+    for (qsizetype i = 1;;) {
+        const char *p = buffer_.constData() + pos_;
+        for (const qsizetype available = length_ - pos_; i < available; ++i) {
+            const char c = p[i];
             if (quote) {
-                if (c == quote)
-                    quote = 0;
-                else if (const qsizetype close = find(quote, i); close >= 0)
-                    i = close - 1;
+                quote = c == quote ? 0 : quote;
             } else if (c == '"' || c == '\'') {
                 quote = c;
             } else if (c == '>') {
-                return startTag(i);
+                return i;
             }
+        }
+        if (!ensure(i + 1))
+            return -1;
+    }
+}
+
+bool XmlReader::nextAttribute(qsizetype &at, QByteArrayView &qualifiedName,
+                              QByteArrayView &value) const {
+    const QByteArrayView all = attributes_;
+    for (;;) {
+        qsizetype i = at;
+        while (i < all.size() && isSpace(all[i]))
+            ++i;
+        const qsizetype nameStart = i;
+        while (i < all.size() && all[i] != '=' && !isSpace(all[i]))
+            ++i;
+        const QByteArrayView name = all.sliced(nameStart, i - nameStart);
+        while (i < all.size() && (isSpace(all[i]) || all[i] == '='))
+            ++i;
+        if (i >= all.size() || (all[i] != '"' && all[i] != '\''))
+            return false;
+        const void *quote = std::memchr(all.data() + i + 1, all[i], size_t(all.size() - i - 1));
+        if (!quote)
+            return false;
+        const qsizetype close = static_cast<const char *>(quote) - all.data();
+        at = close + 1;
+        if (!name.startsWith("xmlns")) {
+            qualifiedName = name;
+            value = all.sliced(i + 1, close - i - 1);
+            return true;
         }
     }
 }
 
 bool XmlReader::findAttribute(QByteArrayView localName, QByteArrayView &value) const {
-    QByteArrayView rest = attributes_;
-    for (;;) {
-        qsizetype i = 0;
-        while (i < rest.size() && isSpace(rest[i]))
-            ++i;
-        const qsizetype nameStart = i;
-        while (i < rest.size() && rest[i] != '=' && !isSpace(rest[i]))
-            ++i;
-        const QByteArrayView name = rest.sliced(nameStart, i - nameStart);
-        while (i < rest.size() && (isSpace(rest[i]) || rest[i] == '='))
-            ++i;
-        if (i >= rest.size() || (rest[i] != '"' && rest[i] != '\''))
-            return false;
-        const qsizetype close = rest.indexOf(rest[i], i + 1);
-        if (close < 0)
-            return false;
-        // A prefixed name asks for that prefix; a bare one for any.
-        const bool prefixed = localName.contains(':');
-        if (!name.startsWith("xmlns") && (prefixed ? name : localPart(name)) == localName) {
-            value = rest.sliced(i + 1, close - i - 1);
+    // A prefixed name asks for that prefix; a bare one for any.
+    const bool prefixed = localName.contains(':');
+    QByteArrayView name;
+    for (qsizetype at = 0; nextAttribute(at, name, value);)
+        if ((prefixed ? name : localPart(name)) == localName)
             return true;
-        }
-        rest = rest.sliced(close + 1);
-    }
+    return false;
 }
 
 bool XmlReader::hasAttribute(QByteArrayView localName) const {

@@ -5,7 +5,16 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <cstring>
+
 class TextWriter;
+
+/// Names compared in place: the readers compare every element's name with
+/// several, and this costs no call.
+inline bool nameIs(QByteArrayView name, QByteArrayView wanted) {
+    return name.size() == wanted.size() &&
+           (name.isEmpty() || std::memcmp(name.data(), wanted.data(), size_t(name.size())) == 0);
+}
 
 /// Bytes handed over in pieces: a zip entry as it is inflated, or a buffer.
 class ByteSource {
@@ -50,10 +59,10 @@ class XmlReader {
     /// The name with its prefix, as written.
     QByteArrayView qualifiedName() const { return qualifiedName_; }
     bool isStart(QByteArrayView localName) const {
-        return token_ == StartElement && name_ == localName;
+        return token_ == StartElement && nameIs(name_, localName);
     }
     bool isEnd(QByteArrayView localName) const {
-        return token_ == EndElement && name_ == localName;
+        return token_ == EndElement && nameIs(name_, localName);
     }
     /// Elements open around the current token.
     int depth() const { return depth_; }
@@ -65,6 +74,12 @@ class XmlReader {
     /// The attribute's bytes as written, for values that hold no entities
     /// (numbers, type letters).
     QByteArrayView rawAttribute(QByteArrayView localName) const;
+    /// The start tag's attributes in turn, with their names as written and
+    /// their values' bytes; namespace declarations are left out. at starts
+    /// at 0; false after the last.
+    bool nextAttribute(qsizetype &at, QByteArrayView &qualifiedName, QByteArrayView &value) const;
+    /// A name without its prefix.
+    static QByteArrayView localPart(QByteArrayView qualifiedName);
     /// The bytes of a Characters token as written.
     QByteArrayView rawText() const { return token_ == Characters ? text_ : QByteArrayView(); }
 
@@ -79,10 +94,12 @@ class XmlReader {
     static constexpr qsizetype MaxToken = qsizetype(16) << 20;
 
   private:
-    bool ensure(qsizetype n);
+    bool ensure(qsizetype n) { return length_ - pos_ >= n || fill(n); }
+    bool fill(qsizetype n);
     qsizetype find(char c, qsizetype from);
     qsizetype findSequence(QByteArrayView s, qsizetype from);
     bool skipMarkup();
+    qsizetype startTagEnd();
     Token startTag(qsizetype end);
     Token stop();
     bool findAttribute(QByteArrayView localName, QByteArrayView &value) const;

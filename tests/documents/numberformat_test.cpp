@@ -1,5 +1,6 @@
 // Numbers as a spreadsheet shows them, one family of format codes at a time.
 #include "documents/numberformat.h"
+#include "documents/textwriter.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 
 using numberformat::builtInFormat;
 using numberformat::formatNumber;
+using numberformat::NumberFormat;
 
 namespace {
 
@@ -123,6 +125,78 @@ TEST(NumberFormat, BuiltInTableAndOddCodes) {
     EXPECT_EQ(fmt(1, u"[Red"), u"");
     EXPECT_EQ(fmt(1, u";;;"), u"");
     EXPECT_EQ(fmt(std::numeric_limits<double>::infinity(), u"0.00"), u"inf");
+}
+
+// The text written straight into a document's text takes a shorter way for
+// the usual decimal formats: it must show what format() shows, in every case
+// where the two ways could part (rounding up a digit, grouping, padding with
+// zeros, a minus that rounds away, text around the number, scaling).
+TEST(NumberFormat, WrittenStraightIntoTextAsFormatShowsIt) {
+    std::vector<QString> codes;
+    for (int id = 0; id < 50; ++id)
+        codes.push_back(builtInFormat(id).toString());
+    for (const char16_t *code : {u"0.000",
+                                 u"#,##0.0",
+                                 u"00000",
+                                 u"#0",
+                                 u"0.0%",
+                                 u"#,##0,",
+                                 u"#,##0,,\"M\"",
+                                 u"[$€-407] #,##0.00",
+                                 u"0.00_);[Red](0.00)",
+                                 u"#,##0;-#,##0;\"zero\"",
+                                 u"#",
+                                 u"#.##",
+                                 u"0.",
+                                 u"#,###",
+                                 u"\\$0.00",
+                                 u"#,##0.00 \"kr\"",
+                                 u".00",
+                                 u"0.0,",
+                                 u"#0#",
+                                 u"000.000",
+                                 u"0.00000000000000000000",
+                                 u"0 %",
+                                 u"0.0#",
+                                 u"0.00;0.00",
+                                 u"\u00a00.00\u3000",
+                                 u"[>=100]0;0.0",
+                                 u"#,##0.00_ ;[Red]\\-#,##0.00\\ "})
+        codes.push_back(QString::fromUtf16(code));
+    const double values[] = {0,
+                             -0.0,
+                             1,
+                             -1,
+                             0.5,
+                             -0.5,
+                             0.005,
+                             -0.004,
+                             999.995,
+                             -999.5,
+                             9.9999,
+                             0.30000000000000004,
+                             1e15,
+                             1.5e16,
+                             1e-7,
+                             -1234.5678,
+                             1e300,
+                             5e-324,
+                             123.45,
+                             45000.75,
+                             99999999999.99,
+                             1234567890123456789.0};
+    for (const QString &code : codes) {
+        const NumberFormat format(code);
+        for (const double value : values) {
+            QString written = QStringLiteral("x");
+            {
+                TextWriter out(written, 1 << 20);
+                format.appendTo(out, value);
+            }
+            EXPECT_EQ(written.sliced(1), format.format(value))
+                << code.toStdString() << " " << value;
+        }
+    }
 }
 
 } // namespace

@@ -105,6 +105,38 @@ TEST(SpreadsheetText, SheetsRowsFormattedNumbersAndCellNotes) {
     }
 }
 
+// Each kind of cell shows its own text and nothing else: a formula's text and
+// an error as written (once with stray bytes after them), booleans, inline
+// and rich shared strings, numbers by their style, and values no number
+// format can read. A number that shows nothing leaves no gap in its row.
+TEST(SpreadsheetText, EachKindOfCellShowsItsOwnText) {
+    const QByteArray strings = "<sst><si><t>first</t></si><si><r><t>rich </t></r><r><t>two</t></r>"
+                               "<rPh><t>reading</t></rPh></si></sst>";
+    const QByteArray styles = "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\";;;\"/>"
+                              "</numFmts><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"4\"/>"
+                              "<xf numFmtId=\"10\"/><xf numFmtId=\"164\"/><xf numFmtId=\"14\"/>"
+                              "</cellXfs></styleSheet>";
+    const QByteArray sheet =
+        "<worksheet><sheetData>"
+        "<row r=\"1\"><c t=\"str\"><f>A2&amp;B2</f><v>a &amp; b</v></c><c "
+        "t=\"e\"><v>#DIV/0!</v></c>"
+        "<c t=\"b\"><v>1</v></c><c t=\"b\"><v>0</v></c>"
+        "<c t=\"inlineStr\"><is><t>inline &lt;x&gt;</t></is></c></row>"
+        "<row r=\"2\"><c t=\"s\"><v>1</v></c><c t=\"s\"><v>7</v></c><c t=\"s\"><v>0</v></c></row>"
+        "<row r=\"3\"><c s=\"1\"><v>1234.5</v></c><c s=\"1\"><v>-0.004</v></c>"
+        "<c s=\"2\"><v>0.125</v></c><c s=\"3\"><v>5</v></c><c s=\"4\"><v>45657</v></c>"
+        "<c s=\"9\"><v>2.50</v></c><c><v>-1E-7</v></c><c s=\"1\"><v>n/a</v></c></row>"
+        "</sheetData></worksheet>";
+    const QByteArray bytes =
+        zipFile(workbookPackage(zipEntry("xl/worksheets/sheet1.xml", sheet), strings, styles));
+    QString text;
+    ASSERT_EQ(zipDocumentText(bytes, text), PackageRead::Text);
+    EXPECT_EQ(text, QStringLiteral("Data\r\n"
+                                   "a & b #DIV/0! TRUE FALSE inline <x>\r\n"
+                                   "rich two first\r\n"
+                                   "1,234.50 0.00 12.50% 12/31/2024 2.5 -1e-07 n/a\r\n"));
+}
+
 TEST(PresentationText, SlidesInOrderEachFollowedByItsNotes) {
     for (const QString &name : SlideFiles)
         expectInOrder(name, {"SlideOneProbe title", "ShapeProbe Ελληνικά", "NotesOneProbe spoken",

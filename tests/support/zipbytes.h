@@ -113,3 +113,29 @@ inline std::vector<ZipEntryBytes> wordPackage(ZipEntryBytes document) {
                      "Target=\"word/document.xml\"/></Relationships>"),
             std::move(document)};
 }
+
+/// The parts of an Excel package of one sheet "Data" around its sheet part
+/// (xl/worksheets/sheet1.xml), shared strings and cell styles.
+inline std::vector<ZipEntryBytes> workbookPackage(ZipEntryBytes sheet, const QByteArray &strings,
+                                                  const QByteArray &styles) {
+    const QByteArray rels = "<Relationships>"
+                            "<Relationship Id=\"rId1\" Type=\"x/worksheet\" "
+                            "Target=\"worksheets/sheet1.xml\"/>"
+                            "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" "
+                            "Target=\"sharedStrings.xml\"/>"
+                            "<Relationship Id=\"rId3\" Type=\"x/styles\" Target=\"styles.xml\"/>"
+                            "</Relationships>";
+    return {zipEntry("[Content_Types].xml",
+                     "<Types><Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
+                     "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/></Types>"),
+            zipEntry("_rels/.rels", "<Relationships><Relationship Id=\"rId1\" "
+                                    "Type=\"x/officeDocument\" Target=\"xl/workbook.xml\"/>"
+                                    "</Relationships>"),
+            zipEntry("xl/workbook.xml",
+                     "<workbook><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/>"
+                     "</sheets></workbook>"),
+            zipEntry("xl/_rels/workbook.xml.rels", rels),
+            zipEntry("xl/styles.xml", styles),
+            zipEntry("xl/sharedStrings.xml", strings),
+            std::move(sheet)};
+}
