@@ -2,9 +2,11 @@
 // reports how long it took, how live the window stayed and what the rows
 // cost in memory; can also take a screenshot of the window afterwards.
 //
-//   quarrix-window-bench tree FOLDER TEXT [--shot FILE.png]
-//   quarrix-window-bench million [LINES] [--shot FILE.png]
+//   quarrix-window-bench tree FOLDER TEXT [--shot FILE.png] [--maximized]
+//   quarrix-window-bench million [LINES] [--shot FILE.png] [--maximized]
 //
+// --maximized fills the screen with the window, as a user with a long list
+// would (run it on a screen of the size wanted, e.g. under Xvfb).
 // The window keeps its settings in a scratch file, never the user's.
 
 #include "controls/foldertree/foldertreeview.h"
@@ -221,8 +223,12 @@ int main(int argc, char **argv) {
         shot = args.at(at + 1);
         args.remove(at, 2);
     }
+    const bool maximized = args.removeAll(QStringLiteral("--maximized")) > 0;
     QuarrixForm form;
-    form.show();
+    if (maximized)
+        form.showMaximized();
+    else
+        form.show();
     form.setWindowTitle(QuarrixForm::titleText());
     QCoreApplication::processEvents();
     int rc = 2;
@@ -231,10 +237,9 @@ int main(int argc, char **argv) {
     else if (args.value(0) == u"million" && args.size() <= 2)
         rc = millionScan(form, args.size() == 2 ? args.at(1).toInt() : 1000000);
     else
-        std::fputs(
-            "usage: quarrix-window-bench tree FOLDER TEXT [--shot FILE] | million [LINES] [--shot "
-            "FILE]\n",
-            stderr);
+        std::fputs("usage: quarrix-window-bench tree FOLDER TEXT | million [LINES]  [--shot FILE] "
+                   "[--maximized]\n",
+                   stderr);
     if (!shot.isEmpty())
         shoot(form, shot);
     return rc;

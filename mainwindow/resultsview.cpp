@@ -1,5 +1,6 @@
 #include "mainwindow/resultsview.h"
 
+#include "mainwindow/resultscells.h"
 #include "mainwindow/taglayout.h"
 #include "scan/resultsmodel.h"
 #include "scan/resultsreport.h"
@@ -9,21 +10,8 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QStyledItemDelegate>
 
 namespace {
-
-/// Shows a path with its middle left out, so the file name stays in sight.
-class PathDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-  protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->textElideMode = Qt::ElideMiddle;
-    }
-};
 
 /// The share of the width beyond the design size that the path column takes.
 constexpr double PathShareOfExtra = 0.4;
@@ -49,7 +37,7 @@ ResultsView::ResultsView(QWidget *parent) : QTableView(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setItemDelegateForColumn(ResultsModel::PathColumn, new PathDelegate(this));
+    setItemDelegate(new ResultsCellDelegate(ResultsModel::PathColumn, this));
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -102,6 +90,13 @@ QString ResultsView::selectedReportLines() const {
     for (const QModelIndex &index : rows)
         lines << ResultsReport::rowLine(results_->row(index.row()));
     return lines.join(u'\n');
+}
+
+QString ResultsView::shownText(const QModelIndex &index) const {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    return static_cast<const ResultsCellDelegate *>(itemDelegate())->shownText(option, index);
 }
 
 QPoint ResultsView::keyboardMenuPosition() const {

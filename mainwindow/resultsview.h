@@ -22,6 +22,8 @@ class ResultsView : public QTableView {
     void setUserWidths(const QList<int> &widths);
     /// The report lines of the selected rows, in list order, one a line.
     QString selectedReportLines() const;
+    /// The text the cell at index shows at its width, elided as painted.
+    QString shownText(const QModelIndex &index) const;
     /// Where a menu opened from the keyboard appears: at the focused row.
     QPoint keyboardMenuPosition() const;
 

@@ -4,6 +4,7 @@
 
 #include "fileprops/cfiform.h"
 #include "mainwindow/fulllinebox.h"
+#include "mainwindow/resultsview.h"
 #include "mainwindow/runpacer.h"
 #include "scan/resultsmodel.h"
 #include "windowtestsupport.h"
@@ -24,10 +25,17 @@ namespace {
 
 class ReadabilityTest : public WindowTest {
   protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        usualFont_ = QApplication::font();
+    }
+    // QFont() would be the large font itself: the one in use at the start
+    // is put back.
     void TearDown() override {
-        QApplication::setFont(QFont());
+        QApplication::setFont(usualFont_);
         WindowTest::TearDown();
     }
+    QFont usualFont_;
     static void useLargeFont() {
         QFont large = QApplication::font();
         large.setPointSizeF(large.pointSizeF() * 1.8);
@@ -96,6 +104,30 @@ TEST_F(ReadabilityTest, PathsShowWholeInTheirTooltipAndGetRoomInALargeWindow) {
     // The columns still fill the list.
     const int used = header()->length();
     EXPECT_LE(used, control<QTableView>("MatchLV")->viewport()->width());
+}
+
+TEST_F(ReadabilityTest, ALongPathShowsItsFileNameAndAllOfItWhenThereIsRoom) {
+    const QString deep = dir.mkdir(QStringLiteral("one/two/three/four/five/six/seven/eight"));
+    dir.write(QStringLiteral("one/two/three/four/five/six/seven/eight/notes.txt"),
+              "alpha\nalpha\n");
+    openOnFiles(deep, {QStringLiteral("notes.txt")});
+    form->show();
+    scanFor(QStringLiteral("alpha"));
+    auto *list = control<ResultsView>("MatchLV");
+    const QString whole = deep + u"/notes.txt"_qs;
+    for (int row = 0; row < 2; ++row) { // the second row's text is the one kept
+        const QString shown = list->shownText(form->results().index(row, ResultsModel::PathColumn));
+        EXPECT_TRUE(shown.endsWith(u"/notes.txt"_qs)) << shown.toStdString();
+        EXPECT_TRUE(shown.startsWith(u'/')) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+        EXPECT_LT(list->fontMetrics().horizontalAdvance(shown),
+                  header()->sectionSize(ResultsModel::PathColumn));
+    }
+    // The user drags the column wide: the whole path shows.
+    dragColumnEdge(ResultsModel::PathColumn, list->fontMetrics().horizontalAdvance(whole));
+    EXPECT_EQ(list->shownText(form->results().index(1, ResultsModel::PathColumn)), whole);
+    // The other columns show their text as it is when it fits.
+    EXPECT_EQ(list->shownText(form->results().index(1, ResultsModel::LineColumn)), u"2"_qs);
 }
 
 TEST_F(ReadabilityTest, AColumnWidthTheUserDragsIsKeptAcrossScansAndResizes) {
