@@ -52,12 +52,21 @@ find "$C1" -mindepth 1 -name '.*' -prune -exec rm -rf {} +
 # a format-specific path; rg/grep would read them as bytes, so the comparison
 # would not be like for like.
 skip_ext=(exe dll com zip rar arj gif jpg mp3 ico bmp
-          doc ppt dot dif eml mpp mpt mpw mpx obd obt pot ppa pps xls xlt)
+          doc ppt dot dif eml mpp mpt mpw mpx obd obt pot ppa pps xls xlt
+          pdf docx docm dotx dotm xlsx xlsm xltx xltm pptx pptm potx ppsx
+          odt ott ods ots odp otp)
 name_args=()
 for e in "${skip_ext[@]}"; do
     name_args+=(-o -iname "*.$e")
 done
 find "$C1" -type f \( "${name_args[@]:1}" \) -delete
+# A PDF is read as a document whatever its name.
+find "$C1" -type f -print0 | perl -0ne '
+    chomp;
+    open(my $f, "<", $_) or next;
+    read($f, my $head, 5);
+    print "$_\0" if defined $head && $head eq "%PDF-";
+' | xargs -0 -r rm -f --
 
 # Names that are not valid UTF-8 or carry control characters: the report is
 # line-based and UTF-8, so such names would make match counts incomparable.

@@ -9,7 +9,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace numberformat {
@@ -419,29 +421,89 @@ struct FixedChars {
     std::string whole, fraction;
 };
 
-void fixedChars(double v, int decimals, FixedChars &out) {
-    char buf[40];
-    const char *begin = buf;
-    const char *end =
-        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14).ptr;
+// The digits of "d.ddde+XX" without the point, and the exponent.
+void readScientific(const char *begin, const char *end, std::string &digits, int &exponent) {
     const char *at = std::find(begin, end, 'e');
-    // "d.dddddddddddddd": the 15 digits without the point fit a short string's own room.
-    std::string digits;
-    if (at - begin > 2 && begin[1] == '.') {
-        digits.assign(begin, 1);
-        digits.append(begin + 2, at);
-    } else {
-        digits.assign(begin, at);
-        digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
-    }
+    char plain[40];
+    size_t n = 0;
+    for (const char *c = begin; c != at; ++c)
+        if (*c != '.')
+            plain[n++] = *c;
+    digits.assign(plain, n);
     // The buffer holds no terminating zero: the exponent is read up to its end.
-    int exponent = 0;
+    exponent = 0;
     if (at != end) {
         const char *from = at + 1;
         if (from != end && *from == '+')
             ++from;
         std::from_chars(from, end, exponent);
     }
+}
+
+constexpr quint64 PowersOfTen[] = {1,
+                                   10,
+                                   100,
+                                   1000,
+                                   10000,
+                                   100000,
+                                   1000000,
+                                   10000000,
+                                   100000000,
+                                   1000000000,
+                                   10000000000,
+                                   100000000000,
+                                   1000000000000,
+                                   10000000000000,
+                                   100000000000000,
+                                   1000000000000000};
+
+/// A non-negative number of no more than 15 significant digits, as most
+/// numbers in a sheet are (1250, 2.25, 0.15), as m / 10^p that reads back as
+/// the number. Any such decimal is the number's own 15-digit rounding, as the
+/// next 15-digit decimal is many times further away than the number's
+/// rounding step. False for other numbers.
+bool shortDecimal(double v, quint64 &m, int &p) {
+    if (v == 0) {
+        m = 0;
+        p = 0;
+        return true;
+    }
+    for (p = 0; p < int(std::size(PowersOfTen)); ++p) {
+        const double power = double(PowersOfTen[p]);
+        const double whole = std::nearbyint(v * power);
+        if (!(whole < 1e15))
+            return false;
+        if (whole > 0 && whole / power == v) {
+            m = quint64(whole);
+            return true;
+        }
+    }
+    return false;
+}
+
+/// The 15 significant digits of a non-negative number and the exponent of
+/// the first.
+void significantDigits(double v, std::string &digits, int &exponent) {
+    char buf[40];
+    quint64 m = 0;
+    int p = 0;
+    if (shortDecimal(v, m, p)) {
+        const char *end = std::to_chars(buf, buf + sizeof buf, m).ptr;
+        digits.assign(buf, size_t(end - buf));
+        exponent = int(digits.size()) - 1 - p;
+        digits.resize(15, '0');
+        return;
+    }
+    const char *end =
+        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14).ptr;
+    readScientific(buf, end, digits, exponent);
+}
+
+void fixedChars(double v, int decimals, FixedChars &out) {
+    std::string digits; // 15 digits fit a short string's own room
+
+    int exponent = 0;
+    significantDigits(v, digits, exponent);
     qsizetype keep = exponent + 1 + decimals;
     if (keep <= 0) {
         digits.insert(0, size_t(1 - keep), '0');
@@ -937,32 +999,29 @@ QString shown(const Section &section, double value, bool showSign, bool date1904
     return text;
 }
 
-/// The text of a number in a section of the plain shape, as shown() gives it.
-void appendPlain(TextWriter &out, const Section &section, double value, bool showSign) {
+/// The shown text of a number in a section of the plain shape from the
+/// digits of its rounded value, as shown() gives it.
+void layOutPlain(TextWriter &out, const Section &section, std::string_view whole,
+                 std::string_view fraction, double value, bool showSign) {
     const Plain &plain = section.plain;
-    const double scaled = std::fabs(value) * section.percentFactor / section.scaleDivisor;
-    FixedChars digits;
-    fixedChars(scaled, plain.decimals, digits);
-    std::string &whole = digits.whole;
     if (whole == "0" && plain.zeros == 0)
-        whole.clear();
-    if (whole.size() < size_t(plain.zeros))
-        whole.insert(0, size_t(plain.zeros) - whole.size(), '0');
-    QVarLengthArray<char16_t, 64> text;
-    for (const QChar c : plain.prefix)
-        text.append(c.unicode());
-    for (size_t i = 0; i < whole.size(); ++i) {
-        if (section.grouping && i > 0 && (whole.size() - i) % 3 == 0)
-            text.append(u',');
-        text.append(char16_t(whole[i]));
+        whole = {};
+    const size_t zeros = whole.size() < size_t(plain.zeros) ? plain.zeros - whole.size() : 0;
+    const size_t count = zeros + whole.size();
+    const size_t room =
+        size_t(plain.prefix.size() + plain.suffix.size()) + 2 * count + 1 + fraction.size();
+    QVarLengthArray<char16_t, 128> text(static_cast<qsizetype>(room));
+    char16_t *at = std::copy_n(QStringView(plain.prefix).utf16(), plain.prefix.size(), text.data());
+    for (size_t i = 0; i < count; ++i) {
+        if (section.grouping && i > 0 && (count - i) % 3 == 0)
+            *at++ = u',';
+        *at++ = i < zeros ? u'0' : char16_t(whole[i - zeros]);
     }
     if (plain.point)
-        text.append(u'.');
-    for (const char c : digits.fraction)
-        text.append(char16_t(c));
-    for (const QChar c : plain.suffix)
-        text.append(c.unicode());
-    qsizetype from = 0, to = text.size();
+        *at++ = u'.';
+    at = std::copy(fraction.begin(), fraction.end(), at);
+    at = std::copy_n(QStringView(plain.suffix).utf16(), plain.suffix.size(), at);
+    qsizetype from = 0, to = at - text.data();
     while (from < to && QChar::isSpace(text[from]))
         ++from;
     while (to > from && QChar::isSpace(text[to - 1]))
@@ -971,6 +1030,34 @@ void appendPlain(TextWriter &out, const Section &section, double value, bool sho
     if (showsMinus(trimmed, value, showSign))
         out.append(u'-');
     out.append(trimmed);
+}
+
+void appendPlain(TextWriter &out, const Section &section, double value, bool showSign) {
+    const int decimals = section.plain.decimals;
+    const double scaled = std::fabs(value) * section.percentFactor / section.scaleDivisor;
+    quint64 m = 0;
+    int p = 0;
+    if (decimals < int(std::size(PowersOfTen)) && shortDecimal(scaled, m, p)) {
+        // m / 10^p rounded half up to the decimals shown, in whole numbers.
+        if (p > decimals) {
+            const quint64 unit = PowersOfTen[p - decimals];
+            m = m / unit + (m % unit >= unit / 2 ? 1 : 0);
+            p = decimals;
+        }
+        char whole[24];
+        const char *end = std::to_chars(whole, whole + sizeof whole, m / PowersOfTen[p]).ptr;
+        char fraction[16];
+        quint64 part = m % PowersOfTen[p];
+        for (int k = p - 1; k >= 0; --k, part /= 10)
+            fraction[k] = char('0' + part % 10);
+        std::fill(fraction + p, fraction + decimals, '0');
+        layOutPlain(out, section, std::string_view(whole, size_t(end - whole)),
+                    std::string_view(fraction, size_t(decimals)), value, showSign);
+        return;
+    }
+    FixedChars digits;
+    fixedChars(scaled, decimals, digits);
+    layOutPlain(out, section, digits.whole, digits.fraction, value, showSign);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
 #include <vector>
 
 namespace packagetext {
@@ -334,7 +335,7 @@ CellType cellType(QByteArrayView t) {
 struct Cell {
     CellType type = CellType::Number;
     int style = 0;
-    QByteArray value;
+    std::string value;
     QString inlineText;
 
     void start(const XmlReader &reader) {
@@ -352,16 +353,17 @@ struct Cell {
                 styled = true;
             }
         }
-        value.resize(0);
+        value.clear();
         inlineText.resize(0);
     }
 };
 
 void writeCell(const Workbook &book, const Cell &cell, TextLines &lines) {
+    const QByteArrayView value(cell.value.data(), qsizetype(cell.value.size()));
     switch (cell.type) {
     case CellType::SharedString: {
         bool ok = false;
-        const int index = toIndex(cell.value, &ok);
+        const int index = toIndex(value, &ok);
         lines.append(ok ? book.sharedString(index) : QStringView());
         break;
     }
@@ -369,14 +371,14 @@ void writeCell(const Workbook &book, const Cell &cell, TextLines &lines) {
         lines.append(cell.inlineText);
         break;
     case CellType::Boolean:
-        lines.append(cell.value == "1" ? u"TRUE" : u"FALSE");
+        lines.append(value == "1" ? u"TRUE" : u"FALSE");
         break;
     case CellType::Text:
-        lines.write([&](TextWriter &out) { appendXmlText(cell.value, out); });
+        lines.write([&](TextWriter &out) { appendXmlText(value, out); });
         break;
     case CellType::Number:
-        if (!cell.value.isEmpty())
-            lines.write([&](TextWriter &out) { appendNumber(book, cell.value, cell.style, out); });
+        if (!value.isEmpty())
+            lines.write([&](TextWriter &out) { appendNumber(book, value, cell.style, out); });
         break;
     }
 }
@@ -393,7 +395,7 @@ void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, Tex
         const QByteArrayView name = reader.name();
         if (token == XmlReader::Characters) {
             if (inValue)
-                cell.value += reader.rawText();
+                cell.value.append(reader.rawText().data(), size_t(reader.rawText().size()));
             else if (inText)
                 cell.inlineText += reader.text();
         } else if (token == XmlReader::StartElement) {

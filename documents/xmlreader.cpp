@@ -13,6 +13,14 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+QByteArrayView trimmed(QByteArrayView s) {
+    while (!s.isEmpty() && isSpace(s.back()))
+        s.chop(1);
+    while (!s.isEmpty() && isSpace(s.front()))
+        s = s.sliced(1);
+    return s;
+}
+
 // The text of a character reference's number, or U+FFFD when it names no
 // character.
 char32_t referencedChar(QByteArrayView digits) {
@@ -94,13 +102,6 @@ qint64 MemorySource::read(char *to, qint64 max) {
 }
 
 XmlReader::XmlReader(ByteSource &source) : source_(source) {}
-
-QByteArrayView XmlReader::localPart(QByteArrayView qualified) {
-    for (qsizetype i = qualified.size(); i-- > 0;)
-        if (qualified[i] == ':')
-            return qualified.sliced(i + 1);
-    return qualified;
-}
 
 // At least n bytes from pos_ in the buffer, reading on; false when the source
 // ends first or the token would pass the size bound.
@@ -243,7 +244,7 @@ XmlReader::Token XmlReader::readNext() {
             const qsizetype end = find('>', 2);
             if (end < 0)
                 return stop();
-            qualifiedName_ = QByteArrayView(buffer_.constData() + pos_ + 2, end - 2).trimmed();
+            qualifiedName_ = trimmed(QByteArrayView(buffer_.constData() + pos_ + 2, end - 2));
             name_ = localPart(qualifiedName_);
             pos_ += end + 1;
             depth_ = std::max(0, depth_ - 1);
@@ -310,7 +311,7 @@ bool XmlReader::nextAttribute(qsizetype &at, QByteArrayView &qualifiedName,
             return false;
         const qsizetype close = static_cast<const char *>(quote) - all.data();
         at = close + 1;
-        if (!name.startsWith("xmlns")) {
+        if (!(name.size() >= 5 && std::memcmp(name.data(), "xmlns", 5) == 0)) {
             qualifiedName = name;
             value = all.sliced(i + 1, close - i - 1);
             return true;

@@ -79,7 +79,12 @@ class XmlReader {
     /// at 0; false after the last.
     bool nextAttribute(qsizetype &at, QByteArrayView &qualifiedName, QByteArrayView &value) const;
     /// A name without its prefix.
-    static QByteArrayView localPart(QByteArrayView qualifiedName);
+    static QByteArrayView localPart(QByteArrayView qualifiedName) {
+        for (qsizetype i = qualifiedName.size(); i-- > 0;)
+            if (qualifiedName[i] == ':')
+                return qualifiedName.sliced(i + 1);
+        return qualifiedName;
+    }
     /// The bytes of a Characters token as written.
     QByteArrayView rawText() const { return token_ == Characters ? text_ : QByteArrayView(); }
 

@@ -114,9 +114,10 @@ int ReadAhead::defaultReaders() {
     const int set = qEnvironmentVariableIntValue("QUARRIX_READERS", &ok);
     if (ok && set > 0)
         return std::min(set, 64);
-    // Reading overlaps searching: a reader more than the cores keeps the
-    // device busy while the others search.
-    return std::clamp(QThread::idealThreadCount() + 1, 2, 16);
+    // Reads from a disk that is not yet cached pay beyond the cores: three
+    // readers per core kept the device busiest on a cold tree, and cost nothing
+    // with the files cached.
+    return std::clamp(3 * QThread::idealThreadCount(), 4, 16);
 }
 
 void ReadAhead::charge(qint64 bytes) {

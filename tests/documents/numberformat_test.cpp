@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <limits>
+#include <random>
 
 using numberformat::builtInFormat;
 using numberformat::formatNumber;
@@ -163,7 +165,7 @@ TEST(NumberFormat, WrittenStraightIntoTextAsFormatShowsIt) {
                                  u"[>=100]0;0.0",
                                  u"#,##0.00_ ;[Red]\\-#,##0.00\\ "})
         codes.push_back(QString::fromUtf16(code));
-    const double values[] = {0,
+    const double listed[] = {0,
                              -0.0,
                              1,
                              -1,
@@ -184,7 +186,18 @@ TEST(NumberFormat, WrittenStraightIntoTextAsFormatShowsIt) {
                              123.45,
                              45000.75,
                              99999999999.99,
-                             1234567890123456789.0};
+                             1234567890123456789.0,
+                             2.675,
+                             1.005,
+                             0.125,
+                             -0.0049,
+                             0.995,
+                             999999999999999};
+    std::vector<double> values(std::begin(listed), std::end(listed));
+    std::mt19937_64 random(23);
+    for (int i = 0; i < 300; ++i) // short decimals of every size, either sign
+        values.push_back(double(qint64(random() % 2000000) - 1000000) /
+                         std::pow(10.0, int(random() % 12)));
     for (const QString &code : codes) {
         const NumberFormat format(code);
         for (const double value : values) {
@@ -196,6 +209,47 @@ TEST(NumberFormat, WrittenStraightIntoTextAsFormatShowsIt) {
             EXPECT_EQ(written.sliced(1), format.format(value))
                 << code.toStdString() << " " << value;
         }
+    }
+}
+
+// Fifteen significant digits are shown as the C library rounds the exact
+// binary value: numbers of few digits (read the quick way), of many digits,
+// and halfway cases, at every magnitude a decimal format shows.
+TEST(NumberFormat, FifteenSignificantDigitsAsTheExactValueRounds) {
+    std::vector<double> values = {1.25,
+                                  2.675,
+                                  9.995,
+                                  0.1,
+                                  0.3,
+                                  1.005,
+                                  123.456,
+                                  1e-5,
+                                  0.7,
+                                  99999999999999.9,
+                                  999999999999999,
+                                  1.000030517578125,
+                                  0.30000000000000004,
+                                  4.35,
+                                  1234567.891,
+                                  45657.75};
+    std::mt19937_64 random(17);
+    for (int i = 0; i < 3000; ++i) {
+        const double magnitude = std::pow(10.0, int(random() % 20) - 5);
+        const double mantissa = 1 + double(random() % 9000000) / 1e6;
+        values.push_back(i % 2 ? mantissa * magnitude
+                               : std::uniform_real_distribution<double>(1, 10)(random) * magnitude);
+    }
+    for (const double v : values) {
+        char scientific[64];
+        std::snprintf(scientific, sizeof scientific, "%.14e", v);
+        const int decimals = 14 - std::atoi(std::strchr(scientific, 'e') + 1);
+        if (decimals < 0)
+            continue;
+        const QString code =
+            decimals == 0 ? QStringLiteral("0") : QStringLiteral("0.") + QString(decimals, u'0');
+        char fixed[128];
+        std::snprintf(fixed, sizeof fixed, "%.*f", decimals, v);
+        EXPECT_EQ(formatNumber(v, code), QString::fromLatin1(fixed)) << scientific;
     }
 }
 
