@@ -72,12 +72,15 @@ void RunPacer::turnEventLoopIfDue() {
     // The slice starts before the batch is shown, so that a costly batch
     // shortens the work that follows rather than the window's turns.
     nextTurn_.setRemainingTime(SliceMilliseconds, Qt::PreciseTimer);
-    const bool rowsDue = sinceRows_.hasExpired(RowsMilliseconds);
-    if (rowsDue)
-        sinceRows_.restart();
-    deliver(rowsDue);
+    deliver(false);
     // The walk takes clicks too: Cancel and close stop it as they stop a file.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // New rows are taken in after the turn, so that their cost falls in the
+    // run's share of the slice; they are painted on the next turn.
+    if (sinceRows_.hasExpired(RowsMilliseconds)) {
+        sinceRows_.restart();
+        deliver(true);
+    }
     if (nextTurn_.remainingTime() < LeastWorkMilliseconds)
         nextTurn_.setRemainingTime(LeastWorkMilliseconds, Qt::PreciseTimer);
 }
