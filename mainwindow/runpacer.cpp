@@ -7,6 +7,9 @@
 namespace {
 /// How often the event loop turns during a run, the turn's own work included.
 constexpr qint64 SliceMilliseconds = 15;
+/// The least work between two turns, however long a turn took: on a slow or
+/// busy machine the run still goes on.
+constexpr qint64 LeastWorkMilliseconds = 5;
 /// How often new rows reach the list during a run. Taking rows into a long
 /// list costs the view a pass over all its rows, so it is done on every few
 /// turns only; the count, status and progress follow every turn.
@@ -24,7 +27,7 @@ ScanOutcome RunPacer::run(const ScanQuery &query, const FileSelection *files) {
     pending_.running = true;
     pending_.filesDone = 0;
     pending_.filesTotal = -1;
-    sinceEvents_.start();
+    nextTurn_.setRemainingTime(SliceMilliseconds, Qt::PreciseTimer);
     sinceRows_.start();
     const ScanOutcome outcome = run_->run(query, files);
     running_ = false;
@@ -64,17 +67,22 @@ void RunPacer::deliver(bool withRows) {
 
 void RunPacer::turnEventLoopIfDue() {
     stopIfClosing();
-    if (!sinceEvents_.hasExpired(SliceMilliseconds))
+    if (!nextTurn_.hasExpired())
         return;
     // The slice starts before the batch is shown, so that a costly batch
     // shortens the work that follows rather than the window's turns.
-    sinceEvents_.restart();
-    const bool rowsDue = sinceRows_.hasExpired(RowsMilliseconds);
-    if (rowsDue)
-        sinceRows_.restart();
-    deliver(rowsDue);
+    nextTurn_.setRemainingTime(SliceMilliseconds, Qt::PreciseTimer);
+    deliver(false);
     // The walk takes clicks too: Cancel and close stop it as they stop a file.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // New rows are taken in after the turn, so that their cost falls in the
+    // run's share of the slice; they are painted on the next turn.
+    if (sinceRows_.hasExpired(RowsMilliseconds)) {
+        sinceRows_.restart();
+        deliver(true);
+    }
+    if (nextTurn_.remainingTime() < LeastWorkMilliseconds)
+        nextTurn_.setRemainingTime(LeastWorkMilliseconds, Qt::PreciseTimer);
 }
 
 void RunPacer::SBar(const QString &text) {

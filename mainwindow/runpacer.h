@@ -3,6 +3,7 @@
 #include "scan/scaninterfaces.h"
 #include "scan/scanrun.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QObject>
@@ -71,6 +72,6 @@ class RunPacer : public QObject, public StatusSink, public RunHooks {
     RunBatch pending_;
     bool running_ = false;
     bool closePending_ = false; ///< set by requestClose(), taken by the window
-    QElapsedTimer sinceEvents_; ///< since the last turn of the event loop began
+    QDeadlineTimer nextTurn_;   ///< when the event loop turns next during a run
     QElapsedTimer sinceRows_;   ///< since rows last reached the list
 };
