@@ -138,7 +138,7 @@ void ReadAhead::submit(const QString &path, bool rich) {
         const std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));
     }
-    readersWake_.notify_one();
+    workReady_.notify_one();
 }
 
 qsizetype ReadAhead::queued() const {
@@ -162,12 +162,11 @@ ReadAhead::Taken ReadAhead::take(int timeoutMs) {
     taken.failed = head.failed;
     taken.error = head.error;
     taken.document = head.document;
-    const bool freed = head.linesCost > 0;
-    charge(-head.linesCost);
-    head.linesCost = 0;
-    lock.unlock();
-    if (freed)
-        readersWake_.notify_all();
+    if (head.linesCost > 0) {
+        charge(-head.linesCost);
+        head.linesCost = 0;
+        wakeRoomWaiters();
+    }
     return taken;
 }
 
@@ -183,16 +182,21 @@ void ReadAhead::resetJob(Job &job) {
     job.skipThrough = -1;
 }
 
+// Readers wait for room only while the run lags far behind them; the wake-up
+// is spared otherwise, since it would take the processor from the run.
+void ReadAhead::wakeRoomWaiters() {
+    if (roomWaiters_ > 0)
+        roomFreed_.notify_all();
+}
+
 void ReadAhead::dropHead() {
-    {
-        const std::lock_guard lock(mutex_);
-        if (jobs_.empty())
-            return;
-        resetJob(*jobs_.front());
-        jobs_.pop_front();
-        started_ = std::max<size_t>(started_, 1) - 1;
-    }
-    readersWake_.notify_all(); // a reader waiting for room may now hold the head
+    const std::lock_guard lock(mutex_);
+    if (jobs_.empty())
+        return;
+    resetJob(*jobs_.front());
+    jobs_.pop_front();
+    started_ = std::max<size_t>(started_, 1) - 1;
+    wakeRoomWaiters(); // a reader waiting for room may now hold the head
 }
 
 void ReadAhead::restart(qint64 lastTaken) {
@@ -204,7 +208,8 @@ void ReadAhead::restart(qint64 lastTaken) {
         if (!jobs_.empty())
             jobs_.front()->skipThrough = lastTaken;
     }
-    readersWake_.notify_all();
+    workReady_.notify_all();
+    roomFreed_.notify_all();
 }
 
 void ReadAhead::clear() {
@@ -215,7 +220,7 @@ void ReadAhead::clear() {
         jobs_.clear();
         started_ = 0;
     }
-    readersWake_.notify_all();
+    roomFreed_.notify_all();
 }
 
 void ReadAhead::halt() {
@@ -224,7 +229,8 @@ void ReadAhead::halt() {
         stopping_ = true;
         halt_ = true;
     }
-    readersWake_.notify_all();
+    workReady_.notify_all();
+    roomFreed_.notify_all();
     headNews_.notify_all();
 }
 
@@ -243,7 +249,7 @@ ReadAhead::Counters ReadAhead::counters() const {
 
 std::shared_ptr<ReadAhead::Job> ReadAhead::nextJob(std::unique_lock<std::mutex> &lock) {
     std::shared_ptr<Job> found;
-    readersWake_.wait(lock, [&] {
+    workReady_.wait(lock, [&] {
         if (stopping_)
             return true;
         for (; started_ < jobs_.size() && !found; ++started_) {
@@ -263,13 +269,15 @@ bool ReadAhead::mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint
                         qint64 adding) {
     const qint64 reserve = limits_.inFlightBytes / 4;
     const auto current = [&] { return !stopping_ && job.generation == generation; };
-    readersWake_.wait(lock, [&] {
+    ++roomWaiters_;
+    roomFreed_.wait(lock, [&] {
         if (!current())
             return true;
         if (jobs_.front().get() == &job)
             return job.linesCost <= reserve;
         return counters_.inFlight + adding <= limits_.inFlightBytes - reserve;
     });
+    --roomWaiters_;
     return current();
 }
 
@@ -359,8 +367,9 @@ void ReadAhead::work() {
             job->state = Job::State::Done;
             job->failed = !ok;
             job->error = error;
-            headNews_.notify_all();
+            if (jobs_.front() == job)
+                headNews_.notify_all();
         }
-        readersWake_.notify_all();
+        wakeRoomWaiters();
     }
 }

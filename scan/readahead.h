@@ -113,11 +113,14 @@ class ReadAhead {
                  qint64 adding);
     void charge(qint64 bytes);
     void resetJob(Job &job);
+    void wakeRoomWaiters();
 
     Limits limits_;
     mutable std::mutex mutex_;
-    std::condition_variable readersWake_; ///< work to take, room freed, or stop
-    std::condition_variable headNews_;    ///< the head file has lines or is done
+    std::condition_variable workReady_; ///< files to read, or stop
+    std::condition_variable roomFreed_; ///< room freed, jobs dropped or restarted, or stop
+    int roomWaiters_ = 0;               ///< readers waiting on roomFreed_
+    std::condition_variable headNews_;  ///< the head file has lines or is done
     std::deque<std::shared_ptr<Job>> jobs_;
     size_t started_ = 0; ///< jobs_ before this index are not queued
     std::shared_ptr<const CompiledSearch> search_;

@@ -35,6 +35,7 @@ namespace {
 constexpr int WaitMilliseconds = 5;
 /// How many files of the list the readers are given ahead of the run.
 constexpr qsizetype FilesAhead = 512;
+constexpr qsizetype FilesPerStride = 64;
 
 } // namespace
 
@@ -353,10 +354,14 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
             ahead.emplace_back(i, *entry);
             next = i + 1;
         }
-        for (; next < count && ahead.size() < FilesAhead; ++next) {
-            if (std::optional<ListEntry> later = entryAt(next)) {
-                pool.submit(later->path, later->rich);
-                ahead.emplace_back(next, *std::move(later));
+        // Refilled a stride at a time: readers that wait for the run are then
+        // woken once a stride, not once a file, and leave it the processor.
+        if (ahead.size() <= FilesAhead - FilesPerStride) {
+            for (; next < count && ahead.size() < FilesAhead; ++next) {
+                if (std::optional<ListEntry> later = entryAt(next)) {
+                    pool.submit(later->path, later->rich);
+                    ahead.emplace_back(next, *std::move(later));
+                }
             }
         }
         scanHead(pool, *entry);
