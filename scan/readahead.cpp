@@ -130,15 +130,20 @@ void ReadAhead::setSearch(std::shared_ptr<const CompiledSearch> search) {
     search_ = std::move(search);
 }
 
-void ReadAhead::submit(const QString &path, bool rich) {
-    auto job = std::make_shared<Job>();
-    job->path = path;
-    job->rich = rich;
+void ReadAhead::submit(const std::vector<File> &files) {
     {
         const std::lock_guard lock(mutex_);
-        jobs_.push_back(std::move(job));
+        for (const File &file : files) {
+            auto job = std::make_shared<Job>();
+            job->path = file.path;
+            job->rich = file.rich;
+            jobs_.push_back(std::move(job));
+        }
     }
-    workReady_.notify_one();
+    if (files.size() == 1)
+        workReady_.notify_one();
+    else if (!files.empty())
+        workReady_.notify_all();
 }
 
 qsizetype ReadAhead::queued() const {

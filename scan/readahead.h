@@ -78,8 +78,14 @@ class ReadAhead {
     /// The search for every file taken from now on; files already searched keep
     /// theirs until restart().
     void setSearch(std::shared_ptr<const CompiledSearch> search);
-    /// Appends a file: rich picks the document reader, else the text reader.
-    void submit(const QString &path, bool rich);
+    /// A file to read: rich picks the document reader, else the text reader.
+    struct File {
+        QString path;
+        bool rich = false;
+    };
+    /// Appends files, and wakes the readers once for all of them.
+    void submit(const std::vector<File> &files);
+    void submit(const QString &path, bool rich) { submit({{path, rich}}); }
     /// Files submitted and not yet dropped.
     qsizetype queued() const;
     /// Waits up to timeoutMs for news of the head file and takes it.

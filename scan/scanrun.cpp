@@ -357,12 +357,14 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
         // Refilled a stride at a time: readers that wait for the run are then
         // woken once a stride, not once a file, and leave it the processor.
         if (ahead.size() <= FilesAhead - FilesPerStride) {
+            std::vector<ReadAhead::File> stride;
             for (; next < count && ahead.size() < FilesAhead; ++next) {
                 if (std::optional<ListEntry> later = entryAt(next)) {
-                    pool.submit(later->path, later->rich);
+                    stride.push_back({later->path, later->rich});
                     ahead.emplace_back(next, *std::move(later));
                 }
             }
+            pool.submit(stride);
         }
         scanHead(pool, *entry);
         pool.dropHead();
