@@ -92,11 +92,13 @@ void plantMixedTree(const TempDir &dir) {
     dir.write(QStringLiteral("docs/lf-only.dif"), "key one\nno\nkey three\rkey four\n");
     dir.write(QStringLiteral("docs/locked.doc"), markedEncrypted(fixture(u"sample.doc"_s)));
     dir.write(QStringLiteral("a/name ends in a space "), "key in a spaced name\n");
-    for (int i = 0; i < 300; ++i) {
+    // More files than the run hands the readers at once, so that the list is
+    // refilled several times during the run.
+    for (int i = 0; i < 1300; ++i) {
         QByteArray body;
         for (int line = 0; line < i % 40; ++line)
             body += (line % 3 == 0 ? "the key " : "nothing ") + QByteArray::number(i) + "\r\n";
-        dir.write(QStringLiteral("many/%1/f%2.txt").arg(i % 7).arg(i, 3, 10, QChar(u'0')), body);
+        dir.write(QStringLiteral("many/%1/f%2.txt").arg(i % 7).arg(i, 4, 10, QChar(u'0')), body);
     }
 }
 
