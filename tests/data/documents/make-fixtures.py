@@ -7,7 +7,10 @@ The sources are flat OpenDocument files written here; every binary fixture is
 LibreOffice's own export. expected.txt lists, per fixture, the pieces a scan
 must find (after the scan's character filter) and words it must not find.
 """
-import os, shutil, struct, subprocess, sys, tempfile
+import os, struct, sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
+import libreoffice  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
@@ -96,20 +99,8 @@ CONVERSIONS = [
 
 
 def main():
-    soffice = shutil.which('soffice') or sys.exit('soffice not found')
-    work = tempfile.mkdtemp()
-    for name, text in TARGETS.items():
-        with open(os.path.join(work, name), 'w', encoding='utf-8') as f:
-            f.write(text)
-    for source, ext, filter_name in CONVERSIONS:
-        out = os.path.join(work, ext)
-        subprocess.run([soffice, f'-env:UserInstallation=file://{work}/profile', '--headless',
-                        '--convert-to', filter_name, '--outdir', out,
-                        os.path.join(work, source)], check=True, capture_output=True)
-        made = [f for f in os.listdir(out)]
-        shutil.copy(os.path.join(out, made[0]), os.path.join(HERE, f'sample.{ext}'))
-        print('made', f'sample.{ext}', os.path.getsize(os.path.join(HERE, f'sample.{ext}')))
-    shutil.rmtree(work)
+    libreoffice.convert(TARGETS, [(source, f'sample.{ext}', filter_name)
+                                  for source, ext, filter_name in CONVERSIONS], HERE)
     scatter('sample.doc', 'scattered.doc')
     scatter('sample.xls', 'scattered.xls')
     make_mail()

@@ -4,7 +4,10 @@ comment, shape and pictures-only tests with LibreOffice (run where
 libreoffice-calc and libreoffice-impress are installed; the results are
 committed). formats.csv is LibreOffice's own text of formats.xls: the cells
 as LibreOffice shows them, which the tests compare with ours."""
-import base64, os, shutil, subprocess, sys, tempfile
+import base64, os, sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
+import libreoffice  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
@@ -104,23 +107,7 @@ CONVERSIONS = [
 
 
 def main():
-    soffice = shutil.which('soffice') or sys.exit('soffice not found')
-    work = tempfile.mkdtemp()
-    for name, text in {'sheets.fods': CALC, 'pictures.fodp': PICTURES}.items():
-        with open(os.path.join(work, name), 'w', encoding='utf-8') as f:
-            f.write(text)
-    for source, target, filter_name in CONVERSIONS:
-        out = os.path.join(work, 'out')
-        shutil.rmtree(out, ignore_errors=True)
-        src = os.path.join(work, source) if os.path.exists(os.path.join(work, source)) \
-            else os.path.join(HERE, source)
-        subprocess.run([soffice, f'-env:UserInstallation=file://{work}/profile', '--headless',
-                        '--convert-to', filter_name, '--outdir', out, src],
-                       check=True, capture_output=True)
-        made = os.listdir(out)[0]
-        shutil.copy(os.path.join(out, made), os.path.join(HERE, target))
-        print('made', target, os.path.getsize(os.path.join(HERE, target)))
-    shutil.rmtree(work)
+    libreoffice.convert({'sheets.fods': CALC, 'pictures.fodp': PICTURES}, CONVERSIONS, HERE)
 
 
 if __name__ == '__main__':

@@ -8,7 +8,10 @@ fixture is LibreOffice's own export. A few edge cases are made by hand from
 those exports: a macro-enabled variant, a renamed file, an encrypted
 OpenDocument manifest. expected.txt lists what a scan must and must not find.
 """
-import os, shutil, subprocess, sys, tempfile, zipfile
+import os, shutil, sys, zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
+import libreoffice  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
@@ -128,21 +131,8 @@ CONVERSIONS = [
 
 
 def main():
-    soffice = shutil.which('soffice') or sys.exit('soffice not found')
-    work = tempfile.mkdtemp()
-    for name, text in SOURCES.items():
-        with open(os.path.join(work, name), 'w', encoding='utf-8') as f:
-            f.write(text)
-    for source, ext, filter_name in CONVERSIONS:
-        out = os.path.join(work, ext)
-        subprocess.run([soffice, f'-env:UserInstallation=file://{work}/profile', '--headless',
-                        '--convert-to', filter_name, '--outdir', out,
-                        os.path.join(work, source)], check=True, capture_output=True)
-        made = os.listdir(out)
-        target = f'{source.split(".")[0]}.{ext}'
-        shutil.copy(os.path.join(out, made[0]), os.path.join(HERE, target))
-        print('made', target, os.path.getsize(os.path.join(HERE, target)))
-    shutil.rmtree(work)
+    libreoffice.convert(SOURCES, [(source, f'{source.split(".")[0]}.{ext}', filter_name)
+                                  for source, ext, filter_name in CONVERSIONS], HERE)
     macro_variant('writer.docx', 'writer.docm', 'wordprocessingml.document.main+xml',
                   'ms-word.document.macroEnabled.main+xml')
     shutil.copy(os.path.join(HERE, 'calc.xlsx'), os.path.join(HERE, 'renamed-workbook.dat'))
