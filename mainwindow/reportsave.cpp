@@ -25,7 +25,7 @@ bool writeRows(Writer &writer, const ResultsModel &rows, const StatusCallback &s
             sinceShown.restart();
         }
         const MatchRecord row = rows.row(n - 1);
-        if (!writer.writeLine(rowLine(row)))
+        if (!writer.writeRow(row))
             return false;
     }
     return true;

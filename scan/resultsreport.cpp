@@ -31,24 +31,17 @@ Header headerOf(const ScanQuery &query, const QDateTime &when) {
 }
 
 namespace {
-const QString FileLabel = QStringLiteral("FILE: ");
-const QString LineLabel = QStringLiteral(";  LINE: ");
-const QString MatchLabel = QStringLiteral(";  MATCH: "); // written as ASCII in writeRow()
-
-QStringView trimmedOfSpaces(QStringView text) {
-    while (text.startsWith(u' '))
-        text = text.sliced(1);
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
+// ASCII, so that writeRow() can make the cells UTF-8 one by one.
+constexpr QLatin1StringView FileLabel("FILE: ");
+constexpr QLatin1StringView LineLabel(";  LINE: ");
+constexpr QLatin1StringView MatchLabel(";  MATCH: ");
 } // namespace
 
 QString rowLine(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return ScanTexts::EndOfMatches;
-    return FileLabel + trimSpaces(platform::displayPath(row.path)) + LineLabel +
-           trimSpaces(row.line) + MatchLabel + trimSpaces(row.text);
+    return FileLabel + trimmedSpaces(platform::displayPath(row.path)) + LineLabel +
+           trimmedSpaces(row.line) + MatchLabel + trimmedSpaces(row.text);
 }
 
 bool Writer::writeLine(const QString &line) {
@@ -63,13 +56,14 @@ bool Writer::writeRow(const MatchRecord &row) {
         return writeLine(row.text);
     if (row.path != rowPath_ || rowHead_.isEmpty()) {
         rowPath_ = row.path;
-        rowHead_ = (FileLabel + trimSpaces(platform::displayPath(row.path)) + LineLabel).toUtf8();
+        rowHead_ =
+            (FileLabel + trimmedSpaces(platform::displayPath(row.path)) + LineLabel).toUtf8();
     }
     line_.truncate(0);
     line_ += rowHead_;
-    line_ += trimmedOfSpaces(row.line).toUtf8();
-    line_ += ";  MATCH: ";
-    line_ += trimmedOfSpaces(row.text).toUtf8();
+    line_ += trimmedSpaces(row.line).toUtf8();
+    line_ += MatchLabel;
+    line_ += trimmedSpaces(row.text).toUtf8();
     line_ += "\r\n";
     return device_.write(line_) == line_.size();
 }

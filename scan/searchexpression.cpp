@@ -8,14 +8,14 @@ bool isBlank(QStringView text) {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; });
 }
 
-QString trimSpaces(QStringView text) {
+QStringView trimmedSpaces(QStringView text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text[begin] == u' ')
         ++begin;
     while (end > begin && text[end - 1] == u' ')
         --end;
-    return text.sliced(begin, end - begin).toString();
+    return text.sliced(begin, end - begin);
 }
 
 SearchExpression::SearchExpression(const QString &searchText) : text_(searchText) {

@@ -46,6 +46,9 @@ class SearchExpression {
 };
 
 /// The text without leading and trailing spaces (U+0020 only; tabs stay).
-QString trimSpaces(QStringView text);
+QStringView trimmedSpaces(QStringView text);
+inline QString trimSpaces(QStringView text) {
+    return trimmedSpaces(text).toString();
+}
 /// Empty or spaces only.
 bool isBlank(QStringView text);
