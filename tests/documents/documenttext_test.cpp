@@ -30,7 +30,7 @@ std::vector<Expectation> expectations() {
     std::vector<Expectation> all;
     for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
         if (line.startsWith(u'[')) {
-            all.push_back({line.mid(1, line.size() - 2).split(u' ')});
+            all.push_back({line.mid(1, line.size() - 2).split(u' '), {}, {}, {}});
         } else if (line.size() > 3 && line[1] == u'|' && line.endsWith(u'|') && !all.empty()) {
             const QString text = line.mid(2, line.size() - 3);
             (line[0] == u'+'   ? all.back().pieces
@@ -190,8 +190,8 @@ QByteArray markedEncrypted(const QString &name) {
 
 TEST(DocumentText, EncryptedDocumentsAreNamedInTheStatusLineAndGiveNoRows) {
     TempDir dir;
-    for (const QString name : {QStringLiteral("sample.doc"), QStringLiteral("sample.xls"),
-                               QStringLiteral("sample.ppt")}) {
+    for (const QString &name : {QStringLiteral("sample.doc"), QStringLiteral("sample.xls"),
+                                QStringLiteral("sample.ppt")}) {
         SCOPED_TRACE(name.toStdString());
         QString error;
         const QByteArray bytes = markedEncrypted(name);

@@ -84,7 +84,9 @@ TEST(NumberFormat, SectionsAndConditions) {
 TEST(NumberFormat, Fractions) {
     EXPECT_EQ(fmt(1.5, u"# ?/?"), u"1 1/2");
     EXPECT_EQ(fmt(0.75, u"?/?"), u"3/4");
-    EXPECT_EQ(fmt(3.14159, u"# ??/??"), u"3 14/99");
+    EXPECT_EQ(fmt(3.14159, u"# ??"
+                           u"/??"),
+              u"3 14/99");
     EXPECT_EQ(fmt(2.375, u"# ?/8"), u"2 3/8");
     EXPECT_EQ(fmt(4, u"# ?/?"), u"4");
 }
