@@ -8,20 +8,9 @@ import base64, os, sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
 import libreoffice  # noqa: E402
+from libreoffice import document  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
-      'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
-      'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" '
-      'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
-      'xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" '
-      'xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" '
-      'xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0" '
-      'xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" '
-      'xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" '
-      'xmlns:dc="http://purl.org/dc/elements/1.1/" '
-      'xmlns:xlink="http://www.w3.org/1999/xlink" '
-      'office:version="1.2"')
 
 NUMBER_STYLES = '''
 <number:date-style style:name="Ndate"><number:month/><number:text>/</number:text><number:day/>
@@ -51,10 +40,6 @@ CELL_STYLES = ''.join(f'<style:style style:name="c{n}" style:family="table-cell"
                       f'style:data-style-name="{n}"/>' for n in FORMATS)
 
 
-def document(kind, body, styles=''):
-    return (f'<?xml version="1.0" encoding="UTF-8"?>\n<office:document {NS} '
-            f'office:mimetype="application/vnd.oasis.opendocument.{kind}">{styles}'
-            f'<office:body>{body}</office:body></office:document>\n')
 
 
 def text_cell(text, note=None):

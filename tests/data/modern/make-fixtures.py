@@ -12,32 +12,13 @@ import os, shutil, sys, zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
 import libreoffice  # noqa: E402
+from libreoffice import document, cell, frame  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
-      'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
-      'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" '
-      'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
-      'xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" '
-      'xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0" '
-      'xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" '
-      'xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" '
-      'xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0" '
-      'xmlns:dc="http://purl.org/dc/elements/1.1/" '
-      'xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0" '
-      'xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" '
-      'office:version="1.2"')
 
 
-def document(kind, body, styles=''):
-    return (f'<?xml version="1.0" encoding="UTF-8"?>\n<office:document {NS} '
-            f'office:mimetype="application/vnd.oasis.opendocument.{kind}">{styles}'
-            f'<office:body>{body}</office:body></office:document>\n')
 
 
-def cell(text, extra=''):
-    return (f'<table:table-cell office:value-type="string"{extra}><text:p>{text}</text:p>'
-            '</table:table-cell>')
 
 
 WRITER = document('text', styles='''
@@ -96,10 +77,6 @@ CALC = document('spreadsheet', styles='''
 </office:spreadsheet>''')
 
 
-def frame(text, y, kind=None):
-    cls = f' presentation:class="{kind}"' if kind else ''
-    return (f'<draw:frame{cls} svg:x="2cm" svg:y="{y}cm" svg:width="20cm" svg:height="3cm">'
-            f'<draw:text-box><text:p>{text}</text:p></draw:text-box></draw:frame>')
 
 
 IMPRESS = document('presentation', body='<office:presentation>' + ''.join(
