@@ -16,10 +16,6 @@ from libreoffice import document, cell, frame  # noqa: E402
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-
-
-
-
 WRITER = document('text', styles='''
 <office:automatic-styles><style:page-layout style:name="pm1">
 <style:page-layout-properties fo:page-width="21cm" fo:page-height="29.7cm"/>
@@ -53,8 +49,6 @@ CALC = document('spreadsheet', body='''<office:spreadsheet>
 <table:table table:name="SecondSheet"><table:table-row>''' + cell('SheetTwoWord') + cell('Привет') +
     '''</table:table-row></table:table>
 </office:spreadsheet>''')
-
-
 
 
 IMPRESS = document('presentation', body='<office:presentation>' + ''.join(

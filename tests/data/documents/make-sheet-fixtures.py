@@ -40,8 +40,6 @@ CELL_STYLES = ''.join(f'<style:style style:name="c{n}" style:family="table-cell"
                       f'style:data-style-name="{n}"/>' for n in FORMATS)
 
 
-
-
 def text_cell(text, note=None):
     annotation = (f'<office:annotation><dc:creator>Tester</dc:creator><text:p>{note}</text:p>'
                   '</office:annotation>') if note else ''
