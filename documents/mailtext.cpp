@@ -1,5 +1,6 @@
 #include "documents/mailtext.h"
 
+#include "documents/extractionstop.h"
 #include "documents/htmltext.h"
 
 #include <gmime/gmime.h>
@@ -62,6 +63,8 @@ class MailReader {
     }
 
     void part(GMimeObject *object, int depth) {
+        if (extractionStopped())
+            return;
         if (GMIME_IS_MULTIPART(object)) {
             GMimeMultipart *multi = GMIME_MULTIPART(object);
             const int count = g_mime_multipart_get_count(multi);
