@@ -14,7 +14,7 @@ QString documentText(QByteArrayView bytes, QString *error) {
         error->clear();
     if (QString text; packageDocumentText(bytes, text, error))
         return text;
-    if (extractionStopped()) // a package cut short is no reason to try the others
+    if (extractionStopped() && mayBeDocument(bytes)) // a package cut short is no other kind
         return {};
     if (isRtf(bytes))
         return rtfPlainText(bytes);

@@ -28,6 +28,8 @@ class MailReader {
     QString text;
 
     void message(GMimeMessage *message, int depth) {
+        if (extractionStopped())
+            return;
         headers(GMIME_OBJECT(message));
         GMimeObject *body = g_mime_message_get_mime_part(message);
         if (body)
