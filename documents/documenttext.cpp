@@ -2,6 +2,7 @@
 
 #include "documents/compoundfile.h"
 #include "documents/documenterrors.h"
+#include "documents/extractionstop.h"
 #include "documents/mailtext.h"
 #include "documents/officetext.h"
 #include "documents/packagetext.h"
@@ -13,6 +14,8 @@ QString documentText(QByteArrayView bytes, QString *error) {
         error->clear();
     if (QString text; packageDocumentText(bytes, text, error))
         return text;
+    if (extractionStopped() && mayBeDocument(bytes)) // a package cut short is no other kind
+        return {};
     if (isRtf(bytes))
         return rtfPlainText(bytes);
     if (CompoundFile::isCompoundFile(bytes)) {

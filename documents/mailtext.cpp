@@ -1,5 +1,6 @@
 #include "documents/mailtext.h"
 
+#include "documents/extractionstop.h"
 #include "documents/htmltext.h"
 
 #include <gmime/gmime.h>
@@ -27,6 +28,8 @@ class MailReader {
     QString text;
 
     void message(GMimeMessage *message, int depth) {
+        if (extractionStopped())
+            return;
         headers(GMIME_OBJECT(message));
         GMimeObject *body = g_mime_message_get_mime_part(message);
         if (body)
@@ -62,6 +65,8 @@ class MailReader {
     }
 
     void part(GMimeObject *object, int depth) {
+        if (extractionStopped())
+            return;
         if (GMIME_IS_MULTIPART(object)) {
             GMimeMultipart *multi = GMIME_MULTIPART(object);
             const int count = g_mime_multipart_get_count(multi);

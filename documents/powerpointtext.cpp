@@ -5,6 +5,7 @@
 // changed; only the persist objects that the newest edit's directory names
 // are the presentation the user sees. The Current User stream leads to that
 // edit, and each edit to the one before it, back to the first save.
+#include "documents/extractionstop.h"
 #include "documents/officetext.h"
 
 #include "platform/codepage.h"
@@ -224,7 +225,7 @@ class Walker {
         : doc_(doc), skipped_(std::move(skipped)), text_(text) {}
 
     void walk(qsizetype from, qsizetype to, int depth) {
-        for (qsizetype at = from; at + 8 <= to;) {
+        for (qsizetype at = from; at + 8 <= to && !extractionStopped();) {
             const bool container = (u16(doc_, at) & 0xF) == 0xF;
             const quint16 type = u16(doc_, at + 2);
             const qsizetype end = qMin<qsizetype>(at + 8 + qsizetype(u32(doc_, at + 4)), to);

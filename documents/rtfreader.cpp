@@ -1,5 +1,6 @@
 #include "documents/rtfreader.h"
 
+#include "documents/extractionstop.h"
 #include "platform/codepage.h"
 
 #include <QHash>
@@ -8,6 +9,8 @@ namespace {
 
 constexpr int MaxDepth = 200;
 constexpr qsizetype MaxTableEntries = 4096;
+/// Input read between two looks at the stop.
+constexpr qsizetype Stretch = 64 * 1024;
 
 enum class Dest { Body, Skip, FontTable, ColorTable };
 
@@ -151,25 +154,28 @@ class Reader {
         : in_(in), sink_(sink), tables_(tables) {}
 
     void run() {
-        while (pos_ < in_.size()) {
-            const char c = in_[pos_++];
-            if (c == '{')
-                openGroup();
-            else if (c == '}')
-                closeGroup();
-            else if (c == '\\')
-                control();
-            else if (c == '\r' || c == '\n' || c == 0)
-                continue;
-            else if (c == '\t')
-                word({Word::Tab}, false, 0);
-            else
-                byte(c);
+        while (pos_ < in_.size() && !extractionStopped()) {
+            for (const qsizetype end = qMin(in_.size(), pos_ + Stretch); pos_ < end;)
+                step();
         }
         flush();
     }
 
   private:
+    void step() {
+        const char c = in_[pos_++];
+        if (c == '{')
+            openGroup();
+        else if (c == '}')
+            closeGroup();
+        else if (c == '\\')
+            control();
+        else if (c == '\t')
+            word({Word::Tab}, false, 0);
+        else if (c != '\r' && c != '\n' && c != 0)
+            byte(c);
+    }
+
     void openGroup() {
         flush();
         unicodePending_ = 0;

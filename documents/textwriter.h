@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/extractionstop.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -9,7 +11,9 @@
 /// so the many short cells and runs of a document cost no call each. The
 /// limit keeps a small file whose records name one long string again and
 /// again from taking all memory; past it nothing more is written and full()
-/// says so. The string gets its written size when the writer goes.
+/// says so. full() also says so once the reading is stopped (see
+/// extractionstop.h), so that every loop that asks it ends then. The string
+/// gets its written size when the writer goes.
 class TextWriter {
   public:
     /// Room for the expected number of characters is taken at once; memory
@@ -23,7 +27,7 @@ class TextWriter {
     /// generous for real documents, bounded for crafted ones.
     static qsizetype limitFor(qsizetype inputBytes);
 
-    bool full() const { return full_; }
+    bool full() const { return full_ || extractionStopped(); }
     qsizetype size() const { return used_; }
     void truncate(qsizetype size) { used_ = qMin(used_, size); }
 

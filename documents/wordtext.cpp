@@ -32,7 +32,7 @@ class WordChars {
     template <typename Char> void append(const Char *chars, qsizetype count) {
         // A paragraph mark becomes two characters: room for twice the chunk.
         constexpr qsizetype Chunk = 4096;
-        for (qsizetype at = 0; at < count; at += Chunk) {
+        for (qsizetype at = 0; at < count && !out_.full(); at += Chunk) {
             const qsizetype n = qMin(Chunk, count - at);
             char16_t *to = out_.beginWrite(2 * n + MaxCode);
             if (!to)

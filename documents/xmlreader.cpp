@@ -1,5 +1,6 @@
 #include "documents/xmlreader.h"
 
+#include "documents/extractionstop.h"
 #include "documents/textwriter.h"
 
 #include <algorithm>
@@ -104,10 +105,10 @@ qint64 MemorySource::read(char *to, qint64 max) {
 XmlReader::XmlReader(ByteSource &source) : source_(source) {}
 
 // At least n bytes from pos_ in the buffer, reading on; false when the source
-// ends first or the token would pass the size bound.
+// ends first, the token would pass the size bound or the reading is stopped.
 bool XmlReader::fill(qsizetype n) {
     while (length_ - pos_ < n) {
-        if (sourceDone_ || n > MaxToken)
+        if (sourceDone_ || n > MaxToken || extractionStopped())
             return false;
         if (pos_ > 0) {
             std::memmove(buffer_.data(), buffer_.constData() + pos_, size_t(length_ - pos_));

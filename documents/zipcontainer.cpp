@@ -1,5 +1,7 @@
 #include "documents/zipcontainer.h"
 
+#include "documents/extractionstop.h"
+
 #include <zip.h>
 
 class ZipContainer::Entry : public ByteSource {
@@ -76,7 +78,8 @@ bool ZipContainer::isEncrypted(const QString &name) const {
 
 std::unique_ptr<ByteSource> ZipContainer::entry(const QString &name) {
     const qint64 at = index(name);
-    if (at < 0 || isEncrypted(name))
+    // A stopped reading opens no more parts (a package may list thousands).
+    if (at < 0 || isEncrypted(name) || extractionStopped())
         return nullptr;
     zip_file_t *file = zip_fopen_index(archive_, zip_uint64_t(at), 0);
     if (!file)

@@ -37,8 +37,8 @@ class ZipContainer {
     bool isEncrypted(const QString &name) const;
 
     /// The entry as a source of its inflated bytes, or nullptr when it is
-    /// missing or cannot be read. The source ends early when the budget is
-    /// spent, or with a failure on damaged data.
+    /// missing or cannot be read, or the reading is stopped. The source ends
+    /// early when the budget is spent, or with a failure on damaged data.
     std::unique_ptr<ByteSource> entry(const QString &name);
     /// The whole entry, at most maxBytes of it.
     QByteArray readAll(const QString &name, qint64 maxBytes);

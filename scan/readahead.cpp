@@ -1,6 +1,7 @@
 #include "scan/readahead.h"
 
 #include "controls/richtext/richtextbuffer.h"
+#include "documents/extractionstop.h"
 #include "documents/packagetext.h"
 #include "platform/codepage.h"
 #include "platform/fileentry.h"
@@ -28,6 +29,9 @@ struct ReadAhead::Job {
     bool failed = false;
     QString error;
     bool document = false; ///< a text file whose content is a document
+    /// The document's text was whole before any halt: its pieces are all
+    /// tested and handed on, even after one.
+    bool extracted = false;
 };
 
 /// Collects the matching lines of one text file for the pool, a block at a time.
@@ -159,11 +163,14 @@ ReadAhead::Taken ReadAhead::take(int timeoutMs) {
         return taken;
     }
     Job &head = *jobs_.front();
-    headNews_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-        return !head.lines.empty() || head.state == Job::State::Done || stopping_;
-    });
+    // After a halt, a document whose text was whole still hands on its lines.
+    const auto done = [&] {
+        return head.state == Job::State::Done || (stopping_ && !head.extracted);
+    };
+    headNews_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                       [&] { return !head.lines.empty() || done(); });
     taken.lines.swap(head.lines);
-    taken.done = head.state == Job::State::Done || stopping_;
+    taken.done = done();
     taken.failed = head.failed;
     taken.error = head.error;
     taken.document = head.document;
@@ -184,6 +191,7 @@ void ReadAhead::resetJob(Job &job) {
     job.failed = false;
     job.error.clear();
     job.document = false;
+    job.extracted = false;
     job.skipThrough = -1;
 }
 
@@ -303,32 +311,52 @@ bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation) {
 }
 
 // Tests the pieces of a document and hands them on in one batch; false, with
-// nothing handed on, when documentsOnly and the file holds no document.
+// nothing handed on, when documentsOnly and the file holds no document. A
+// halt ends the extraction early: a text cut short that way hands on nothing.
 bool ReadAhead::searchDocument(Job &job, qint64 generation, qint64 skipThrough,
                                const CompiledSearch &search, bool documentsOnly, QString &error) {
     RichTextBuffer box;
     const bool loaded = box.setFileName(job.path, documentsOnly);
     error = box.errorString();
-    if (!loaded && error.isEmpty())
+    const bool document = loaded || !error.isEmpty();
+    {
+        const std::lock_guard lock(mutex_);
+        if (stopping_) {
+            error.clear();
+            return true;
+        }
+        if (document && job.generation == generation)
+            job.document = job.extracted = true;
+    }
+    if (!document)
         return false;
     FoundLines lines;
     qint64 index = 0;
+    bool wanted = true;
     forEachPiece(box.Text(), [&](QStringView piece) {
+        // After a halt only the head file is still delivered.
+        if (index % 1024 == 0 && halt_.load(std::memory_order_relaxed) &&
+            !(wanted = isHead(job, generation)))
+            return false;
         const QString filtered = StripControlChars(piece);
         if (index > skipThrough && search.expression.LineMatches(filtered))
             lines.add(index, filtered);
         ++index;
+        return true;
     });
-    {
-        const std::lock_guard lock(mutex_);
-        if (job.generation == generation)
-            job.document = true;
-    }
-    hand(job, lines, generation);
+    if (wanted)
+        hand(job, lines, generation);
     return true;
 }
 
+bool ReadAhead::isHead(const Job &job, qint64 generation) const {
+    const std::lock_guard lock(mutex_);
+    return job.generation == generation && !jobs_.empty() && jobs_.front().get() == &job;
+}
+
 void ReadAhead::work() {
+    // A halt also ends the extraction of a document under way.
+    const ExtractionStop stop(halt_);
     TextFileReader reader(limits_.blockSize);
     std::unique_lock lock(mutex_);
     while (const std::shared_ptr<Job> job = nextJob(lock)) {

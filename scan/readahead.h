@@ -88,7 +88,8 @@ class ReadAhead {
     void submit(const QString &path, bool rich) { submit({{path, rich}}); }
     /// Files submitted and not yet dropped.
     qsizetype queued() const;
-    /// Waits up to timeoutMs for news of the head file and takes it.
+    /// Waits up to timeoutMs for news of the head file and takes it. After a
+    /// halt the head is done, unless its document's text was already whole.
     Taken take(int timeoutMs);
     /// The head file is done with; the next one becomes the head.
     void dropHead();
@@ -97,7 +98,9 @@ class ReadAhead {
     void restart(qint64 lastTaken);
     /// Drops every file submitted.
     void clear();
-    /// Tells the readers to stop soon, without waiting for them.
+    /// Tells the readers to stop soon, without waiting for them: a document
+    /// being extracted is cut short and gives no lines; the head file's
+    /// document whose text was already whole still gives them all.
     void halt();
     /// Stops the readers and waits for them; no file stays open.
     void stop();
@@ -115,6 +118,7 @@ class ReadAhead {
     bool searchDocument(Job &job, qint64 generation, qint64 skipThrough,
                         const CompiledSearch &search, bool documentsOnly, QString &error);
     bool hand(Job &job, FoundLines &lines, qint64 generation);
+    bool isHead(const Job &job, qint64 generation) const;
     bool mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint64 generation,
                  qint64 adding);
     void charge(qint64 bytes);

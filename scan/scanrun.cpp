@@ -205,9 +205,9 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
 
 void ScanRun::cancel() {
     ContinueScan = false;
-    // The readers stop at once, unless the document being handed on still
-    // needs its reader.
-    if (pool_ && !deliveringDocument_)
+    // The readers stop at once; a document whose text was whole is still
+    // handed on to its end.
+    if (pool_)
         pool_->halt();
     RTB.setFileName(QString());
     fileClosed_ = true;
@@ -377,7 +377,6 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
 // a text file at once; the pieces of a document already read are all handed on.
 void ScanRun::scanHead(ReadAhead &pool, const ListEntry &entry) {
     fileClosed_ = false;
-    deliveringDocument_ = entry.rich;
     status_.SBar(ScanTexts::ScanningFile + entry.path);
     qint64 last = -1;
     for (;;) {

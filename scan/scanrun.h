@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 class ReadAhead;
@@ -140,7 +141,6 @@ class ScanRun {
     TextFileReader reader_;
     bool fileClosed_ = false;   ///< set by cancel(): the text reader stops
     ReadAhead *pool_ = nullptr; ///< the readers of the mode loop under way
-    bool deliveringDocument_ = false;
     qsizetype rows_ = 0;
     std::vector<platform::FileId> leftOut_;
 };
@@ -149,14 +149,24 @@ class ScanRun {
 /// order.
 QString StripControlChars(QStringView text);
 
-/// The pieces of a document's text: CR LF, CR and LF each end one.
+/// The pieces of a document's text: CR LF, CR and LF each end one. A visit
+/// that answers a bool ends the walk by answering false.
 template <typename Visit> void forEachPiece(QStringView text, const Visit &visit) {
+    const auto goOn = [&visit](QStringView piece) {
+        if constexpr (std::is_same_v<decltype(visit(piece)), bool>) {
+            return visit(piece);
+        } else {
+            visit(piece);
+            return true;
+        }
+    };
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c != u'\r' && c != u'\n')
             continue;
-        visit(text.sliced(start, i - start));
+        if (!goOn(text.sliced(start, i - start)))
+            return;
         if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
             ++i;
         start = i + 1;

@@ -1,6 +1,7 @@
 #include "controls/richtext/richtextbuffer.h"
 
 #include "documents/documenttext.h"
+#include "documents/extractionstop.h"
 #include "documents/packagetext.h"
 #include "platform/inputfile.h"
 
@@ -24,6 +25,8 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly) {
             error_ = file.errorString();
             return false;
         }
+        if (extractionStopped())
+            return false;
         bytes.append(block, n);
     }
     if (!documentsOnly)

@@ -10,7 +10,8 @@ class RichTextBuffer {
     /// False, with errorString(), when the file cannot be loaded; the box is
     /// then empty. With documentsOnly, a file whose content is no document of
     /// today's formats (a zip package of an office document, a PDF) is not
-    /// loaded either: false with an empty errorString().
+    /// loaded either: false with an empty errorString(). A load stopped on
+    /// this thread (see extractionstop.h) gives false, or a text cut short.
     bool setFileName(const QString &path, bool documentsOnly = false);
     QString FileName() const { return fileName_; }
     /// The plain content; paragraph and line breaks appear as CR.

@@ -1,10 +1,13 @@
 #include "documents/compoundfile.h"
+#include "documents/documenttext.h"
 #include "scan/readahead.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
+#include "tests/support/zipbytes.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -119,6 +122,35 @@ QStringList openFilesUnder(const QString &folder) {
     }
     return open;
 }
+
+// A workbook of rows of one matching cell: a few MB that take long to read.
+QByteArray largeWorkbook(qint64 thousandRows) {
+    const QByteArray row = "<row><c t=\"inlineStr\"><is><t>key in a cell</t></is></c></row>";
+    return zipFile(workbookPackage(repeatedZipEntry("xl/worksheets/sheet1.xml",
+                                                    "<worksheet><sheetData>", row.repeated(1000),
+                                                    thousandRows, "</sheetData></worksheet>"),
+                                   "<sst/>", "<styleSheet/>"));
+}
+
+/// A scan of a tree with four readers, cancelled where the test says.
+struct CancelledTree {
+    explicit CancelledTree(const QString &search) : text(search), run(sinks, sinks, sinks, text) {
+        run.readers = 4;
+    }
+    ScanOutcome scan(const QString &folder) {
+        ScanQuery query;
+        query.mode = ScanMode::DirectoryTree;
+        query.folder = folder;
+        return run.run(query);
+    }
+    qsizetype rowsOf(const QString &path) const {
+        return std::count_if(sinks.rows.begin(), sinks.rows.end(),
+                             [&](const MatchRecord &row) { return row.path == path; });
+    }
+    RecordingSinks sinks;
+    const FixedSearchText text;
+    ScanRun run;
+};
 
 } // namespace
 
@@ -251,6 +283,62 @@ TEST(ReadAhead, CancelLeavesNoReaderRunningAndNoFileOpen) {
     EXPECT_EQ(threadCount(), threadsBefore);
     EXPECT_EQ(openFilesUnder(dir.path()), QStringList());
     EXPECT_EQ(run.LinesMatched, 1000);
+}
+
+TEST(ReadAhead, CancelCutsADocumentBeingReadShortAndShowsNoneOfIt) {
+    const QByteArray workbook = largeWorkbook(3000);
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(documentText(workbook).startsWith(u"Data\r\nkey in a cell\r\n"));
+    const qint64 wholeMs = timer.elapsed();
+    // Read as a document by its name, and by its content under another name.
+    for (const QString &name : {u"b.xls"_s, u"b.xlsx"_s}) {
+        SCOPED_TRACE(name.toStdString());
+        TempDir dir;
+        dir.write(u"a.txt"_s, "key in a text file\n");
+        const QString document = dir.write(name, workbook);
+        const int threadsBefore = threadCount();
+        CancelledTree tree(u"key"_s);
+        qint64 cancelledAt = -1;
+        tree.sinks.onYield = [&] {
+            if (cancelledAt < 0 && !tree.sinks.rows.empty()) {
+                cancelledAt = timer.elapsed();
+                tree.run.cancel();
+            }
+        };
+        timer.restart();
+        EXPECT_EQ(tree.scan(dir.path()), ScanOutcome::Cancelled);
+        const qint64 stoppingMs = timer.elapsed() - cancelledAt;
+        EXPECT_EQ(tree.rowsOf(dir.file(u"a.txt"_s)), 1);
+        EXPECT_EQ(tree.rowsOf(document), 0);
+        EXPECT_EQ(threadCount(), threadsBefore);
+        EXPECT_EQ(openFilesUnder(dir.path()), QStringList());
+        // Generous, so that a slow machine or a sanitizer passes: the whole
+        // reading takes seconds, stopping it a few milliseconds.
+        EXPECT_LT(stoppingMs, wholeMs / 5) << "whole reading: " << wholeMs << " ms";
+    }
+}
+
+TEST(ReadAhead, CancelAfterADocumentWasReadStillShowsAllItsRows) {
+    // Quick to read, slow to test: two million pieces, one in a thousand a match.
+    QByteArray body;
+    for (int i = 0; i < 2'000'000; ++i)
+        body += (i % 1000 == 0 ? "key " : "no ") + QByteArray::number(i) + "\r\n";
+    TempDir dir;
+    dir.write(u"a.txt"_s, "key in a text file\n");
+    const QString document = dir.write(u"b.doc"_s, body);
+    CancelledTree tree(u"key"_s);
+    // The reader closes the file when the text is whole; the pieces are tested
+    // after that, and the Cancel comes meanwhile (or at the first row).
+    bool seenOpen = false;
+    tree.sinks.onYield = [&] {
+        const bool open = openFilesUnder(dir.path()).contains(document);
+        seenOpen = seenOpen || open;
+        if ((seenOpen && !open) || tree.rowsOf(document) > 0)
+            tree.run.cancel();
+    };
+    EXPECT_EQ(tree.scan(dir.path()), ScanOutcome::Cancelled);
+    EXPECT_EQ(tree.rowsOf(document), 2000);
 }
 
 TEST(ReadAhead, BytesInFlightStayWithinTheBound) {
