@@ -27,7 +27,7 @@ void chooseIn(SeenDialog &seen, const QString &name) {
         seen.filters = dialog->nameFilters();
         seen.confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
         seen.position = dialog->frameGeometry().topLeft();
-        dialog->selectFile(name);
+        chooseFileName(dialog, name);
         acceptDialog(dialog);
     });
 }
@@ -113,7 +113,7 @@ TEST_F(SaveDialogTest, MissingFolderIsRefusedWhenThePathMustExist) {
     FileDialogRecord.Flags = OFN_PATHMUSTEXIST;
     QString warning;
     onNextModal<QFileDialog>([&warning](QFileDialog *dialog) {
-        dialog->selectFile(QStringLiteral("nowhere/report.txt"));
+        chooseFileName(dialog, QStringLiteral("nowhere/report.txt"));
         onNextModal<QMessageBox>(
             [&warning, dialog](QMessageBox *box) {
                 warning = box->text();

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -31,6 +33,15 @@ QPointer<QTimer> onNextModal(std::function<void(T *)> action, QWidget *skip = nu
     });
     timer->start();
     return timer;
+}
+
+/// Types a name into a file dialog's name box as a user would. selectFile()
+/// alone leaves the box as it is while the box has the focus, which it may or
+/// may not have yet when a test acts; the dialog would then not take the name.
+inline void chooseFileName(QFileDialog *dialog, const QString &name) {
+    dialog->selectFile(name);
+    if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        edit->setText(name);
 }
 
 /// Presses a dialog's accepting button, whatever the dialog's own access rules.

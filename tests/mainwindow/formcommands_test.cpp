@@ -43,7 +43,7 @@ class FormCommandsTest : public WindowTest {
             seen.title = dialog->windowTitle();
             seen.folder = dialog->directory().absolutePath();
             ++seen.shown;
-            dialog->selectFile(name);
+            chooseFileName(dialog, name);
             prompt = onNextModal<QMessageBox>([this](QMessageBox *box) {
                 ++seen.replaceQuestions;
                 box->button(QMessageBox::Yes)->click();

@@ -145,7 +145,7 @@ TEST_F(ReportSaveTest, SaveCommandAsksBeforeReplacingAFile) {
     onNextModal<QFileDialog>([&](QFileDialog *dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save Quarrix Results As..."));
         EXPECT_EQ(dialog->directory().absolutePath(), out.path());
-        dialog->selectFile(QStringLiteral("old.txt"));
+        chooseFileName(dialog, QStringLiteral("old.txt"));
         onNextModal<QMessageBox>([&question](QMessageBox *box) {
             question = box->text();
             box->button(QMessageBox::No)->click();
@@ -161,7 +161,7 @@ TEST_F(ReportSaveTest, SaveCommandAsksBeforeReplacingAFile) {
     EXPECT_TRUE(status.isEmpty());
 
     onNextModal<QFileDialog>([](QFileDialog *dialog) {
-        dialog->selectFile(QStringLiteral("old.txt"));
+        chooseFileName(dialog, QStringLiteral("old.txt"));
         onNextModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
         acceptDialog(dialog);
     });
