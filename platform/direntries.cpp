@@ -61,7 +61,8 @@ DirEntry::Kind kindOfMode(mode_t mode) {
 }
 
 DirEntry entryOf(int dirFd, const dirent *entry) {
-    DirEntry result{QByteArray(entry->d_name), DirEntry::Kind::Other, entry->d_type == DT_LNK};
+    DirEntry result{QByteArray(entry->d_name), DirEntry::Kind::Other, entry->d_type == DT_LNK,
+                    entry->d_ino};
     switch (entry->d_type) {
     case DT_REG:
         result.kind = DirEntry::Kind::File;
@@ -79,6 +80,7 @@ DirEntry entryOf(int dirFd, const dirent *entry) {
                 break;
         }
         result.kind = kindOfMode(st.st_mode);
+        result.inode = st.st_ino;
         break;
     }
     default:

@@ -14,6 +14,9 @@ struct DirEntry {
     QByteArray name;
     Kind kind = Kind::Other;
     bool link = false;
+    /// The inode of the file, or of a link's target; a quick first check
+    /// before a file is told apart by its full identity.
+    quint64 inode = 0;
 };
 
 /// A folder's entries sorted by name (byte order), without "." and "..", with

@@ -79,8 +79,8 @@ class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
         run_.status_.SBar(QStringLiteral("Checking ") + path + QStringLiteral("..."));
         return goOn();
     }
-    WalkState visitFile(const QString &path) override {
-        if (isLeftOut(path))
+    WalkState visitFile(const QString &path, quint64 inode) override {
+        if (isLeftOut(path, inode))
             return WalkState::Skip;
         run_.FoundFilesList.append(path);
         return goOn();
@@ -93,8 +93,11 @@ class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
     bool keepGoing() override { return goOn() == WalkState::Continue; }
 
   private:
-    bool isLeftOut(const QString &path) const {
-        if (run_.leftOut_.empty())
+    // Only a file with the inode of one left out is looked at more closely, so
+    // that a report written into the tree costs no call for every other file.
+    bool isLeftOut(const QString &path, quint64 inode) const {
+        if (std::ranges::none_of(run_.leftOut_,
+                                 [inode](const platform::FileId &id) { return id.inode == inode; }))
             return false;
         const auto status = platform::pathStatus(path);
         return status && std::ranges::find(run_.leftOut_, status->id) != run_.leftOut_.end();

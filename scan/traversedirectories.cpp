@@ -45,7 +45,7 @@ WalkState TraverseFolder(const QString &folder, bool recurse, WalkVisitor &visit
         for (const platform::DirEntry &entry : listing.entries) {
             const QString name = CutAtNul(platform::pathText(entry.name));
             if (entry.kind == platform::DirEntry::Kind::File)
-                state = visitor.visitFile(path + name);
+                state = visitor.visitFile(path + name, entry.inode);
             else if (recurse && !entry.link && entry.kind == platform::DirEntry::Kind::Directory)
                 subfolders.push_back(path + name);
             if (state == WalkState::Quit)
@@ -67,7 +67,7 @@ class ListingVisitor : public WalkVisitor {
         status_.SBar(QStringLiteral("Checking ") + path + QStringLiteral("..."));
         return WalkState::Continue;
     }
-    WalkState visitFile(const QString &path) override {
+    WalkState visitFile(const QString &path, quint64) override {
         found_.append(path);
         return WalkState::Continue;
     }

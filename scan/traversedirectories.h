@@ -16,8 +16,9 @@ class WalkVisitor {
     /// A folder is about to be read (its path ends in a separator); Skip
     /// leaves it and everything below it out.
     virtual WalkState enterFolder(const QString &path) = 0;
-    /// A regular file, or a link to one. Skip and Continue both go on.
-    virtual WalkState visitFile(const QString &path) = 0;
+    /// A regular file, or a link to one, and its inode (the target's for a
+    /// link). Skip and Continue both go on.
+    virtual WalkState visitFile(const QString &path, quint64 inode) = 0;
     /// A folder that could not be read, with the system's description.
     virtual WalkState folderError(const QString &path, const QString &description) = 0;
     /// A kernel file system (/proc, /sys, /dev) that the walk does not enter.

@@ -242,15 +242,26 @@ TEST(QuarrixScan, TheReportNeverOverwritesOrReadsWhatItScans) {
     EXPECT_EQ(readAll(a), "key\n");
 
     // A report inside the scanned tree: neither the one written nor the one it
-    // replaces is read, and no temporary file is left behind.
+    // replaces is read, nor through a link, and no temporary file is left behind.
     const QString report = dir.file(QStringLiteral("report.txt"));
+    ASSERT_TRUE(QFile::link(report, dir.file(QStringLiteral("link-to-report.txt"))));
     for (int run = 0; run < 2; ++run) {
         EXPECT_EQ(runScan({QStringLiteral("--output"), report, QStringLiteral("key"), dir.path()})
                       .exitCode,
                   0);
         EXPECT_EQ(readAll(report).count("FILE: "), 1) << run; // a.txt only
     }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+
+    // Standard output sent to a file in the tree is not read either.
+    const QString out = dir.file(QStringLiteral("out.txt"));
+    for (int run = 0; run < 2; ++run) {
+        const Result toFile = runScanWith({QStringLiteral("key"), dir.path()},
+                                          [&](QProcess &p) { p.setStandardOutputFile(out); });
+        EXPECT_EQ(toFile.exitCode, 0);
+        EXPECT_TRUE(readAll(out).contains("a.txt;")) << run;
+        EXPECT_FALSE(readAll(out).contains("out.txt;")) << run;
+    }
 }
 
 TEST(QuarrixScan, AReportThatCannotBeWrittenFailsWithTheReason) {
