@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace platform {
@@ -42,13 +43,31 @@ bool InputFile::open(const QString &path) {
     if (st.st_size > kSequentialAdviceBytes)
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
+    firstRead_ = true;
+    waited_ = false;
     return true;
+}
+
+// The first read asks the cache only; when the start of the file is not there
+// it is read from the device as usual, and the wait is noted.
+qint64 InputFile::readFirst(char *buffer, qint64 size) {
+    firstRead_ = false;
+    iovec part{buffer, static_cast<size_t>(size)};
+    const ssize_t n = ::preadv2(fd_, &part, 1, -1, RWF_NOWAIT);
+    if (n >= 0)
+        return n;
+    waited_ = errno == EAGAIN;
+    return -2;
 }
 
 qint64 InputFile::read(char *buffer, qint64 size) {
     if (fd_ < 0) {
         error_ = errorText(EBADF);
         return -1;
+    }
+    if (firstRead_ && size > 0) {
+        if (const qint64 n = readFirst(buffer, size); n >= 0)
+            return n;
     }
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(size));

@@ -19,11 +19,18 @@ class InputFile {
     qint64 read(char *buffer, qint64 size);
     void close();
     bool isOpen() const { return fd_ >= 0; }
+    /// True when the first read of the file had to wait for the device: its
+    /// start was not in the system's cache.
+    bool waitedForDevice() const { return waited_; }
     /// The system's description of the last failure.
     QString errorString() const { return error_; }
 
   private:
+    qint64 readFirst(char *buffer, qint64 size);
+
     int fd_ = -1;
+    bool firstRead_ = false;
+    bool waited_ = false;
     QString error_;
 };
 

@@ -78,6 +78,10 @@ class ReadAhead::TextClient : public TextFileReader::Client {
 };
 
 namespace {
+/// How long after a read waited for the device the device readers keep reading.
+constexpr auto DeviceWaitCounts = std::chrono::milliseconds(250);
+constexpr auto DeviceLookAgain = std::chrono::milliseconds(20);
+
 // A document is held whole with its text while it is searched.
 qint64 documentBytes(const QString &path) {
     const std::optional<platform::FileEntry> entry = platform::findFirstFile(path);
@@ -105,8 +109,10 @@ qint64 FoundLines::cost() const {
 ReadAhead::ReadAhead(Limits limits) : limits_(limits) {
     const int readers = std::max(1, limits_.readers);
     readers_.reserve(static_cast<size_t>(readers));
+    const int cacheReaders =
+        limits_.cacheReaders > 0 ? limits_.cacheReaders : QThread::idealThreadCount() + 1;
     for (int i = 0; i < readers; ++i)
-        readers_.emplace_back([this] { work(); });
+        readers_.emplace_back([this, device = i >= cacheReaders] { work(device); });
 }
 
 ReadAhead::~ReadAhead() {
@@ -243,6 +249,7 @@ void ReadAhead::halt() {
         halt_ = true;
     }
     workReady_.notify_all();
+    deviceWait_.notify_all();
     roomFreed_.notify_all();
     headNews_.notify_all();
 }
@@ -260,18 +267,43 @@ ReadAhead::Counters ReadAhead::counters() const {
     return counters_;
 }
 
-std::shared_ptr<ReadAhead::Job> ReadAhead::nextJob(std::unique_lock<std::mutex> &lock) {
+// A device reader looks again now and then whether reads wait for the device.
+std::shared_ptr<ReadAhead::Job> ReadAhead::nextJob(std::unique_lock<std::mutex> &lock,
+                                                   bool deviceReader) {
     std::shared_ptr<Job> found;
-    workReady_.wait(lock, [&] {
+    const auto ready = [&] {
         if (stopping_)
             return true;
+        if (deviceReader && !deviceWaitedLately())
+            return false;
         for (; started_ < jobs_.size() && !found; ++started_) {
             if (jobs_[started_]->state == Job::State::Queued)
                 found = jobs_[started_];
         }
         return found != nullptr;
-    });
+    };
+    if (deviceReader) {
+        // Waits apart from the others, so that new files do not wake it in vain.
+        while (!deviceWait_.wait_for(lock, DeviceLookAgain, ready)) {
+        }
+    } else {
+        workReady_.wait(lock, ready);
+    }
     return stopping_ ? nullptr : found;
+}
+
+void ReadAhead::noteDeviceWait() {
+    const bool waking = !deviceWaitedLately();
+    lastDeviceWait_ = std::chrono::steady_clock::now().time_since_epoch().count();
+    if (waking)
+        deviceWait_.notify_all();
+}
+
+bool ReadAhead::deviceWaitedLately() const {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    const auto last = std::chrono::steady_clock::duration(lastDeviceWait_.load());
+    return last.count() != std::numeric_limits<std::chrono::steady_clock::rep>::min() &&
+           now - last < DeviceWaitCounts;
 }
 
 // Waits while there is no room for the bytes a reader is adding; false when
@@ -354,12 +386,12 @@ bool ReadAhead::isHead(const Job &job, qint64 generation) const {
     return job.generation == generation && !jobs_.empty() && jobs_.front().get() == &job;
 }
 
-void ReadAhead::work() {
+void ReadAhead::work(bool deviceReader) {
     // A halt also ends the extraction of a document under way.
     const ExtractionStop stop(halt_);
     TextFileReader reader(limits_.blockSize);
     std::unique_lock lock(mutex_);
-    while (const std::shared_ptr<Job> job = nextJob(lock)) {
+    while (const std::shared_ptr<Job> job = nextJob(lock, deviceReader)) {
         job->state = Job::State::Running;
         const qint64 generation = job->generation;
         const qint64 skipThrough = job->skipThrough;
@@ -371,6 +403,7 @@ void ReadAhead::work() {
             continue;
         charge(buffer);
         ++counters_.filesRead;
+        counters_.filesReadByDeviceReaders += deviceReader ? 1 : 0;
         lock.unlock();
         QString error;
         bool ok = true;
@@ -382,6 +415,8 @@ void ReadAhead::work() {
             ok = reader.scan(job->path, client);
             client.hand();
             error = reader.errorString();
+            if (reader.waitedForDevice())
+                noteDeviceWait();
             // A document of today's formats under any name is read by its content.
             if (client.handedBack()) {
                 if (searchDocument(*job, generation, skipThrough, *search, true, error)) {

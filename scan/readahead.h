@@ -6,8 +6,10 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -55,6 +57,10 @@ class ReadAhead {
         int readers = 2;
         qint64 inFlightBytes = qint64{64} * 1024 * 1024;
         qsizetype blockSize = qsizetype{256} * 1024;
+        /// Readers that read whatever the cache holds; 0 means one more than
+        /// the processor cores. The others read only while reads wait for the
+        /// device: with the files cached they would just take turns on the cores.
+        int cacheReaders = 0;
     };
     /// What the head file has brought since the last take.
     struct Taken {
@@ -68,6 +74,7 @@ class ReadAhead {
         qint64 inFlight = 0;
         qint64 peakInFlight = 0;
         qint64 filesRead = 0;
+        qint64 filesReadByDeviceReaders = 0; ///< by the readers beyond cacheReaders
     };
 
     explicit ReadAhead(Limits limits);
@@ -113,8 +120,10 @@ class ReadAhead {
     struct Job;
     class TextClient;
 
-    void work();
-    std::shared_ptr<Job> nextJob(std::unique_lock<std::mutex> &lock);
+    void work(bool deviceReader);
+    std::shared_ptr<Job> nextJob(std::unique_lock<std::mutex> &lock, bool deviceReader);
+    bool deviceWaitedLately() const;
+    void noteDeviceWait();
     bool searchDocument(Job &job, qint64 generation, qint64 skipThrough,
                         const CompiledSearch &search, bool documentsOnly, QString &error);
     bool hand(Job &job, FoundLines &lines, qint64 generation);
@@ -127,15 +136,20 @@ class ReadAhead {
 
     Limits limits_;
     mutable std::mutex mutex_;
-    std::condition_variable workReady_; ///< files to read, or stop
-    std::condition_variable roomFreed_; ///< room freed, jobs dropped or restarted, or stop
-    int roomWaiters_ = 0;               ///< readers waiting on roomFreed_
-    std::condition_variable headNews_;  ///< the head file has lines or is done
+    std::condition_variable workReady_;  ///< files to read, or stop
+    std::condition_variable deviceWait_; ///< a read waited for the device, or stop
+    std::condition_variable roomFreed_;  ///< room freed, jobs dropped or restarted, or stop
+    int roomWaiters_ = 0;                ///< readers waiting on roomFreed_
+    std::condition_variable headNews_;   ///< the head file has lines or is done
     std::deque<std::shared_ptr<Job>> jobs_;
     size_t started_ = 0; ///< jobs_ before this index are not queued
     std::shared_ptr<const CompiledSearch> search_;
     Counters counters_;
     bool stopping_ = false;
     std::atomic<bool> halt_ = false; ///< stopping_, read by readers without the lock
+    /// When a read last waited for the device, on the steady clock; none yet
+    /// at the lowest value.
+    std::atomic<std::chrono::steady_clock::rep> lastDeviceWait_ =
+        std::numeric_limits<std::chrono::steady_clock::rep>::min();
     std::vector<std::thread> readers_;
 };

@@ -49,6 +49,8 @@ class TextFileReader {
     /// a stop asked for by the client, or a file handed back, is not a failure.
     bool scan(const QString &path, Client &client);
     QString errorString() const { return error_; }
+    /// True when the last file's first read waited for the device.
+    bool waitedForDevice() const { return file_.waitedForDevice(); }
 
   private:
     qint64 fill(char *to, qint64 room);

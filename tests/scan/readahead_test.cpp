@@ -1,5 +1,6 @@
 #include "documents/compoundfile.h"
 #include "documents/documenttext.h"
+#include "platform/inputfile.h"
 #include "scan/readahead.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
@@ -11,8 +12,10 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -103,6 +106,29 @@ void plantMixedTree(const TempDir &dir) {
             body += (line % 3 == 0 ? "the key " : "nothing ") + QByteArray::number(i) + "\r\n";
         dir.write(QStringLiteral("many/%1/f%2.txt").arg(i % 7).arg(i, 4, 10, QChar(u'0')), body);
     }
+}
+
+// Drops a file's pages from the system's cache, as a scan after a restart finds it.
+void evict(const QString &path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+// Reads a file through the pool, all of it, and gives its lines.
+qint64 drain(ReadAhead &pool, qsizetype files) {
+    qint64 lines = 0;
+    for (qsizetype file = 0; file < files; ++file) {
+        for (ReadAhead::Taken taken; !taken.done;) {
+            taken = pool.take(50);
+            for (const FoundLines &batch : taken.lines)
+                lines += batch.size();
+        }
+        pool.dropHead();
+    }
+    return lines;
 }
 
 int threadCount() {
@@ -376,4 +402,39 @@ TEST(ReadAhead, BytesInFlightStayWithinTheBound) {
     // Each reader may be one batch of lines over before it waits.
     EXPECT_LE(counters.peakInFlight, limits.inFlightBytes + 3 * 1024 * 1024);
     EXPECT_EQ(counters.inFlight, 0);
+}
+
+// Readers beyond the cores would only take turns on them while the files come
+// from the cache; they read once reads wait for the device.
+TEST(ReadAhead, ReadersBeyondTheCoresReadOnlyWhileReadsWaitForTheDevice) {
+    TempDir dir;
+    const QString probe = dir.write(QStringLiteral("probe.txt"), QByteArray(8192, 'p'));
+    evict(probe);
+    platform::InputFile file;
+    char head[16];
+    ASSERT_TRUE(file.open(probe));
+    ASSERT_EQ(file.read(head, sizeof head), qint64(sizeof head));
+    if (!file.waitedForDevice())
+        GTEST_SKIP() << "this file system keeps its files in memory";
+    ASSERT_TRUE(file.open(probe));
+    ASSERT_EQ(file.read(head, sizeof head), qint64(sizeof head));
+    EXPECT_FALSE(file.waitedForDevice()); // read once, now cached
+
+    std::vector<ReadAhead::File> files;
+    for (int i = 0; i < 300; ++i)
+        files.push_back({dir.write(QStringLiteral("f%1.txt").arg(i), "key\n"), false});
+    ReadAhead::Limits limits;
+    limits.readers = 4;
+    limits.cacheReaders = 1;
+    ReadAhead pool(limits);
+    pool.setSearch(std::make_shared<const CompiledSearch>(QStringLiteral("key")));
+    pool.submit(files);
+    EXPECT_EQ(drain(pool, 300), 300);
+    EXPECT_EQ(pool.counters().filesReadByDeviceReaders, 0);
+
+    for (const ReadAhead::File &f : files)
+        evict(f.path);
+    pool.submit(files);
+    EXPECT_EQ(drain(pool, 300), 300);
+    EXPECT_GT(pool.counters().filesReadByDeviceReaders, 0);
 }
