@@ -104,7 +104,7 @@ TEST(QuarrixScan, ExitStatusSaysWhatHappened) {
     EXPECT_EQ(runScan({QStringLiteral("x"), dir.file(QStringLiteral("missing"))}).exitCode, 2);
     EXPECT_EQ(runScan({QStringLiteral("x"), a, dir.path()}).exitCode, 2);
     EXPECT_EQ(runScan({QStringLiteral("x")}).exitCode, 2);
-    for (const QString readers : {QStringLiteral("0"), QStringLiteral("65"), QStringLiteral("x")})
+    for (const QString &readers : {QStringLiteral("0"), QStringLiteral("65"), QStringLiteral("x")})
         EXPECT_EQ(runScan({QStringLiteral("--readers"), readers, QStringLiteral("x"), a}).exitCode,
                   2)
             << readers.toStdString();
