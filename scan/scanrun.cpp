@@ -6,7 +6,7 @@
 #include "scan/filetypefilter.h"
 #include "scan/functionmodule.h"
 #include "scan/readahead.h"
-#include "scan/traversedirectories.h"
+#include "scan/walkahead.h"
 
 #include <QScopeGuard>
 
@@ -70,45 +70,6 @@ class ScanRun::TextClient : public TextFileReader::Client {
     QString path_;
     bool documents_ = true;
     bool handedBack_ = false;
-};
-
-class ScanRun::WalkClient : public TraverseDirectories::WalkVisitor {
-  public:
-    explicit WalkClient(ScanRun &run) : run_(run) {}
-    WalkState enterFolder(const QString &path) override {
-        run_.status_.SBar(QStringLiteral("Checking ") + path + QStringLiteral("..."));
-        return goOn();
-    }
-    WalkState visitFile(const QString &path, quint64 inode) override {
-        if (isLeftOut(path, inode))
-            return WalkState::Skip;
-        run_.FoundFilesList.append(path);
-        return goOn();
-    }
-    WalkState folderError(const QString &path, const QString &description) override {
-        run_.status_.fileError(ScanTexts::fileError(description, path));
-        return goOn();
-    }
-    void kernelFileSystemSkipped(const QString &path) override { run_.status_.folderSkipped(path); }
-    bool keepGoing() override { return goOn() == WalkState::Continue; }
-
-  private:
-    // Only a file with the inode of one left out is looked at more closely, so
-    // that a report written into the tree costs no call for every other file.
-    bool isLeftOut(const QString &path, quint64 inode) const {
-        if (std::ranges::none_of(run_.leftOut_,
-                                 [inode](const platform::FileId &id) { return id.inode == inode; }))
-            return false;
-        const auto status = platform::pathStatus(path);
-        return status && std::ranges::find(run_.leftOut_, status->id) != run_.leftOut_.end();
-    }
-    // Cancel is taken here, so it stops the walk as it stops a file.
-    WalkState goOn() {
-        run_.hooks_.yield();
-        return run_.ContinueScan ? WalkState::Continue : WalkState::Quit;
-    }
-
-    ScanRun &run_;
 };
 
 ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
@@ -175,9 +136,13 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
         hooks_.phaseChanged(RunHooks::Phase::BuildingList);
         status_.SBar(ScanTexts::BuildingFileList);
         FoundFilesList.clear();
-        WalkClient walk(*this);
-        const bool walked =
-            TraverseDirectories::TraverseFolder(query.folder, true, walk) != WalkState::Quit;
+        const QString type =
+            query.specifiedType ? FileTypeFilter::normalisedType(query.type) : QString();
+        const bool refused = query.specifiedType && type.isEmpty();
+        const auto stop = qScopeGuard([this] { stopReaders(); });
+        if (!refused)
+            startReaders();
+        const bool walked = walkTree(query.folder, treeEntryAt(type, !query.specifiedType));
         if (walked)
             status_.SBar(ScanTexts::FileListBuilt);
         hooks_.phaseChanged(RunHooks::Phase::ListBuilt);
@@ -187,18 +152,16 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
             status_.SBar(ScanTexts::DirectoryScanningCanceled);
             return ScanOutcome::Cancelled;
         }
-        if (query.specifiedType) {
-            const QString type = FileTypeFilter::normalisedType(query.type);
-            if (type.isEmpty()) {
-                status_.showMessage(ScanTexts::SpecifyExtension);
-                status_.SBar(ScanTexts::DirectoryScanningCanceled);
-                hooks_.phaseChanged(RunHooks::Phase::Finished);
-                return ScanOutcome::Refused;
-            }
-            ScanFileList(type, QStringLiteral("One"));
-        } else {
-            ScanFileList(QStringLiteral("Dummy"), QStringLiteral("All"));
+        if (refused) {
+            status_.showMessage(ScanTexts::SpecifyExtension);
+            status_.SBar(ScanTexts::DirectoryScanningCanceled);
+            hooks_.phaseChanged(RunHooks::Phase::Finished);
+            return ScanOutcome::Refused;
         }
+        if (query.specifiedType)
+            ScanFileList(type, QStringLiteral("One"));
+        else
+            ScanFileList(QStringLiteral("Dummy"), QStringLiteral("All"));
     }
     addMarker();
     hooks_.phaseChanged(RunHooks::Phase::Finished);
@@ -252,21 +215,60 @@ void ScanRun::ScanSelectedFiles(const FileSelection &files) {
         });
 }
 
+ScanRun::EntryAt ScanRun::treeEntryAt(const QString &extension, bool allFiles) const {
+    return [this, extension, allFiles](qsizetype i) -> std::optional<ListEntry> {
+        const QString &entry = FoundFilesList.at(i);
+        const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
+                                     : FileTypeFilter::passesSpecifiedType(entry, extension);
+        if (!passes)
+            return std::nullopt;
+        return ListEntry{entry, FileTypeFilter::IsRichTextType(entry)};
+    };
+}
+
+// The walk runs on a thread of its own. Here its texts are shown in walk order
+// and the files it finds go to the readers at once; their rows wait in the
+// readers until the list is built and their turn comes.
+bool ScanRun::walkTree(const QString &folder, const EntryAt &entryAt) {
+    WalkAhead walk(folder, leftOut_);
+    for (;;) {
+        const WalkAhead::Taken taken = walk.take(WaitMilliseconds);
+        for (const WalkAhead::Event &event : taken.events) {
+            switch (event.kind) {
+            case WalkAhead::Event::Kind::Folder:
+                status_.SBar(QStringLiteral("Checking ") + event.path + QStringLiteral("..."));
+                break;
+            case WalkAhead::Event::Kind::File:
+                FoundFilesList.append(event.path);
+                break;
+            case WalkAhead::Event::Kind::FolderError:
+                status_.fileError(ScanTexts::fileError(event.description, event.path));
+                break;
+            case WalkAhead::Event::Kind::KernelFileSystem:
+                status_.folderSkipped(event.path);
+                break;
+            }
+            hooks_.yield();
+            if (!ContinueScan)
+                return false;
+        }
+        if (pool_)
+            refill(FoundFilesList.size(), entryAt, filesAheadOfWalk);
+        if (taken.finished)
+            return taken.completed;
+        if (taken.events.empty()) {
+            hooks_.yield();
+            if (!ContinueScan)
+                return false;
+        }
+    }
+}
+
 void ScanRun::ScanFileList(const QString &extension, const QString &filterMode) {
     ContinueScan = true;
-    const bool allFiles = filterMode == QStringLiteral("All");
     const qsizetype count = FoundFilesList.size();
-    scanList(
-        count,
-        [&](qsizetype i) -> std::optional<ListEntry> {
-            const QString &entry = FoundFilesList.at(i);
-            const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
-                                         : FileTypeFilter::passesSpecifiedType(entry, extension);
-            if (!passes)
-                return std::nullopt;
-            return ListEntry{entry, FileTypeFilter::IsRichTextType(entry)};
-        },
-        [&](qsizetype i, bool) { hooks_.fileProgress(i, count); });
+    scanList(count, treeEntryAt(extension, filterMode == QStringLiteral("All")),
+             [&](qsizetype i, bool) { hooks_.fileProgress(i, count); });
 }
 
 void ScanRun::ScanTextFile(const QString &path) {
@@ -333,46 +335,67 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
         }
         return;
     }
-    ReadAhead pool({readers});
-    pool_ = &pool;
-    const auto forget = qScopeGuard([this] { pool_ = nullptr; });
-    pool.setSearch(search());
-    std::deque<std::pair<qsizetype, ListEntry>> ahead;
-    qsizetype next = 0;
+    startReaders();
+    const auto stop = qScopeGuard([this] { stopReaders(); });
+    ReadAhead &pool = *pool_;
+    // An edit of the search text while the tree was listed counts from the first file.
+    if (searchChanged()) {
+        pool.setSearch(search_);
+        pool.restart(-1);
+    }
     for (qsizetype i = 0; i < count && ContinueScan; ++i) {
         const std::optional<ListEntry> entry = entryAt(i);
         progress(i, entry.has_value());
-        const bool submitted = !ahead.empty() && ahead.front().first == i;
+        const bool submitted = !ahead_.empty() && ahead_.front().first == i;
         if (!entry) {
             if (submitted) {
                 pool.dropHead();
-                ahead.pop_front();
+                ahead_.pop_front();
             }
             continue;
         }
-        if (!submitted || ahead.front().second != *entry) {
+        if (!submitted || ahead_.front().second != *entry) {
             pool.clear();
-            ahead.clear();
+            ahead_.clear();
             pool.submit(entry->path, entry->rich);
-            ahead.emplace_back(i, *entry);
-            next = i + 1;
+            ahead_.emplace_back(i, *entry);
+            next_ = i + 1;
         }
         // Refilled a stride at a time: readers that wait for the run are then
         // woken once a stride, not once a file, and leave it the processor.
-        if (ahead.size() <= FilesAhead - FilesPerStride) {
-            std::vector<ReadAhead::File> stride;
-            for (; next < count && ahead.size() < FilesAhead; ++next) {
-                if (std::optional<ListEntry> later = entryAt(next)) {
-                    stride.push_back({later->path, later->rich});
-                    ahead.emplace_back(next, *std::move(later));
-                }
-            }
-            pool.submit(stride);
-        }
+        if (ahead_.size() <= FilesAhead - FilesPerStride)
+            refill(count, entryAt, FilesAhead);
         scanHead(pool, *entry);
         pool.dropHead();
-        ahead.pop_front();
+        ahead_.pop_front();
     }
+}
+
+void ScanRun::startReaders() {
+    if (readers <= 1 || pool_)
+        return;
+    pool_ = std::make_unique<ReadAhead>(ReadAhead::Limits{readers});
+    pool_->setSearch(search());
+    ahead_.clear();
+    next_ = 0;
+}
+
+void ScanRun::stopReaders() {
+    pool_.reset(); // stops and joins the readers
+    ahead_.clear();
+    next_ = 0;
+}
+
+// Gives the readers the next files of the list, up to limit ahead of the run.
+void ScanRun::refill(qsizetype count, const EntryAt &entryAt, qsizetype limit) {
+    std::vector<ReadAhead::File> stride;
+    for (; next_ < count && qsizetype(ahead_.size()) < limit; ++next_) {
+        if (std::optional<ListEntry> later = entryAt(next_)) {
+            stride.push_back({later->path, later->rich});
+            ahead_.emplace_back(next_, *std::move(later));
+        }
+    }
+    pool_->submit(stride);
 }
 
 // Hands on the head file's lines as its reader finds them, with a yield after

@@ -8,6 +8,7 @@
 #include "scan/textfilereader.h"
 
 #include <QStringList>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -101,6 +102,10 @@ class ScanRun {
     /// Reader threads that read and search the next files ahead of the run;
     /// with one, the run reads each file itself.
     int readers;
+    /// How many files the readers may take while the tree is still being
+    /// listed: far more than during the scan, since they would otherwise wait
+    /// for the walk. Their rows wait in the readers for their turn.
+    qsizetype filesAheadOfWalk = 32768;
 
     void ScanSelectedFiles(const FileSelection &files);
     void ScanFileList(const QString &extension, const QString &filterMode);
@@ -120,10 +125,14 @@ class ScanRun {
     /// says whether the entry is scanned.
     using Progress = std::function<void(qsizetype index, bool listed)>;
     class TextClient;
-    class WalkClient;
 
     const std::shared_ptr<const CompiledSearch> &search();
     bool searchChanged();
+    EntryAt treeEntryAt(const QString &extension, bool allFiles) const;
+    bool walkTree(const QString &folder, const EntryAt &entryAt);
+    void startReaders();
+    void stopReaders();
+    void refill(qsizetype count, const EntryAt &entryAt, qsizetype limit);
     void scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress);
     void scanHead(ReadAhead &pool, const ListEntry &entry);
     /// Loads the file into RTB and tests its pieces; with documentsOnly, a
@@ -139,8 +148,11 @@ class ScanRun {
     std::shared_ptr<const CompiledSearch> search_;
     quint64 searchRevision_ = 0;
     TextFileReader reader_;
-    bool fileClosed_ = false;   ///< set by cancel(): the text reader stops
-    ReadAhead *pool_ = nullptr; ///< the readers of the mode loop under way
+    bool fileClosed_ = false;         ///< set by cancel(): the text reader stops
+    std::unique_ptr<ReadAhead> pool_; ///< the readers of the run under way
+    /// The files given to the readers and not yet scanned, by list index.
+    std::deque<std::pair<qsizetype, ListEntry>> ahead_;
+    qsizetype next_ = 0; ///< the first index of the list not yet looked at for them
     qsizetype rows_ = 0;
     std::vector<platform::FileId> leftOut_;
 };

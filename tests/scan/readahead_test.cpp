@@ -46,6 +46,9 @@ Seen scanTree(const QString &folder, const QString &search, int readers,
     const FixedSearchText text(search);
     ScanRun run(sinks, sinks, sinks, text);
     run.readers = readers;
+    // A file removed after the walk must not have been read during it.
+    if (!removeAfterWalk.isEmpty())
+        run.filesAheadOfWalk = 0;
     sinks.onListBuilt = [&] {
         if (!removeAfterWalk.isEmpty())
             QFile::remove(removeAfterWalk);
@@ -437,4 +440,47 @@ TEST(ReadAhead, ReadersBeyondTheCoresReadOnlyWhileReadsWaitForTheDevice) {
     pool.submit(files);
     EXPECT_EQ(drain(pool, 300), 300);
     EXPECT_GT(pool.counters().filesReadByDeviceReaders, 0);
+}
+
+// The readers start on the first files while the tree is still being listed:
+// a Cancel then stops both, and the search text in force when the list is
+// built is the one the rows are found with.
+TEST(ReadAhead, ReadersAheadOfTheWalkStopWithItAndTakeTheSearchOfTheScan) {
+    TempDir dir;
+    for (int i = 0; i < 3000; ++i)
+        dir.write(QStringLiteral("d%1/f%2.txt").arg(i % 50).arg(i), "old key\nnew key\n");
+    const int threadsBefore = threadCount();
+    {
+        RecordingSinks sinks;
+        const FixedSearchText text(QStringLiteral("key"));
+        ScanRun run(sinks, sinks, sinks, text);
+        run.readers = 4;
+        sinks.onYield = [&] {
+            if (run.FoundFilesList.size() >= 1000 && run.ContinueScan)
+                run.cancel();
+        };
+        ScanQuery query;
+        query.mode = ScanMode::DirectoryTree;
+        query.folder = dir.path();
+        EXPECT_EQ(run.run(query), ScanOutcome::Cancelled);
+        EXPECT_TRUE(sinks.rows.empty());
+        EXPECT_EQ(sinks.status.last(), ScanTexts::DirectoryScanningCanceled);
+        EXPECT_EQ(threadCount(), threadsBefore);
+        EXPECT_EQ(openFilesUnder(dir.path()), QStringList());
+    }
+    RecordingSinks sinks;
+    EditableSearchText text(QStringLiteral("old"));
+    ScanRun run(sinks, sinks, sinks, text);
+    run.readers = 4;
+    sinks.onYield = [&] {
+        if (run.FoundFilesList.size() == 2000)
+            text.set(QStringLiteral("new"));
+    };
+    ScanQuery query;
+    query.mode = ScanMode::DirectoryTree;
+    query.folder = dir.path();
+    EXPECT_EQ(run.run(query), ScanOutcome::Completed);
+    ASSERT_EQ(sinks.rows.size(), 3001u);
+    for (size_t i = 0; i + 1 < sinks.rows.size(); ++i)
+        ASSERT_EQ(sinks.rows[i].text, u"new key"_s) << i;
 }
