@@ -24,7 +24,10 @@ class PrintedPages {
         pdftotext.start(QStringLiteral("pdftotext"),
                         {QStringLiteral("-layout"), pdf_, QStringLiteral("-")});
         pdftotext.waitForFinished();
+        // The font draws "fl", "fi" and the like as one glyph, which comes back as
+        // a ligature character (a temporary folder's name may hold one).
         pages = QString::fromUtf8(pdftotext.readAllStandardOutput())
+                    .normalized(QString::NormalizationForm_KC)
                     .split(QLatin1Char('\f'), Qt::SkipEmptyParts);
     }
 
