@@ -190,6 +190,8 @@ QString fromCodePage(int codePage, QByteArrayView bytes) {
 }
 
 QString fromUtf16LE(QByteArrayView bytes) {
+    if (bytes.size() < 2) // an empty view may hold no pointer at all
+        return {};
     QString text(bytes.size() / 2, Qt::Uninitialized);
     qFromLittleEndian<char16_t>(bytes.data(), text.size(), text.data());
     return text;

@@ -50,3 +50,10 @@ TEST(UpperCase, KeepsEveryCodeUnitInItsPlace) {
               QString::fromUcs4(U"X\u00C9\U00010400\u0000Z", 5));
     EXPECT_EQ(upperCase(QString(3000, u'q')), QString(3000, u'Q'));
 }
+
+TEST(Utf16Text, EvenBytesOnlyAndNothingFromAnEmptyView) {
+    EXPECT_EQ(platform::fromUtf16LE(QByteArrayView()), QString());
+    EXPECT_EQ(platform::fromUtf16LE(QByteArrayView("A", 1)), QString());
+    EXPECT_EQ(platform::fromUtf16LE(QByteArrayView("A\0B\0C", 5)), QStringLiteral("AB"));
+    EXPECT_EQ(platform::fromCodePage(1200, QByteArrayView()), QString());
+}
