@@ -14,6 +14,10 @@
 #include <deque>
 #include <iterator>
 
+QString ScanTexts::checkingFolder(const QString &path) {
+    return QStringLiteral("Checking ") + path + QStringLiteral("...");
+}
+
 QString ScanTexts::fileError(const QString &description, const QString &path) {
     return QStringLiteral("Error: ") + description + QStringLiteral(" (") + path + u')';
 }
@@ -231,12 +235,17 @@ ScanRun::EntryAt ScanRun::treeEntryAt(const QString &extension, bool allFiles) c
 // readers until the list is built and their turn comes.
 bool ScanRun::walkTree(const QString &folder, const EntryAt &entryAt) {
     WalkAhead walk(folder, leftOut_);
+    // Cancel is taken here, so it stops the walk as it stops a file.
+    const auto goOn = [this] {
+        hooks_.yield();
+        return ContinueScan;
+    };
     for (;;) {
         const WalkAhead::Taken taken = walk.take(WaitMilliseconds);
         for (const WalkAhead::Event &event : taken.events) {
             switch (event.kind) {
             case WalkAhead::Event::Kind::Folder:
-                status_.SBar(QStringLiteral("Checking ") + event.path + QStringLiteral("..."));
+                status_.SBar(ScanTexts::checkingFolder(event.path));
                 break;
             case WalkAhead::Event::Kind::File:
                 FoundFilesList.append(event.path);
@@ -248,19 +257,15 @@ bool ScanRun::walkTree(const QString &folder, const EntryAt &entryAt) {
                 status_.folderSkipped(event.path);
                 break;
             }
-            hooks_.yield();
-            if (!ContinueScan)
+            if (!goOn())
                 return false;
         }
         if (pool_)
             refill(FoundFilesList.size(), entryAt, filesAheadOfWalk);
         if (taken.finished)
             return taken.completed;
-        if (taken.events.empty()) {
-            hooks_.yield();
-            if (!ContinueScan)
-                return false;
-        }
+        if (taken.events.empty() && !goOn())
+            return false;
     }
 }
 

@@ -34,6 +34,8 @@ inline const QString ScanningCancelled = QStringLiteral("Scanning Cancelled");
 /// Ends the text of a matching line that was too long to keep whole.
 inline const QString LineCut = QStringLiteral(" [... line cut: only its first 1 MiB is kept]");
 
+/// "Checking <folder>...", the status line of a folder the walk is about to read.
+QString checkingFolder(const QString &path);
 /// "Error: <description> (<path>)", the status line of a file that failed.
 QString fileError(const QString &description, const QString &path);
 } // namespace ScanTexts

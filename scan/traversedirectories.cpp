@@ -64,7 +64,7 @@ class ListingVisitor : public WalkVisitor {
   public:
     ListingVisitor(QStringList &found, StatusSink &status) : found_(found), status_(status) {}
     WalkState enterFolder(const QString &path) override {
-        status_.SBar(QStringLiteral("Checking ") + path + QStringLiteral("..."));
+        status_.SBar(ScanTexts::checkingFolder(path));
         return WalkState::Continue;
     }
     WalkState visitFile(const QString &path, quint64) override {
