@@ -106,8 +106,10 @@ class ScanRun {
     int readers;
     /// How many files the readers may take while the tree is still being
     /// listed: far more than during the scan, since they would otherwise wait
-    /// for the walk. Their rows wait in the readers for their turn.
-    qsizetype filesAheadOfWalk = 32768;
+    /// for the walk with a core idle. Their rows wait in the readers for their
+    /// turn. A file taken costs about 210 bytes of bookkeeping, so the bound
+    /// keeps that near 55 MB, less than the list of those files itself.
+    qsizetype filesAheadOfWalk = qsizetype{1} << 18;
 
     void ScanSelectedFiles(const FileSelection &files);
     void ScanFileList(const QString &extension, const QString &filterMode);
