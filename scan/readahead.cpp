@@ -20,8 +20,9 @@ struct ReadAhead::Job {
     bool rich = false;
     State state = State::Queued;
     /// Raised whenever the job is started afresh or dropped: a reader holding an
-    /// older value throws its work away.
-    qint64 generation = 0;
+    /// older value throws its work away. Changed under the lock; a reader with
+    /// nothing to hand on reads it without.
+    std::atomic<qint64> generation = 0;
     /// Lines up to this number were handed on before a restart; not again.
     qint64 skipThrough = -1;
     std::vector<FoundLines> lines; ///< found and not yet taken
@@ -56,6 +57,8 @@ class ReadAhead::TextClient : public TextFileReader::Client {
         return hand();
     }
     bool blockDone() override { return hand(); }
+    /// The lines not yet handed on.
+    FoundLines takeLines() { return std::exchange(lines_, FoundLines()); }
     bool handsBack(QByteArrayView head) override {
         handedBack_ = documents_ && mayBeDocument(head);
         return handedBack_;
@@ -143,6 +146,7 @@ void ReadAhead::setSearch(std::shared_ptr<const CompiledSearch> search) {
 void ReadAhead::submit(const std::vector<File> &files) {
     {
         const std::lock_guard lock(mutex_);
+        dropHeads();
         for (const File &file : files) {
             auto job = std::make_shared<Job>();
             job->path = file.path;
@@ -158,11 +162,12 @@ void ReadAhead::submit(const std::vector<File> &files) {
 
 qsizetype ReadAhead::queued() const {
     const std::lock_guard lock(mutex_);
-    return static_cast<qsizetype>(jobs_.size());
+    return static_cast<qsizetype>(jobs_.size() - headsDropped_);
 }
 
 ReadAhead::Taken ReadAhead::take(int timeoutMs) {
     std::unique_lock lock(mutex_);
+    dropHeads();
     Taken taken;
     if (jobs_.empty()) {
         taken.done = true;
@@ -208,19 +213,22 @@ void ReadAhead::wakeRoomWaiters() {
         roomFreed_.notify_all();
 }
 
-void ReadAhead::dropHead() {
-    const std::lock_guard lock(mutex_);
-    if (jobs_.empty())
+void ReadAhead::dropHeads() {
+    if (headsDropped_ == 0)
         return;
-    resetJob(*jobs_.front());
-    jobs_.pop_front();
-    started_ = std::max<size_t>(started_, 1) - 1;
+    for (; headsDropped_ > 0 && !jobs_.empty(); --headsDropped_) {
+        resetJob(*jobs_.front());
+        jobs_.pop_front();
+        started_ = std::max<size_t>(started_, 1) - 1;
+    }
+    headsDropped_ = 0;
     wakeRoomWaiters(); // a reader waiting for room may now hold the head
 }
 
 void ReadAhead::restart(qint64 lastTaken) {
     {
         const std::lock_guard lock(mutex_);
+        dropHeads();
         for (const std::shared_ptr<Job> &job : jobs_)
             resetJob(*job);
         started_ = 0;
@@ -238,6 +246,7 @@ void ReadAhead::clear() {
             resetJob(*job);
         jobs_.clear();
         started_ = 0;
+        headsDropped_ = 0;
     }
     roomFreed_.notify_all();
 }
@@ -326,7 +335,29 @@ bool ReadAhead::mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint
     return current();
 }
 
+// The last lines of a file and its end are handed on under one lock.
+void ReadAhead::finish(Job &job, qint64 generation, FoundLines rest, bool ok,
+                       const QString &error) {
+    if (job.generation != generation)
+        return;
+    if (!rest.empty()) {
+        const qint64 bytes = rest.cost();
+        job.lines.push_back(std::move(rest));
+        job.linesCost += bytes;
+        charge(bytes);
+    }
+    job.state = Job::State::Done;
+    job.failed = !ok;
+    job.error = error;
+    if (jobs_.front().get() == &job)
+        headNews_.notify_all();
+}
+
 bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation) {
+    // Nothing to hand on: no room needed, and a stop or restart is seen without the lock.
+    if (lines.empty())
+        return !halt_.load(std::memory_order_relaxed) &&
+               job.generation.load(std::memory_order_relaxed) == generation;
     FoundLines handed = std::exchange(lines, FoundLines());
     std::unique_lock lock(mutex_);
     if (!handed.empty() && job.generation == generation) {
@@ -407,13 +438,13 @@ void ReadAhead::work(bool deviceReader) {
         lock.unlock();
         QString error;
         bool ok = true;
+        FoundLines rest;
         if (job->rich) {
             searchDocument(*job, generation, skipThrough, *search, false, error);
             ok = error.isEmpty();
         } else {
             TextClient client(*this, *job, generation, skipThrough, *search);
             ok = reader.scan(job->path, client);
-            client.hand();
             error = reader.errorString();
             if (reader.waitedForDevice())
                 noteDeviceWait();
@@ -424,20 +455,14 @@ void ReadAhead::work(bool deviceReader) {
                 } else {
                     client.readAsText();
                     ok = reader.scan(job->path, client);
-                    client.hand();
                     error = reader.errorString();
                 }
             }
+            rest = client.takeLines();
         }
         lock.lock();
         charge(-buffer);
-        if (job->generation == generation) {
-            job->state = Job::State::Done;
-            job->failed = !ok;
-            job->error = error;
-            if (jobs_.front() == job)
-                headNews_.notify_all();
-        }
+        finish(*job, generation, std::move(rest), ok, error);
         wakeRoomWaiters();
     }
 }

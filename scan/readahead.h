@@ -98,8 +98,10 @@ class ReadAhead {
     /// Waits up to timeoutMs for news of the head file and takes it. After a
     /// halt the head is done, unless its document's text was already whole.
     Taken take(int timeoutMs);
-    /// The head file is done with; the next one becomes the head.
-    void dropHead();
+    /// The head file is done with; the next one becomes the head. Taken into
+    /// account by the next call that takes the lock, which spares one for
+    /// every file.
+    void dropHead() { ++headsDropped_; }
     /// The search changed: the head file is searched again from the line after
     /// lastTaken, and every later file from its start.
     void restart(qint64 lastTaken);
@@ -132,6 +134,8 @@ class ReadAhead {
                  qint64 adding);
     void charge(qint64 bytes);
     void resetJob(Job &job);
+    void dropHeads();
+    void finish(Job &job, qint64 generation, FoundLines rest, bool ok, const QString &error);
     void wakeRoomWaiters();
 
     Limits limits_;
@@ -142,7 +146,8 @@ class ReadAhead {
     int roomWaiters_ = 0;                ///< readers waiting on roomFreed_
     std::condition_variable headNews_;   ///< the head file has lines or is done
     std::deque<std::shared_ptr<Job>> jobs_;
-    size_t started_ = 0; ///< jobs_ before this index are not queued
+    size_t started_ = 0;      ///< jobs_ before this index are not queued
+    size_t headsDropped_ = 0; ///< dropped by the run, still at the front of jobs_
     std::shared_ptr<const CompiledSearch> search_;
     Counters counters_;
     bool stopping_ = false;
