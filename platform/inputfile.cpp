@@ -43,6 +43,8 @@ bool InputFile::open(const QString &path) {
     if (st.st_size > kSequentialAdviceBytes)
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
+    size_ = st.st_size;
+    position_ = 0;
     firstRead_ = true;
     waited_ = false;
     return true;
@@ -65,14 +67,23 @@ qint64 InputFile::read(char *buffer, qint64 size) {
         error_ = errorText(EBADF);
         return -1;
     }
+    // Most files are read in one go: the size they had when opened spares
+    // the call that would find their end. A file of no size (as the kernel's
+    // own files say) is read until the system finds its end.
+    if (size_ > 0 && position_ >= size_)
+        return 0;
     if (firstRead_ && size > 0) {
-        if (const qint64 n = readFirst(buffer, size); n >= 0)
+        if (const qint64 n = readFirst(buffer, size); n >= 0) {
+            position_ += n;
             return n;
+        }
     }
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(size));
-        if (n >= 0)
+        if (n >= 0) {
+            position_ += n;
             return n;
+        }
         if (errno != EINTR) {
             error_ = errorText(errno);
             return -1;

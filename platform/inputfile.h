@@ -15,7 +15,8 @@ class InputFile {
 
     /// Opens a regular file; a folder, device or pipe is refused.
     bool open(const QString &path);
-    /// Bytes read, 0 at the end, -1 on failure (see errorString()).
+    /// Bytes read, 0 at the end, -1 on failure (see errorString()). The end
+    /// is where the file ended when it was opened, or later if it has no size.
     qint64 read(char *buffer, qint64 size);
     void close();
     bool isOpen() const { return fd_ >= 0; }
@@ -29,6 +30,8 @@ class InputFile {
     qint64 readFirst(char *buffer, qint64 size);
 
     int fd_ = -1;
+    qint64 size_ = 0;     ///< when opened
+    qint64 position_ = 0; ///< bytes read
     bool firstRead_ = false;
     bool waited_ = false;
     QString error_;
