@@ -2,6 +2,7 @@
 
 #include "scan/searchexpression.h"
 
+#include <algorithm>
 #include <array>
 
 namespace FileTypeFilter {
@@ -25,6 +26,27 @@ template <std::size_t N> bool isOneOf(const QString &value, const std::array<QSt
     return false;
 }
 
+QStringView afterLastDot(const QString &entry) {
+    const qsizetype at = entry.lastIndexOf(u'.');
+    return at < 0 ? QStringView() : QStringView(entry).mid(at + 1);
+}
+
+bool isAscii(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// Every file of a tree is tested, so an ASCII type, the usual one, is compared
+// in place; any other is changed in case as a whole first, as it always was.
+template <std::size_t N>
+bool typeIsOneOf(const QString &entry, const std::array<QString, N> &list, bool upper) {
+    const QStringView type = afterLastDot(entry);
+    if (!isAscii(type))
+        return isOneOf(upper ? type.toString().toUpper() : type.toString().toLower(), list);
+    return std::any_of(list.begin(), list.end(), [&](const QString &item) {
+        return QStringView(item).compare(type, Qt::CaseInsensitive) == 0;
+    });
+}
+
 } // namespace
 
 QString GetAfterLast(const QString &text, QChar separator) {
@@ -33,11 +55,11 @@ QString GetAfterLast(const QString &text, QChar separator) {
 }
 
 bool IsRichTextType(const QString &entry) {
-    return isOneOf(GetAfterLast(entry, u'.').toUpper(), kRichTextTypes);
+    return typeIsOneOf(entry, kRichTextTypes, true);
 }
 
 bool passesAllFiles(const QString &entry) {
-    return !isOneOf(GetAfterLast(entry, u'.').toLower(), kExcludedTypes);
+    return !typeIsOneOf(entry, kExcludedTypes, false);
 }
 
 QString normalisedType(const QString &type) {

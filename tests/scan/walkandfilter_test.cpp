@@ -50,6 +50,10 @@ TEST(FileTypeFilter, SixteenDocumentTypesGoToTheRichTextReader) {
         EXPECT_TRUE(IsRichTextType(QStringLiteral("Budget.") + QLatin1String(type))) << type;
     EXPECT_FALSE(IsRichTextType(QStringLiteral("Budget.xlsx")));
     EXPECT_FALSE(IsRichTextType(QStringLiteral("/a.doc/README")));
+    // A type in other letters is compared in upper case as a whole: the
+    // dotless i is an I there, though it is no i when case is ignored.
+    EXPECT_TRUE(IsRichTextType(QStringLiteral("Budget.d\u0131f")));
+    EXPECT_FALSE(IsRichTextType(QStringLiteral("Budget.x\u00E9s")));
 }
 
 TEST(TraverseFolder, ListsFilesBeforeSubfoldersInNameOrder) {
