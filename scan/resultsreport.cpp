@@ -61,11 +61,26 @@ bool Writer::writeRow(const MatchRecord &row) {
     }
     line_.truncate(0);
     line_ += rowHead_;
-    line_ += trimmedSpaces(row.line).toUtf8();
+    appendUtf8(trimmedSpaces(row.line));
     line_ += MatchLabel;
-    line_ += trimmedSpaces(row.text).toUtf8();
+    appendUtf8(trimmedSpaces(row.text));
     line_ += "\r\n";
     return device_.write(line_) == line_.size();
+}
+
+// Encodes in place, sparing a copy a cell; a lone surrogate, which the encoder
+// would replace otherwise, is written as QString::toUtf8 writes it.
+void Writer::appendUtf8(QStringView text) {
+    const qsizetype at = line_.size();
+    line_.resize(at + encoder_.requiredSpace(text.size()));
+    const char *end = encoder_.appendToBuffer(line_.data() + at, text);
+    if (encoder_.hasError()) {
+        encoder_.resetState();
+        line_.truncate(at);
+        line_ += text.toUtf8();
+        return;
+    }
+    line_.truncate(end - line_.constData());
 }
 
 bool Writer::writeHeader(const Header &header, const QLocale &locale) {

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QIODevice>
 #include <QLocale>
+#include <QStringEncoder>
 #include <QStringList>
 
 /// The plain-text report of a scan's rows.
@@ -43,7 +44,10 @@ class Writer {
     QString errorString() const { return device_.errorString(); }
 
   private:
+    void appendUtf8(QStringView text);
+
     QIODevice &device_;
+    QStringEncoder encoder_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
     QString rowPath_;    ///< the path of the last row written
     QByteArray rowHead_; ///< its line up to the line cell
     QByteArray line_;    ///< kept to spare an allocation a row
