@@ -43,7 +43,8 @@ bool typeIsOneOf(const QString &entry, const std::array<QString, N> &list, bool 
     if (!isAscii(type))
         return isOneOf(upper ? type.toString().toUpper() : type.toString().toLower(), list);
     return std::any_of(list.begin(), list.end(), [&](const QString &item) {
-        return QStringView(item).compare(type, Qt::CaseInsensitive) == 0;
+        return item.size() == type.size() &&
+               QStringView(item).compare(type, Qt::CaseInsensitive) == 0;
     });
 }
 
