@@ -272,8 +272,9 @@ bool ScanRun::walkTree(const QString &folder, const EntryAt &entryAt) {
 void ScanRun::ScanFileList(const QString &extension, const QString &filterMode) {
     ContinueScan = true;
     const qsizetype count = FoundFilesList.size();
-    scanList(count, treeEntryAt(extension, filterMode == QStringLiteral("All")),
-             [&](qsizetype i, bool) { hooks_.fileProgress(i, count); });
+    scanList(
+        count, treeEntryAt(extension, filterMode == QStringLiteral("All")),
+        [&](qsizetype i, bool) { hooks_.fileProgress(i, count); }, true);
 }
 
 void ScanRun::ScanTextFile(const QString &path) {
@@ -323,10 +324,11 @@ bool ScanRun::scanDocument(const QString &path, bool documentsOnly) {
 }
 
 // The mode loops' common walk over their list. One reader searches on this
-// thread, file by file; more are kept a number of files ahead, and each file is
-// checked against the list again when its turn comes, so a list that changed
-// meanwhile is read anew from there.
-void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress) {
+// thread, file by file; more are kept a number of files ahead. Unless the list
+// is fixed, each file is checked against it again when its turn comes, so a
+// list that changed meanwhile is read anew from there.
+void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress,
+                       bool fixed) {
     if (!ContinueScan || count <= 0)
         return;
     if (readers <= 1) {
@@ -349,9 +351,12 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
         pool.restart(-1);
     }
     for (qsizetype i = 0; i < count && ContinueScan; ++i) {
-        const std::optional<ListEntry> entry = entryAt(i);
-        progress(i, entry.has_value());
         const bool submitted = !ahead_.empty() && ahead_.front().first == i;
+        // A fixed list's entries were judged as they went to the readers.
+        const bool judged = fixed && i < next_;
+        const std::optional<ListEntry> entry =
+            judged ? (submitted ? std::optional(ahead_.front().second) : std::nullopt) : entryAt(i);
+        progress(i, entry.has_value());
         if (!entry) {
             if (submitted) {
                 pool.dropHead();

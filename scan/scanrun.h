@@ -137,7 +137,10 @@ class ScanRun {
     void startReaders();
     void stopReaders();
     void refill(qsizetype count, const EntryAt &entryAt, qsizetype limit);
-    void scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress);
+    /// A fixed list does not change during the run; any other is read again
+    /// for each file as its turn comes.
+    void scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress,
+                  bool fixed = false);
     void scanHead(ReadAhead &pool, const ListEntry &entry);
     /// Loads the file into RTB and tests its pieces; with documentsOnly, a
     /// file whose content is no document is left unread (false).
