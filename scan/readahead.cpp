@@ -39,9 +39,9 @@ struct ReadAhead::Job {
 class ReadAhead::TextClient : public TextFileReader::Client {
   public:
     TextClient(ReadAhead &pool, Job &job, qint64 generation, qint64 skipThrough,
-               const CompiledSearch &search)
+               const CompiledSearch &search, std::vector<Outcome> &finished)
         : pool_(pool), job_(job), generation_(generation), skipThrough_(skipThrough),
-          search_(search) {}
+          search_(search), finished_(finished) {}
     const LineFinder &finder() override { return search_.finder; }
     bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
         if (pool_.halt_.load(std::memory_order_relaxed))
@@ -66,7 +66,7 @@ class ReadAhead::TextClient : public TextFileReader::Client {
     bool handedBack() const { return handedBack_; }
     /// Reads the file as text even when it begins as a document does.
     void readAsText() { documents_ = handedBack_ = false; }
-    bool hand() { return pool_.hand(job_, lines_, generation_); }
+    bool hand() { return pool_.hand(job_, lines_, generation_, finished_); }
 
   private:
     static constexpr qsizetype HandOnLines = 4096;
@@ -75,6 +75,7 @@ class ReadAhead::TextClient : public TextFileReader::Client {
     qint64 generation_;
     qint64 skipThrough_;
     const CompiledSearch &search_;
+    std::vector<Outcome> &finished_;
     FoundLines lines_;
     bool documents_ = true;
     bool handedBack_ = false;
@@ -84,6 +85,8 @@ namespace {
 /// How long after a read waited for the device the device readers keep reading.
 constexpr auto DeviceWaitCounts = std::chrono::milliseconds(250);
 constexpr auto DeviceLookAgain = std::chrono::milliseconds(20);
+/// The most files a reader takes at once.
+constexpr size_t MostFilesAClaim = 16;
 
 // A document is held whole with its text while it is searched.
 qint64 documentBytes(const QString &path) {
@@ -109,8 +112,12 @@ qint64 FoundLines::cost() const {
                                ends_.capacity() * sizeof(qsizetype));
 }
 
+size_t ReadAhead::readerCount() const {
+    return static_cast<size_t>(std::max(1, limits_.readers));
+}
+
 ReadAhead::ReadAhead(Limits limits) : limits_(limits) {
-    const int readers = std::max(1, limits_.readers);
+    const int readers = static_cast<int>(readerCount());
     readers_.reserve(static_cast<size_t>(readers));
     const int cacheReaders =
         limits_.cacheReaders > 0 ? limits_.cacheReaders : QThread::idealThreadCount() + 1;
@@ -166,10 +173,18 @@ qsizetype ReadAhead::queued() const {
 }
 
 ReadAhead::Taken ReadAhead::take(int timeoutMs) {
+    // Only the run changes jobs_, so it may look at it without the lock.
+    if (!finished_.empty() && headsDropped_ < jobs_.size() &&
+        finished_.front().job == jobs_[headsDropped_]) {
+        Taken taken = std::move(finished_.front().taken);
+        finished_.pop_front();
+        return taken;
+    }
+    finished_.clear();
     std::unique_lock lock(mutex_);
     dropHeads();
-    Taken taken;
     if (jobs_.empty()) {
+        Taken taken;
         taken.done = true;
         return taken;
     }
@@ -180,17 +195,36 @@ ReadAhead::Taken ReadAhead::take(int timeoutMs) {
     };
     headNews_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                        [&] { return !head.lines.empty() || done(); });
-    taken.lines.swap(head.lines);
-    taken.done = done();
-    taken.failed = head.failed;
-    taken.error = head.error;
-    taken.document = head.document;
+    Taken taken = takeLines(head, done());
     if (head.linesCost > 0) {
         charge(-head.linesCost);
         head.linesCost = 0;
         wakeRoomWaiters();
     }
+    if (taken.done && !stopping_)
+        keepFinished();
     return taken;
+}
+
+ReadAhead::Taken ReadAhead::takeLines(Job &job, bool done) {
+    Taken taken;
+    taken.lines.swap(job.lines);
+    taken.done = done;
+    taken.failed = job.failed;
+    taken.error = job.error;
+    taken.document = job.document;
+    return taken;
+}
+
+// Takes what the files after the head brought while they are finished.
+void ReadAhead::keepFinished() {
+    constexpr size_t Most = 256;
+    for (size_t i = 1; i < jobs_.size() && i <= Most; ++i) {
+        const std::shared_ptr<Job> &job = jobs_[i];
+        if (job->state != Job::State::Done)
+            return;
+        finished_.push_back({job, takeLines(*job, true)});
+    }
 }
 
 void ReadAhead::resetJob(Job &job) {
@@ -229,6 +263,7 @@ void ReadAhead::restart(qint64 lastTaken) {
     {
         const std::lock_guard lock(mutex_);
         dropHeads();
+        finished_.clear();
         for (const std::shared_ptr<Job> &job : jobs_)
             resetJob(*job);
         started_ = 0;
@@ -247,6 +282,7 @@ void ReadAhead::clear() {
         jobs_.clear();
         started_ = 0;
         headsDropped_ = 0;
+        finished_.clear();
     }
     roomFreed_.notify_all();
 }
@@ -277,8 +313,11 @@ ReadAhead::Counters ReadAhead::counters() const {
 }
 
 // A device reader looks again now and then whether reads wait for the device.
-std::shared_ptr<ReadAhead::Job> ReadAhead::nextJob(std::unique_lock<std::mutex> &lock,
-                                                   bool deviceReader) {
+// With the files cached, a reader takes several small files at once, so that
+// the readers meet less often at the lock; reading from the device, one each,
+// so that as many reads as readers are under way.
+std::vector<ReadAhead::Claim> ReadAhead::claim(std::unique_lock<std::mutex> &lock,
+                                               bool deviceReader) {
     std::shared_ptr<Job> found;
     const auto ready = [&] {
         if (stopping_)
@@ -298,7 +337,24 @@ std::shared_ptr<ReadAhead::Job> ReadAhead::nextJob(std::unique_lock<std::mutex> 
     } else {
         workReady_.wait(lock, ready);
     }
-    return stopping_ ? nullptr : found;
+    std::vector<Claim> claims;
+    if (stopping_)
+        return claims;
+    claims.push_back({found, found->generation, found->skipThrough});
+    const size_t waiting = jobs_.size() - started_;
+    const size_t most = found->rich || deviceReader || deviceWaitedLately()
+                            ? 1
+                            : std::min<size_t>(MostFilesAClaim, waiting / (2 * readerCount()) + 1);
+    for (; started_ < jobs_.size() && claims.size() < most; ++started_) {
+        const std::shared_ptr<Job> &job = jobs_[started_];
+        if (job->rich) // a document is charged for its size: taken alone
+            break;
+        if (job->state == Job::State::Queued)
+            claims.push_back({job, job->generation, job->skipThrough});
+    }
+    for (const Claim &taken : claims)
+        taken.job->state = Job::State::Running;
+    return claims;
 }
 
 void ReadAhead::noteDeviceWait() {
@@ -335,31 +391,40 @@ bool ReadAhead::mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint
     return current();
 }
 
-// The last lines of a file and its end are handed on under one lock.
-void ReadAhead::finish(Job &job, qint64 generation, FoundLines rest, bool ok,
-                       const QString &error) {
-    if (job.generation != generation)
-        return;
-    if (!rest.empty()) {
-        const qint64 bytes = rest.cost();
-        job.lines.push_back(std::move(rest));
-        job.linesCost += bytes;
-        charge(bytes);
+// Hands on the files a reader finished: their last lines and their ends.
+void ReadAhead::publish(std::vector<Outcome> &finished) {
+    bool headDone = false;
+    for (Outcome &outcome : finished) {
+        Job &job = *outcome.job;
+        if (job.generation != outcome.generation)
+            continue;
+        if (!outcome.rest.empty()) {
+            const qint64 bytes = outcome.rest.cost();
+            job.lines.push_back(std::move(outcome.rest));
+            job.linesCost += bytes;
+            charge(bytes);
+        }
+        job.state = Job::State::Done;
+        job.failed = !outcome.ok;
+        job.error = outcome.error;
+        headDone = headDone || jobs_.front() == outcome.job;
     }
-    job.state = Job::State::Done;
-    job.failed = !ok;
-    job.error = error;
-    if (jobs_.front().get() == &job)
+    finished.clear();
+    if (headDone)
         headNews_.notify_all();
 }
 
-bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation) {
+// Files the reader finished before are handed on first, so that the run never
+// waits for them while this reader waits for room.
+bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation,
+                     std::vector<Outcome> &finished) {
     // Nothing to hand on: no room needed, and a stop or restart is seen without the lock.
-    if (lines.empty())
+    if (lines.empty() && finished.empty())
         return !halt_.load(std::memory_order_relaxed) &&
                job.generation.load(std::memory_order_relaxed) == generation;
     FoundLines handed = std::exchange(lines, FoundLines());
     std::unique_lock lock(mutex_);
+    publish(finished);
     if (!handed.empty() && job.generation == generation) {
         const qint64 bytes = handed.cost();
         job.lines.push_back(std::move(handed));
@@ -377,13 +442,15 @@ bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation) {
 // nothing handed on, when documentsOnly and the file holds no document. A
 // halt ends the extraction early: a text cut short that way hands on nothing.
 bool ReadAhead::searchDocument(Job &job, qint64 generation, qint64 skipThrough,
-                               const CompiledSearch &search, bool documentsOnly, QString &error) {
+                               const CompiledSearch &search, bool documentsOnly, QString &error,
+                               std::vector<Outcome> &finished) {
     RichTextBuffer box;
     const bool loaded = box.setFileName(job.path, documentsOnly);
     error = box.errorString();
     const bool document = loaded || !error.isEmpty();
     {
         const std::lock_guard lock(mutex_);
+        publish(finished); // the extraction may take a while
         if (stopping_) {
             error.clear();
             return true;
@@ -408,7 +475,7 @@ bool ReadAhead::searchDocument(Job &job, qint64 generation, qint64 skipThrough,
         return true;
     });
     if (wanted)
-        hand(job, lines, generation);
+        hand(job, lines, generation, finished);
     return true;
 }
 
@@ -421,48 +488,58 @@ void ReadAhead::work(bool deviceReader) {
     // A halt also ends the extraction of a document under way.
     const ExtractionStop stop(halt_);
     TextFileReader reader(limits_.blockSize);
+    std::vector<Outcome> finished; // not yet handed on
     std::unique_lock lock(mutex_);
-    while (const std::shared_ptr<Job> job = nextJob(lock, deviceReader)) {
-        job->state = Job::State::Running;
-        const qint64 generation = job->generation;
-        const qint64 skipThrough = job->skipThrough;
-        const std::shared_ptr<const CompiledSearch> search = search_;
+    for (std::vector<Claim> claims; !(claims = claim(lock, deviceReader)).empty();) {
+        const Job &first = *claims.front().job;
         // The reader's buffer, or the whole document and its text.
         const qint64 buffer =
-            job->rich ? documentBytes(job->path) * 3 + limits_.blockSize : limits_.blockSize;
-        if (!mayGoOn(lock, *job, generation, buffer))
-            continue;
+            first.rich ? documentBytes(first.path) * 3 + limits_.blockSize : limits_.blockSize;
+        if (!mayGoOn(lock, first, claims.front().generation, buffer) && stopping_)
+            break;
         charge(buffer);
-        ++counters_.filesRead;
-        counters_.filesReadByDeviceReaders += deviceReader ? 1 : 0;
+        counters_.filesRead += static_cast<qint64>(claims.size());
+        counters_.filesReadByDeviceReaders += deviceReader ? qint64(claims.size()) : 0;
+        const std::shared_ptr<const CompiledSearch> search = search_;
         lock.unlock();
-        QString error;
-        bool ok = true;
-        FoundLines rest;
-        if (job->rich) {
-            searchDocument(*job, generation, skipThrough, *search, false, error);
-            ok = error.isEmpty();
-        } else {
-            TextClient client(*this, *job, generation, skipThrough, *search);
-            ok = reader.scan(job->path, client);
-            error = reader.errorString();
-            if (reader.waitedForDevice())
-                noteDeviceWait();
-            // A document of today's formats under any name is read by its content.
-            if (client.handedBack()) {
-                if (searchDocument(*job, generation, skipThrough, *search, true, error)) {
-                    ok = error.isEmpty();
-                } else {
-                    client.readAsText();
-                    ok = reader.scan(job->path, client);
-                    error = reader.errorString();
-                }
-            }
-            rest = client.takeLines();
+        for (const Claim &file : claims) {
+            if (!halt_.load(std::memory_order_relaxed) &&
+                file.job->generation.load(std::memory_order_relaxed) == file.generation)
+                finished.push_back(read(file, *search, reader, finished));
         }
         lock.lock();
         charge(-buffer);
-        finish(*job, generation, std::move(rest), ok, error);
+        publish(finished);
         wakeRoomWaiters();
     }
+}
+
+ReadAhead::Outcome ReadAhead::read(const Claim &file, const CompiledSearch &search,
+                                   TextFileReader &reader, std::vector<Outcome> &finished) {
+    Job &job = *file.job;
+    Outcome outcome{file.job, file.generation, {}, true, {}};
+    if (job.rich) {
+        searchDocument(job, file.generation, file.skipThrough, search, false, outcome.error,
+                       finished);
+        outcome.ok = outcome.error.isEmpty();
+        return outcome;
+    }
+    TextClient client(*this, job, file.generation, file.skipThrough, search, finished);
+    outcome.ok = reader.scan(job.path, client);
+    outcome.error = reader.errorString();
+    if (reader.waitedForDevice())
+        noteDeviceWait();
+    // A document of today's formats under any name is read by its content.
+    if (client.handedBack()) {
+        if (searchDocument(job, file.generation, file.skipThrough, search, true, outcome.error,
+                           finished)) {
+            outcome.ok = outcome.error.isEmpty();
+        } else {
+            client.readAsText();
+            outcome.ok = reader.scan(job.path, client);
+            outcome.error = reader.errorString();
+        }
+    }
+    outcome.rest = client.takeLines();
+    return outcome;
 }

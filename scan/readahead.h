@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+class TextFileReader;
+
 /// The search text parsed once, shared read-only by the run and its readers.
 struct CompiledSearch {
     explicit CompiledSearch(const QString &text) : expression(text), finder(expression, true) {}
@@ -121,21 +123,41 @@ class ReadAhead {
   private:
     struct Job;
     class TextClient;
+    /// A file a reader took, as it was when taken.
+    struct Claim {
+        std::shared_ptr<Job> job;
+        qint64 generation = 0;
+        qint64 skipThrough = -1;
+    };
+    /// A file a reader finished: its last lines and how it ended.
+    struct Outcome {
+        std::shared_ptr<Job> job;
+        qint64 generation = 0;
+        FoundLines rest;
+        bool ok = true;
+        QString error;
+    };
 
+    size_t readerCount() const;
     void work(bool deviceReader);
-    std::shared_ptr<Job> nextJob(std::unique_lock<std::mutex> &lock, bool deviceReader);
+    std::vector<Claim> claim(std::unique_lock<std::mutex> &lock, bool deviceReader);
+    Outcome read(const Claim &file, const CompiledSearch &search, TextFileReader &reader,
+                 std::vector<Outcome> &finished);
     bool deviceWaitedLately() const;
     void noteDeviceWait();
     bool searchDocument(Job &job, qint64 generation, qint64 skipThrough,
-                        const CompiledSearch &search, bool documentsOnly, QString &error);
-    bool hand(Job &job, FoundLines &lines, qint64 generation);
+                        const CompiledSearch &search, bool documentsOnly, QString &error,
+                        std::vector<Outcome> &finished);
+    bool hand(Job &job, FoundLines &lines, qint64 generation, std::vector<Outcome> &finished);
     bool isHead(const Job &job, qint64 generation) const;
     bool mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint64 generation,
                  qint64 adding);
     void charge(qint64 bytes);
     void resetJob(Job &job);
     void dropHeads();
-    void finish(Job &job, qint64 generation, FoundLines rest, bool ok, const QString &error);
+    Taken takeLines(Job &job, bool done);
+    void keepFinished();
+    void publish(std::vector<Outcome> &finished);
     void wakeRoomWaiters();
 
     Limits limits_;
@@ -148,6 +170,14 @@ class ReadAhead {
     std::deque<std::shared_ptr<Job>> jobs_;
     size_t started_ = 0;      ///< jobs_ before this index are not queued
     size_t headsDropped_ = 0; ///< dropped by the run, still at the front of jobs_
+    /// What the files after the head brought, taken with the head's while
+    /// they were finished, so that the run takes the lock once for many small
+    /// files. Their bytes stay charged until the files are dropped.
+    struct Finished {
+        std::shared_ptr<Job> job;
+        Taken taken;
+    };
+    std::deque<Finished> finished_; ///< the run's alone
     std::shared_ptr<const CompiledSearch> search_;
     Counters counters_;
     bool stopping_ = false;

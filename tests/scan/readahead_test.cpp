@@ -370,6 +370,39 @@ TEST(ReadAhead, CancelAfterADocumentWasReadStillShowsAllItsRows) {
     EXPECT_EQ(tree.rowsOf(document), 2000);
 }
 
+// A reader takes several small files at once when many wait. The ones it has
+// finished must reach the run before it waits for room for a later one.
+TEST(ReadAhead, AReaderHandsOnTheFilesItFinishedBeforeItWaitsForRoom) {
+    TempDir dir;
+    QByteArray large;
+    while (large.size() < 2 * 1024 * 1024)
+        large += "every line of this file is taken by a blank search\n";
+    ReadAhead::Limits limits;
+    limits.readers = 1;
+    limits.inFlightBytes = 1024 * 1024;
+    limits.blockSize = 64 * 1024;
+    ReadAhead pool(limits);
+    pool.setSearch(std::make_shared<const CompiledSearch>(QString()));
+    std::vector<ReadAhead::File> files{{dir.write(u"head.txt"_s, "one line\n"), false},
+                                       {dir.write(u"large.txt"_s, large), false}};
+    for (int i = 0; i < 6; ++i)
+        files.push_back({dir.write(u"small%1.txt"_s.arg(i), "x\n"), false});
+    pool.submit(files);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lines = 0;
+    for (size_t file = 0; file < files.size() && clock.elapsed() < 20000; ++file) {
+        for (ReadAhead::Taken taken; !taken.done && clock.elapsed() < 20000;) {
+            taken = pool.take(50);
+            for (const FoundLines &batch : taken.lines)
+                lines += batch.size();
+        }
+        pool.dropHead();
+    }
+    EXPECT_EQ(lines, 1 + large.count('\n') + 6);
+    EXPECT_LT(clock.elapsed(), 20000) << "the run waited for a file its reader held";
+}
+
 TEST(ReadAhead, BytesInFlightStayWithinTheBound) {
     TempDir dir;
     QByteArray body;
