@@ -5,6 +5,7 @@
 #include "documents/packagetext.h"
 #include "platform/codepage.h"
 #include "platform/fileentry.h"
+#include "platform/threadpriority.h"
 #include "scan/scanrun.h"
 #include "scan/textfilereader.h"
 
@@ -85,6 +86,8 @@ namespace {
 /// How long after a read waited for the device the device readers keep reading.
 constexpr auto DeviceWaitCounts = std::chrono::milliseconds(250);
 constexpr auto DeviceLookAgain = std::chrono::milliseconds(20);
+/// How far below the run's priority (in nice steps) the readers run.
+constexpr int ReaderPriorityBelowRun = 10;
 /// The most files a reader takes at once.
 constexpr size_t MostFilesAClaim = 16;
 
@@ -485,6 +488,9 @@ bool ReadAhead::isHead(const Job &job, qint64 generation) const {
 }
 
 void ReadAhead::work(bool deviceReader) {
+    // The run hands on every row in turn: it must not wait for a core while
+    // readers far ahead of it hold one. The readers take what it leaves.
+    platform::lowerThreadPriority(ReaderPriorityBelowRun);
     // A halt also ends the extraction of a document under way.
     const ExtractionStop stop(halt_);
     TextFileReader reader(limits_.blockSize);
