@@ -86,15 +86,25 @@ QString fromWindows1252(QByteArrayView bytes) {
 }
 
 QString decodeText(QByteArrayView bytes) {
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes);
-    if (isValidUtf8(bytes)) {
+    QString text;
+    appendText(text, bytes);
+    return text;
+}
+
+void appendText(QString &text, QByteArrayView bytes) {
+    if (isAscii(bytes)) {
+        text.append(QLatin1StringView(bytes));
+    } else if (isValidUtf8(bytes)) {
         // A U+FEFF that opens a line is text here, not a byte-order mark.
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
                                                         QStringConverter::Flag::ConvertInitialBom);
-        return utf8(bytes);
+        const qsizetype at = text.size();
+        text.resize(at + utf8.requiredSpace(bytes.size()));
+        const QChar *end = utf8.appendToBuffer(text.data() + at, bytes);
+        text.truncate(end - text.constData());
+    } else {
+        text.append(fromWindows1252(bytes));
     }
-    return fromWindows1252(bytes);
 }
 
 QString upperCase(QStringView text) {

@@ -31,6 +31,8 @@ int codePageOfLanguage(int languageId);
 /// Text read from a file as the user sees it: UTF-8 when the bytes are valid
 /// UTF-8, otherwise Windows-1252, the code page of older text files.
 QString decodeText(QByteArrayView bytes);
+/// Appends decodeText(bytes) to text, without a string of its own between.
+void appendText(QString &text, QByteArrayView bytes);
 
 /// The search's upper-casing: a-z to A-Z, and every other character by its
 /// Unicode simple upper-case mapping unless that mapping lands in ASCII (so

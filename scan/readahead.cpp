@@ -48,16 +48,23 @@ class ReadAhead::TextClient : public TextFileReader::Client {
         if (pool_.halt_.load(std::memory_order_relaxed))
             return false;
         if (lineNumber > skipThrough_)
-            lines_.add(lineNumber, platform::decodeText(line));
+            lines_.add(lineNumber, line);
         // A block of short matching lines can hold far more text than the block.
         return lines_.size() < HandOnLines || hand();
     }
     bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
         if (lineNumber > skipThrough_)
-            lines_.add(lineNumber, QString(platform::decodeText(head) + ScanTexts::LineCut));
+            lines_.add(lineNumber, head, ScanTexts::LineCut);
         return hand();
     }
-    bool blockDone() override { return hand(); }
+    // Lines found in a large file go on every few blocks, since each hand-on
+    // may wake the run; files finished before go on at once.
+    bool blockDone() override {
+        if (!lines_.empty() && ++blocksHeld_ < HandOnBlocks && finished_.empty())
+            return pool_.wanted(job_, generation_);
+        blocksHeld_ = 0;
+        return hand();
+    }
     /// The lines not yet handed on.
     FoundLines takeLines() { return std::exchange(lines_, FoundLines()); }
     bool handsBack(QByteArrayView head) override {
@@ -71,6 +78,7 @@ class ReadAhead::TextClient : public TextFileReader::Client {
 
   private:
     static constexpr qsizetype HandOnLines = 4096;
+    static constexpr int HandOnBlocks = 4;
     ReadAhead &pool_;
     Job &job_;
     qint64 generation_;
@@ -78,6 +86,7 @@ class ReadAhead::TextClient : public TextFileReader::Client {
     const CompiledSearch &search_;
     std::vector<Outcome> &finished_;
     FoundLines lines_;
+    int blocksHeld_ = 0;
     bool documents_ = true;
     bool handedBack_ = false;
 };
@@ -101,6 +110,13 @@ qint64 documentBytes(const QString &path) {
 void FoundLines::add(qint64 number, QStringView text) {
     numbers_.push_back(number);
     texts_ += text;
+    ends_.push_back(texts_.size());
+}
+
+void FoundLines::add(qint64 number, QByteArrayView line, QStringView suffix) {
+    numbers_.push_back(number);
+    platform::appendText(texts_, line);
+    texts_ += suffix;
     ends_.push_back(texts_.size());
 }
 
@@ -419,12 +435,16 @@ void ReadAhead::publish(std::vector<Outcome> &finished) {
 
 // Files the reader finished before are handed on first, so that the run never
 // waits for them while this reader waits for room.
+bool ReadAhead::wanted(const Job &job, qint64 generation) const {
+    return !halt_.load(std::memory_order_relaxed) &&
+           job.generation.load(std::memory_order_relaxed) == generation;
+}
+
 bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation,
                      std::vector<Outcome> &finished) {
     // Nothing to hand on: no room needed, and a stop or restart is seen without the lock.
     if (lines.empty() && finished.empty())
-        return !halt_.load(std::memory_order_relaxed) &&
-               job.generation.load(std::memory_order_relaxed) == generation;
+        return wanted(job, generation);
     FoundLines handed = std::exchange(lines, FoundLines());
     std::unique_lock lock(mutex_);
     publish(finished);
@@ -509,8 +529,7 @@ void ReadAhead::work(bool deviceReader) {
         const std::shared_ptr<const CompiledSearch> search = search_;
         lock.unlock();
         for (const Claim &file : claims) {
-            if (!halt_.load(std::memory_order_relaxed) &&
-                file.job->generation.load(std::memory_order_relaxed) == file.generation)
+            if (wanted(*file.job, file.generation))
                 finished.push_back(read(file, *search, reader, finished));
         }
         lock.lock();

@@ -30,6 +30,9 @@ struct CompiledSearch {
 class FoundLines {
   public:
     void add(qint64 number, QStringView text);
+    /// Adds a line as read from a text file, decoded as the user sees it,
+    /// with suffix after it.
+    void add(qint64 number, QByteArrayView line, QStringView suffix = {});
     qsizetype size() const { return static_cast<qsizetype>(numbers_.size()); }
     bool empty() const { return numbers_.empty(); }
     /// Line from 1, or document piece from 0.
@@ -149,6 +152,8 @@ class ReadAhead {
                         const CompiledSearch &search, bool documentsOnly, QString &error,
                         std::vector<Outcome> &finished);
     bool hand(Job &job, FoundLines &lines, qint64 generation, std::vector<Outcome> &finished);
+    /// The file is still to be read: no stop, no restart. Without the lock.
+    bool wanted(const Job &job, qint64 generation) const;
     bool isHead(const Job &job, qint64 generation) const;
     bool mayGoOn(std::unique_lock<std::mutex> &lock, const Job &job, qint64 generation,
                  qint64 adding);

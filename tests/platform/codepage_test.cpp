@@ -28,6 +28,17 @@ TEST(DecodeText, Utf8WhenValidElseWindows1252) {
     EXPECT_EQ(decodeText("\xEF\xBB\xBFx"), QString(QChar(0xFEFF)) + u'x');
 }
 
+TEST(DecodeText, AppendedToATextAsDecodedAlone) {
+    for (const QByteArray &bytes :
+         {QByteArray("plain"), QByteArray("caf\xC3\xA9 \xF0\x9F\x98\x80"), QByteArray("caf\xE9"),
+          QByteArray("\xEF\xBB\xBFx"), QByteArray()}) {
+        QString text = QStringLiteral("before ");
+        text.reserve(8); // no room: the text grows as it takes the line
+        platform::appendText(text, bytes);
+        EXPECT_EQ(text, QStringLiteral("before ") + decodeText(bytes)) << bytes.toHex().constData();
+    }
+}
+
 TEST(UpperCase, MapsLettersButNeverIntoAscii) {
     EXPECT_EQ(upperCase(u"abc xyz 123"), QStringLiteral("ABC XYZ 123"));
     EXPECT_EQ(upperCase(u"éàüñ straße"), QStringLiteral("ÉÀÜÑ STRAßE"));
