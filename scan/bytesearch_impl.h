@@ -63,23 +63,44 @@ template <class V> const char *findLineEnd(const char *begin, const char *end) {
 }
 
 // Line ends = LF + CR - (CR LF pairs). Per-lane byte counters are summed
-// every 255 chunks, before they can wrap.
+// every 255 chunks, before they can wrap. Most text has no CR: a block is
+// counted for LFs alone first, and again in full only when it holds a CR.
+template <class V> std::size_t countLineEndsInFull(const char *&p, int chunks) {
+    const auto crs = V::splat('\r');
+    const auto lfs = V::splat('\n');
+    auto lf = V::zero();
+    auto cr = V::zero();
+    auto pairs = V::zero();
+    for (int i = 0; i < chunks; ++i, p += V::Width) {
+        const auto isCr = V::equal(V::load(p), crs);
+        lf = V::sub(lf, V::equal(V::load(p), lfs));
+        cr = V::sub(cr, isCr);
+        pairs = V::sub(pairs, V::andBits(isCr, V::equal(V::load(p + 1), lfs)));
+    }
+    return V::sumBytes(lf) + V::sumBytes(cr) - V::sumBytes(pairs);
+}
+
 template <class V> std::size_t countLineEnds(const char *begin, const char *end) {
     const auto crs = V::splat('\r');
     const auto lfs = V::splat('\n');
     std::size_t count = 0;
     const char *p = begin;
     while (end - p > V::Width) { // the pair test reads one byte past the chunk
+        const char *block = p;
         auto lf = V::zero();
-        auto cr = V::zero();
-        auto pairs = V::zero();
-        for (int i = 0; i < 255 && end - p > V::Width; ++i, p += V::Width) {
-            const auto isCr = V::equal(V::load(p), crs);
-            lf = V::sub(lf, V::equal(V::load(p), lfs));
-            cr = V::sub(cr, isCr);
-            pairs = V::sub(pairs, V::andBits(isCr, V::equal(V::load(p + 1), lfs)));
+        auto anyCr = V::zero();
+        int chunks = 0;
+        for (; chunks < 255 && end - p > V::Width; ++chunks, p += V::Width) {
+            const auto v = V::load(p);
+            lf = V::sub(lf, V::equal(v, lfs));
+            anyCr = V::orBits(anyCr, V::equal(v, crs));
         }
-        count += V::sumBytes(lf) + V::sumBytes(cr) - V::sumBytes(pairs);
+        if (V::mask(anyCr) == 0) {
+            count += V::sumBytes(lf);
+        } else {
+            p = block;
+            count += countLineEndsInFull<V>(p, chunks);
+        }
     }
     // An LF at the tail's start whose CR ended the last chunk was taken as a
     // pair above and counts once here.

@@ -74,6 +74,17 @@ TEST_P(Kernels, CountsLineEndsWithCrLfPairsOnce) {
                   naiveLineEnds(text))
             << text.toStdString();
     }
+    // Long texts of LF lines with a few CRs, so that some stretches hold none.
+    for (int round = 0; round < 200; ++round) {
+        QByteArray text(random.bounded(8000, 40000), 'x');
+        for (qsizetype at = random.bounded(40); at < text.size(); at += random.bounded(1, 80))
+            text[at] = '\n';
+        for (int crs = random.bounded(4); crs > 0; --crs)
+            text[random.bounded(int(text.size()))] = '\r';
+        ASSERT_EQ(k.countLineEnds(text.constData(), text.constData() + text.size()),
+                  naiveLineEnds(text))
+            << round;
+    }
     // A pair split by the chunk edge, at each of the edges.
     for (int at = 1; at < 100; ++at) {
         QByteArray text(100, 'x');
