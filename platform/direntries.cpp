@@ -60,7 +60,7 @@ DirEntry::Kind kindOfMode(mode_t mode) {
     return S_ISDIR(mode) ? DirEntry::Kind::Directory : DirEntry::Kind::Other;
 }
 
-DirEntry entryOf(int dirFd, const dirent *entry) {
+DirEntry entryOf(int dirFd, const dirent64 *entry) {
     DirEntry result{QByteArray(entry->d_name), DirEntry::Kind::Other, entry->d_type == DT_LNK,
                     entry->d_ino};
     switch (entry->d_type) {
@@ -93,6 +93,34 @@ bool isDotOrDotDot(const char *name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
+// The entries are read in large batches straight from the system: a tree has
+// a folder for every few files, and each costs the calls of its listing.
+void readEntries(int fd, DirListing &listing, const std::function<bool()> &keepGoing) {
+    constexpr size_t AskEvery = 4096;
+    alignas(dirent64) char buffer[32 * 1024];
+    size_t read = 0;
+    for (;;) {
+        const ssize_t size = ::getdents64(fd, buffer, sizeof buffer);
+        if (size < 0 && errno == EINTR)
+            continue;
+        if (size <= 0) {
+            // A folder that opens but cannot be read to its end (a failing
+            // disk, a vanished share) is reported; what was read is kept.
+            if (size < 0)
+                listing.error = errorText(errno);
+            return;
+        }
+        for (ssize_t at = 0; at < size;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(buffer + at);
+            at += entry->d_reclen;
+            if (!isDotOrDotDot(entry->d_name))
+                listing.entries.push_back(entryOf(fd, entry));
+            if (keepGoing && ++read % AskEvery == 0 && !keepGoing())
+                return;
+        }
+    }
+}
+
 } // namespace
 
 DirListing listDirectory(const QString &folder, const std::function<bool()> &keepGoing) {
@@ -113,31 +141,10 @@ DirListing listDirectory(const QString &folder, const std::function<bool()> &kee
     listing.device = st.st_dev;
     listing.inode = st.st_ino;
     listing.virtualFileSystem = isVirtualType(fs.f_type) || isDevFileSystem(st.st_dev);
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        listing.error = errorText(errno);
-        ::close(fd);
-        return listing;
-    }
     listing.opened = true;
-    constexpr size_t AskEvery = 4096;
-    size_t read = 0;
-    while (!listing.virtualFileSystem) {
-        errno = 0;
-        const dirent *entry = ::readdir(dir);
-        if (!entry) {
-            // A folder that opens but cannot be read to its end (a failing
-            // disk, a vanished share) is reported; what was read is kept.
-            if (errno != 0)
-                listing.error = errorText(errno);
-            break;
-        }
-        if (!isDotOrDotDot(entry->d_name))
-            listing.entries.push_back(entryOf(fd, entry));
-        if (keepGoing && ++read % AskEvery == 0 && !keepGoing())
-            break;
-    }
-    ::closedir(dir);
+    if (!listing.virtualFileSystem)
+        readEntries(fd, listing, keepGoing);
+    ::close(fd);
     std::sort(listing.entries.begin(), listing.entries.end(),
               [](const DirEntry &a, const DirEntry &b) { return a.name < b.name; });
     return listing;

@@ -34,6 +34,21 @@ TEST(ListDirectory, SortsByNameAndResolvesLinks) {
     EXPECT_EQ(entriesOf(dir.path()), expected);
 }
 
+TEST(ListDirectory, ListsAFolderOfMoreEntriesThanOneReadGives) {
+    TempDir dir;
+    QStringList names;
+    for (int i = 0; i < 3000; ++i) {
+        names.append(
+            QStringLiteral("a-rather-long-name-for-entry-%1.txt").arg(i, 4, 10, QChar(u'0')));
+        QFile(dir.file(names.back())).open(QIODevice::WriteOnly);
+    }
+    const platform::DirListing listing = platform::listDirectory(dir.path());
+    ASSERT_EQ(listing.entries.size(), names.size());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        EXPECT_EQ(listing.entries[static_cast<size_t>(i)].name, QFile::encodeName(names[i]));
+    EXPECT_TRUE(listing.error.isEmpty());
+}
+
 TEST(ListDirectory, ReportsFoldersItCannotOpenAndVirtualFileSystems) {
     TempDir dir;
     EXPECT_FALSE(platform::listDirectory(dir.file(QStringLiteral("nowhere"))).opened);
