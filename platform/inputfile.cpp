@@ -3,6 +3,7 @@
 #include "platform/pathname.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,13 +22,47 @@ QString errorText(int errorNumber) {
 
 InputFile::~InputFile() {
     close();
+    reuseFolders(false);
+}
+
+void InputFile::reuseFolders(bool on) {
+    reuseFolders_ = on;
+    if (!on)
+        closeFolder();
+}
+
+void InputFile::closeFolder() {
+    if (folderFd_ >= 0)
+        ::close(folderFd_);
+    folderFd_ = -1;
+    folder_.clear();
+}
+
+int InputFile::openFile(const QString &path, int flags) {
+    if (!reuseFolders_)
+        return openPath(path, flags);
+    const QByteArray bytes = pathBytes(path);
+    const qsizetype slash = bytes.lastIndexOf('/');
+    // A name at the root, a path ending in a separator and a path too long
+    // for one call go the usual way.
+    if (slash <= 0 || slash == bytes.size() - 1 || bytes.size() >= PATH_MAX)
+        return openPath(path, flags);
+    const QByteArrayView folder(bytes.constData(), slash);
+    if (folderFd_ < 0 || folder != folder_) {
+        closeFolder();
+        folder_ = folder.toByteArray();
+        folderFd_ = ::open(folder_.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd_ < 0) // the whole path tells what is wrong
+            return openPath(path, flags);
+    }
+    return ::openat(folderFd_, bytes.constData() + slash + 1, flags);
 }
 
 bool InputFile::open(const QString &path) {
     close();
     error_.clear();
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
-    const int fd = openPath(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = openFile(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         error_ = errorText(errno);
         return false;

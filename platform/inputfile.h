@@ -15,6 +15,11 @@ class InputFile {
 
     /// Opens a regular file; a folder, device or pipe is refused.
     bool open(const QString &path);
+    /// While on, the folder of the last file opened stays open, and a file in
+    /// it is opened by its name alone: the system then spares the walk down
+    /// the whole path. For readers of a tree, which go folder by folder; off
+    /// closes the folder.
+    void reuseFolders(bool on);
     /// Bytes read, 0 at the end, -1 on failure (see errorString()). The end
     /// is where the file ended when it was opened, or later if it has no size.
     qint64 read(char *buffer, qint64 size);
@@ -28,8 +33,13 @@ class InputFile {
 
   private:
     qint64 readFirst(char *buffer, qint64 size);
+    int openFile(const QString &path, int flags);
+    void closeFolder();
 
     int fd_ = -1;
+    bool reuseFolders_ = false;
+    int folderFd_ = -1;
+    QByteArray folder_;   ///< the path of folderFd_
     qint64 size_ = 0;     ///< when opened
     qint64 position_ = 0; ///< bytes read
     bool firstRead_ = false;

@@ -51,6 +51,8 @@ class TextFileReader {
     QString errorString() const { return error_; }
     /// True when the last file's first read waited for the device.
     bool waitedForDevice() const { return file_.waitedForDevice(); }
+    /// Keeps the last file's folder open for the next file (see InputFile).
+    void reuseFolders() { file_.reuseFolders(true); }
 
   private:
     qint64 fill(char *to, qint64 room);

@@ -1,5 +1,6 @@
 #include "platform/inputfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -61,4 +62,39 @@ TEST(InputFile, RefusesFoldersAndPipes) {
     EXPECT_FALSE(file.open(fifo));
     EXPECT_FALSE(file.open(dir.path()));
     EXPECT_FALSE(file.isOpen());
+}
+
+namespace {
+int openDescriptors() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd"))
+                                .entryList(QDir::NoDotAndDotDot | QDir::System)
+                                .size());
+}
+} // namespace
+
+TEST(InputFile, ReusingFoldersOpensEachFileOfItsOwnFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("b")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("bc")));
+    const auto write = [&](const QString &name, const QByteArray &bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString inB = write(QStringLiteral("b/same.txt"), "in b");
+    const QString inBc = write(QStringLiteral("bc/same.txt"), "in bc");
+    const int before = openDescriptors();
+    platform::InputFile file;
+    file.reuseFolders(true);
+    for (const auto &[path, text] : {std::pair{inB, "in b"}, {inBc, "in bc"}, {inB, "in b"}}) {
+        ASSERT_TRUE(file.open(path)) << path.toStdString();
+        EXPECT_EQ(readAll(file, 64), QByteArray(text));
+    }
+    EXPECT_FALSE(file.open(dir.filePath(QStringLiteral("b/"))));
+    EXPECT_FALSE(file.open(dir.filePath(QStringLiteral("missing/same.txt"))));
+    EXPECT_FALSE(file.errorString().isEmpty());
+    file.close();
+    file.reuseFolders(false);
+    EXPECT_EQ(openDescriptors(), before);
 }
