@@ -514,7 +514,7 @@ void ReadAhead::work(bool deviceReader) {
     // A halt also ends the extraction of a document under way.
     const ExtractionStop stop(halt_);
     TextFileReader reader(limits_.blockSize);
-    reader.reuseFolders();         // a reader's files mostly share a folder
+    reader.reuseFolders(true);     // a reader's files mostly share a folder
     std::vector<Outcome> finished; // not yet handed on
     std::unique_lock lock(mutex_);
     for (std::vector<Claim> claims; !(claims = claim(lock, deviceReader)).empty();) {

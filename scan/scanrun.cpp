@@ -332,6 +332,9 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
     if (!ContinueScan || count <= 0)
         return;
     if (readers <= 1) {
+        // No folder stays open once the run is over.
+        reader_.reuseFolders(true);
+        const auto close = qScopeGuard([this] { reader_.reuseFolders(false); });
         for (qsizetype i = 0; i < count && ContinueScan; ++i) {
             const std::optional<ListEntry> entry = entryAt(i);
             progress(i, entry.has_value());

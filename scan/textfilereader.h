@@ -52,7 +52,7 @@ class TextFileReader {
     /// True when the last file's first read waited for the device.
     bool waitedForDevice() const { return file_.waitedForDevice(); }
     /// Keeps the last file's folder open for the next file (see InputFile).
-    void reuseFolders() { file_.reuseFolders(true); }
+    void reuseFolders(bool on) { file_.reuseFolders(on); }
 
   private:
     qint64 fill(char *to, qint64 room);

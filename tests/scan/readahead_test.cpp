@@ -40,6 +40,8 @@ class TreeSinks : public RecordingSinks {
     std::function<void()> onListBuilt;
 };
 
+QStringList openFilesUnder(const QString &folder);
+
 Seen scanTree(const QString &folder, const QString &search, int readers,
               const QString &removeAfterWalk = {}) {
     TreeSinks sinks;
@@ -57,6 +59,8 @@ Seen scanTree(const QString &folder, const QString &search, int readers,
     query.mode = ScanMode::DirectoryTree;
     query.folder = folder;
     EXPECT_EQ(run.run(query), ScanOutcome::Completed);
+    // The window keeps its run between scans: nothing of the tree stays open.
+    EXPECT_EQ(openFilesUnder(folder), QStringList());
     return {sinks.rows, sinks.status, sinks.errors, sinks.progress};
 }
 
@@ -140,11 +144,12 @@ int threadCount() {
                                 .size());
 }
 
-// The open files of this process that lie under folder.
+// The files and folders this process holds open under folder.
 QStringList openFilesUnder(const QString &folder) {
     QStringList open;
     const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QString &fd : fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QString &fd :
+         fds.entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot)) {
         const QString target = QFile::symLinkTarget(fds.filePath(fd));
         if (target.startsWith(folder))
             open << target;
