@@ -144,6 +144,22 @@ int threadCount() {
                                 .size());
 }
 
+// At least bytes of lines, each taken by a blank search.
+QByteArray blankSearchLines(qsizetype bytes) {
+    QByteArray lines;
+    while (lines.size() < bytes)
+        lines += "every line of this file is taken by a blank search\n";
+    return lines;
+}
+
+ReadAhead::Limits smallBlocks(int readers, qint64 inFlightBytes) {
+    ReadAhead::Limits limits;
+    limits.readers = readers;
+    limits.inFlightBytes = inFlightBytes;
+    limits.blockSize = 64 * 1024;
+    return limits;
+}
+
 // The files and folders this process holds open under folder.
 QStringList openFilesUnder(const QString &folder) {
     QStringList open;
@@ -379,14 +395,8 @@ TEST(ReadAhead, CancelAfterADocumentWasReadStillShowsAllItsRows) {
 // finished must reach the run before it waits for room for a later one.
 TEST(ReadAhead, AReaderHandsOnTheFilesItFinishedBeforeItWaitsForRoom) {
     TempDir dir;
-    QByteArray large;
-    while (large.size() < 2 * 1024 * 1024)
-        large += "every line of this file is taken by a blank search\n";
-    ReadAhead::Limits limits;
-    limits.readers = 1;
-    limits.inFlightBytes = 1024 * 1024;
-    limits.blockSize = 64 * 1024;
-    ReadAhead pool(limits);
+    const QByteArray large = blankSearchLines(2 * 1024 * 1024);
+    ReadAhead pool(smallBlocks(1, 1024 * 1024));
     pool.setSearch(std::make_shared<const CompiledSearch>(QString()));
     std::vector<ReadAhead::File> files{{dir.write(u"head.txt"_s, "one line\n"), false},
                                        {dir.write(u"large.txt"_s, large), false}};
@@ -410,13 +420,8 @@ TEST(ReadAhead, AReaderHandsOnTheFilesItFinishedBeforeItWaitsForRoom) {
 
 TEST(ReadAhead, BytesInFlightStayWithinTheBound) {
     TempDir dir;
-    QByteArray body;
-    while (body.size() < 6 * 1024 * 1024)
-        body += "every line of this file is taken by a blank search\n";
-    ReadAhead::Limits limits;
-    limits.readers = 3;
-    limits.inFlightBytes = qint64{8} * 1024 * 1024;
-    limits.blockSize = 64 * 1024;
+    const QByteArray body = blankSearchLines(6 * 1024 * 1024);
+    const ReadAhead::Limits limits = smallBlocks(3, qint64{8} * 1024 * 1024);
     ReadAhead pool(limits);
     pool.setSearch(std::make_shared<const CompiledSearch>(QString()));
     for (int i = 0; i < 6; ++i)
