@@ -433,13 +433,13 @@ void ReadAhead::publish(std::vector<Outcome> &finished) {
         headNews_.notify_all();
 }
 
-// Files the reader finished before are handed on first, so that the run never
-// waits for them while this reader waits for room.
 bool ReadAhead::wanted(const Job &job, qint64 generation) const {
     return !halt_.load(std::memory_order_relaxed) &&
            job.generation.load(std::memory_order_relaxed) == generation;
 }
 
+// Files the reader finished before are handed on first, so that the run never
+// waits for them while this reader waits for room.
 bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation,
                      std::vector<Outcome> &finished) {
     // Nothing to hand on: no room needed, and a stop or restart is seen without the lock.
@@ -530,8 +530,11 @@ void ReadAhead::work(bool deviceReader) {
         const std::shared_ptr<const CompiledSearch> search = search_;
         lock.unlock();
         for (const Claim &file : claims) {
-            if (wanted(*file.job, file.generation))
-                finished.push_back(read(file, *search, reader, finished));
+            if (!wanted(*file.job, file.generation))
+                continue;
+            // Reading may hand on the files finished before (and empty the list).
+            Outcome outcome = read(file, *search, reader, finished);
+            finished.push_back(std::move(outcome));
         }
         lock.lock();
         charge(-buffer);
