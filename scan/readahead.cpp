@@ -8,6 +8,7 @@
 #include "platform/threadpriority.h"
 #include "scan/scanrun.h"
 #include "scan/textfilereader.h"
+#include "scan/textordocument.h"
 
 #include <QThread>
 
@@ -67,13 +68,6 @@ class ReadAhead::TextClient : public TextFileReader::Client {
     }
     /// The lines not yet handed on.
     FoundLines takeLines() { return std::exchange(lines_, FoundLines()); }
-    bool handsBack(QByteArrayView head) override {
-        handedBack_ = documents_ && mayBeDocument(head);
-        return handedBack_;
-    }
-    bool handedBack() const { return handedBack_; }
-    /// Reads the file as text even when it begins as a document does.
-    void readAsText() { documents_ = handedBack_ = false; }
     bool hand() { return pool_.hand(job_, lines_, generation_, finished_); }
 
   private:
@@ -87,8 +81,6 @@ class ReadAhead::TextClient : public TextFileReader::Client {
     std::vector<Outcome> &finished_;
     FoundLines lines_;
     int blocksHeld_ = 0;
-    bool documents_ = true;
-    bool handedBack_ = false;
 };
 
 namespace {
@@ -554,21 +546,15 @@ ReadAhead::Outcome ReadAhead::read(const Claim &file, const CompiledSearch &sear
         return outcome;
     }
     TextClient client(*this, job, file.generation, file.skipThrough, search, finished);
-    outcome.ok = reader.scan(job.path, client);
-    outcome.error = reader.errorString();
+    QString documentError;
+    const TextOrDocument read = scanTextOrDocument(reader, job.path, client, [&] {
+        return searchDocument(job, file.generation, file.skipThrough, search, true, documentError,
+                              finished);
+    });
+    outcome.ok = read.document ? documentError.isEmpty() : read.ok;
+    outcome.error = read.document ? documentError : reader.errorString();
     if (reader.waitedForDevice())
         noteDeviceWait();
-    // A document of today's formats under any name is read by its content.
-    if (client.handedBack()) {
-        if (searchDocument(job, file.generation, file.skipThrough, search, true, outcome.error,
-                           finished)) {
-            outcome.ok = outcome.error.isEmpty();
-        } else {
-            client.readAsText();
-            outcome.ok = reader.scan(job.path, client);
-            outcome.error = reader.errorString();
-        }
-    }
     outcome.rest = client.takeLines();
     return outcome;
 }

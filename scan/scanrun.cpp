@@ -6,6 +6,7 @@
 #include "scan/filetypefilter.h"
 #include "scan/functionmodule.h"
 #include "scan/readahead.h"
+#include "scan/textordocument.h"
 #include "scan/walkahead.h"
 
 #include <QScopeGuard>
@@ -61,19 +62,10 @@ class ScanRun::TextClient : public TextFileReader::Client {
         return !run_.fileClosed_;
     }
     bool searchChanged() override { return run_.source_.revision() != run_.searchRevision_; }
-    bool handsBack(QByteArrayView head) override {
-        handedBack_ = documents_ && mayBeDocument(head);
-        return handedBack_;
-    }
-    bool handedBack() const { return handedBack_; }
-    /// Reads the file as text even when it begins as a document does.
-    void readAsText() { documents_ = handedBack_ = false; }
 
   private:
     ScanRun &run_;
     QString path_;
-    bool documents_ = true;
-    bool handedBack_ = false;
 };
 
 ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
@@ -283,15 +275,9 @@ void ScanRun::ScanTextFile(const QString &path) {
     fileClosed_ = false;
     status_.SBar(ScanTexts::ScanningFile + path);
     TextClient client(*this, path);
-    bool ok = reader_.scan(path, client);
-    // A document of today's formats under any name is read by its content.
-    if (client.handedBack()) {
-        if (scanDocument(path, true))
-            return;
-        client.readAsText();
-        ok = reader_.scan(path, client);
-    }
-    if (!ok)
+    const TextOrDocument read =
+        scanTextOrDocument(reader_, path, client, [&] { return scanDocument(path, true); });
+    if (!read.document && !read.ok)
         status_.fileError(ScanTexts::fileError(reader_.errorString(), path));
 }
 
