@@ -21,7 +21,8 @@ class InputFile {
     /// closes the folder.
     void reuseFolders(bool on);
     /// Bytes read, 0 at the end, -1 on failure (see errorString()). The end
-    /// is where the file ended when it was opened, or later if it has no size.
+    /// comes once the size the file had when opened is read, or where the
+    /// system puts it for a file of no size (the kernel's own files).
     qint64 read(char *buffer, qint64 size);
     void close();
     bool isOpen() const { return fd_ >= 0; }
