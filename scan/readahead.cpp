@@ -178,11 +178,6 @@ void ReadAhead::submit(const std::vector<File> &files) {
         workReady_.notify_all();
 }
 
-qsizetype ReadAhead::queued() const {
-    const std::lock_guard lock(mutex_);
-    return static_cast<qsizetype>(jobs_.size() - headsDropped_);
-}
-
 ReadAhead::Taken ReadAhead::take(int timeoutMs) {
     // Only the run changes jobs_, so it may look at it without the lock.
     if (!finished_.empty() && headsDropped_ < jobs_.size() &&

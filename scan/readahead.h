@@ -98,8 +98,6 @@ class ReadAhead {
     /// Appends files, and wakes the readers once for all of them.
     void submit(const std::vector<File> &files);
     void submit(const QString &path, bool rich) { submit({{path, rich}}); }
-    /// Files submitted and not yet dropped.
-    qsizetype queued() const;
     /// Waits up to timeoutMs for news of the head file and takes it. After a
     /// halt the head is done, unless its document's text was already whole.
     Taken take(int timeoutMs);
