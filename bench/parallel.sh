@@ -12,6 +12,8 @@
 #        BENCH_CORPORA subset of "tree big" (default both warm; cold: tree only)
 #        BENCH_QUERIES subset of "rare common or" (default all)
 #        QUARRIX_SCAN  binary (default build/release/tools/quarrix-scan)
+#        QUARRIX_BASE  a second quarrix-scan to compare with, in the same rounds:
+#                      tools base and base:N run it as quarrix and quarrix:N
 set -euo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -21,9 +23,11 @@ MODES=${BENCH_MODES:-warm cold}
 TOOLS=${BENCH_TOOLS:-quarrix rg quarrix:1 rg:1}
 QUERIES=${BENCH_QUERIES:-rare common or}
 QS=${QUARRIX_SCAN:-$ROOT/build/release/tools/quarrix-scan}
+BASE=${QUARRIX_BASE:-}
 
 die() { printf 'parallel.sh: %s\n' "$*" >&2; exit 2; }
 [[ -x $QS ]] || die "$QS missing: build the release preset first"
+[[ -z $BASE || -x $BASE ]] || die "$BASE missing"
 command -v rg >/dev/null || die "rg not found (apt-get install ripgrep)"
 "$HERE/make-corpora.sh" "$DIR" >&2
 
@@ -48,6 +52,8 @@ run_once() {
     case $tool in
         quarrix)   "$QS" -- "${TEXT[$query]}" "$path" ;;
         quarrix:*) "$QS" --readers "${tool#*:}" -- "${TEXT[$query]}" "$path" ;;
+        base)      "$BASE" -- "${TEXT[$query]}" "$path" ;;
+        base:*)    "$BASE" --readers "${tool#*:}" -- "${TEXT[$query]}" "$path" ;;
         rg)        rg -i -F -n -a "${e[@]}" "$path" ;;
         rg:*)      rg -j"${tool#*:}" -i -F -n -a "${e[@]}" "$path" ;;
         *) die "unknown tool $tool" ;;
@@ -62,6 +68,7 @@ echo "# $(rg --version | head -1); quarrix-scan default readers: ${QUARRIX_READE
 echo "# medians in seconds; q/rg = quarrix / rg (default threads); q1/rg1 = quarrix:1 / rg:1"
 header=$(printf '%-5s %-5s %-7s' mode corpus query)
 for tool in $TOOLS; do header+=$(printf ' %10s' "$tool"); done
+[[ -n $BASE ]] && header+="   q/base" || true
 echo "$header   q/rg  q1/rg1"
 for MODE in $MODES; do
     runs=${BENCH_RUNS:-$([[ $MODE == cold ]] && echo 3 || echo 5)}
@@ -81,6 +88,7 @@ for MODE in $MODES; do
                 med[$tool]=$(median_s <<< "${times[$tool]}")
                 line+=$(printf ' %10s' "${med[$tool]}")
             done
+            [[ -n $BASE ]] && line+="   $(ratio "${med[quarrix]:-}" "${med[base]:-}")" || true
             echo "$line   $(ratio "${med[quarrix]:-}" "${med[rg]:-}")  $(ratio "${med[quarrix:1]:-}" "${med[rg:1]:-}")"
             unset times med
         done
