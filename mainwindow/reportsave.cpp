@@ -4,7 +4,6 @@
 #include "scan/resultsmodel.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 
 namespace ResultsReport {
 namespace {
@@ -35,20 +34,9 @@ bool writeRows(Writer &writer, const ResultsModel &rows, const StatusCallback &s
 /// until complete; false with the cause in error on any failure.
 bool writeReport(platform::OutputFile &output, const Header &header, const ResultsModel &rows,
                  const StatusCallback &status, const QLocale &locale, QString &error) {
-    QFile file;
-    if (!file.open(output.descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
-        error = file.errorString();
-        return false;
-    }
-    Writer writer(file);
-    const bool written = writer.writeHeader(header, locale) && writeRows(writer, rows, status);
-    // The flush follows a failed write too: it names the cause.
-    if (!file.flush() || !written) {
-        error = file.errorString();
-        return false;
-    }
-    file.close();
-    if (!output.commit()) {
+    Writer writer(output.device());
+    if (!writer.writeHeader(header, locale) || !writeRows(writer, rows, status) ||
+        !output.commit()) {
         error = output.errorString();
         return false;
     }

@@ -4,15 +4,107 @@
 #include "platform/pathname.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
+namespace {
+
+/// Links followed at most, as the system does.
+constexpr int MaxLinks = 40;
+
+QByteArray folderOf(const QByteArray &name) {
+    const qsizetype cut = name.lastIndexOf('/');
+    return cut < 0 ? QByteArray(".") : name.left(qMax<qsizetype>(cut, 1));
+}
+
+/// 0 when every link that leads from name to a file may be followed: in a
+/// sticky folder anyone may write to, only a link of the writer's or of the
+/// folder's owner (the kernel's rule for protected links); else why not.
+int linksMayBeFollowed(QByteArray name) {
+    for (int hops = 0;; ++hops) {
+        struct stat link {};
+        if (::lstat(name.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return 0;
+        if (hops == MaxLinks)
+            return ELOOP;
+        const QByteArray folder = folderOf(name);
+        struct stat dir {};
+        if (::stat(folder.constData(), &dir) != 0)
+            return errno;
+        const bool shared = (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH);
+        if (shared && link.st_uid != ::geteuid() && link.st_uid != dir.st_uid)
+            return EACCES;
+        char to[PATH_MAX];
+        const ssize_t length = ::readlink(name.constData(), to, sizeof to);
+        if (length < 0)
+            return errno;
+        name = to[0] == '/' ? QByteArray(to, length) : folder + '/' + QByteArray(to, length);
+    }
+}
+
+/// Writes are gathered into blocks of this size.
+constexpr qsizetype BlockBytes = 64 * 1024;
+
+} // namespace
+
+bool writeAll(int fd, QByteArrayView bytes) {
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+/// The report's bytes, gathered into blocks; a block the system refuses
+/// leaves its reason as the file's error.
+class OutputFile::Device : public QIODevice {
+  public:
+    explicit Device(OutputFile &file) : file_(file) { QIODevice::open(WriteOnly | Unbuffered); }
+
+    bool writeBlock() {
+        const bool written = writeAll(file_.fd_, block_);
+        const int error = errno;
+        block_.clear();
+        if (!written) {
+            file_.error_ = errorText(error);
+            setErrorString(file_.error_);
+        }
+        return written;
+    }
+    void drop() { block_.clear(); }
+
+  protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override {
+        block_.append(data, size);
+        return block_.size() < BlockBytes || writeBlock() ? size : -1;
+    }
+
+  private:
+    OutputFile &file_;
+    QByteArray block_;
+};
+
+OutputFile::OutputFile() : device_(std::make_unique<Device>(*this)) {}
 
 OutputFile::~OutputFile() {
     discard();
+}
+
+QIODevice &OutputFile::device() {
+    return *device_;
 }
 
 bool OutputFile::fail(int errorNumber) {
@@ -22,6 +114,7 @@ bool OutputFile::fail(int errorNumber) {
 }
 
 void OutputFile::discard() {
+    device_->drop();
     if (ownsDescriptor_ && fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -34,6 +127,8 @@ bool OutputFile::open(const QString &path) {
     discard();
     target_ = pathBytes(path);
     ownsDescriptor_ = true;
+    if (const int refused = linksMayBeFollowed(target_))
+        return fail(refused);
     struct stat st {};
     const bool exists = ::stat(target_.constData(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
@@ -50,17 +145,20 @@ bool OutputFile::open(const QString &path) {
             std::free(real);
         }
     }
-    const qsizetype cut = target_.lastIndexOf('/');
-    temporary_ = target_.left(cut + 1) + '.' + target_.mid(cut + 1) + ".XXXXXX";
+    temporary_ = folderOf(target_) + "/." + target_.mid(target_.lastIndexOf('/') + 1) + ".XXXXXX";
     fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
     if (fd_ < 0) {
         const int error = errno;
         temporary_.clear();
         return fail(error);
     }
-    // The report gets the permissions a new file would get, or the old report's.
-    mode_t mode = st.st_mode & 07777;
-    if (!exists) {
+    // The report gets the permissions a new file would get, or the old
+    // report's owner and permissions; a report never runs as its owner.
+    mode_t mode = st.st_mode & 0777;
+    if (exists) {
+        if (::fchown(fd_, st.st_uid, st.st_gid) != 0)
+            (void)::fchown(fd_, uid_t(-1), st.st_gid);
+    } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
@@ -86,6 +184,10 @@ bool OutputFile::openStandardOutput() {
 bool OutputFile::commit() {
     if (fd_ < 0)
         return fail(EBADF);
+    if (!device_->writeBlock()) {
+        discard();
+        return false;
+    }
     if (!ownsDescriptor_) {
         // Standard output stays open; a copy is closed to learn of a late failure.
         const int copy = ::dup(fd_);

@@ -1,6 +1,7 @@
 #include "platform/savefile.h"
 
 #include "platform/inputfile.h"
+#include "platform/outputfile.h"
 #include "platform/pathname.h"
 
 #include <cerrno>
@@ -23,22 +24,6 @@ struct Descriptor {
             ::close(fd);
     }
 };
-
-bool writeAll(int fd, QByteArrayView bytes) {
-    const char *data = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
 
 QByteArray realTarget(const QByteArray &name) {
     char resolved[PATH_MAX];

@@ -12,7 +12,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
@@ -192,8 +191,7 @@ std::optional<Inputs> inputsOf(const QStringList &paths) {
 
 /// Opens the report (a file given with --output, else standard output) and
 /// refuses one that would overwrite a file it scans.
-bool openReport(const QString &target, const Inputs &inputs, platform::OutputFile &output,
-                QFile &file) {
+bool openReport(const QString &target, const Inputs &inputs, platform::OutputFile &output) {
     const auto refuse = [](const QString &name) {
         printError(QStringLiteral("quarrix-scan: ") + name +
                    QStringLiteral(": the report would overwrite a file it scans"));
@@ -202,12 +200,10 @@ bool openReport(const QString &target, const Inputs &inputs, platform::OutputFil
     const auto existing = target.isEmpty() ? std::nullopt : platform::pathStatus(target);
     if (!inputs.treeScan && existing && inputs.contains(existing->id))
         return refuse(target);
-    const bool opened = target.isEmpty() ? output.openStandardOutput() : output.open(target);
-    if (!opened ||
-        !file.open(output.descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+    if (!(target.isEmpty() ? output.openStandardOutput() : output.open(target))) {
         printError(QStringLiteral("quarrix-scan: cannot write ") +
                    (target.isEmpty() ? QStringLiteral("standard output") : target) +
-                   QStringLiteral(": ") + (opened ? file.errorString() : output.errorString()));
+                   QStringLiteral(": ") + output.errorString());
         return false;
     }
     if (!inputs.treeScan && inputs.contains(output.identity()))
@@ -217,14 +213,10 @@ bool openReport(const QString &target, const Inputs &inputs, platform::OutputFil
 
 /// Everything written has reached the report, and a report file took the
 /// place of the old one.
-bool finishReport(QFile &file, platform::OutputFile &output) {
-    const bool flushed = file.flush();
-    const QString flushError = file.errorString();
-    file.close();
-    if (flushed && output.commit())
+bool finishReport(platform::OutputFile &output) {
+    if (output.commit())
         return true;
-    printError(QStringLiteral("quarrix-scan: cannot write the report: ") +
-               (flushed ? output.errorString() : flushError));
+    printError(QStringLiteral("quarrix-scan: cannot write the report: ") + output.errorString());
     return false;
 }
 
@@ -321,10 +313,9 @@ int main(int argc, char **argv) {
 
     const QString target = parser.value(outputOption);
     platform::OutputFile output;
-    QFile file;
-    if (!openReport(target, *inputs, output, file))
+    if (!openReport(target, *inputs, output))
         return Trouble;
-    ResultsReport::Writer writer(file);
+    ResultsReport::Writer writer(output.device());
     ResultsReport::Header header = ResultsReport::headerOf(query);
     const bool terminal = platform::isTerminal(stdout) && !parser.isSet(outputOption);
     if (terminal) {
@@ -346,7 +337,7 @@ int main(int argc, char **argv) {
     const PathSelection selection(paths);
     const ScanOutcome outcome = run.run(query, &selection);
     status.eraseProgress();
-    const bool written = sink.ok() && finishReport(file, output);
+    const bool written = sink.ok() && finishReport(output);
     if (outcome == ScanOutcome::Refused || !written || status.errors() > 0)
         return Trouble;
     return run.LinesMatched > 0 ? Matched : NoMatch;
