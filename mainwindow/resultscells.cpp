@@ -1,5 +1,7 @@
 #include "mainwindow/resultscells.h"
 
+#include "platform/bidicontrols.h"
+
 #include <QApplication>
 #include <QPainter>
 
@@ -93,7 +95,10 @@ QString ResultsCellDelegate::elided(const QStyleOptionViewItem &cell, int width)
         pathsFont_ = cell.font;
     }
     auto found = paths_.constFind(cell.text);
+    // A direction control would show the name reordered: it is shown as a
+    // marker here, while a copy or report of the row keeps it.
     if (found == paths_.cend())
-        found = paths_.insert(cell.text, elidePath(metrics, cell.text, width));
+        found = paths_.insert(cell.text,
+                              elidePath(metrics, platform::markBidiControls(cell.text), width));
     return *found;
 }

@@ -1,5 +1,6 @@
 #include "scan/resultsmodel.h"
 
+#include "platform/bidicontrols.h"
 #include "platform/pathname.h"
 
 #include <limits>
@@ -135,8 +136,11 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
         return {};
     const StoredRow &r = rows_[static_cast<size_t>(index.row())];
     switch (index.column()) {
-    case PathColumn:
-        return platform::displayPath(paths_.at(r.path));
+    case PathColumn: {
+        // The tooltip shows direction controls as markers, as the cell does.
+        const QString path = platform::displayPath(paths_.at(r.path));
+        return role == Qt::ToolTipRole ? platform::markBidiControls(path) : path;
+    }
     case LineColumn:
         return lineCell(r);
     case MatchColumn:

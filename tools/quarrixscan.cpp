@@ -1,5 +1,6 @@
 // quarrix-scan: the scan engine without a window, for scripts and benchmarks.
 
+#include "platform/bidicontrols.h"
 #include "platform/console.h"
 #include "platform/outputfile.h"
 #include "platform/pathname.h"
@@ -25,15 +26,17 @@ namespace {
 enum ExitCode { Matched = 0, NoMatch = 1, Trouble = 2 };
 
 /// Control characters shown as \xHH, so that a name or a line cannot move the
-/// terminal's cursor or retitle its window; tabs stay.
+/// terminal's cursor or retitle its window; tabs stay. Controls of writing
+/// direction, which would show a name reordered, are shown as \uHHHH.
 QString escapeControls(const QString &text) {
     QString shown;
     shown.reserve(text.size());
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if ((u < 0x20 && u != u'\t') || (u >= 0x7F && u <= 0x9F))
-            shown +=
-                QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        const bool control = (u < 0x20 && u != u'\t') || (u >= 0x7F && u <= 0x9F);
+        if (control || platform::isBidiControl(u))
+            shown += (control ? QStringLiteral("\\x") : QStringLiteral("\\u")) +
+                     QString::number(u, 16).toUpper().rightJustified(control ? 2 : 4, u'0');
         else
             shown += c;
     }

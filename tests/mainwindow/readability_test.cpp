@@ -130,6 +130,23 @@ TEST_F(ReadabilityTest, ALongPathShowsItsFileNameAndAllOfItWhenThereIsRoom) {
     EXPECT_EQ(list->shownText(form->results().index(1, ResultsModel::LineColumn)), u"2"_qs);
 }
 
+// A direction control in a name would show it reordered ("...exe.txt"): the
+// cell and its tooltip show a marker, the row itself keeps the name.
+TEST_F(ReadabilityTest, DirectionControlsInAPathAreShownAsMarkers) {
+    const QString name = QStringLiteral("photo\u202Etxt.exe\u2066\u200F");
+    const QString path = dir.write(name, "alpha\n");
+    openOnFiles(dir.path(), {name});
+    form->show();
+    scanFor(QStringLiteral("alpha"));
+    auto *list = control<ResultsView>("MatchLV");
+    dragColumnEdge(ResultsModel::PathColumn, 2 * list->fontMetrics().horizontalAdvance(path));
+    const QModelIndex cell = form->results().index(0, ResultsModel::PathColumn);
+    const QString marked = dir.path() + u"/photo<U+202E>txt.exe<U+2066><U+200F>"_qs;
+    EXPECT_EQ(list->shownText(cell), marked);
+    EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), marked);
+    EXPECT_EQ(cell.data(Qt::DisplayRole).toString(), path);
+}
+
 TEST_F(ReadabilityTest, AColumnWidthTheUserDragsIsKeptAcrossScansAndResizes) {
     dir.write(QStringLiteral("a.txt"), "alpha\n");
     openOnFiles(dir.path(), {QStringLiteral("a.txt")});

@@ -353,7 +353,9 @@ TEST(QuarrixScan, ControlCharactersReachATerminalEscapedButAFileExact) {
     if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
         GTEST_SKIP() << "script is not installed";
     TempDir dir;
-    const QString a = dir.write(QStringLiteral("a\x1B[2J.txt"), "key \x1B]0;title\x07 end\n");
+    // Direction controls too: U+202E would show the name as ending "exe.txt".
+    const QString a = dir.write(QStringLiteral("a\x1B[2J\u202Etxt.exe"),
+                                "key \x1B]0;title\x07 end \xE2\x81\xA7\xE2\x80\x8F\n");
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUARRIX_SCAN"), QStringLiteral(QUARRIX_SCAN_PATH));
@@ -364,12 +366,14 @@ TEST(QuarrixScan, ControlCharactersReachATerminalEscapedButAFileExact) {
                    QStringLiteral("/dev/null")});
     ASSERT_TRUE(process.waitForFinished(60000));
     const QByteArray shown = process.readAllStandardOutput();
-    EXPECT_TRUE(shown.contains("a\\x1B[2J.txt;  LINE: 1;  MATCH: key \\x1B]0;title\\x07 end"))
+    EXPECT_TRUE(shown.contains("a\\x1B[2J\\u202Etxt.exe;  LINE: 1;  MATCH: key "
+                               "\\x1B]0;title\\x07 end \\u2067\\u200F"))
         << shown.toStdString();
     EXPECT_FALSE(shown.contains('\x1B'));
+    EXPECT_FALSE(shown.contains("\xE2\x80\xAE"));
 
     const QString report = dir.file(QStringLiteral("report.txt"));
     EXPECT_EQ(runScan({QStringLiteral("--output"), report, QStringLiteral("key"), a}).exitCode, 0);
-    EXPECT_TRUE(
-        readAll(report).contains("a\x1B[2J.txt;  LINE: 1;  MATCH: key \x1B]0;title\x07 end"));
+    EXPECT_TRUE(readAll(report).contains("a\x1B[2J\xE2\x80\xAEtxt.exe;  LINE: 1;  MATCH: key "
+                                         "\x1B]0;title\x07 end \xE2\x81\xA7\xE2\x80\x8F"));
 }
