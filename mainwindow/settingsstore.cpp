@@ -3,6 +3,7 @@
 #include "scan/searchexpression.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringTokenizer>
@@ -25,6 +26,20 @@ std::unique_ptr<QSettings> openStore() {
     return settings;
 }
 
+/// The store holds the user's past searches and folders: only its owner may
+/// read it. A new store is made so before anything is written to it, and an
+/// older one is narrowed; the settings writer keeps a file's permissions.
+void keepPrivate(const QString &fileName) {
+    constexpr QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    QFile file(fileName);
+    if (!file.exists()) {
+        QDir().mkpath(QFileInfo(fileName).path());
+        file.open(QIODevice::WriteOnly | QIODevice::NewOnly, OwnerOnly);
+    } else if (file.permissions() & ~(OwnerOnly | QFile::ReadUser | QFile::WriteUser)) {
+        file.setPermissions(OwnerOnly);
+    }
+}
+
 } // namespace
 
 void useStoreFile(const QString &path) {
@@ -32,7 +47,9 @@ void useStoreFile(const QString &path) {
 }
 
 void SaveSettingValue(const QString &key, const QString &value) {
-    openStore()->setValue(trimSpaces(key), trimSpaces(value));
+    const auto store = openStore();
+    keepPrivate(store->fileName());
+    store->setValue(trimSpaces(key), trimSpaces(value));
 }
 
 QString ReadSettingValue(const QString &key, const QString &defaultValue) {

@@ -2,6 +2,7 @@
 #include "support/tempdir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <gtest/gtest.h>
 
@@ -20,6 +21,22 @@ TEST_F(SettingsStoreTest, KeysAndValuesAreTrimmedBothWays) {
     // The value sits in section "Settings" under the trimmed key.
     QSettings raw(dir.file(QStringLiteral("settings.ini")), QSettings::IniFormat);
     EXPECT_EQ(raw.value(QStringLiteral("Settings/SpecifiedType")).toString(), u"cpp");
+}
+
+// The store holds past searches and folders: no one else may read it, whether
+// it is new or was left readable by an older version.
+TEST_F(SettingsStoreTest, OnlyItsOwnerMayReadTheStore) {
+    const QString store = dir.file(QStringLiteral("settings.ini"));
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    const QFile::Permissions others =
+        QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    SaveSettingValue(QStringLiteral("LastScanText"), QStringLiteral("secret"));
+    EXPECT_EQ(QFile::permissions(store) & (ownerOnly | others), ownerOnly);
+
+    ASSERT_TRUE(QFile::setPermissions(store, ownerOnly | QFile::ReadGroup | QFile::ReadOther));
+    SaveSettingValue(QStringLiteral("LastTab"), QStringLiteral("2"));
+    EXPECT_EQ(QFile::permissions(store) & (ownerOnly | others), ownerOnly);
+    EXPECT_EQ(ReadSettingValue(QStringLiteral("LastScanText"), QString()), u"secret");
 }
 
 TEST_F(SettingsStoreTest, MissingKeyGivesTheDefaultTrimmed) {
