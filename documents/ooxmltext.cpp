@@ -72,19 +72,24 @@ std::vector<Relationship> relationships(ZipContainer &zip, const QString &part) 
 QStringList targets(const std::vector<Relationship> &rels, QStringView type) {
     QStringList parts;
     for (const Relationship &rel : rels)
-        if (rel.type == type && !parts.contains(rel.target))
+        if (rel.type == type)
             parts.append(rel.target);
     std::sort(parts.begin(), parts.end(), [](const QString &a, const QString &b) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
+    parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
     return parts;
 }
 
-QString targetOf(const std::vector<Relationship> &rels, const QString &id) {
+/// The target of each id, the first where an id is given twice: a workbook
+/// or presentation looks up one per sheet or slide.
+QHash<QString, QString> targetsById(const std::vector<Relationship> &rels) {
+    QHash<QString, QString> byId;
+    byId.reserve(qsizetype(rels.size()));
     for (const Relationship &rel : rels)
-        if (rel.id == id)
-            return rel.target;
-    return {};
+        if (!byId.contains(rel.id))
+            byId.insert(rel.id, rel.target);
+    return byId;
 }
 
 QString contentTypeOf(ZipContainer &zip, const QString &part) {
@@ -161,7 +166,7 @@ void wordText(ZipContainer &zip, const QString &main, TextLines &lines) {
 }
 
 void powerPointText(ZipContainer &zip, const QString &main, TextLines &lines) {
-    const auto rels = relationships(zip, main);
+    const auto byId = targetsById(relationships(zip, main));
     const auto source = zip.entry(main);
     if (!source)
         return;
@@ -169,7 +174,7 @@ void powerPointText(ZipContainer &zip, const QString &main, TextLines &lines) {
     XmlReader reader(*source);
     while (reader.readNext() != XmlReader::EndDocument && slides.size() < MaxRelationships)
         if (reader.isStart("sldId"))
-            slides.append(targetOf(rels, reader.attribute("r:id")));
+            slides.append(byId.value(reader.attribute("r:id")));
     for (const QString &slide : std::as_const(slides)) {
         markupText(zip, slide, lines);
         for (const QString &notes : targets(relationships(zip, slide), u"notesSlide"))
@@ -201,15 +206,14 @@ struct Workbook {
 };
 
 void readWorkbook(ZipContainer &zip, const QString &main, Workbook &book) {
-    const auto rels = relationships(zip, main);
+    const auto byId = targetsById(relationships(zip, main));
     const auto source = zip.entry(main);
     if (!source)
         return;
     XmlReader reader(*source);
     while (reader.readNext() != XmlReader::EndDocument && book.sheets.size() < MaxRelationships) {
         if (reader.isStart("sheet")) {
-            book.sheets.push_back(
-                {reader.attribute("name"), targetOf(rels, reader.attribute("r:id"))});
+            book.sheets.push_back({reader.attribute("name"), byId.value(reader.attribute("r:id"))});
         } else if (reader.isStart("workbookPr")) {
             const QString value = reader.attribute("date1904");
             book.date1904 = value == u"1" || value == u"true";

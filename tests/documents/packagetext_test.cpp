@@ -260,6 +260,53 @@ TEST(DocumentBounds, AZipBombEndsWithTheTextReadSoFar) {
     EXPECT_LT(timer.elapsed(), 60000);
 }
 
+// A package whose main part names 100,000 sheets, slides or headers through
+// as many relationships, listed in the opposite order; only the last part is
+// there. Each is looked up by id or gathered by type: read whole, not
+// cut short, and with the last part's text.
+TEST(DocumentBounds, ThousandsOfRelationshipsAreAllFollowed) {
+    constexpr int Count = 100000;
+    struct Kind {
+        QByteArray folder, main, element, type, part, partText;
+    };
+    const Kind kinds[] = {
+        {"xl/", "workbook.xml", "<sheet name=\"S%1\" r:id=\"rId%1\"/>", "worksheet",
+         "worksheets/sheet%1.xml",
+         "<worksheet><sheetData><row><c t=\"inlineStr\"><is><t>LastPart</t></is></c></row>"
+         "</sheetData></worksheet>"},
+        {"ppt/", "presentation.xml", "<p:sldId r:id=\"rId%1\"/>", "slide", "slides/slide%1.xml",
+         "<p:sld><a:p><a:r><a:t>LastPart</a:t></a:r></a:p></p:sld>"},
+        {"word/", "document.xml", "", "header", "header%1.xml",
+         "<w:hdr><w:p><w:r><w:t>LastPart</w:t></w:r></w:p></w:hdr>"},
+    };
+    for (const Kind &kind : kinds) {
+        SCOPED_TRACE(kind.main.toStdString());
+        QByteArray main = "<main><w:p><w:r><w:t>Body</w:t></w:r></w:p>", rels = "<Relationships>";
+        for (int i = 0; i < Count; ++i)
+            main += QByteArray(kind.element).replace("%1", QByteArray::number(i));
+        for (int i = Count - 1; i >= 0; --i)
+            rels += "<Relationship Id=\"rId" + QByteArray::number(i) + "\" Type=\"x/" + kind.type +
+                    "\" Target=\"" + QByteArray(kind.part).replace("%1", QByteArray::number(i)) +
+                    "\"/>";
+        const QByteArray last = kind.folder + QByteArray(kind.part).replace("%1", "99999");
+        const QByteArray bytes = zipFile(
+            {zipEntry("[Content_Types].xml", "<Types/>"),
+             zipEntry("_rels/.rels", "<Relationships><Relationship Id=\"rId1\" "
+                                     "Type=\"x/officeDocument\" Target=\"" +
+                                         kind.folder + kind.main + "\"/></Relationships>"),
+             zipEntry(kind.folder + kind.main, main + "</main>"),
+             zipEntry(kind.folder + "_rels/" + kind.main + ".rels", rels + "</Relationships>"),
+             zipEntry(last, kind.partText)});
+        QString text;
+        ASSERT_EQ(zipDocumentText(bytes, text), PackageRead::Text);
+        EXPECT_TRUE(text.endsWith(QStringLiteral("LastPart\r\n"))) << text.right(80).toStdString();
+        if (kind.folder == "xl/") // every sheet's name, in the workbook's order
+            EXPECT_TRUE(text.startsWith(QStringLiteral("S0\r\nS1\r\n")) &&
+                        text.contains(QStringLiteral("\r\nS99999\r\n")) &&
+                        text.count(u'\n') == Count + 1);
+    }
+}
+
 TEST(DocumentBounds, DeepOrEndlessMarkupEndsThePartNotTheDocument) {
     const QByteArray deep = QByteArray("<w:p>").repeated(200000);
     const QByteArray bytes = zipFile(wordPackage(repeatedZipEntry(
