@@ -10,4 +10,9 @@ inline QString encrypted() {
     return QStringLiteral("The document is encrypted");
 }
 
+/// A document past the size a reader takes into memory (documentsize.h).
+inline QString tooLarge() {
+    return QStringLiteral("The document is too large");
+}
+
 } // namespace documenterrors

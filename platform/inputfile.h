@@ -26,6 +26,8 @@ class InputFile {
     qint64 read(char *buffer, qint64 size);
     void close();
     bool isOpen() const { return fd_ >= 0; }
+    /// The size the file had when opened: no more is read.
+    qint64 size() const { return size_; }
     /// True when the first read of the file had to wait for the device: its
     /// start was not in the system's cache.
     bool waitedForDevice() const { return waited_; }

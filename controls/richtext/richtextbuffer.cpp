@@ -1,11 +1,24 @@
 #include "controls/richtext/richtextbuffer.h"
 
+#include "documents/documenterrors.h"
+#include "documents/documentsize.h"
 #include "documents/documenttext.h"
 #include "documents/extractionstop.h"
 #include "documents/packagetext.h"
 #include "platform/inputfile.h"
 
 #include <QByteArray>
+
+// A document is read whole: one past the bound is not read at all. A file
+// named as text that begins as some other zip is no document: it is left to
+// the text reader, which takes any size.
+bool RichTextBuffer::fitsInMemory(QByteArrayView head, qint64 size, bool documentsOnly) {
+    if (size <= MaxDocumentBytes)
+        return true;
+    if (!documentsOnly || beginsAsDocument(head))
+        error_ = documenterrors::tooLarge();
+    return false;
+}
 
 bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly) {
     fileName_.clear();
@@ -27,6 +40,11 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly) {
         }
         if (extractionStopped())
             return false;
+        if (bytes.isEmpty()) {
+            if (!fitsInMemory(QByteArrayView(block, n), file.size(), documentsOnly))
+                return false;
+            bytes.reserve(file.size());
+        }
         bytes.append(block, n);
     }
     if (!documentsOnly)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 /// The hidden rich text box a scan loads a document into to get at its text.
@@ -12,6 +13,8 @@ class RichTextBuffer {
     /// today's formats (a zip package of an office document, a PDF) is not
     /// loaded either: false with an empty errorString(). A load stopped on
     /// this thread (see extractionstop.h) gives false, or a text cut short.
+    /// A document larger than documentsize.h allows is not read: false, and
+    /// errorString() says it is too large.
     bool setFileName(const QString &path, bool documentsOnly = false);
     QString FileName() const { return fileName_; }
     /// The plain content; paragraph and line breaks appear as CR.
@@ -19,6 +22,8 @@ class RichTextBuffer {
     QString errorString() const { return error_; }
 
   private:
+    bool fitsInMemory(QByteArrayView head, qint64 size, bool documentsOnly);
+
     QString fileName_;
     QString text_;
     QString error_;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -287,6 +288,49 @@ TEST(QuarrixScan, AReportThatCannotBeWrittenFailsWithTheReason) {
     EXPECT_EQ(locked.exitCode, 2);
     EXPECT_TRUE(locked.err.contains("Permission denied")) << locked.err.toStdString();
     EXPECT_EQ(readAll(report), "old report");
+}
+
+// Documents are read whole: one of a few GB, by name or by content, is named
+// too large without being read, in a scan that cannot take 2 GB of memory.
+// A large zip named as text that is no document is read as text.
+TEST(QuarrixScan, ADocumentTooLargeToReadIsNamedAndNotRead) {
+    TempDir dir;
+    const auto sparse = [&](const QString &name, const QByteArray &head, off_t size) {
+        const QString path = dir.write(name, head);
+        EXPECT_EQ(::truncate(QFile::encodeName(path).constData(), size), 0);
+        return path;
+    };
+    const off_t huge = off_t(3) << 30;
+    // Packages as their first local header begins them: the part that lists
+    // their contents, or their relationships.
+    const auto package = [](const QByteArray &firstPart) {
+        return "PK\x03\x04" + QByteArray(22, '\0') + char(firstPart.size()) + QByteArray(3, '\0') +
+               firstPart;
+    };
+    const QStringList tooLarge = {
+        sparse(QStringLiteral("disk.doc"), "key\r\n", huge),
+        sparse(QStringLiteral("scan.txt"), "%PDF-1.7\nkey\n", huge),
+        sparse(QStringLiteral("book.txt"), package("[Content_Types].xml"), huge),
+        sparse(QStringLiteral("slides.pptx"), package("_rels/.rels"), huge),
+    };
+    const QString archive =
+        sparse(QStringLiteral("backup.txt"), "PK\x03\x04" + QByteArray(26, '\0') + "key\r\n",
+               off_t(600) << 20);
+    dir.write(QStringLiteral("notes.txt"), "key\r\n");
+
+    const Result r = runScanWith({QStringLiteral("key"), dir.path()}, [](QProcess &p) {
+        p.setChildProcessModifier([] {
+            const rlimit memory{rlim_t(1536) << 20, rlim_t(1536) << 20};
+            ::setrlimit(RLIMIT_AS, &memory);
+        });
+    });
+    EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
+    for (const QString &path : tooLarge)
+        EXPECT_TRUE(r.err.contains("Error: The document is too large (" + path.toUtf8() + ")"))
+            << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QFile::encodeName(archive))) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QFile::encodeName(archive) + ";  LINE: 1;")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("notes.txt;  LINE: 1;  MATCH: key")) << r.out.toStdString();
 }
 
 TEST(QuarrixScan, NamesThatAreNotUtf8AreScannedAndShownWithReplacementCharacters) {
