@@ -1,36 +1,38 @@
 // The bottom strip's commands: the results report, help and the About window.
 
+#include "mainwindow/formcommands.h"
+
 #include "about/shareware_about.h"
-#include "controls/foldertree/foldertreeview.h"
 #include "dialogs/uiutilities.h"
 #include "mainwindow/filelistbox.h"
-#include "mainwindow/quarrixform.h"
+#include "mainwindow/formcontrols.h"
 #include "mainwindow/reportsave.h"
 #include "mainwindow/searchbox.h"
+#include "scan/scaninterfaces.h"
 
-#include <QTabWidget>
+namespace FormCommands {
 
-void QuarrixForm::SaveButton_Click() {
-    const bool selectedFileMode = ModeTabs->currentIndex() == 0;
+void saveResults(QWidget &window, const FormControls &controls, StatusSink &status) {
     ResultsReport::Header header;
-    header.selectedFileMode = selectedFileMode;
-    header.searchedFor = TextList->currentText();
-    header.directory = File1->path();
-    const QString folder = (selectedFileMode ? FTV1 : FTV2)->selectedFolder();
-    ResultsReport::SaveResults(this, folder, header, *results_,
-                               [this](const QString &text) { SBar(text); });
+    header.selectedFileMode = controls.selectedFileMode();
+    header.searchedFor = controls.TextList->currentText();
+    header.directory = controls.File1->path();
+    ResultsReport::SaveResults(&window, controls.shownFolder(), header, *controls.results,
+                               [&status](const QString &text) { status.SBar(text); });
 }
 
-void QuarrixForm::HelpButton_Click() {
+void showHelp(QWidget &window, StatusSink &status) {
     using FunctionModule::HelpOutcome;
-    const HelpOutcome outcome = FunctionModule::ShowHelpFile(this);
+    const HelpOutcome outcome = FunctionModule::ShowHelpFile(&window);
     if (outcome == HelpOutcome::NotFound)
-        SBar(FunctionModule::HelpNotFound);
+        status.SBar(FunctionModule::HelpNotFound);
     else if (outcome == HelpOutcome::NoViewer)
-        SBar(FunctionModule::HelpNotOpened);
+        status.SBar(FunctionModule::HelpNotOpened);
 }
 
-void QuarrixForm::AboutButton_Click() {
-    shareware_about about(this);
+void showAbout(QWidget &window) {
+    shareware_about about(&window);
     about.exec();
 }
+
+} // namespace FormCommands

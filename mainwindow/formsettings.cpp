@@ -1,14 +1,15 @@
 // Loading and saving the window's settings, each step going on after a
 // failing one.
 
+#include "mainwindow/formsettings.h"
+
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
-#include "mainwindow/quarrixform.h"
+#include "mainwindow/formcontrols.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
 
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -16,38 +17,42 @@
 
 using namespace SettingsStore;
 
-void QuarrixForm::loadSettings() {
+namespace FormSettings {
+
+void load(FormControls &c, QWidget &window) {
     const ScanQuery query = ReadScanQuery();
-    FTV1->setSelectedFolder(query.folder);
-    File1->setPath(FTV1->selectedFolder());
-    FTV2->setSelectedFolder(query.folder);
-    AllFiles->setChecked(!query.specifiedType);
-    SpecifiedFiles->setChecked(query.specifiedType);
-    SpecifiedType->setText(query.type);
-    SpecifiedType->setEnabled(SpecifiedFiles->isChecked());
+    c.FTV1->setSelectedFolder(query.folder);
+    c.File1->setPath(c.FTV1->selectedFolder());
+    c.FTV2->setSelectedFolder(query.folder);
+    c.AllFiles->setChecked(!query.specifiedType);
+    c.SpecifiedFiles->setChecked(query.specifiedType);
+    c.SpecifiedType->setText(query.type);
+    c.SpecifiedType->setEnabled(c.SpecifiedFiles->isChecked());
     {
-        const QSignalBlocker quiet(ModeTabs);
-        ModeTabs->setCurrentIndex(query.mode == ScanMode::SelectedFiles ? 0 : 1);
+        // The window shows the mode itself once the settings are in.
+        const QSignalBlocker quiet(c.ModeTabs);
+        c.ModeTabs->setCurrentIndex(query.mode == ScanMode::SelectedFiles ? 0 : 1);
     }
-    ModeTabs_Click();
     for (int n = 1; n <= PastSearchCount; ++n) {
         const QString past = ReadSettingValue(pastSearchKey(n), QString());
         if (!past.isEmpty())
-            TextList->addItem(past);
+            c.TextList->addItem(past);
     }
-    TextList->setEditText(query.searchText);
-    MatchLV->setUserWidths(ReadColumnWidths());
-    restoreGeometry(
+    c.TextList->setEditText(query.searchText);
+    c.MatchLV->setUserWidths(ReadColumnWidths());
+    window.restoreGeometry(
         QByteArray::fromBase64(ReadSettingValue(WindowGeometryKey, QString()).toLatin1()));
 }
 
-void QuarrixForm::saveSettings() {
-    ScanQuery query = currentQuery();
-    query.folder = FTV2->selectedFolder(); // the trees follow one folder
+void save(const FormControls &c, const QWidget &window) {
+    ScanQuery query = c.query();
+    query.folder = c.FTV2->selectedFolder(); // the trees follow one folder
     SaveScanQuery(query);
     for (int n = 1; n <= PastSearchCount; ++n)
         SaveSettingValue(pastSearchKey(n),
-                         n <= TextList->count() ? TextList->itemText(n - 1) : QString());
-    SaveSettingValue(WindowGeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
-    SaveColumnWidths(MatchLV->userWidths());
+                         n <= c.TextList->count() ? c.TextList->itemText(n - 1) : QString());
+    SaveSettingValue(WindowGeometryKey, QString::fromLatin1(window.saveGeometry().toBase64()));
+    SaveColumnWidths(c.MatchLV->userWidths());
 }
+
+} // namespace FormSettings

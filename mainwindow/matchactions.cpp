@@ -7,19 +7,14 @@
 #include "dialogs/uiutilities.h"
 #include "fileprops/cfiform.h"
 #include "fileprops/fileinfopath.h"
-#include "mainwindow/filelistbox.h"
+#include "mainwindow/formtexts.h"
 #include "mainwindow/fulllinebox.h"
 #include "mainwindow/openineditor.h"
-#include "mainwindow/quarrixform.h"
-#include "mainwindow/resultsview.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
-#include "scan/resultsmodel.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QItemSelectionModel>
-#include <QTableView>
 
 namespace MatchActionTexts {
 
@@ -38,108 +33,52 @@ QString launchQuestion(const QString &path) {
 
 using namespace MatchActionTexts;
 
-MatchRecord QuarrixForm::activeRow() const {
-    if (CurrentControl == QLatin1String("MatchLV")) {
-        // The last selected row in list order wins.
-        int last = -1;
-        for (const QModelIndex &index : MatchLV->selectionModel()->selectedRows())
-            last = std::max(last, index.row());
-        if (last >= 0)
-            return results_->row(last);
-    } else if (CurrentControl == QLatin1String("File1") &&
-               ScanRun::CountSelectedFiles(*selection_) > 0) {
-        return {File1EntryPath(), QString(), QString()};
-    }
-    return {};
-}
-
-QString QuarrixForm::GetActiveFileName() const {
-    return activeRow().path;
-}
-
-QString QuarrixForm::File1EntryPath() const {
-    // The entry with the focus, which need not be a selected one.
-    const QListWidgetItem *current = File1->currentItem();
-    if (!current)
-        return {};
-    return FunctionModule::AddTrailingBackslash(File1->path()) + current->text();
-}
-
-void QuarrixForm::File1_DblClick() {
-    const QString path = File1EntryPath();
-    if (!path.isEmpty())
-        ShowFileInfo(path);
-}
-
-void QuarrixForm::mnuFileInfo_Click() {
-    const MatchRecord row = activeRow();
-    if (!row.path.trimmed().isEmpty())
-        ShowFileInfo(row.path);
-}
-
-void QuarrixForm::mnuLaunch_Click() {
-    const MatchRecord row = activeRow();
-    if (!row.path.trimmed().isEmpty())
-        LaunchFile(row.path);
-}
-
-void QuarrixForm::mnuEdit_Click() {
-    const MatchRecord row = activeRow();
-    if (row.path.trimmed().isEmpty())
+void MatchActions::showFullLine(const MatchRecord &row) {
+    if (row.path.isEmpty())
         return;
-    // A results row opens at its own line; the file list (no line) at the top.
-    OpenInEditor(row.path, this, currentQuery().searchText, {row.line, row.text});
-}
-
-int QuarrixForm::selectedMatchRow() const {
-    const QItemSelectionModel *selection = MatchLV->selectionModel();
-    const QModelIndex current = MatchLV->currentIndex();
-    if (current.isValid() && selection->isRowSelected(current.row()))
-        return current.row();
-    const QModelIndexList rows = selection->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
-}
-
-void QuarrixForm::MatchLV_DblClick() {
-    showFullLineOf(selectedMatchRow());
-}
-
-void QuarrixForm::showFullLineOf(int row) {
-    if (results_->rowCount() <= 1 || row < 0 || row >= results_->rowCount())
-        return;
-    const MatchRecord record = results_->row(row);
-    if (!record.path.isEmpty()) // not the marker row
-        showFullLine(record);
-}
-
-void QuarrixForm::showFullLine(const MatchRecord &row) {
-    FullLineBox box(FormTexts::ProductName + FullLineTitleSuffix, fullLineText(row), this);
+    FullLineBox box(FormTexts::ProductName + FullLineTitleSuffix, fullLineText(row), &window_);
     box.exec();
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(row.text);
 }
 
-void QuarrixForm::LaunchFile(const QString &path) {
+void MatchActions::fileInformation(const MatchRecord &row) {
+    if (!row.path.trimmed().isEmpty())
+        ShowFileInfo(row.path);
+}
+
+void MatchActions::launch(const MatchRecord &row) {
+    if (!row.path.trimmed().isEmpty())
+        LaunchFile(row.path);
+}
+
+void MatchActions::edit(const MatchRecord &row, const QString &searchText) {
+    if (!row.path.trimmed().isEmpty())
+        OpenInEditor(row.path, &window_, searchText, {row.line, row.text});
+}
+
+void MatchActions::LaunchFile(const QString &path) {
     using namespace MessageBoxStyle;
-    if (FunctionModule::showMessageBox(this, launchQuestion(path), YesNo | Question) == AnswerNo)
+    if (FunctionModule::showMessageBox(&window_, launchQuestion(path), YesNo | Question) ==
+        AnswerNo)
         return;
     if (path.trimmed().isEmpty()) {
-        FunctionModule::showMessageBox(this, SelectFileFirst, OkOnly | Exclamation);
+        FunctionModule::showMessageBox(&window_, SelectFileFirst, OkOnly | Exclamation);
         return;
     }
-    SBar(StartingApplication);
+    status_.SBar(StartingApplication);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // A file without an application, or one that will not start, says nothing.
     platform::openWithAssociatedApplication(path, FunctionModule::programFolder());
     QApplication::restoreOverrideCursor();
-    SBar(FormTexts::Ready);
+    status_.SBar(FormTexts::Ready);
 }
 
-void QuarrixForm::ShowFileInfo(const QString &path) {
-    SBar(RetrievingProperties);
+void MatchActions::ShowFileInfo(const QString &path) {
+    status_.SBar(RetrievingProperties);
     FileInfoShared::FileInfoPath = path;
-    CFIForm window(this);
+    CFIForm window(&window_);
     window.exec();
-    SBar(FormTexts::Ready);
+    status_.SBar(FormTexts::Ready);
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QWidget;
+
 /// The words of the actions on a match or a selected file.
 namespace MatchActionTexts {
 inline const QString FullLineTitleSuffix = QStringLiteral(" - Full Line Display");
@@ -20,3 +22,30 @@ QString fullLineText(const MatchRecord &row);
 /// "Launch " + path + " With Its Associated Application?"
 QString launchQuestion(const QString &path);
 } // namespace MatchActionTexts
+
+/// The actions on a results row or a file of the file list, taken by value:
+/// the full-line display, the popup menu's commands, launching a file and its
+/// properties window. Each is modal over the window and says what it does on
+/// the window's status line.
+class MatchActions {
+  public:
+    MatchActions(QWidget &window, StatusSink &status) : window_(window), status_(status) {}
+
+    /// Shows the whole matching line, then leaves its text on the clipboard;
+    /// nothing for the marker row (no path).
+    void showFullLine(const MatchRecord &row);
+    /// The popup commands: nothing when the row's path is blank.
+    void fileInformation(const MatchRecord &row);
+    void launch(const MatchRecord &row);
+    /// A results row opens at its own line, a file without one at the top.
+    void edit(const MatchRecord &row, const QString &searchText);
+
+    /// Asks, then starts the file with its associated application.
+    void LaunchFile(const QString &path);
+    /// Shows the file information window for path and waits until it closes.
+    void ShowFileInfo(const QString &path);
+
+  private:
+    QWidget &window_;
+    StatusSink &status_;
+};

@@ -8,6 +8,7 @@
 #include "fileprops/fileinfopath.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/fulllinebox.h"
+#include "mainwindow/matchactions.h"
 #include "mainwindow/searchbox.h"
 #include "scan/resultsmodel.h"
 #include "windowtestsupport.h"
@@ -239,7 +240,7 @@ TEST_F(MatchActionsTest, LaunchOfABlankPathWarnsAfterTheQuestion) {
         answerNextBox(warning, QMessageBox::Ok);
         box->button(QMessageBox::Yes)->click();
     });
-    form->LaunchFile(QStringLiteral("  "));
+    form->matchActions().LaunchFile(QStringLiteral("  "));
     EXPECT_EQ(question.text, u"Launch    With Its Associated Application?");
     EXPECT_EQ(warning.text, u"Please Select A File To Launch First!");
     EXPECT_EQ(warning.icon, QMessageBox::Warning);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "quarrixversion.h"
+
+#include <QString>
+
+/// The main window's own words.
+namespace FormTexts {
+inline const QString ProductName = QString::fromLatin1(QuarrixVersion::ProductName);
+inline const QString Initializing = QStringLiteral("Initializing...");
+inline const QString Ready = QStringLiteral("Ready");
+inline const QString SavingSettings = QStringLiteral("Saving Settings");
+inline const QString FileScanning = QStringLiteral("File Scanning");
+inline const QString DirectoryScanning = QStringLiteral("Directory Scanning");
+inline const QString ScanCaption = QStringLiteral("&Scan");
+inline const QString CancelCaption = QStringLiteral("&Cancel");
+inline const QString ScanAgainCaption = QStringLiteral("S&can");
+inline const QString ScanTip = QStringLiteral("Scan For The Entered Text String");
+inline const QString CancelTip = QStringLiteral("Cancel The Current Scan");
+} // namespace FormTexts

@@ -1,0 +1,102 @@
+// The scan run as the window drives it: the Scan and Cancel command, and the
+// pacer's batches applied to the controls.
+
+#include "mainwindow/scancommand.h"
+
+#include "mainwindow/formcontrols.h"
+#include "mainwindow/resultsview.h"
+#include "mainwindow/runpacer.h"
+#include "mainwindow/searchbox.h"
+#include "mainwindow/statusbar.h"
+#include "scan/resultsmodel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTabWidget>
+
+ScanCommand::ScanCommand(QWidget &window, FormControls &controls, RunPacer &pacer,
+                         const FileSelection &selection)
+    : window_(window), c_(controls), pacer_(pacer), selection_(selection) {}
+
+void ScanCommand::click() {
+    if (c_.ScanButton->text() == FormTexts::CancelCaption) {
+        cancel();
+        return;
+    }
+    if (pacer_.running())
+        return; // a cancelled run is still finishing its file
+    c_.SaveButton->setEnabled(false);
+    c_.ResetResultsList(true);
+    const ScanOutcome outcome = pacer_.run(c_.query(), &selection_);
+    if (outcome != ScanOutcome::Refused && c_.results->totalRows() > 1)
+        c_.SaveButton->setEnabled(true);
+    c_.ModeTabs->setEnabled(true);
+}
+
+bool ScanCommand::holdClose() {
+    if (!pacer_.running())
+        return false;
+    pacer_.requestClose();
+    if (c_.ScanButton->text() == FormTexts::CancelCaption)
+        cancel();
+    return true;
+}
+
+void ScanCommand::cancel() {
+    pacer_.cancel();
+    if (c_.results->totalRows() > 2)
+        c_.SaveButton->setEnabled(true);
+    setIdleCaption();
+    c_.ModeTabs->setEnabled(true);
+}
+
+void ScanCommand::setIdleCaption() {
+    c_.ScanButton->setText(FormTexts::ScanAgainCaption);
+    c_.ScanButton->setToolTip(FormTexts::ScanTip);
+}
+
+void ScanCommand::enterPhase(RunHooks::Phase phase) {
+    switch (phase) {
+    case RunHooks::Phase::Started:
+        c_.ModeTabs->setEnabled(false);
+        c_.ScanButton->setText(FormTexts::CancelCaption);
+        c_.ScanButton->setToolTip(FormTexts::CancelTip);
+        c_.TextList->addToHistory(c_.TextList->currentText());
+        break;
+    case RunHooks::Phase::BuildingList:
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        break;
+    case RunHooks::Phase::ListBuilt:
+        QApplication::restoreOverrideCursor();
+        c_.foundFiles->setStringList(pacer_.scanRun().FoundFilesList);
+        break;
+    case RunHooks::Phase::Finished:
+        setIdleCaption();
+        break;
+    }
+}
+
+void ScanCommand::showBatch(const RunBatch &batch) {
+    if (batch.newRows)
+        c_.MatchLV->scrollToBottom();
+    if (c_.StatBar->panelText() != batch.status) {
+        c_.StatBar->setPanelText(batch.status);
+        if (!batch.running)
+            c_.StatBar->paintNow(); // the caller may keep the event loop busy
+    }
+    c_.StatBar->showProgress(batch.running, batch.filesDone, batch.filesTotal);
+    const QString count = QString::number(batch.count);
+    if (c_.MatchCountLabel->text() != count) {
+        c_.MatchCountLabel->setText(count);
+        if (c_.MatchCountLabel->sizeHint().width() > c_.MatchCountLabel->width())
+            c_.fitCountLabel();
+    }
+}
+
+void ScanCommand::showMessage(const QString &text) {
+    QMessageBox box(QMessageBox::Warning, FormTexts::ProductName, text, QMessageBox::Ok, &window_);
+    box.exec();
+}
