@@ -165,7 +165,9 @@ bool looksLikeDate(QStringView s) {
             i = s.indexOf(u'"', i + 1);
             if (i < 0)
                 return false;
-        } else if (c == u'\\' || c == u'_' || c == u'*') {
+        } else if (c == u'\\' || c == u'_' || c == u'*' ||
+                   (c == u'e' && i + 1 < s.size() && (s[i + 1] == u'+' || s[i + 1] == u'-'))) {
+            // an escaped, padding or fill character, or an exponent's sign: not a date letter
             ++i;
         } else if (c == u'[') {
             const qsizetype end = s.indexOf(u']', i);
@@ -179,8 +181,6 @@ bool looksLikeDate(QStringView s) {
             return true;
         } else if (c == u'g' && s.sliced(i).startsWith(u"general", Qt::CaseInsensitive)) {
             i += 6;
-        } else if (c == u'e' && i + 1 < s.size() && (s[i + 1] == u'+' || s[i + 1] == u'-')) {
-            ++i;
         }
     }
     return false;
@@ -358,9 +358,9 @@ Section parseSection(QStringView s) {
         } else if (s.sliced(i).startsWith(u"general", Qt::CaseInsensitive)) {
             section.tokens.push_back({Kind::General, {}});
             i += 6;
-        } else if (c == u'@') {
-            // the text of a text cell: numbers show nothing for it
-        } else if (section.date && parseDateLetter(s, i, section)) {
+        } else if (c == u'@' || (section.date && parseDateLetter(s, i, section))) {
+            // the text of a text cell shows nothing for a number; a date letter
+            // is taken by its parser
         } else if (!section.date && isDigitPlaceholder(c)) {
             section.tokens.push_back({Kind::Digit, QString(c)});
         } else if (!section.date && c == u'.') {

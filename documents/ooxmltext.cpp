@@ -473,7 +473,7 @@ PackageRead ooxmlText(ZipContainer &zip, QString &text, qsizetype limit) {
     const QStringList mains = targets(relationships(zip, QString()), u"officeDocument");
     if (mains.isEmpty())
         return PackageRead::NotDocument;
-    const QString main = mains.first();
+    const QString &main = mains.first();
     const Kind kind = kindOf(contentTypeOf(zip, main), main);
     if (kind == Kind::None)
         return PackageRead::NotDocument;

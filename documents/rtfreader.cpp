@@ -10,7 +10,7 @@ namespace {
 constexpr int MaxDepth = 200;
 constexpr qsizetype MaxTableEntries = 4096;
 /// Input read between two looks at the stop.
-constexpr qsizetype Stretch = 64 * 1024;
+constexpr qsizetype Stretch = qsizetype(64) * 1024;
 
 enum class Dest { Body, Skip, FontTable, ColorTable };
 

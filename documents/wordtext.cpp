@@ -229,7 +229,8 @@ bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView t
     at += 2;
     if (pairs <= 33)
         return false;
-    const QByteArrayView plc = pieceTable(table, u32(doc, at + 33 * 8), u32(doc, at + 33 * 8 + 4));
+    const QByteArrayView plc =
+        pieceTable(table, u32(doc, at + qsizetype(33) * 8), u32(doc, at + qsizetype(33) * 8 + 4));
     const qsizetype pieces = (plc.size() - 4) / 12;
     if (pieces <= 0)
         return false;

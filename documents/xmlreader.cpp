@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr qsizetype Block = 256 * 1024;
+constexpr qsizetype Block = qsizetype(256) * 1024;
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';

@@ -21,10 +21,8 @@ class CFIForm : public QDialog {
     /// hidden, system, temporary. Each is named "chkAttr".
     QCheckBox *chkAttr(int index) const { return m_chkAttr.at(index); }
 
-  private Q_SLOTS:
-    void OK_Click();
-
   private:
+    void OK_Click();
     void buildControls();
     void fitCaptions(QWidget *frame);
     QLineEdit *addField(QWidget *frame, int row, const QString &name, const QString &label);

@@ -13,7 +13,7 @@
 namespace platform {
 
 namespace {
-constexpr off_t kSequentialAdviceBytes = 256 * 1024;
+constexpr off_t kSequentialAdviceBytes = off_t(256) * 1024;
 }
 
 QString errorText(int errorNumber) {

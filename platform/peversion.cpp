@@ -89,7 +89,7 @@ std::optional<Block> parseBlock(QByteArrayView data, qsizetype start, qsizetype 
 std::optional<Block> findChild(QByteArrayView data, const Block &parent, QStringView key) {
     qsizetype at = parent.children;
     while (at + 6 <= parent.end) {
-        const std::optional<Block> child = parseBlock(data, at, parent.end);
+        std::optional<Block> child = parseBlock(data, at, parent.end);
         if (!child)
             return std::nullopt;
         if (child->key.compare(key, Qt::CaseInsensitive) == 0)
@@ -156,7 +156,7 @@ class PeImage {
         if (count == 0 || !readBytes(offset, quint32(count) * 40, table))
             return false;
         for (quint16 i = 0; i < count; ++i) {
-            const char *p = table.constData() + i * 40;
+            const char *p = table.constData() + qsizetype(i) * 40;
             sections_.push_back({u32(p + 12), u32(p + 8), u32(p + 16), u32(p + 20)});
         }
         return true;
@@ -192,7 +192,8 @@ class PeImage {
             return {};
         std::vector<ResourceEntry> entries(count);
         for (quint32 i = 0; i < count; ++i)
-            entries[i] = {u32(table.constData() + i * 8), u32(table.constData() + i * 8 + 4)};
+            entries[i] = {u32(table.constData() + qsizetype(i) * 8),
+                          u32(table.constData() + qsizetype(i) * 8 + 4)};
         return entries;
     }
 

@@ -157,8 +157,7 @@ QStringList argumentList(int argc, char **argv) {
 
 /// The search text as typed: UTF-8, or text of the locale's character set.
 std::optional<QString> searchTextOf(const QString &argument) {
-    const std::optional<QString> text =
-        platform::argumentText(platform::pathBytes(argument).constData());
+    std::optional<QString> text = platform::argumentText(platform::pathBytes(argument).constData());
     if (!text)
         printError(QStringLiteral("quarrix-scan: the search text is neither UTF-8 nor text of "
                                   "the locale's character set (") +
