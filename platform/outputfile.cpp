@@ -47,7 +47,7 @@ int linksMayBeFollowed(QByteArray name) {
 }
 
 /// Writes are gathered into blocks of this size.
-constexpr qsizetype BlockBytes = 64 * 1024;
+constexpr qsizetype BlockBytes = qsizetype(64) * 1024;
 
 } // namespace
 
