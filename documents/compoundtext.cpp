@@ -1,4 +1,8 @@
-#include "documents/officetext.h"
+#include "documents/compoundtext.h"
+
+#include "documents/exceltext.h"
+#include "documents/powerpointtext.h"
+#include "documents/wordtext.h"
 
 #include "platform/codepage.h"
 #include "platform/littleendian.h"

@@ -1,10 +1,10 @@
 #include "documents/documenttext.h"
 
 #include "documents/compoundfile.h"
+#include "documents/compoundtext.h"
 #include "documents/documenterrors.h"
 #include "documents/extractionstop.h"
 #include "documents/mailtext.h"
-#include "documents/officetext.h"
 #include "documents/packagetext.h"
 #include "documents/rtfreader.h"
 #include "platform/codepage.h"

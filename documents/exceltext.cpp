@@ -2,7 +2,7 @@
 // BIFF5/BIFF7 records of the Book stream (Excel 5.0 and 95). BIFF8 strings
 // live in the shared string table, which CONTINUE records may split anywhere;
 // BIFF5 strings are inline, 8-bit in the workbook's code page.
-#include "documents/officetext.h"
+#include "documents/exceltext.h"
 
 #include "documents/numberformat.h"
 

@@ -5,8 +5,8 @@
 // changed; only the persist objects that the newest edit's directory names
 // are the presentation the user sees. The Current User stream leads to that
 // edit, and each edit to the one before it, back to the first save.
+#include "documents/powerpointtext.h"
 #include "documents/extractionstop.h"
-#include "documents/officetext.h"
 
 #include "platform/codepage.h"
 #include "platform/littleendian.h"

@@ -3,7 +3,7 @@
 // UTF-16. Word 6.0 and 95: one stream; the text is 8-bit in the code page of
 // the document's language, in one run or, after a fast save, in the pieces
 // of a piece table of the same form.
-#include "documents/officetext.h"
+#include "documents/wordtext.h"
 
 #include "documents/textwriter.h"
 #include "platform/codepage.h"

@@ -2,8 +2,10 @@
 // programs seldom write but files carry (cells out of order, one string named
 // a million times, special characters at every position of a piece).
 #include "documents/compoundfile.h"
-#include "documents/officetext.h"
+#include "documents/compoundtext.h"
+#include "documents/exceltext.h"
 #include "documents/textwriter.h"
+#include "documents/wordtext.h"
 #include "tests/support/recordbytes.h"
 
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 // PowerPoint text from streams written record by record: incremental saves,
 // damaged edit chains and masters.
-#include "documents/officetext.h"
+#include "documents/powerpointtext.h"
 #include "tests/support/recordbytes.h"
 
 #include <QMap>
