@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/compoundfile.h"
+#include "documents/extraction.h"
 
 #include <QString>
 
@@ -14,9 +15,14 @@ namespace officetext {
 QString streamText(QByteArrayView bytes);
 
 /// The text of every document of a compound file: the known documents by
-/// their extractors, storages recursed into, and of other streams those that
-/// hold text. Encrypted documents give nothing; encrypted, when given, says
-/// whether the file's own document is one.
-QString compoundText(const CompoundFile &file, bool *encrypted = nullptr);
+/// their readers, storages recursed into, and of other streams those that
+/// hold text. Encrypted documents give nothing: Encrypted when the file's own
+/// document is one.
+Outcome compoundText(const CompoundFile &file, QString &text, StopToken stop = {});
 
 } // namespace officetext
+
+/// The extractor of compound files (Word, Excel and PowerPoint 97-2003,
+/// Project, Binder and others): a file too damaged to open gives the runs of
+/// text in its bytes.
+Outcome extractCompoundFile(Extraction &extraction);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/compoundfile.h"
+#include "documents/extraction.h"
 
 #include <QString>
 
@@ -9,10 +10,11 @@
 namespace officetext {
 
 /// Excel 97-2003: sheet names, then one line per row with its cells'
-/// strings, numbers and formula results separated by a space. False when the
-/// workbook is encrypted, of an older format or too damaged to read.
-bool excelText(const CompoundFile &file, quint32 storage, QString &text);
+/// strings, numbers and formula results separated by a space. Encrypted or
+/// NotThisFormat when the workbook is encrypted, or of an older format or too
+/// damaged to read.
+Outcome excelText(const CompoundFile &file, quint32 storage, QString &text, StopToken stop = {});
 /// The same, from the Workbook (or Book) stream itself.
-bool workbookText(QByteArrayView workbook, QString &text);
+Outcome workbookText(QByteArrayView workbook, QString &text, StopToken stop = {});
 
 } // namespace officetext

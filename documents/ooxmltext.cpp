@@ -1,6 +1,6 @@
 // Word, Excel and PowerPoint 2007+ files: a zip of XML parts tied together by
 // relationship parts; the main part is named by the package's relationships.
-#include "documents/packagetext.h"
+#include "documents/ooxmltext.h"
 
 #include "documents/ooxmlparts.h"
 #include "documents/textlines.h"
@@ -57,23 +57,34 @@ Kind kindOf(const QString &contentType, const QString &part) {
 
 } // namespace
 
-PackageRead ooxmlText(ZipContainer &zip, QString &text, qsizetype limit) {
-    const QStringList mains = targets(relationships(zip, QString()), u"officeDocument");
-    if (mains.isEmpty())
-        return PackageRead::NotDocument;
-    const QString main = mains.first();
-    const Kind kind = kindOf(contentTypeOf(zip, main), main);
-    if (kind == Kind::None)
-        return PackageRead::NotDocument;
-    TextWriter out(text, limit);
-    TextLines lines(out);
-    if (kind == Kind::Word)
-        wordText(zip, main, lines);
-    else if (kind == Kind::Excel)
-        excelText(zip, main, lines);
-    else
-        powerPointText(zip, main, lines);
-    return PackageRead::Text;
+} // namespace packagetext
+
+bool isOfficePackage(Extraction &extraction) {
+    const ZipContainer *zip = extraction.zip();
+    return zip && zip->contains(QStringLiteral("[Content_Types].xml"));
 }
 
-} // namespace packagetext
+Outcome extractOfficePackage(Extraction &extraction) {
+    using namespace packagetext;
+    ZipContainer *zip = extraction.zip();
+    if (!zip)
+        return Outcome::NotThisFormat;
+    const QStringList mains = targets(relationships(*zip, QString()), u"officeDocument");
+    if (mains.isEmpty())
+        return Outcome::NotThisFormat;
+    const QString main = mains.first();
+    const Kind kind = kindOf(contentTypeOf(*zip, main), main);
+    if (kind == Kind::None)
+        return Outcome::NotThisFormat;
+    TextWriter out(extraction.text, extraction.bounds().maxChars, 0, extraction.stop());
+    {
+        TextLines lines(out);
+        if (kind == Kind::Word)
+            wordText(*zip, main, lines);
+        else if (kind == Kind::Excel)
+            excelText(*zip, main, lines);
+        else
+            powerPointText(*zip, main, lines);
+    }
+    return out.limitReached() || zip->budgetSpent() ? Outcome::BoundReached : Outcome::Text;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/compoundfile.h"
+#include "documents/extraction.h"
 
 #include <QString>
 
@@ -9,9 +10,12 @@
 namespace officetext {
 
 /// PowerPoint 97-2003: text of slides, notes and shapes; masters left out.
-/// False when the presentation is encrypted or has no document stream.
-bool powerPointText(const CompoundFile &file, quint32 storage, QString &text);
+/// Encrypted or NotThisFormat when the presentation is encrypted or has no
+/// document stream.
+Outcome powerPointText(const CompoundFile &file, quint32 storage, QString &text,
+                       StopToken stop = {});
 /// The same, from the streams themselves (PowerPoint Document, Current User).
-bool powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text);
+Outcome powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text,
+                              StopToken stop = {});
 
 } // namespace officetext

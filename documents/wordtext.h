@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/compoundfile.h"
+#include "documents/extraction.h"
 
 #include <QString>
 
@@ -9,11 +10,12 @@
 namespace officetext {
 
 /// Word 97-2003: the piece table's text of the body, footnotes, headers and
-/// text boxes; field codes hidden, their results kept. False when the
-/// document is encrypted, of an older format or too damaged to read.
-bool wordText(const CompoundFile &file, quint32 storage, QString &text);
+/// text boxes; field codes hidden, their results kept. Encrypted or
+/// NotThisFormat when the document is encrypted, or of an older format or too
+/// damaged to read.
+Outcome wordText(const CompoundFile &file, quint32 storage, QString &text, StopToken stop = {});
 /// The same, from the streams themselves (WordDocument, 0Table, 1Table).
-bool wordStreamsText(QByteArrayView document, QByteArrayView table0, QByteArrayView table1,
-                     QString &text);
+Outcome wordStreamsText(QByteArrayView document, QByteArrayView table0, QByteArrayView table1,
+                        QString &text, StopToken stop = {});
 
 } // namespace officetext

@@ -193,10 +193,10 @@ TEST(DocumentText, EncryptedDocumentsAreNamedInTheStatusLineAndGiveNoRows) {
     for (const QString &name : {QStringLiteral("sample.doc"), QStringLiteral("sample.xls"),
                                 QStringLiteral("sample.ppt")}) {
         SCOPED_TRACE(name.toStdString());
-        QString error;
         const QByteArray bytes = markedEncrypted(name);
-        EXPECT_TRUE(documentText(bytes, &error).isEmpty());
-        EXPECT_EQ(error, documenterrors::encrypted());
+        Extraction extraction(bytes);
+        EXPECT_EQ(extractDocument(extraction), Outcome::Encrypted);
+        EXPECT_TRUE(extraction.text.isEmpty());
 
         const QString path = dir.write(name, bytes);
         RecordingSinks sinks;
@@ -208,9 +208,15 @@ TEST(DocumentText, EncryptedDocumentsAreNamedInTheStatusLineAndGiveNoRows) {
         EXPECT_EQ(sinks.errors,
                   QStringList{QStringLiteral("Error: The document is encrypted (") + path + u')'});
     }
-    QString error = QStringLiteral("stale");
-    documentText(readAll(dataDir() + QStringLiteral("sample.doc")), &error);
-    EXPECT_TRUE(error.isEmpty());
+    const QByteArray sound = readAll(dataDir() + QStringLiteral("sample.doc"));
+    Extraction extraction(sound);
+    EXPECT_EQ(extractDocument(extraction), Outcome::Text);
+}
+
+QString mailText(const QByteArray &bytes) {
+    Extraction extraction(bytes);
+    EXPECT_EQ(extractMail(extraction), Outcome::Text);
+    return extraction.text;
 }
 
 TEST(MailText, RecognisesMailByItsHeaders) {
@@ -232,7 +238,7 @@ TEST(MailText, EncodedWordsCharsetsAndNestedMessages) {
                             "--XX\r\nContent-Type: message/rfc822\r\n\r\n"
                             "Subject: InnerSubject\r\n\r\nInnerBody\r\n"
                             "--XX--\r\n";
-    const QString text = mailtext::mailText(mail);
+    const QString text = mailText(mail);
     EXPECT_TRUE(text.contains(u"From: Ελλάδα <a@b>")) << text.toStdString();
     EXPECT_TRUE(text.contains(u"Subject: Привет"));
     EXPECT_TRUE(text.contains(u"Москва longword"));
@@ -242,9 +248,9 @@ TEST(MailText, EncodedWordsCharsetsAndNestedMessages) {
 
 TEST(MailText, HtmlBodiesAsTheReaderSeesThem) {
     const auto html = [](const QByteArray &body) {
-        return mailtext::mailText("From: a@b\r\nSubject: s\r\nContent-Type: text/html; "
-                                  "charset=utf-8\r\n\r\n" +
-                                  body);
+        return mailText("From: a@b\r\nSubject: s\r\nContent-Type: text/html; "
+                        "charset=utf-8\r\n\r\n" +
+                        body);
     };
     const QString text = html("<html><head><title>TitleWord</title></head><body>"
                               "<script>var hidden = 1;</script><p>M&uuml;ller&nbsp;&amp; "
@@ -261,9 +267,9 @@ TEST(MailText, HtmlBodiesAsTheReaderSeesThem) {
 }
 
 TEST(MailText, TwoContentTypeHeadersKeepTheBody) {
-    const QString text = mailtext::mailText("From: a@b\r\nSubject: s\r\n"
-                                            "Content-Type: multipart/mixed; boundary=XX\r\n"
-                                            "Content-Type: text/plain\r\n\r\nBodyWord here\r\n");
+    const QString text = mailText("From: a@b\r\nSubject: s\r\n"
+                                  "Content-Type: multipart/mixed; boundary=XX\r\n"
+                                  "Content-Type: text/plain\r\n\r\nBodyWord here\r\n");
     EXPECT_TRUE(text.contains(u"BodyWord here")) << text.toStdString();
 }
 

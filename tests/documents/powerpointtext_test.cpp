@@ -94,7 +94,7 @@ struct Presentation {
 
 QString textOf(const QByteArray &doc, const QByteArray &currentUser) {
     QString text;
-    EXPECT_TRUE(officetext::powerPointStreamsText(doc, currentUser, text));
+    EXPECT_EQ(officetext::powerPointStreamsText(doc, currentUser, text), Outcome::Text);
     return text;
 }
 
