@@ -3,9 +3,11 @@
 #include "documents/compoundfile.h"
 #include "documents/documenterrors.h"
 #include "documents/documenttext.h"
+#include "documents/packagetext.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
+#include "tests/support/zipbytes.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -103,6 +105,64 @@ TEST(DocumentText, TruncatedAndCorruptedFixturesGiveTextWithoutCrashing) {
                 EXPECT_FALSE(documentText(damaged).isEmpty());
             }
         }
+    }
+}
+
+// Every format through the registry: which claims the bytes (content before
+// name), what its reading ends with, and a word of its text.
+TEST(DocumentFormats, ContentFirstNameSecondAndOneOutcomeEach) {
+    const QString modern = dataDir() + QStringLiteral("../modern/");
+    const QByteArray doc = readAll(dataDir() + QStringLiteral("sample.doc"));
+    const QByteArray html = "<p>HtmlWord &amp; more</p>";
+    const QByteArray plainZip = zipFile({zipEntry("notes.txt", "PlainZipProbe")});
+    const struct {
+        QByteArray bytes;
+        QString fileName;
+        const char *format; ///< null: none claims it
+        Outcome outcome;
+        const char *word; ///< in the text; null for no text
+    } cases[] = {
+        {readAll(modern + QStringLiteral("writer.pdf")), {}, "PDF", Outcome::Text, "LastProbe"},
+        {readAll(modern + QStringLiteral("writer.docx")),
+         {},
+         "Office Open XML",
+         Outcome::Text,
+         "LastProbe"},
+        {readAll(modern + QStringLiteral("writer.odt")),
+         {},
+         "OpenDocument",
+         Outcome::Text,
+         "LastProbe"},
+        {readAll(modern + QStringLiteral("encrypted.odt")),
+         {},
+         "OpenDocument",
+         Outcome::Encrypted,
+         nullptr},
+        {"{\\rtf1 RtfWord\\par}", QStringLiteral("a.html"), "RTF", Outcome::Text, "RtfWord"},
+        {doc, QStringLiteral("page.htm"), "Compound file", Outcome::Text, "BodyWord"},
+        {doc.first(1024), {}, "Compound file", Outcome::Damaged, nullptr},
+        {"From: a@b\r\nSubject: MailWord\r\n\r\nbody", {}, "Mail", Outcome::Text, "MailWord"},
+        {html, QStringLiteral("page.HTML"), "HTML", Outcome::Text, "HtmlWord & more"},
+        {html, QStringLiteral("page.doc"), nullptr, Outcome::Text, "<p>HtmlWord"},
+        {plainZip, {}, nullptr, Outcome::Text, "PK"},
+        {"%PDF-1.4 nothing more", {}, "PDF", Outcome::Damaged, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.bytes.left(40).toStdString() + " " + c.fileName.toStdString());
+        Extraction extraction(c.bytes);
+        const DocumentFormat *format = formatOf(extraction, c.fileName);
+        EXPECT_STREQ(format ? format->name : nullptr, c.format);
+        EXPECT_EQ(extractDocument(extraction, c.fileName), c.outcome);
+        if (c.word)
+            EXPECT_TRUE(extraction.text.contains(QString::fromUtf8(c.word)))
+                << extraction.text.left(200).toStdString();
+        else
+            EXPECT_TRUE(extraction.text.isEmpty() || c.outcome == Outcome::Damaged);
+        // Only packages and PDF are documents whatever the file's name.
+        const bool whateverName = format && format->whateverName;
+        EXPECT_EQ(mayBeDocument(c.bytes), whateverName || c.bytes == plainZip);
+        Extraction namedAsText(c.bytes);
+        EXPECT_EQ(extractDocumentNamedAsText(namedAsText) != Outcome::NotThisFormat, whateverName);
     }
 }
 
