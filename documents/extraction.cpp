@@ -26,6 +26,11 @@ ZipContainer *Extraction::zip() {
     return zip_.get();
 }
 
+bool Extraction::zipHolds(const QString &entry) {
+    const ZipContainer *container = zip();
+    return container && container->contains(entry);
+}
+
 const CompoundFile *Extraction::compoundFile() {
     if (!compoundFileOpened_) {
         compoundFileOpened_ = true;

@@ -53,6 +53,8 @@ class Extraction {
 
     /// The bytes as a zip, or null when they are none.
     ZipContainer *zip();
+    /// True when the bytes are a zip holding that entry.
+    bool zipHolds(const QString &entry);
     /// The bytes as a compound file, or null when they are none or too
     /// damaged to open.
     const CompoundFile *compoundFile();

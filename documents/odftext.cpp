@@ -117,8 +117,7 @@ bool isEncrypted(ZipContainer &zip) {
 } // namespace packagetext
 
 bool isOpenDocument(Extraction &extraction) {
-    const ZipContainer *zip = extraction.zip();
-    return zip && zip->contains(QStringLiteral("mimetype"));
+    return extraction.zipHolds(QStringLiteral("mimetype"));
 }
 
 Outcome extractOpenDocument(Extraction &extraction) {

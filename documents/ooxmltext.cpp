@@ -60,8 +60,7 @@ Kind kindOf(const QString &contentType, const QString &part) {
 } // namespace packagetext
 
 bool isOfficePackage(Extraction &extraction) {
-    const ZipContainer *zip = extraction.zip();
-    return zip && zip->contains(QStringLiteral("[Content_Types].xml"));
+    return extraction.zipHolds(QStringLiteral("[Content_Types].xml"));
 }
 
 Outcome extractOfficePackage(Extraction &extraction) {
