@@ -9,8 +9,8 @@
 // The files are written here: the packages from deflated chunks of markup of
 // varied words, the PDF as plain pages of Helvetica text, so that the
 // benchmark needs no office program.
-#include "documents/packagetext.h"
 #include "bench/benchsupport.h"
+#include "documents/documenttext.h"
 #include "documents/zipcontainer.h"
 #include "platform/inputfile.h"
 #include "tests/support/zipbytes.h"
@@ -166,9 +166,9 @@ double extractSeconds(const QString &path, qsizetype *chars) {
     QElapsedTimer timer;
     timer.start();
     const QByteArray bytes = load(path);
-    QString text;
-    looksLikePdf(bytes) ? pdfText(bytes, text) : zipDocumentText(bytes, text);
-    *chars = text.size();
+    Extraction extraction(bytes);
+    extractDocumentNamedAsText(extraction);
+    *chars = extraction.text.size();
     return timer.nsecsElapsed() / 1e9;
 }
 
@@ -196,10 +196,10 @@ using bench::readSeconds;
 /// The text of one document on stdout, for comparing what two builds take.
 int printText(const QString &path) {
     const QByteArray bytes = load(path);
-    QString text;
-    if (!packageDocumentText(bytes, text))
+    Extraction extraction(bytes);
+    if (extractDocumentNamedAsText(extraction) == Outcome::NotThisFormat)
         return 1;
-    const QByteArray utf8 = text.toUtf8();
+    const QByteArray utf8 = extraction.text.toUtf8();
     std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
     return 0;
 }

@@ -1,4 +1,8 @@
-#include "documents/officetext.h"
+#include "documents/compoundtext.h"
+
+#include "documents/exceltext.h"
+#include "documents/powerpointtext.h"
+#include "documents/wordtext.h"
 
 #include "platform/codepage.h"
 #include "platform/littleendian.h"
@@ -124,14 +128,15 @@ bool encrypted(const CompoundFile &file, quint32 storage) {
 /// which would otherwise be read again and again.
 class StorageReader {
   public:
-    explicit StorageReader(const CompoundFile &file)
-        : file_(file), seen_(size_t(file.entries().size()), false),
+    StorageReader(const CompoundFile &file, StopToken stop)
+        : file_(file), stop_(stop), seen_(size_t(file.entries().size()), false),
           budget_(8 * file.entries().size() + 64) {
         if (!seen_.empty())
             seen_[0] = true;
     }
 
     bool encryptedRoot = false;
+    bool boundReached = false;
 
     void read(quint32 storage, int depth, QString &text) {
         using namespace officetext;
@@ -144,17 +149,16 @@ class StorageReader {
             return;
         }
         QString document;
-        if ((has(file_, storage, u"WordDocument") && wordText(file_, storage, document)) ||
-            ((has(file_, storage, u"Workbook") || has(file_, storage, u"Book")) &&
-             excelText(file_, storage, document)) ||
-            (has(file_, storage, u"PowerPoint Document") &&
-             powerPointText(file_, storage, document))) {
+        if (const Outcome read = documentText(storage, document); givesText(read)) {
+            boundReached = boundReached || read == Outcome::BoundReached;
             text += document;
             return;
         }
         // Unknown documents: the streams that are text, nothing of the
         // file's machinery (names, tables, binary records).
         for (const quint32 child : children) {
+            if (stop_.stopped())
+                return;
             if (seen_[child])
                 continue;
             seen_[child] = true;
@@ -170,7 +174,22 @@ class StorageReader {
     }
 
   private:
+    /// The storage's document by the reader its streams name; the readers
+    /// that fail leave what they wrote for the next.
+    Outcome documentText(quint32 storage, QString &document) const {
+        using namespace officetext;
+        Outcome read = Outcome::NotThisFormat;
+        if (has(file_, storage, u"WordDocument"))
+            read = wordText(file_, storage, document, stop_);
+        if (!givesText(read) && (has(file_, storage, u"Workbook") || has(file_, storage, u"Book")))
+            read = excelText(file_, storage, document, stop_);
+        if (!givesText(read) && has(file_, storage, u"PowerPoint Document"))
+            read = powerPointText(file_, storage, document, stop_);
+        return read;
+    }
+
     const CompoundFile &file_;
+    StopToken stop_;
     std::vector<bool> seen_;
     qsizetype budget_;
 };
@@ -194,13 +213,21 @@ QString streamText(QByteArrayView bytes) {
     return out;
 }
 
-QString compoundText(const CompoundFile &file, bool *encrypted) {
-    QString text;
-    StorageReader reader(file);
+Outcome compoundText(const CompoundFile &file, QString &text, StopToken stop) {
+    StorageReader reader(file, stop);
     reader.read(0, 0, text);
-    if (encrypted)
-        *encrypted = reader.encryptedRoot;
-    return text;
+    if (reader.encryptedRoot)
+        return Outcome::Encrypted;
+    return reader.boundReached ? Outcome::BoundReached : Outcome::Text;
 }
 
 } // namespace officetext
+
+Outcome extractCompoundFile(Extraction &extraction) {
+    const CompoundFile *file = extraction.compoundFile();
+    if (!file) { // too damaged to find its streams
+        extraction.text = officetext::streamText(extraction.bytes());
+        return Outcome::Damaged;
+    }
+    return officetext::compoundText(*file, extraction.text, extraction.stop());
+}

@@ -1,6 +1,6 @@
 #include "documents/documentsize.h"
 
-#include "documents/packagetext.h"
+#include "documents/pdftext.h"
 #include "platform/littleendian.h"
 
 bool beginsAsDocument(QByteArrayView head) {

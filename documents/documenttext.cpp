@@ -1,36 +1,97 @@
 #include "documents/documenttext.h"
 
 #include "documents/compoundfile.h"
-#include "documents/documenterrors.h"
-#include "documents/extractionstop.h"
+#include "documents/compoundtext.h"
+#include "documents/htmltext.h"
 #include "documents/mailtext.h"
-#include "documents/officetext.h"
+#include "documents/odftext.h"
+#include "documents/ooxmltext.h"
 #include "documents/packagetext.h"
+#include "documents/pdftext.h"
 #include "documents/rtfreader.h"
+#include "documents/zipcontainer.h"
 #include "platform/codepage.h"
 
-QString documentText(QByteArrayView bytes, QString *error) {
-    if (error)
-        error->clear();
-    if (QString text; packageDocumentText(bytes, text, error))
-        return text;
-    if (extractionStopped() && mayBeDocument(bytes)) // a package cut short is no other kind
-        return {};
-    if (isRtf(bytes))
-        return rtfPlainText(bytes);
-    if (CompoundFile::isCompoundFile(bytes)) {
-        CompoundFile file;
-        if (!file.open(bytes)) // too damaged to find its streams
-            return officetext::streamText(bytes);
-        bool encrypted = false;
-        QString text = officetext::compoundText(file, &encrypted);
-        if (encrypted && error)
-            *error = documenterrors::encrypted();
-        return text;
+#include <QLatin1StringView>
+
+namespace {
+
+// A new format is one extractor and one line here. The signatures exclude
+// each other, so the order matters only among formats of one container.
+constexpr DocumentFormat Formats[] = {
+    {"PDF", looksLikePdf, nullptr, "", true, extractPdf},
+    {"Office Open XML", ZipContainer::looksLikeZip, isOfficePackage, "", true,
+     extractOfficePackage},
+    {"OpenDocument", ZipContainer::looksLikeZip, isOpenDocument, "", true, extractOpenDocument},
+    {"RTF", isRtf, nullptr, "", false, extractRtf},
+    {"Compound file", CompoundFile::isCompoundFile, nullptr, "", false, extractCompoundFile},
+    {"Mail", mailtext::isMail, nullptr, "", false, extractMail},
+    {"HTML", nullptr, nullptr, "htm html", false, extractHtml},
+};
+
+bool claims(const DocumentFormat &format, Extraction &extraction) {
+    return format.signature && format.signature(extraction.bytes()) &&
+           (!format.recognises || format.recognises(extraction));
+}
+
+bool named(const DocumentFormat &format, QStringView fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QStringView type = fileName.sliced(dot + 1);
+    for (const QLatin1StringView known : QLatin1StringView(format.types).tokenize(u' '))
+        if (type.compare(known, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+Outcome finish(Extraction &extraction, Outcome outcome) {
+    return extraction.stop().stopped() ? Outcome::Stopped : outcome;
+}
+
+} // namespace
+
+std::span<const DocumentFormat> documentFormats() {
+    return Formats;
+}
+
+const DocumentFormat *formatOf(Extraction &extraction, QStringView fileName) {
+    for (const DocumentFormat &format : Formats)
+        if (claims(format, extraction))
+            return &format;
+    for (const DocumentFormat &format : Formats)
+        if (named(format, fileName))
+            return &format;
+    return nullptr;
+}
+
+Outcome extractDocument(Extraction &extraction, QStringView fileName) {
+    const DocumentFormat *format = formatOf(extraction, fileName);
+    Outcome outcome = format ? format->extract(extraction) : Outcome::NotThisFormat;
+    if (outcome == Outcome::NotThisFormat && !extraction.stop().stopped()) {
+        // DIF, MPX and text saved under a document's name: read as a text file is.
+        extraction.text = platform::decodeText(extraction.bytes());
+        outcome = Outcome::Text;
     }
-    if (mailtext::isMail(bytes)) {
-        return mailtext::mailText(bytes);
-    }
-    // DIF, MPX and text saved under a document's name: read as a text file is.
-    return platform::decodeText(bytes);
+    return finish(extraction, outcome);
+}
+
+Outcome extractDocumentNamedAsText(Extraction &extraction) {
+    for (const DocumentFormat &format : Formats)
+        if (format.whateverName && claims(format, extraction))
+            return finish(extraction, format.extract(extraction));
+    return Outcome::NotThisFormat;
+}
+
+QString documentText(QByteArrayView bytes) {
+    Extraction extraction(bytes);
+    extractDocument(extraction);
+    return std::move(extraction.text);
+}
+
+bool mayBeDocument(QByteArrayView head) {
+    for (const DocumentFormat &format : Formats)
+        if (format.whateverName && format.signature && format.signature(head))
+            return true;
+    return false;
 }

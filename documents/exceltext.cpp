@@ -2,7 +2,7 @@
 // BIFF5/BIFF7 records of the Book stream (Excel 5.0 and 95). BIFF8 strings
 // live in the shared string table, which CONTINUE records may split anywhere;
 // BIFF5 strings are inline, 8-bit in the workbook's code page.
-#include "documents/officetext.h"
+#include "documents/exceltext.h"
 
 #include "documents/numberformat.h"
 
@@ -239,22 +239,22 @@ class CellFormats {
 /// read at most twice.
 class Workbook {
   public:
-    Workbook(QByteArrayView stream, QString &text)
-        : in_(stream), out_(text, TextWriter::limitFor(stream.size()), stream.size()) {
+    Workbook(QByteArrayView stream, QString &text, StopToken stop)
+        : in_(stream), out_(text, TextWriter::limitFor(stream.size()), stream.size(), stop) {
         sheetText_ = out_.size();
     }
 
-    bool read() {
+    Outcome read() {
         for (qsizetype at = 0; at + 4 <= in_.size() && !out_.full();) {
             const quint16 type = u16(in_, at);
             const qsizetype size = qMin<qsizetype>(u16(in_, at + 2), in_.size() - at - 4);
             const QByteArrayView data = in_.sliced(at + 4, size);
             const qsizetype next = at + 4 + size;
             if (type == FilePass)
-                return false;
+                return Outcome::Encrypted;
             if (type == Bof && at == 0) {
                 if (u16(data, 0) != 0x0600 && u16(data, 0) != 0x0500)
-                    return false; // BIFF8 and BIFF5/7 are read here
+                    return Outcome::NotThisFormat; // BIFF8 and BIFF5/7 are read here
                 biff8_ = u16(data, 0) == 0x0600;
             }
             const bool again = at < furthest_;
@@ -280,7 +280,7 @@ class Workbook {
             at = restart_ >= 0 ? std::exchange(restart_, -1) : next;
         }
         endSheet();
-        return true;
+        return out_.limitReached() ? Outcome::BoundReached : Outcome::Text;
     }
 
   private:
@@ -565,17 +565,17 @@ class Workbook {
 
 namespace officetext {
 
-bool excelText(const CompoundFile &file, quint32 storage, QString &text) {
+Outcome excelText(const CompoundFile &file, quint32 storage, QString &text, StopToken stop) {
     quint32 entry = file.find(storage, u"Workbook");
     if (entry == CompoundFile::NoEntry)
         entry = file.find(storage, u"Book");
     if (entry == CompoundFile::NoEntry)
-        return false;
-    return workbookText(file.stream(entry), text);
+        return Outcome::NotThisFormat;
+    return workbookText(file.stream(entry), text, stop);
 }
 
-bool workbookText(QByteArrayView workbook, QString &text) {
-    return Workbook(workbook, text).read();
+Outcome workbookText(QByteArrayView workbook, QString &text, StopToken stop) {
+    return Workbook(workbook, text, stop).read();
 }
 
 } // namespace officetext

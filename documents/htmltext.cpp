@@ -1,5 +1,7 @@
 #include "documents/htmltext.h"
 
+#include "platform/codepage.h"
+
 #include <algorithm>
 #include <array>
 
@@ -201,4 +203,9 @@ char32_t htmlEntity(QStringView name) {
 
 QString htmlText(QStringView html) {
     return HtmlReader(html).read();
+}
+
+Outcome extractHtml(Extraction &extraction) {
+    extraction.text = htmlText(platform::decodeText(extraction.bytes()));
+    return Outcome::Text;
 }

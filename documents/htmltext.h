@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/extraction.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -11,3 +13,7 @@ QString htmlText(QStringView html);
 
 /// The character a named reference such as "ouml" or "nbsp" stands for, or 0.
 char32_t htmlEntity(QStringView name);
+
+/// The extractor of HTML pages: htmlText() of the bytes decoded as a text
+/// file is. Lines end in CR LF.
+Outcome extractHtml(Extraction &extraction);

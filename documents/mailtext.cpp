@@ -1,6 +1,5 @@
 #include "documents/mailtext.h"
 
-#include "documents/extractionstop.h"
 #include "documents/htmltext.h"
 
 #include <gmime/gmime.h>
@@ -25,10 +24,12 @@ struct GString8 {
 
 class MailReader {
   public:
+    explicit MailReader(StopToken stop) : stop_(stop) {}
+
     QString text;
 
     void message(GMimeMessage *message, int depth) {
-        if (extractionStopped())
+        if (stop_.stopped())
             return;
         headers(GMIME_OBJECT(message));
         GMimeObject *body = g_mime_message_get_mime_part(message);
@@ -65,7 +66,7 @@ class MailReader {
     }
 
     void part(GMimeObject *object, int depth) {
-        if (extractionStopped())
+        if (stop_.stopped())
             return;
         if (GMIME_IS_MULTIPART(object)) {
             GMimeMultipart *multi = GMIME_MULTIPART(object);
@@ -94,6 +95,8 @@ class MailReader {
             .replace(u'\n', QStringLiteral("\r\n"));
         line(plain);
     }
+
+    StopToken stop_;
 };
 
 bool isFieldName(QByteArrayView name) {
@@ -138,7 +141,10 @@ bool isMail(QByteArrayView bytes) {
     return false;
 }
 
-QString mailText(QByteArrayView bytes) {
+} // namespace mailtext
+
+Outcome extractMail(Extraction &extraction) {
+    const QByteArrayView bytes = extraction.bytes();
     static std::once_flag init;
     std::call_once(init, [] { g_mime_init(); });
     GMimeStream *stream = g_mime_stream_mem_new_with_buffer(bytes.data(), size_t(bytes.size()));
@@ -146,12 +152,13 @@ QString mailText(QByteArrayView bytes) {
     g_object_unref(stream);
     GMimeMessage *message = g_mime_parser_construct_message(parser, nullptr);
     g_object_unref(parser);
-    if (!message)
-        return QString::fromLatin1(bytes);
-    MailReader reader;
+    if (!message) {
+        extraction.text = QString::fromLatin1(bytes);
+        return Outcome::Damaged;
+    }
+    MailReader reader(extraction.stop());
     reader.message(message, 0);
     g_object_unref(message);
-    return reader.text;
+    extraction.text = std::move(reader.text);
+    return Outcome::Text;
 }
-
-} // namespace mailtext

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/extraction.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -8,9 +10,11 @@ namespace mailtext {
 /// True when the bytes begin with mail header fields (From, Subject ...).
 bool isMail(QByteArrayView bytes);
 
-/// The text a reader of the message sees: its headers with encoded words
-/// decoded, text bodies in their charsets, HTML bodies as text, the names of
-/// attachments and the content of text attachments. Lines end in CR LF.
-QString mailText(QByteArrayView bytes);
-
 } // namespace mailtext
+
+/// The extractor of mail messages: the text a reader of the message sees, its
+/// headers with encoded words decoded, text bodies in their charsets, HTML
+/// bodies as text, the names of attachments and the content of text
+/// attachments. Lines end in CR LF. A message that cannot be parsed gives its
+/// bytes as Latin-1 text.
+Outcome extractMail(Extraction &extraction);

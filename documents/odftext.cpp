@@ -1,7 +1,7 @@
 // OpenDocument files: a zip whose content.xml holds the body (text,
 // spreadsheet or presentation) and whose styles.xml holds the page headers and
 // footers.
-#include "documents/packagetext.h"
+#include "documents/odftext.h"
 
 #include "documents/textlines.h"
 #include "documents/zipcontainer.h"
@@ -114,23 +114,32 @@ bool isEncrypted(ZipContainer &zip) {
 }
 
 } // namespace
+} // namespace packagetext
 
-PackageRead odfText(ZipContainer &zip, QString &text, qsizetype limit) {
-    const QByteArray mimetype = zip.readAll(QStringLiteral("mimetype"), 256);
-    if (!mimetype.startsWith("application/vnd.oasis.opendocument.") ||
-        !zip.contains(QStringLiteral("content.xml")))
-        return PackageRead::NotDocument;
-    if (isEncrypted(zip))
-        return PackageRead::Encrypted;
-    TextWriter out(text, limit);
-    TextLines lines(out);
-    OdfState state;
-    partText(zip, QStringLiteral("content.xml"), state, lines);
-    if (state.body == Body::Text) {
-        state.pageStyles = true;
-        partText(zip, QStringLiteral("styles.xml"), state, lines);
-    }
-    return PackageRead::Text;
+bool isOpenDocument(Extraction &extraction) {
+    return extraction.zipHolds(QStringLiteral("mimetype"));
 }
 
-} // namespace packagetext
+Outcome extractOpenDocument(Extraction &extraction) {
+    using namespace packagetext;
+    ZipContainer *zip = extraction.zip();
+    if (!zip)
+        return Outcome::NotThisFormat;
+    const QByteArray mimetype = zip->readAll(QStringLiteral("mimetype"), 256);
+    if (!mimetype.startsWith("application/vnd.oasis.opendocument.") ||
+        !zip->contains(QStringLiteral("content.xml")))
+        return Outcome::NotThisFormat;
+    if (isEncrypted(*zip))
+        return Outcome::Encrypted;
+    TextWriter out(extraction.text, extraction.bounds().maxChars, 0, extraction.stop());
+    {
+        TextLines lines(out);
+        OdfState state;
+        partText(*zip, QStringLiteral("content.xml"), state, lines);
+        if (state.body == Body::Text) {
+            state.pageStyles = true;
+            partText(*zip, QStringLiteral("styles.xml"), state, lines);
+        }
+    }
+    return out.limitReached() || zip->budgetSpent() ? Outcome::BoundReached : Outcome::Text;
+}

@@ -1,161 +1,13 @@
 // Word, Excel and PowerPoint 2007+ files: a zip of XML parts tied together by
 // relationship parts; the main part is named by the package's relationships.
-#include "documents/packagetext.h"
+#include "documents/ooxmltext.h"
 
-#include "documents/numberformat.h"
+#include "documents/ooxmlparts.h"
 #include "documents/textlines.h"
 #include "documents/zipcontainer.h"
 
-#include <QHash>
-
-#include <algorithm>
-#include <charconv>
-#include <string>
-#include <vector>
-
 namespace packagetext {
 namespace {
-
-/// No real package has more; a crafted one stops here.
-constexpr int MaxRelationships = 100000;
-/// Characters of shared strings kept (two bytes each).
-constexpr qsizetype SharedStringBudget = qsizetype(32) << 20;
-
-struct Relationship {
-    QString id;
-    QString type; ///< the last segment of the type's URI: "officeDocument", "header" ...
-    QString target;
-};
-
-QString directoryOf(const QString &part) {
-    return part.left(part.lastIndexOf(u'/') + 1);
-}
-
-// A target relative to the part's folder, or absolute from the package root,
-// as a zip entry name.
-QString resolve(const QString &base, const QString &target) {
-    QStringList segments;
-    const QString joined = target.startsWith(u'/') ? target : directoryOf(base) + target;
-    for (const QString &segment : joined.split(u'/', Qt::SkipEmptyParts)) {
-        if (segment == u"..")
-            segments.removeLast();
-        else if (segment != u".")
-            segments.append(segment);
-    }
-    return segments.join(u'/');
-}
-
-QString relationshipsPart(const QString &part) {
-    const qsizetype slash = part.lastIndexOf(u'/');
-    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) +
-           QStringLiteral(".rels");
-}
-
-std::vector<Relationship> relationships(ZipContainer &zip, const QString &part) {
-    std::vector<Relationship> found;
-    const auto source = zip.entry(relationshipsPart(part));
-    if (!source)
-        return found;
-    XmlReader reader(*source);
-    while (reader.readNext() != XmlReader::EndDocument && found.size() < MaxRelationships) {
-        if (!reader.isStart("Relationship") ||
-            reader.attribute("TargetMode").compare(u"External", Qt::CaseInsensitive) == 0)
-            continue;
-        const QString type = reader.attribute("Type");
-        found.push_back({reader.attribute("Id"), type.mid(type.lastIndexOf(u'/') + 1),
-                         resolve(part, reader.attribute("Target"))});
-    }
-    return found;
-}
-
-// The targets of one type, in the order of their names (header1, header2 ...).
-QStringList targets(const std::vector<Relationship> &rels, QStringView type) {
-    QStringList parts;
-    for (const Relationship &rel : rels)
-        if (rel.type == type)
-            parts.append(rel.target);
-    std::sort(parts.begin(), parts.end(), [](const QString &a, const QString &b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    });
-    parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
-    return parts;
-}
-
-/// The target of each id, the first where an id is given twice: a workbook
-/// or presentation looks up one per sheet or slide.
-QHash<QString, QString> targetsById(const std::vector<Relationship> &rels) {
-    QHash<QString, QString> byId;
-    byId.reserve(qsizetype(rels.size()));
-    for (const Relationship &rel : rels)
-        if (!byId.contains(rel.id))
-            byId.insert(rel.id, rel.target);
-    return byId;
-}
-
-QString contentTypeOf(ZipContainer &zip, const QString &part) {
-    const auto source = zip.entry(QStringLiteral("[Content_Types].xml"));
-    if (!source)
-        return {};
-    XmlReader reader(*source);
-    const QString name = u'/' + part;
-    while (reader.readNext() != XmlReader::EndDocument)
-        if (reader.isStart("Override") &&
-            reader.attribute("PartName").compare(name, Qt::CaseInsensitive) == 0)
-            return reader.attribute("ContentType");
-    return {};
-}
-
-/// The text of a part in WordprocessingML or DrawingML: runs' text, tabs and
-/// breaks, paragraphs, table rows, text boxes; the fallback copy of content
-/// that an application may show instead is read once, not twice.
-void markupText(ZipContainer &zip, const QString &part, TextLines &lines) {
-    const auto source = zip.entry(part);
-    if (!source)
-        return;
-    XmlReader reader(*source);
-    int runs = 0;
-    bool inText = false;
-    for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
-        const QByteArrayView name = reader.name();
-        if (token == XmlReader::Characters) {
-            if (inText)
-                lines.text(reader);
-        } else if (token == XmlReader::StartElement) {
-            if (nameIs(name, "t"))
-                inText = true;
-            else if (nameIs(name, "r"))
-                ++runs;
-            else if (nameIs(name, "Fallback") || nameIs(name, "rPh"))
-                reader.skipElement();
-            else if (nameIs(name, "tab") && runs > 0)
-                lines.append(u"\t");
-            else if (nameIs(name, "br") || nameIs(name, "cr"))
-                lines.paragraphEnd();
-            else if (nameIs(name, "noBreakHyphen"))
-                lines.append(u"-");
-            else if (nameIs(name, "tc"))
-                lines.cellStart();
-            else if (nameIs(name, "txbxContent"))
-                lines.asideStart();
-        } else {
-            if (nameIs(name, "t"))
-                inText = false;
-            else if (nameIs(name, "r"))
-                runs = qMax(0, runs - 1);
-            else if (nameIs(name, "p"))
-                lines.paragraphEnd();
-            else if (nameIs(name, "tc"))
-                lines.cellEnd();
-            else if (nameIs(name, "tr"))
-                lines.rowEnd();
-            else if (nameIs(name, "txbxContent"))
-                lines.asideEnd();
-            else if (nameIs(name, "comment"))
-                lines.finishLine();
-        }
-    }
-    lines.finishLine();
-}
 
 void wordText(ZipContainer &zip, const QString &main, TextLines &lines) {
     markupText(zip, main, lines);
@@ -182,270 +34,6 @@ void powerPointText(ZipContainer &zip, const QString &main, TextLines &lines) {
     }
 }
 
-// ---- Excel
-
-struct Workbook {
-    struct Sheet {
-        QString name;
-        QString part;
-    };
-    std::vector<Sheet> sheets;
-    bool date1904 = false;
-    QString sharedText;                                  ///< the shared strings one after another
-    std::vector<qsizetype> sharedEnds;                   ///< where each shared string ends
-    QHash<int, QString> formats;                         ///< custom number formats by id
-    std::vector<int> cellFormatIds;                      ///< the number format of each cell style
-    std::vector<numberformat::NumberFormat> cellFormats; ///< parsed, by cell style
-
-    QStringView sharedString(qsizetype index) const {
-        if (index < 0 || size_t(index) >= sharedEnds.size())
-            return {};
-        const qsizetype from = index == 0 ? 0 : sharedEnds[size_t(index) - 1];
-        return QStringView(sharedText).sliced(from, sharedEnds[size_t(index)] - from);
-    }
-};
-
-void readWorkbook(ZipContainer &zip, const QString &main, Workbook &book) {
-    const auto byId = targetsById(relationships(zip, main));
-    const auto source = zip.entry(main);
-    if (!source)
-        return;
-    XmlReader reader(*source);
-    while (reader.readNext() != XmlReader::EndDocument && book.sheets.size() < MaxRelationships) {
-        if (reader.isStart("sheet")) {
-            book.sheets.push_back({reader.attribute("name"), byId.value(reader.attribute("r:id"))});
-        } else if (reader.isStart("workbookPr")) {
-            const QString value = reader.attribute("date1904");
-            book.date1904 = value == u"1" || value == u"true";
-        }
-    }
-}
-
-void readStyles(ZipContainer &zip, const QString &part, Workbook &book) {
-    const auto source = zip.entry(part);
-    if (!source)
-        return;
-    XmlReader reader(*source);
-    bool inCellFormats = false;
-    while (reader.readNext() != XmlReader::EndDocument) {
-        if (reader.isStart("numFmt"))
-            book.formats.insert(reader.attribute("numFmtId").toInt(),
-                                reader.attribute("formatCode"));
-        else if (reader.isStart("cellXfs") || reader.isEnd("cellXfs"))
-            inCellFormats = reader.token() == XmlReader::StartElement;
-        else if (inCellFormats && reader.isStart("xf") &&
-                 book.cellFormatIds.size() < MaxRelationships)
-            book.cellFormatIds.push_back(reader.attribute("numFmtId").toInt());
-    }
-    for (const int id : book.cellFormatIds) {
-        const auto custom = book.formats.constFind(id);
-        book.cellFormats.emplace_back(
-            custom != book.formats.cend() ? QStringView(*custom) : numberformat::builtInFormat(id));
-    }
-}
-
-void readSharedStrings(ZipContainer &zip, const QString &part, Workbook &book) {
-    const auto source = zip.entry(part);
-    if (!source)
-        return;
-    XmlReader reader(*source);
-    TextWriter out(book.sharedText, SharedStringBudget);
-    qsizetype budget = SharedStringBudget;
-    bool inText = false;
-    for (XmlReader::Token token;
-         budget > 0 && !out.full() && (token = reader.readNext()) != XmlReader::EndDocument;) {
-        if (token == XmlReader::Characters && inText) {
-            reader.appendText(out);
-        } else if (reader.isStart("rPh")) {
-            reader.skipElement();
-        } else if (reader.isStart("t") || reader.isEnd("t")) {
-            inText = token == XmlReader::StartElement;
-        } else if (reader.isEnd("si")) {
-            const qsizetype from = book.sharedEnds.empty() ? 0 : book.sharedEnds.back();
-            budget -= out.size() - from + 16;
-            book.sharedEnds.push_back(out.size());
-        }
-    }
-}
-
-/// Cell values are mostly short decimal numbers: those are read without the
-/// general conversion, which takes the rest (spaces, a plus sign, "inf").
-bool toNumber(QByteArrayView bytes, double &number) {
-    qsizetype i = bytes.startsWith('-') ? 1 : 0;
-    const auto digits = [&] {
-        const qsizetype from = i;
-        while (i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9')
-            ++i;
-        return i > from;
-    };
-    bool plain = digits();
-    if (plain && i < bytes.size() && bytes[i] == '.')
-        plain = (++i, digits());
-    if (plain && i < bytes.size() && (bytes[i] == 'e' || bytes[i] == 'E')) {
-        i += i + 1 < bytes.size() && (bytes[i + 1] == '+' || bytes[i + 1] == '-') ? 2 : 1;
-        plain = digits();
-    }
-    if (plain && i == bytes.size()) {
-        const char *end = bytes.data() + bytes.size();
-        const auto [at, error] = std::from_chars(bytes.data(), end, number);
-        if (error == std::errc() && at == end)
-            return true;
-    }
-    bool ok = false;
-    number = bytes.toDouble(&ok);
-    return ok;
-}
-
-/// An index or style number as the general conversion reads it.
-int toIndex(QByteArrayView bytes, bool *ok = nullptr) {
-    if (bytes.isEmpty() || bytes.size() > 9)
-        return bytes.toInt(ok);
-    int value = 0;
-    for (const char c : bytes) {
-        if (c < '0' || c > '9')
-            return bytes.toInt(ok);
-        value = value * 10 + (c - '0');
-    }
-    if (ok)
-        *ok = true;
-    return value;
-}
-
-void appendNumber(const Workbook &book, QByteArrayView value, int style, TextWriter &out) {
-    double number = 0;
-    if (!toNumber(value, number))
-        out.append(QString::fromLatin1(value));
-    else if (style < 0 || size_t(style) >= book.cellFormats.size())
-        numberformat::appendGeneralNumber(out, number);
-    else
-        book.cellFormats[size_t(style)].appendTo(out, number, book.date1904);
-}
-
-enum class CellType { Number, SharedString, InlineString, Boolean, Text };
-
-CellType cellType(QByteArrayView t) {
-    if (nameIs(t, "s"))
-        return CellType::SharedString;
-    if (nameIs(t, "inlineStr"))
-        return CellType::InlineString;
-    if (nameIs(t, "b"))
-        return CellType::Boolean;
-    if (nameIs(t, "str") || nameIs(t, "e") ||
-        nameIs(t, "d")) // a formula's text, an error, an ISO date
-        return CellType::Text;
-    return CellType::Number;
-}
-
-struct Cell {
-    CellType type = CellType::Number;
-    int style = 0;
-    std::string value;
-    QString inlineText;
-
-    void start(const XmlReader &reader) {
-        type = CellType::Number;
-        style = 0;
-        bool typed = false, styled = false;
-        QByteArrayView name, attribute;
-        for (qsizetype at = 0; (!typed || !styled) && reader.nextAttribute(at, name, attribute);) {
-            const QByteArrayView local = XmlReader::localPart(name);
-            if (!typed && nameIs(local, "t")) {
-                type = cellType(attribute);
-                typed = true;
-            } else if (!styled && nameIs(local, "s")) {
-                style = toIndex(attribute);
-                styled = true;
-            }
-        }
-        value.clear();
-        inlineText.resize(0);
-    }
-};
-
-void writeCell(const Workbook &book, const Cell &cell, TextLines &lines) {
-    const QByteArrayView value(cell.value.data(), qsizetype(cell.value.size()));
-    switch (cell.type) {
-    case CellType::SharedString: {
-        bool ok = false;
-        const int index = toIndex(value, &ok);
-        lines.append(ok ? book.sharedString(index) : QStringView());
-        break;
-    }
-    case CellType::InlineString:
-        lines.append(cell.inlineText);
-        break;
-    case CellType::Boolean:
-        lines.append(value == "1" ? u"TRUE" : u"FALSE");
-        break;
-    case CellType::Text:
-        lines.write([&](TextWriter &out) { appendXmlText(value, out); });
-        break;
-    case CellType::Number:
-        if (!value.isEmpty())
-            lines.write([&](TextWriter &out) { appendNumber(book, value, cell.style, out); });
-        break;
-    }
-}
-
-void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, TextLines &lines) {
-    const auto source = zip.entry(part);
-    if (!source)
-        return;
-    XmlReader reader(*source);
-    Cell cell;
-    bool inValue = false;
-    bool inText = false;
-    for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
-        const QByteArrayView name = reader.name();
-        if (token == XmlReader::Characters) {
-            if (inValue)
-                cell.value.append(reader.rawText().data(), size_t(reader.rawText().size()));
-            else if (inText)
-                cell.inlineText += reader.text();
-        } else if (token == XmlReader::StartElement) {
-            if (nameIs(name, "c")) {
-                cell.start(reader);
-            } else if (nameIs(name, "v")) {
-                inValue = true;
-            } else if (nameIs(name, "t")) {
-                inText = true;
-            } else if (nameIs(name, "rPh") || nameIs(name, "f")) {
-                reader.skipElement();
-            }
-        } else if (nameIs(name, "v") || nameIs(name, "t")) {
-            inValue = inText = false;
-        } else if (nameIs(name, "c")) {
-            lines.cellStart();
-            writeCell(book, cell, lines);
-            lines.cellEnd();
-        } else if (nameIs(name, "row")) {
-            lines.rowEnd();
-        }
-    }
-    lines.rowEnd();
-}
-
-void excelText(ZipContainer &zip, const QString &main, TextLines &lines) {
-    Workbook book;
-    readWorkbook(zip, main, book);
-    const auto rels = relationships(zip, main);
-    for (const QString &part : targets(rels, u"styles"))
-        readStyles(zip, part, book);
-    for (const QString &part : targets(rels, u"sharedStrings"))
-        readSharedStrings(zip, part, book);
-    for (const Workbook::Sheet &sheet : book.sheets) {
-        lines.append(sheet.name);
-        lines.finishLine();
-    }
-    for (const Workbook::Sheet &sheet : book.sheets) {
-        sheetText(zip, sheet.part, book, lines);
-        const auto sheetRels = relationships(zip, sheet.part);
-        for (const char16_t *type : {u"comments", u"drawing"})
-            for (const QString &part : targets(sheetRels, type))
-                markupText(zip, part, lines);
-    }
-}
-
 enum class Kind { None, Word, Excel, PowerPoint };
 
 Kind kindOf(const QString &contentType, const QString &part) {
@@ -469,23 +57,33 @@ Kind kindOf(const QString &contentType, const QString &part) {
 
 } // namespace
 
-PackageRead ooxmlText(ZipContainer &zip, QString &text, qsizetype limit) {
-    const QStringList mains = targets(relationships(zip, QString()), u"officeDocument");
-    if (mains.isEmpty())
-        return PackageRead::NotDocument;
-    const QString &main = mains.first();
-    const Kind kind = kindOf(contentTypeOf(zip, main), main);
-    if (kind == Kind::None)
-        return PackageRead::NotDocument;
-    TextWriter out(text, limit);
-    TextLines lines(out);
-    if (kind == Kind::Word)
-        wordText(zip, main, lines);
-    else if (kind == Kind::Excel)
-        excelText(zip, main, lines);
-    else
-        powerPointText(zip, main, lines);
-    return PackageRead::Text;
+} // namespace packagetext
+
+bool isOfficePackage(Extraction &extraction) {
+    return extraction.zipHolds(QStringLiteral("[Content_Types].xml"));
 }
 
-} // namespace packagetext
+Outcome extractOfficePackage(Extraction &extraction) {
+    using namespace packagetext;
+    ZipContainer *zip = extraction.zip();
+    if (!zip)
+        return Outcome::NotThisFormat;
+    const QStringList mains = targets(relationships(*zip, QString()), u"officeDocument");
+    if (mains.isEmpty())
+        return Outcome::NotThisFormat;
+    const QString &main = mains.first();
+    const Kind kind = kindOf(contentTypeOf(*zip, main), main);
+    if (kind == Kind::None)
+        return Outcome::NotThisFormat;
+    TextWriter out(extraction.text, extraction.bounds().maxChars, 0, extraction.stop());
+    {
+        TextLines lines(out);
+        if (kind == Kind::Word)
+            wordText(*zip, main, lines);
+        else if (kind == Kind::Excel)
+            excelText(*zip, main, lines);
+        else
+            powerPointText(*zip, main, lines);
+    }
+    return out.limitReached() || zip->budgetSpent() ? Outcome::BoundReached : Outcome::Text;
+}

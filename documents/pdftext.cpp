@@ -1,7 +1,7 @@
 // PDF text through poppler's C++ interface. Poppler keeps process-wide state
 // (its global parameters, the error callback): both are set up once here;
 // each document and its pages are used by one thread only.
-#include "documents/packagetext.h"
+#include "documents/pdftext.h"
 
 #include "documents/textwriter.h"
 
@@ -54,17 +54,18 @@ bool looksLikePdf(QByteArrayView bytes) {
     return bytes.startsWith("%PDF-");
 }
 
-PackageRead pdfText(QByteArrayView bytes, QString &text) {
+Outcome extractPdf(Extraction &extraction) {
+    const QByteArrayView bytes = extraction.bytes();
     if (!looksLikePdf(bytes) || bytes.size() > std::numeric_limits<int>::max())
-        return PackageRead::NotDocument;
+        return Outcome::NotThisFormat;
     preparePoppler();
     const std::unique_ptr<poppler::document> document(
         poppler::document::load_from_raw_data(bytes.data(), int(bytes.size())));
     if (!document)
-        return PackageRead::Text; // damaged beyond reading: no text
+        return Outcome::Damaged; // damaged beyond reading: no text
     if (document->is_locked())
-        return PackageRead::Encrypted;
-    TextWriter out(text, TextWriter::limitFor(bytes.size()));
+        return Outcome::Encrypted;
+    TextWriter out(extraction.text, extraction.bounds().maxChars, 0, extraction.stop());
     const int pages = qMin(document->pages(), MaxPages);
     for (int i = 0; i < pages && !out.full(); ++i) {
         const std::unique_ptr<poppler::page> page(document->create_page(i));
@@ -80,5 +81,5 @@ PackageRead pdfText(QByteArrayView bytes, QString &text) {
             out.appendLineEnd();
         }
     }
-    return PackageRead::Text;
+    return out.limitReached() ? Outcome::BoundReached : Outcome::Text;
 }

@@ -5,8 +5,7 @@
 // changed; only the persist objects that the newest edit's directory names
 // are the presentation the user sees. The Current User stream leads to that
 // edit, and each edit to the one before it, back to the first save.
-#include "documents/extractionstop.h"
-#include "documents/officetext.h"
+#include "documents/powerpointtext.h"
 
 #include "platform/codepage.h"
 #include "platform/littleendian.h"
@@ -221,11 +220,11 @@ std::optional<Listed> readListed(QByteArrayView doc, const Header &document) {
 
 class Walker {
   public:
-    Walker(QByteArrayView doc, QSet<quint32> skipped, QString &text)
-        : doc_(doc), skipped_(std::move(skipped)), text_(text) {}
+    Walker(QByteArrayView doc, QSet<quint32> skipped, QString &text, StopToken stop)
+        : doc_(doc), skipped_(std::move(skipped)), text_(text), stop_(stop) {}
 
     void walk(qsizetype from, qsizetype to, int depth) {
-        for (qsizetype at = from; at + 8 <= to && !extractionStopped();) {
+        for (qsizetype at = from; at + 8 <= to && !stop_.stopped();) {
             const bool container = (u16(doc_, at) & 0xF) == 0xF;
             const quint16 type = u16(doc_, at + 2);
             const qsizetype end = qMin<qsizetype>(at + 8 + qsizetype(u32(doc_, at + 4)), to);
@@ -252,6 +251,7 @@ class Walker {
     QByteArrayView doc_;
     QSet<quint32> skipped_;
     QString &text_;
+    StopToken stop_;
 };
 
 /// The text of the persist objects the newest edit uses: the document
@@ -259,7 +259,7 @@ class Walker {
 /// the other objects in id order, each once. Masters, and slides and notes
 /// that the document no longer lists, are left out. False when the edits,
 /// the directory or the document container are damaged.
-bool liveText(QByteArrayView doc, QByteArrayView currentUser, QString &text) {
+bool liveText(QByteArrayView doc, QByteArrayView currentUser, QString &text, StopToken stop) {
     const auto edits = readEdits(doc, currentUser);
     if (!edits || !allTopLevel(doc, edits->persist))
         return false;
@@ -270,7 +270,7 @@ bool liveText(QByteArrayView doc, QByteArrayView currentUser, QString &text) {
     if (!listed)
         return false;
 
-    Walker walker(doc, {}, text);
+    Walker walker(doc, {}, text, stop);
     walker.walk(document->at, document->end, 0);
     QSet<qsizetype> read{document->at};
     for (const auto &[id, offset] : edits->persist) {
@@ -314,19 +314,22 @@ QSet<quint32> masterOffsets(QByteArrayView doc, QByteArrayView user) {
 
 namespace officetext {
 
-bool powerPointText(const CompoundFile &file, quint32 storage, QString &text) {
+Outcome powerPointText(const CompoundFile &file, quint32 storage, QString &text, StopToken stop) {
     const quint32 entry = file.find(storage, u"PowerPoint Document");
-    if (entry == CompoundFile::NoEntry ||
-        file.find(storage, u"EncryptedSummary") != CompoundFile::NoEntry)
-        return false;
+    if (entry == CompoundFile::NoEntry)
+        return Outcome::NotThisFormat;
+    if (file.find(storage, u"EncryptedSummary") != CompoundFile::NoEntry)
+        return Outcome::Encrypted;
     return powerPointStreamsText(file.stream(entry),
-                                 file.stream(file.find(storage, u"Current User")), text);
+                                 file.stream(file.find(storage, u"Current User")), text, stop);
 }
 
-bool powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text) {
-    if (!liveText(document, currentUser, text))
-        Walker(document, masterOffsets(document, currentUser), text).walk(0, document.size(), 0);
-    return true;
+Outcome powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text,
+                              StopToken stop) {
+    if (!liveText(document, currentUser, text, stop))
+        Walker(document, masterOffsets(document, currentUser), text, stop)
+            .walk(0, document.size(), 0);
+    return Outcome::Text;
 }
 
 } // namespace officetext

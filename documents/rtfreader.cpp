@@ -1,6 +1,5 @@
 #include "documents/rtfreader.h"
 
-#include "documents/extractionstop.h"
 #include "platform/codepage.h"
 
 #include <QHash>
@@ -150,11 +149,11 @@ const QHash<QByteArray, WordInfo> &words() {
 
 class Reader {
   public:
-    Reader(QByteArrayView in, RtfSink &sink, RtfTables &tables)
-        : in_(in), sink_(sink), tables_(tables) {}
+    Reader(QByteArrayView in, RtfSink &sink, RtfTables &tables, StopToken stop)
+        : in_(in), sink_(sink), tables_(tables), stop_(stop) {}
 
     void run() {
-        while (pos_ < in_.size() && !extractionStopped()) {
+        while (pos_ < in_.size() && !stop_.stopped()) {
             for (const qsizetype end = qMin(in_.size(), pos_ + Stretch); pos_ < end;)
                 step();
         }
@@ -500,6 +499,7 @@ class Reader {
     qsizetype pos_ = 0;
     RtfSink &sink_;
     RtfTables &tables_;
+    StopToken stop_;
     QList<GroupState> stack_;
     GroupState st_;
     int overflow_ = 0; ///< groups opened past the depth limit
@@ -552,13 +552,18 @@ bool isRtf(QByteArrayView bytes) {
     return bytes.startsWith("{\\rtf");
 }
 
-void readRtf(QByteArrayView bytes, RtfSink &sink, RtfTables *tables) {
+void readRtf(QByteArrayView bytes, RtfSink &sink, RtfTables *tables, StopToken stop) {
     RtfTables local;
-    Reader(bytes, sink, tables ? *tables : local).run();
+    Reader(bytes, sink, tables ? *tables : local, stop).run();
 }
 
-QString rtfPlainText(QByteArrayView bytes) {
+QString rtfPlainText(QByteArrayView bytes, StopToken stop) {
     PlainTextSink sink;
-    readRtf(bytes, sink);
+    readRtf(bytes, sink, nullptr, stop);
     return sink.out;
+}
+
+Outcome extractRtf(Extraction &extraction) {
+    extraction.text = rtfPlainText(extraction.bytes(), extraction.stop());
+    return Outcome::Text;
 }

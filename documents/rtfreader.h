@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/extraction.h"
+
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -51,10 +53,14 @@ bool isRtf(QByteArrayView bytes);
 
 /// Reads an RTF document once, handing text and formatting to the sink.
 /// Malformed or truncated input ends the reading with what was read so far;
-/// nesting and skipped binary data are bounded, so no input can hang it.
-void readRtf(QByteArrayView bytes, RtfSink &sink, RtfTables *tables = nullptr);
+/// nesting and skipped binary data are bounded, so no input can hang it. A
+/// stopped reading ends within a stretch of input.
+void readRtf(QByteArrayView bytes, RtfSink &sink, RtfTables *tables = nullptr, StopToken stop = {});
 
 /// The plain text of an RTF document for scanning: paragraphs end in CR LF,
 /// header, footer and footnote text is included, table cells are separated by
 /// a space.
-QString rtfPlainText(QByteArrayView bytes);
+QString rtfPlainText(QByteArrayView bytes, StopToken stop = {});
+
+/// The extractor of RTF documents: their plain text.
+Outcome extractRtf(Extraction &extraction);

@@ -7,8 +7,8 @@ constexpr qsizetype MinLimit = qsizetype(64) << 20;
 
 } // namespace
 
-TextWriter::TextWriter(QString &out, qsizetype limit, qsizetype expected)
-    : out_(out), limit_(qMax(limit, out.size())), used_(out.size()) {
+TextWriter::TextWriter(QString &out, qsizetype limit, qsizetype expected, StopToken stop)
+    : out_(out), limit_(qMax(limit, out.size())), used_(out.size()), stop_(stop) {
     out_.reserve(qMin(limit_, used_ + expected));
     out_.resize(qMin(qMax(out_.capacity(), used_), limit_));
     capacity_ = out_.size();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documents/extractionstop.h"
+#include "documents/stoptoken.h"
 
 #include <QString>
 #include <QStringView>
@@ -11,14 +11,14 @@
 /// so the many short cells and runs of a document cost no call each. The
 /// limit keeps a small file whose records name one long string again and
 /// again from taking all memory; past it nothing more is written and full()
-/// says so. full() also says so once the reading is stopped (see
-/// extractionstop.h), so that every loop that asks it ends then. The string
-/// gets its written size when the writer goes.
+/// says so. full() also says so once the reading is stopped through its
+/// token, so that every loop that asks it ends then. The string gets its
+/// written size when the writer goes.
 class TextWriter {
   public:
     /// Room for the expected number of characters is taken at once; memory
     /// not written to costs nothing.
-    TextWriter(QString &out, qsizetype limit, qsizetype expected = 0);
+    TextWriter(QString &out, qsizetype limit, qsizetype expected = 0, StopToken stop = {});
     ~TextWriter();
     TextWriter(const TextWriter &) = delete;
     TextWriter &operator=(const TextWriter &) = delete;
@@ -27,7 +27,9 @@ class TextWriter {
     /// generous for real documents, bounded for crafted ones.
     static qsizetype limitFor(qsizetype inputBytes);
 
-    bool full() const { return full_ || extractionStopped(); }
+    bool full() const { return full_ || stop_.stopped(); }
+    /// True once a write was refused for the limit.
+    bool limitReached() const { return full_; }
     qsizetype size() const { return used_; }
     void truncate(qsizetype size) { used_ = qMin(used_, size); }
 
@@ -62,4 +64,5 @@ class TextWriter {
     qsizetype capacity_ = 0;
     char16_t *base_ = nullptr;
     bool full_ = false;
+    StopToken stop_;
 };

@@ -3,7 +3,7 @@
 // UTF-16. Word 6.0 and 95: one stream; the text is 8-bit in the code page of
 // the document's language, in one run or, after a fast save, in the pieces
 // of a piece table of the same form.
-#include "documents/officetext.h"
+#include "documents/wordtext.h"
 
 #include "documents/textwriter.h"
 #include "platform/codepage.h"
@@ -170,7 +170,7 @@ QByteArrayView pieceTable(QByteArrayView table, qsizetype clx, qsizetype size) {
 
 /// Word 6.0 and 95: pieces of 8-bit text at file offsets, or one run from
 /// fcMin as long as all the stories together.
-bool word6Text(QByteArrayView doc, QString &text) {
+Outcome word6Text(QByteArrayView doc, QString &text, StopToken stop) {
     int codePage = platform::codePageOfLanguage(u16(doc, 0x06));
     if (u16(doc, 0x14) == 256)
         codePage = 10000;                              // written on a Macintosh
@@ -190,7 +190,7 @@ bool word6Text(QByteArrayView doc, QString &text) {
             characters += qint32(u32(doc, field)) > 0 ? qint32(u32(doc, field)) : 0;
         runs.push_back({u32(doc, 0x18), qsizetype(qMin<qint64>(characters, doc.size()))});
     }
-    TextWriter out(text, TextWriter::limitFor(doc.size()), doc.size());
+    TextWriter out(text, TextWriter::limitFor(doc.size()), doc.size(), stop);
     WordChars chars(out);
     for (const auto &[from, count] : runs) {
         if (from >= doc.size() || out.full())
@@ -199,28 +199,28 @@ bool word6Text(QByteArrayView doc, QString &text) {
             platform::fromCodePage(codePage, doc.sliced(from, qMin(count, doc.size() - from)));
         chars.append(reinterpret_cast<const char16_t *>(run.constData()), run.size());
     }
-    return true;
+    return out.limitReached() ? Outcome::BoundReached : Outcome::Text;
 }
 
 } // namespace
 
 namespace officetext {
 
-bool wordText(const CompoundFile &file, quint32 storage, QString &text) {
+Outcome wordText(const CompoundFile &file, quint32 storage, QString &text, StopToken stop) {
     return wordStreamsText(file.stream(file.find(storage, u"WordDocument")),
                            file.stream(file.find(storage, u"0Table")),
-                           file.stream(file.find(storage, u"1Table")), text);
+                           file.stream(file.find(storage, u"1Table")), text, stop);
 }
 
-bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView table1,
-                     QString &text) {
+Outcome wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView table1,
+                        QString &text, StopToken stop) {
     const quint16 ident = u16(doc, 0), version = u16(doc, 2), flags = u16(doc, 0x0A);
     if (flags & 0x0100)
-        return false; // encrypted
+        return Outcome::Encrypted;
     if ((ident == 0xA5DC || ident == 0xA5EC) && version >= 101 && version <= 105)
-        return word6Text(doc, text);
+        return word6Text(doc, text, stop);
     if (ident != 0xA5EC || version < 101)
-        return false;
+        return Outcome::NotThisFormat;
     const QByteArrayView table = (flags & 0x0200) ? table1 : table0;
     qsizetype at = 32;
     at += 2 + 2 * qsizetype(u16(doc, at)); // FibRgW97
@@ -228,16 +228,16 @@ bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView t
     const quint16 pairs = u16(doc, at);
     at += 2;
     if (pairs <= 33)
-        return false;
+        return Outcome::NotThisFormat;
     const QByteArrayView plc =
         pieceTable(table, u32(doc, at + qsizetype(33) * 8), u32(doc, at + qsizetype(33) * 8 + 4));
     const qsizetype pieces = (plc.size() - 4) / 12;
     if (pieces <= 0)
-        return false;
+        return Outcome::NotThisFormat;
     // Paragraph marks grow by a line feed each: an eighth more than the
     // document's characters is room enough for most documents.
     const qsizetype characters = qMin<qsizetype>(u32(plc, pieces * 4), doc.size());
-    TextWriter out(text, TextWriter::limitFor(doc.size()), characters + characters / 8);
+    TextWriter out(text, TextWriter::limitFor(doc.size()), characters + characters / 8, stop);
     WordChars chars(out);
     for (qsizetype i = 0; i < pieces && !out.full(); ++i) {
         const quint32 start = u32(plc, i * 4), end = u32(plc, (i + 1) * 4);
@@ -262,7 +262,7 @@ bool wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayView t
             }
         }
     }
-    return true;
+    return out.limitReached() ? Outcome::BoundReached : Outcome::Text;
 }
 
 } // namespace officetext

@@ -1,6 +1,5 @@
 #include "documents/xmlreader.h"
 
-#include "documents/extractionstop.h"
 #include "documents/textwriter.h"
 
 #include <algorithm>
@@ -105,10 +104,10 @@ qint64 MemorySource::read(char *to, qint64 max) {
 XmlReader::XmlReader(ByteSource &source) : source_(source) {}
 
 // At least n bytes from pos_ in the buffer, reading on; false when the source
-// ends first, the token would pass the size bound or the reading is stopped.
+// ends first or the token would pass the size bound.
 bool XmlReader::fill(qsizetype n) {
     while (length_ - pos_ < n) {
-        if (sourceDone_ || n > MaxToken || extractionStopped())
+        if (sourceDone_ || n > MaxToken)
             return false;
         if (pos_ > 0) {
             std::memmove(buffer_.data(), buffer_.constData() + pos_, size_t(length_ - pos_));

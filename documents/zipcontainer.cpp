@@ -1,17 +1,18 @@
 #include "documents/zipcontainer.h"
 
-#include "documents/extractionstop.h"
-
 #include <zip.h>
 
 class ZipContainer::Entry : public ByteSource {
   public:
-    Entry(zip_file_t *file, qint64 &budget) : file_(file), budget_(budget) {}
+    Entry(zip_file_t *file, qint64 &budget, StopToken stop)
+        : file_(file), budget_(budget), stop_(stop) {}
     ~Entry() override { zip_fclose(file_); }
     Entry(const Entry &) = delete;
     Entry &operator=(const Entry &) = delete;
 
     qint64 read(char *to, qint64 max) override {
+        if (stop_.stopped())
+            return -1;
         if (budget_ <= 0)
             return 0;
         const zip_int64_t n = zip_fread(file_, to, zip_uint64_t(qMin(max, budget_)));
@@ -23,6 +24,7 @@ class ZipContainer::Entry : public ByteSource {
   private:
     zip_file_t *file_;
     qint64 &budget_;
+    StopToken stop_;
 };
 
 ZipContainer::ZipContainer() = default;
@@ -36,7 +38,7 @@ bool ZipContainer::looksLikeZip(QByteArrayView bytes) {
     return bytes.startsWith("PK\x03\x04");
 }
 
-bool ZipContainer::open(QByteArrayView bytes, qint64 inflateBudget) {
+bool ZipContainer::open(QByteArrayView bytes, qint64 inflateBudget, StopToken stop) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t *source =
@@ -47,6 +49,7 @@ bool ZipContainer::open(QByteArrayView bytes, qint64 inflateBudget) {
         zip_source_free(source);
     zip_error_fini(&error);
     budget_ = inflateBudget;
+    stop_ = stop;
     return archive_ != nullptr;
 }
 
@@ -79,12 +82,12 @@ bool ZipContainer::isEncrypted(const QString &name) const {
 std::unique_ptr<ByteSource> ZipContainer::entry(const QString &name) {
     const qint64 at = index(name);
     // A stopped reading opens no more parts (a package may list thousands).
-    if (at < 0 || isEncrypted(name) || extractionStopped())
+    if (at < 0 || isEncrypted(name) || stop_.stopped())
         return nullptr;
     zip_file_t *file = zip_fopen_index(archive_, zip_uint64_t(at), 0);
     if (!file)
         return nullptr;
-    return std::make_unique<Entry>(file, budget_);
+    return std::make_unique<Entry>(file, budget_, stop_);
 }
 
 QByteArray ZipContainer::readAll(const QString &name, qint64 maxBytes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/stoptoken.h"
 #include "documents/xmlreader.h"
 
 #include <QByteArrayView>
@@ -27,8 +28,10 @@ class ZipContainer {
     static bool looksLikeZip(QByteArrayView bytes);
 
     /// False when the bytes are no zip file libzip can read. The bytes must
-    /// outlive the container.
-    bool open(QByteArrayView bytes, qint64 inflateBudget = DefaultInflateBudget);
+    /// outlive the container. Once the token stops, no entry opens and the
+    /// open ones fail at their next read.
+    bool open(QByteArrayView bytes, qint64 inflateBudget = DefaultInflateBudget,
+              StopToken stop = {});
 
     /// The names of the entries, in the order of the zip's directory.
     QStringList names() const;
@@ -51,4 +54,5 @@ class ZipContainer {
 
     zip *archive_ = nullptr;
     qint64 budget_ = 0;
+    StopToken stop_;
 };

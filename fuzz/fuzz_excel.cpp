@@ -1,5 +1,5 @@
 // Excel text from a Workbook stream.
-#include "documents/officetext.h"
+#include "documents/exceltext.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,6 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     mailtext::isMail(bytes);
-    mailtext::mailText(bytes);
+    Extraction extraction(bytes);
+    extractMail(extraction);
     return 0;
 }

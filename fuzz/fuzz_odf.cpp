@@ -1,7 +1,6 @@
 // The OpenDocument reader from its parts, stored here in a zip so that the
 // fuzzer works on the markup: content.xml|PART|styles.xml|PART|manifest.xml.
-#include "documents/packagetext.h"
-#include "documents/zipcontainer.h"
+#include "documents/odftext.h"
 #include "fuzz/fuzzparts.h"
 #include "tests/support/zipbytes.h"
 
@@ -12,10 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                  storedZipEntry("content.xml", parts[0].toByteArray()),
                  storedZipEntry("styles.xml", parts[1].toByteArray()),
                  storedZipEntry("META-INF/manifest.xml", parts[2].toByteArray())});
-    ZipContainer zip;
-    if (zip.open(bytes)) {
-        QString text;
-        packagetext::odfText(zip, text, qsizetype(1) << 24);
-    }
+    Extraction extraction(bytes, {}, {qsizetype(1) << 24, qint64(512) << 20});
+    extractOpenDocument(extraction);
     return 0;
 }

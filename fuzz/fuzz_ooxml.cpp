@@ -4,8 +4,7 @@
 //   Word:       document|PART|header|PART|footnotes|PART|comments
 //   Excel:      workbook|PART|sheet|PART|sharedStrings|PART|styles|PART|comments
 //   PowerPoint: presentation|PART|slide|PART|notes
-#include "documents/packagetext.h"
-#include "documents/zipcontainer.h"
+#include "documents/ooxmltext.h"
 #include "fuzz/fuzzparts.h"
 #include "tests/support/zipbytes.h"
 
@@ -65,10 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return 0;
     const int kind = data[0] % 3;
     const QByteArray bytes = package(kind, fuzzparts::split(data + 1, size - 1, 5));
-    ZipContainer zip;
-    if (zip.open(bytes)) {
-        QString text;
-        packagetext::ooxmlText(zip, text, qsizetype(1) << 24);
-    }
+    Extraction extraction(bytes, {}, {qsizetype(1) << 24, qint64(512) << 20});
+    extractOfficePackage(extraction);
     return 0;
 }

@@ -1,5 +1,5 @@
 // PowerPoint text from its streams: PowerPoint Document|PART|Current User.
-#include "documents/officetext.h"
+#include "documents/powerpointtext.h"
 #include "fuzz/fuzzparts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

@@ -1,5 +1,5 @@
 // Word text from its streams: WordDocument|PART|0Table|PART|1Table.
-#include "documents/officetext.h"
+#include "documents/wordtext.h"
 #include "fuzz/fuzzparts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

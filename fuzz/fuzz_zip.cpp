@@ -1,6 +1,6 @@
 // The zip container: the directory and every entry inflated, then the
 // document reader that decides by the entries what the package is.
-#include "documents/packagetext.h"
+#include "documents/documenttext.h"
 #include "documents/zipcontainer.h"
 
 #include <cstddef>
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (zip.open(bytes, qint64(64) << 20))
         for (const QString &name : zip.names())
             zip.readAll(name, qint64(1) << 20);
-    QString text;
-    zipDocumentText(bytes, text);
+    Extraction extraction(bytes);
+    extractDocumentNamedAsText(extraction);
     return 0;
 }

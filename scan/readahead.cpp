@@ -1,7 +1,6 @@
 #include "scan/readahead.h"
 
 #include "controls/richtext/richtextbuffer.h"
-#include "documents/extractionstop.h"
 #include "documents/packagetext.h"
 #include "platform/codepage.h"
 #include "platform/fileentry.h"
@@ -455,7 +454,8 @@ bool ReadAhead::searchDocument(Job &job, qint64 generation, qint64 skipThrough,
                                const CompiledSearch &search, bool documentsOnly, QString &error,
                                std::vector<Outcome> &finished) {
     RichTextBuffer box;
-    const bool loaded = box.setFileName(job.path, documentsOnly);
+    // A halt also ends the extraction of a document under way.
+    const bool loaded = box.setFileName(job.path, documentsOnly, StopToken(halt_));
     error = box.errorString();
     const bool document = loaded || !error.isEmpty();
     {
@@ -498,8 +498,6 @@ void ReadAhead::work(bool deviceReader) {
     // The run hands on every row in turn: it must not wait for a core while
     // readers far ahead of it hold one. The readers take what it leaves.
     platform::lowerThreadPriority(ReaderPriorityBelowRun);
-    // A halt also ends the extraction of a document under way.
-    const ExtractionStop stop(halt_);
     TextFileReader reader(limits_.blockSize);
     reader.reuseFolders(true);     // a reader's files mostly share a folder
     std::vector<Outcome> finished; // not yet handed on

@@ -3,8 +3,6 @@
 #include "documents/documenterrors.h"
 #include "documents/documentsize.h"
 #include "documents/documenttext.h"
-#include "documents/extractionstop.h"
-#include "documents/packagetext.h"
 #include "platform/inputfile.h"
 
 #include <QByteArray>
@@ -20,7 +18,7 @@ bool RichTextBuffer::fitsInMemory(QByteArrayView head, qint64 size, bool documen
     return false;
 }
 
-bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly) {
+bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly, StopToken stop) {
     fileName_.clear();
     text_.clear();
     error_.clear();
@@ -38,7 +36,7 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly) {
             error_ = file.errorString();
             return false;
         }
-        if (extractionStopped())
+        if (stop.stopped())
             return false;
         if (bytes.isEmpty()) {
             if (!fitsInMemory(QByteArrayView(block, n), file.size(), documentsOnly))
@@ -47,12 +45,14 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly) {
         }
         bytes.append(block, n);
     }
-    if (!documentsOnly)
-        text_ = documentText(bytes, &error_);
-    else if (!packageDocumentText(bytes, text_, &error_))
+    Extraction extraction(bytes, stop);
+    const Outcome outcome =
+        documentsOnly ? extractDocumentNamedAsText(extraction) : extractDocument(extraction, path);
+    if (outcome == Outcome::Encrypted)
+        error_ = documenterrors::encrypted();
+    if (!givesText(outcome))
         return false;
-    if (!error_.isEmpty())
-        return false;
+    text_ = std::move(extraction.text);
     fileName_ = path;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "documents/stoptoken.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -11,11 +13,11 @@ class RichTextBuffer {
     /// False, with errorString(), when the file cannot be loaded; the box is
     /// then empty. With documentsOnly, a file whose content is no document of
     /// today's formats (a zip package of an office document, a PDF) is not
-    /// loaded either: false with an empty errorString(). A load stopped on
-    /// this thread (see extractionstop.h) gives false, or a text cut short.
+    /// loaded either: false with an empty errorString(). A load that the
+    /// token stops gives false with an empty errorString() too.
     /// A document larger than documentsize.h allows is not read: false, and
     /// errorString() says it is too large.
-    bool setFileName(const QString &path, bool documentsOnly = false);
+    bool setFileName(const QString &path, bool documentsOnly = false, StopToken stop = {});
     QString FileName() const { return fileName_; }
     /// The plain content; paragraph and line breaks appear as CR.
     QString Text() const { return text_; }

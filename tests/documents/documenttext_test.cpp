@@ -3,10 +3,11 @@
 #include "documents/compoundfile.h"
 #include "documents/documenterrors.h"
 #include "documents/documenttext.h"
-#include "documents/mailtext.h"
+#include "documents/packagetext.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
+#include "tests/support/zipbytes.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -107,6 +108,64 @@ TEST(DocumentText, TruncatedAndCorruptedFixturesGiveTextWithoutCrashing) {
     }
 }
 
+// Every format through the registry: which claims the bytes (content before
+// name), what its reading ends with, and a word of its text.
+TEST(DocumentFormats, ContentFirstNameSecondAndOneOutcomeEach) {
+    const QString modern = dataDir() + QStringLiteral("../modern/");
+    const QByteArray doc = readAll(dataDir() + QStringLiteral("sample.doc"));
+    const QByteArray html = "<p>HtmlWord &amp; more</p>";
+    const QByteArray plainZip = zipFile({zipEntry("notes.txt", "PlainZipProbe")});
+    const struct {
+        QByteArray bytes;
+        QString fileName;
+        const char *format; ///< null: none claims it
+        Outcome outcome;
+        const char *word; ///< in the text; null for no text
+    } cases[] = {
+        {readAll(modern + QStringLiteral("writer.pdf")), {}, "PDF", Outcome::Text, "LastProbe"},
+        {readAll(modern + QStringLiteral("writer.docx")),
+         {},
+         "Office Open XML",
+         Outcome::Text,
+         "LastProbe"},
+        {readAll(modern + QStringLiteral("writer.odt")),
+         {},
+         "OpenDocument",
+         Outcome::Text,
+         "LastProbe"},
+        {readAll(modern + QStringLiteral("encrypted.odt")),
+         {},
+         "OpenDocument",
+         Outcome::Encrypted,
+         nullptr},
+        {"{\\rtf1 RtfWord\\par}", QStringLiteral("a.html"), "RTF", Outcome::Text, "RtfWord"},
+        {doc, QStringLiteral("page.htm"), "Compound file", Outcome::Text, "BodyWord"},
+        {doc.first(1024), {}, "Compound file", Outcome::Damaged, nullptr},
+        {"From: a@b\r\nSubject: MailWord\r\n\r\nbody", {}, "Mail", Outcome::Text, "MailWord"},
+        {html, QStringLiteral("page.HTML"), "HTML", Outcome::Text, "HtmlWord & more"},
+        {html, QStringLiteral("page.doc"), nullptr, Outcome::Text, "<p>HtmlWord"},
+        {plainZip, {}, nullptr, Outcome::Text, "PK"},
+        {"%PDF-1.4 nothing more", {}, "PDF", Outcome::Damaged, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.bytes.left(40).toStdString() + " " + c.fileName.toStdString());
+        Extraction extraction(c.bytes);
+        const DocumentFormat *format = formatOf(extraction, c.fileName);
+        EXPECT_STREQ(format ? format->name : nullptr, c.format);
+        EXPECT_EQ(extractDocument(extraction, c.fileName), c.outcome);
+        if (c.word)
+            EXPECT_TRUE(extraction.text.contains(QString::fromUtf8(c.word)))
+                << extraction.text.left(200).toStdString();
+        else
+            EXPECT_TRUE(extraction.text.isEmpty() || c.outcome == Outcome::Damaged);
+        // Only packages and PDF are documents whatever the file's name.
+        const bool whateverName = format && format->whateverName;
+        EXPECT_EQ(mayBeDocument(c.bytes), whateverName || c.bytes == plainZip);
+        Extraction namedAsText(c.bytes);
+        EXPECT_EQ(extractDocumentNamedAsText(namedAsText) != Outcome::NotThisFormat, whateverName);
+    }
+}
+
 TEST(DocumentText, OtherContentComesInByteForByte) {
     const QByteArray dif = "TABLE\r\n0,1\r\n\"EXCEL\"\r\nVECTORS\r\n";
     EXPECT_EQ(documentText(dif), QString::fromLatin1(dif));
@@ -193,10 +252,10 @@ TEST(DocumentText, EncryptedDocumentsAreNamedInTheStatusLineAndGiveNoRows) {
     for (const QString &name : {QStringLiteral("sample.doc"), QStringLiteral("sample.xls"),
                                 QStringLiteral("sample.ppt")}) {
         SCOPED_TRACE(name.toStdString());
-        QString error;
         const QByteArray bytes = markedEncrypted(name);
-        EXPECT_TRUE(documentText(bytes, &error).isEmpty());
-        EXPECT_EQ(error, documenterrors::encrypted());
+        Extraction extraction(bytes);
+        EXPECT_EQ(extractDocument(extraction), Outcome::Encrypted);
+        EXPECT_TRUE(extraction.text.isEmpty());
 
         const QString path = dir.write(name, bytes);
         RecordingSinks sinks;
@@ -208,63 +267,9 @@ TEST(DocumentText, EncryptedDocumentsAreNamedInTheStatusLineAndGiveNoRows) {
         EXPECT_EQ(sinks.errors,
                   QStringList{QStringLiteral("Error: The document is encrypted (") + path + u')'});
     }
-    QString error = QStringLiteral("stale");
-    documentText(readAll(dataDir() + QStringLiteral("sample.doc")), &error);
-    EXPECT_TRUE(error.isEmpty());
-}
-
-TEST(MailText, RecognisesMailByItsHeaders) {
-    EXPECT_TRUE(mailtext::isMail("Subject: hi\r\nX-Other: y\r\n folded\r\n\r\nbody"));
-    EXPECT_TRUE(mailtext::isMail("From someone Mon Jan 1\nFrom: a@b\n\nbody"));
-    EXPECT_FALSE(mailtext::isMail("Note: not mail\nbut text\n"));
-    EXPECT_FALSE(mailtext::isMail("plain text\n"));
-    EXPECT_FALSE(mailtext::isMail(""));
-}
-
-TEST(MailText, EncodedWordsCharsetsAndNestedMessages) {
-    const QByteArray mail = "From: =?ISO-8859-7?Q?=C5=EB=EB=DC=E4=E1?= <a@b>\r\n"
-                            "Subject: =?UTF-8?B?0J/RgNC40LLQtdGC?=\r\n"
-                            "MIME-Version: 1.0\r\n"
-                            "Content-Type: multipart/mixed; boundary=XX\r\n\r\n"
-                            "--XX\r\nContent-Type: text/plain; charset=windows-1251\r\n"
-                            "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
-                            "=CC=EE=F1=EA=E2=E0 long=\r\nword\r\n"
-                            "--XX\r\nContent-Type: message/rfc822\r\n\r\n"
-                            "Subject: InnerSubject\r\n\r\nInnerBody\r\n"
-                            "--XX--\r\n";
-    const QString text = mailtext::mailText(mail);
-    EXPECT_TRUE(text.contains(u"From: Ελλάδα <a@b>")) << text.toStdString();
-    EXPECT_TRUE(text.contains(u"Subject: Привет"));
-    EXPECT_TRUE(text.contains(u"Москва longword"));
-    EXPECT_TRUE(text.contains(u"Subject: InnerSubject"));
-    EXPECT_TRUE(text.contains(u"InnerBody"));
-}
-
-TEST(MailText, HtmlBodiesAsTheReaderSeesThem) {
-    const auto html = [](const QByteArray &body) {
-        return mailtext::mailText("From: a@b\r\nSubject: s\r\nContent-Type: text/html; "
-                                  "charset=utf-8\r\n\r\n" +
-                                  body);
-    };
-    const QString text = html("<html><head><title>TitleWord</title></head><body>"
-                              "<script>var hidden = 1;</script><p>M&uuml;ller&nbsp;&amp; "
-                              "caf&eacute; &euro;5 &#x41;&#66; &bogus; &lt;tag&gt;</p>"
-                              "<div>second</div>line<br>break</body></html>");
-    EXPECT_TRUE(text.contains(u"Müller & café €5 AB &bogus; <tag>")) << text.toStdString();
-    EXPECT_TRUE(text.contains(u"\r\nsecond\r\nline\r\nbreak"));
-    EXPECT_FALSE(text.contains(u"TitleWord"));
-    EXPECT_FALSE(text.contains(u"hidden"));
-    // Unclosed hidden tags and stray brackets hide nothing of what follows.
-    const QString open = html(QByteArray("<script>").repeated(3) + "<style>a < b & c > d");
-    EXPECT_TRUE(open.contains(u"a  d")) << open.toStdString();
-    EXPECT_TRUE(html("x < y & z").contains(u"x < y & z"));
-}
-
-TEST(MailText, TwoContentTypeHeadersKeepTheBody) {
-    const QString text = mailtext::mailText("From: a@b\r\nSubject: s\r\n"
-                                            "Content-Type: multipart/mixed; boundary=XX\r\n"
-                                            "Content-Type: text/plain\r\n\r\nBodyWord here\r\n");
-    EXPECT_TRUE(text.contains(u"BodyWord here")) << text.toStdString();
+    const QByteArray sound = readAll(dataDir() + QStringLiteral("sample.doc"));
+    Extraction extraction(sound);
+    EXPECT_EQ(extractDocument(extraction), Outcome::Text);
 }
 
 } // namespace

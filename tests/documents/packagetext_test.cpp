@@ -1,7 +1,8 @@
 // Word, Excel and PowerPoint 2007+ files, OpenDocument files and PDF made by
 // LibreOffice, and hand-made edge cases: what a scan finds in them, in what
 // order, and what it must never show.
-#include "documents/packagetext.h"
+#include "documents/documenttext.h"
+#include "documents/ooxmltext.h"
 #include "documents/zipcontainer.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
@@ -38,11 +39,9 @@ QStringList pieces(const QString &text) {
 
 QStringList documentPieces(const QString &name) {
     const QByteArray bytes = readAll(dataPath(name));
-    QString text;
-    const PackageRead read =
-        looksLikePdf(bytes) ? pdfText(bytes, text) : zipDocumentText(bytes, text);
-    EXPECT_EQ(read, PackageRead::Text) << name.toStdString();
-    return pieces(text);
+    Extraction extraction(bytes);
+    EXPECT_EQ(extractDocumentNamedAsText(extraction), Outcome::Text) << name.toStdString();
+    return pieces(extraction.text);
 }
 
 /// Each expected piece is present, and they come in the order given.
@@ -129,12 +128,13 @@ TEST(SpreadsheetText, EachKindOfCellShowsItsOwnText) {
         "</sheetData></worksheet>";
     const QByteArray bytes =
         zipFile(workbookPackage(zipEntry("xl/worksheets/sheet1.xml", sheet), strings, styles));
-    QString text;
-    ASSERT_EQ(zipDocumentText(bytes, text), PackageRead::Text);
-    EXPECT_EQ(text, QStringLiteral("Data\r\n"
-                                   "a & b #DIV/0! TRUE FALSE inline <x>\r\n"
-                                   "rich two first\r\n"
-                                   "1,234.50 0.00 12.50% 12/31/2024 2.5 -1e-07 n/a\r\n"));
+    Extraction extraction(bytes);
+    ASSERT_EQ(extractOfficePackage(extraction), Outcome::Text);
+    EXPECT_EQ(extraction.text,
+              QStringLiteral("Data\r\n"
+                             "a & b #DIV/0! TRUE FALSE inline <x>\r\n"
+                             "rich two first\r\n"
+                             "1,234.50 0.00 12.50% 12/31/2024 2.5 -1e-07 n/a\r\n"));
 }
 
 TEST(PresentationText, SlidesInOrderEachFollowedByItsNotes) {
@@ -244,19 +244,17 @@ TEST(DocumentBounds, AZipBombEndsWithTheTextReadSoFar) {
         "word/document.xml", head, chunk, 3800, "<w:p><w:r><w:t>AfterBomb</w:t></w:r></w:p>")));
     QElapsedTimer timer;
     timer.start();
-    ZipContainer zip;
-    ASSERT_TRUE(zip.open(bytes, qint64(16) << 20));
-    QString text;
-    EXPECT_EQ(packagetext::ooxmlText(zip, text, qsizetype(1) << 20), PackageRead::Text);
-    EXPECT_TRUE(zip.budgetSpent());
-    EXPECT_TRUE(text.startsWith(QStringLiteral("BeforeBomb\r\n")));
-    EXPECT_FALSE(text.contains(QStringLiteral("AfterBomb")));
-    EXPECT_LT(text.size(), qsizetype(1) << 20);
+    Extraction bounded(bytes, {}, {qsizetype(1) << 20, qint64(16) << 20});
+    EXPECT_EQ(extractOfficePackage(bounded), Outcome::BoundReached);
+    EXPECT_TRUE(bounded.zip()->budgetSpent());
+    EXPECT_TRUE(bounded.text.startsWith(QStringLiteral("BeforeBomb\r\n")));
+    EXPECT_FALSE(bounded.text.contains(QStringLiteral("AfterBomb")));
+    EXPECT_LT(bounded.text.size(), qsizetype(1) << 20);
 
     // The whole way with the default budget: bounded in time as well.
-    QString all;
-    EXPECT_EQ(zipDocumentText(bytes, all), PackageRead::Text);
-    EXPECT_TRUE(all.startsWith(QStringLiteral("BeforeBomb")));
+    Extraction all(bytes);
+    EXPECT_EQ(extractDocument(all), Outcome::BoundReached);
+    EXPECT_TRUE(all.text.startsWith(QStringLiteral("BeforeBomb")));
     EXPECT_LT(timer.elapsed(), 60000);
 }
 
@@ -297,8 +295,9 @@ TEST(DocumentBounds, ThousandsOfRelationshipsAreAllFollowed) {
              zipEntry(kind.folder + kind.main, main + "</main>"),
              zipEntry(kind.folder + "_rels/" + kind.main + ".rels", rels + "</Relationships>"),
              zipEntry(last, kind.partText)});
-        QString text;
-        ASSERT_EQ(zipDocumentText(bytes, text), PackageRead::Text);
+        Extraction extraction(bytes);
+        ASSERT_EQ(extractOfficePackage(extraction), Outcome::Text);
+        const QString &text = extraction.text;
         EXPECT_TRUE(text.endsWith(QStringLiteral("LastPart\r\n"))) << text.right(80).toStdString();
         if (kind.folder == "xl/") // every sheet's name, in the workbook's order
             EXPECT_TRUE(text.startsWith(QStringLiteral("S0\r\nS1\r\n")) &&
@@ -312,17 +311,17 @@ TEST(DocumentBounds, DeepOrEndlessMarkupEndsThePartNotTheDocument) {
     const QByteArray bytes = zipFile(wordPackage(repeatedZipEntry(
         "word/document.xml", "<w:document><w:body><w:p><w:r><w:t>BeforeDeep</w:t></w:r></w:p>",
         deep, 20, "<w:r><w:t>InsideDeep</w:t></w:r>")));
-    QString text;
-    EXPECT_EQ(zipDocumentText(bytes, text), PackageRead::Text);
-    EXPECT_EQ(text, QStringLiteral("BeforeDeep\r\n"));
+    Extraction deepOne(bytes);
+    EXPECT_EQ(extractDocument(deepOne), Outcome::Text);
+    EXPECT_EQ(deepOne.text, QStringLiteral("BeforeDeep\r\n"));
 
     // One text run of 64 MB with no tag after it: the token bound ends it.
     const QByteArray endless = zipFile(wordPackage(repeatedZipEntry(
         "word/document.xml", "<w:document><w:body><w:p><w:r><w:t>BeforeRun</w:t></w:r></w:p><w:t>",
         QByteArray(1 << 20, 'x'), 64, {})));
-    text.clear();
-    EXPECT_EQ(zipDocumentText(endless, text), PackageRead::Text);
-    EXPECT_EQ(text, QStringLiteral("BeforeRun\r\n"));
+    Extraction endlessOne(endless);
+    EXPECT_EQ(extractDocument(endlessOne), Outcome::Text);
+    EXPECT_EQ(endlessOne.text, QStringLiteral("BeforeRun\r\n"));
 }
 
 TEST(DocumentBounds, DamagedPackagesGiveWhatTheyHoldWithoutCrashing) {
@@ -330,15 +329,14 @@ TEST(DocumentBounds, DamagedPackagesGiveWhatTheyHoldWithoutCrashing) {
     const QByteArray pdf = readAll(dataPath(QStringLiteral("writer.pdf")));
     for (const QByteArray &original : {docx, pdf}) {
         for (qsizetype cut : {qsizetype(5), original.size() / 3, original.size() - 30}) {
-            QString text;
-            const QByteArray bytes = original.first(cut);
-            looksLikePdf(bytes) ? pdfText(bytes, text) : zipDocumentText(bytes, text);
+            Extraction extraction(original.first(cut));
+            extractDocument(extraction);
         }
         QByteArray flipped = original;
         for (qsizetype i = 100; i < flipped.size(); i += 97)
             flipped[i] = char(flipped[i] ^ 0x5A);
-        QString text;
-        looksLikePdf(flipped) ? pdfText(flipped, text) : zipDocumentText(flipped, text);
+        Extraction extraction(flipped);
+        extractDocument(extraction);
     }
 }
 
@@ -350,9 +348,7 @@ TEST(DocumentThreads, SeveralFilesReadAtOnceGiveTheirOwnText) {
     QStringList alone;
     for (const QString &name : names) {
         bytes.push_back(readAll(dataPath(name)));
-        QString text;
-        packageDocumentText(bytes.back(), text);
-        alone << text;
+        alone << documentText(bytes.back());
     }
     constexpr int Threads = 8;
     std::vector<QString> texts(Threads);
@@ -361,7 +357,7 @@ TEST(DocumentThreads, SeveralFilesReadAtOnceGiveTheirOwnText) {
     for (int i = 0; i < Threads; ++i)
         threads.emplace_back([&, i] {
             for (int round = 0; round < 5; ++round)
-                packageDocumentText(bytes[size_t(i) % bytes.size()], texts[size_t(i)]);
+                texts[size_t(i)] = documentText(bytes[size_t(i) % bytes.size()]);
         });
     for (std::thread &thread : threads)
         thread.join();

@@ -1,6 +1,6 @@
 // PowerPoint text from streams written record by record: incremental saves,
 // damaged edit chains and masters.
-#include "documents/officetext.h"
+#include "documents/powerpointtext.h"
 #include "tests/support/recordbytes.h"
 
 #include <QMap>
@@ -94,7 +94,7 @@ struct Presentation {
 
 QString textOf(const QByteArray &doc, const QByteArray &currentUser) {
     QString text;
-    EXPECT_TRUE(officetext::powerPointStreamsText(doc, currentUser, text));
+    EXPECT_EQ(officetext::powerPointStreamsText(doc, currentUser, text), Outcome::Text);
     return text;
 }
 

@@ -1,10 +1,9 @@
-// A document read on a thread whose owner stops the reading: every family
+// A document whose owner stops the reading through its token: every family
 // ends early, as if the document ended there, with at most the text read so
-// far.
+// far, and says it was stopped.
 #include "documents/documenttext.h"
-#include "documents/extractionstop.h"
 #include "documents/rtfreader.h"
-#include "documents/xmlreader.h"
+#include "documents/zipcontainer.h"
 #include "support/tempdir.h"
 #include "tests/support/zipbytes.h"
 
@@ -25,38 +24,11 @@ QString textStoppedSoon(const QByteArray &bytes) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         stop = true;
     });
-    QString text;
-    {
-        const ExtractionStop scope(stop);
-        text = documentText(bytes);
-    }
+    Extraction extraction(bytes, StopToken(stop));
+    EXPECT_EQ(extractDocument(extraction), Outcome::Stopped);
     raiser.join();
-    return text;
+    return extraction.text;
 }
-
-/// Markup that endlessly repeats one element, handed over a block at a time;
-/// the stop is raised once stopAfter bytes were handed over.
-class EndlessMarkup : public ByteSource {
-  public:
-    EndlessMarkup(std::atomic<bool> &stop, qint64 stopAfter) : stop_(stop), stopAfter_(stopAfter) {}
-    qint64 read(char *to, qint64 max) override {
-        if (handed >= qint64(1) << 30)
-            return 0;
-        const QByteArrayView element = "<p>text</p>";
-        const qint64 n = max - max % element.size();
-        for (qint64 at = 0; at < n; at += element.size())
-            std::memcpy(to + at, element.data(), size_t(element.size()));
-        handed += n;
-        if (handed >= stopAfter_)
-            stop_ = true;
-        return n;
-    }
-    qint64 handed = 0;
-
-  private:
-    std::atomic<bool> &stop_;
-    qint64 stopAfter_;
-};
 
 /// Counts paragraphs, and raises the stop at the first.
 class StoppingSink : public RtfSink {
@@ -107,17 +79,19 @@ TEST(StoppedReading, LargePackagesEndSoonWithTheTextReadSoFar) {
     }
 }
 
-TEST(StoppedReading, XmlEndsWithinABlockOfTheStop) {
+TEST(StoppedReading, APackageEntryFailsAtItsNextReadAndNoOtherOpens) {
+    const QByteArray bytes =
+        zipFile({zipEntry("a.xml", QByteArray(1 << 20, 'a')), zipEntry("b.xml", "b")});
     std::atomic<bool> stop = false;
-    EndlessMarkup markup(stop, qint64(1) << 20);
-    const ExtractionStop scope(stop);
-    XmlReader reader(markup);
-    qint64 elements = 0;
-    while (reader.readNext() != XmlReader::EndDocument)
-        elements += reader.isStart("p") ? 1 : 0;
-    EXPECT_TRUE(reader.stoppedEarly());
-    EXPECT_GT(elements, 1000);
-    EXPECT_LT(markup.handed, qint64(2) << 20);
+    ZipContainer zip;
+    ASSERT_TRUE(zip.open(bytes, ZipContainer::DefaultInflateBudget, StopToken(stop)));
+    const auto entry = zip.entry(QStringLiteral("a.xml"));
+    ASSERT_TRUE(entry);
+    char block[4096];
+    EXPECT_EQ(entry->read(block, sizeof block), qint64(sizeof block));
+    stop = true;
+    EXPECT_LT(entry->read(block, sizeof block), 0);
+    EXPECT_FALSE(zip.entry(QStringLiteral("b.xml")));
 }
 
 TEST(StoppedReading, RtfEndsWithinAStretchOfTheStop) {
@@ -125,10 +99,7 @@ TEST(StoppedReading, RtfEndsWithinAStretchOfTheStop) {
         "{\\rtf1\\ansi " + QByteArray("a paragraph\\par\n").repeated(1000000) + "}";
     std::atomic<bool> stop = false;
     StoppingSink sink(stop);
-    {
-        const ExtractionStop scope(stop);
-        readRtf(rtf, sink);
-    }
+    readRtf(rtf, sink, nullptr, StopToken(stop));
     EXPECT_GE(sink.paragraphs, 1);
     EXPECT_LT(sink.paragraphs, 10000); // a stretch of input holds about 4,000
 }
@@ -143,10 +114,10 @@ TEST(StoppedReading, EveryFamilyStoppedFirstGivesLittleOrNothing) {
         SCOPED_TRACE(name.toStdString());
         const QByteArray bytes = readAll(data + name);
         const QString whole = documentText(bytes);
-        std::atomic<bool> stop = true;
-        const ExtractionStop scope(stop);
-        const QString text = documentText(bytes);
+        const std::atomic<bool> stop = true;
+        Extraction extraction(bytes, StopToken(stop));
+        EXPECT_EQ(extractDocument(extraction), Outcome::Stopped);
         EXPECT_FALSE(whole.isEmpty());
-        EXPECT_LT(text.size(), whole.size() / 4) << text.toStdString();
+        EXPECT_LT(extraction.text.size(), whole.size() / 4) << extraction.text.toStdString();
     }
 }

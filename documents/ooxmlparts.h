@@ -1,0 +1,38 @@
+#pragma once
+
+#include "documents/xmlreader.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class TextLines;
+class ZipContainer;
+
+/// What the Word, Excel and PowerPoint readers of Office Open XML packages share.
+namespace packagetext {
+
+/// No real package has more; a crafted one stops here.
+constexpr int MaxRelationships = 100000;
+
+struct Relationship {
+    QString id;
+    QString type; ///< the last segment of the type's URI: "officeDocument", "header" ...
+    QString target;
+};
+
+/// The relationships of a part (the package's own for an empty name).
+std::vector<Relationship> relationships(ZipContainer &zip, const QString &part);
+/// The targets of one type, in the order of their names (header1, header2 ...).
+QStringList targets(const std::vector<Relationship> &rels, QStringView type);
+QHash<QString, QString> targetsById(const std::vector<Relationship> &rels);
+QString contentTypeOf(ZipContainer &zip, const QString &part);
+/// The text of a part in WordprocessingML or DrawingML.
+void markupText(ZipContainer &zip, const QString &part, TextLines &lines);
+
+/// The text of a workbook: sheet names, then each sheet's rows and notes.
+void excelText(ZipContainer &zip, const QString &main, TextLines &lines);
+
+} // namespace packagetext

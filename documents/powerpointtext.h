@@ -1,0 +1,21 @@
+#pragma once
+
+#include "documents/compoundfile.h"
+#include "documents/extraction.h"
+
+#include <QString>
+
+/// The text of the office documents kept in compound files (Word, Excel and
+/// PowerPoint 97-2003 and others).
+namespace officetext {
+
+/// PowerPoint 97-2003: text of slides, notes and shapes; masters left out.
+/// Encrypted or NotThisFormat when the presentation is encrypted or has no
+/// document stream.
+Outcome powerPointText(const CompoundFile &file, quint32 storage, QString &text,
+                       StopToken stop = {});
+/// The same, from the streams themselves (PowerPoint Document, Current User).
+Outcome powerPointStreamsText(QByteArrayView document, QByteArrayView currentUser, QString &text,
+                              StopToken stop = {});
+
+} // namespace officetext
