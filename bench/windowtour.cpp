@@ -12,13 +12,16 @@
 // FOLDER holds the files to scan; the report is saved as OUT_DIR/report.txt.
 // BIG_FOLDER, a tree that takes a while to scan, shows the progress bar.
 // The window keeps its settings in a scratch file, never the user's.
+// QUARRIX_TOUR_PALETTE=dark runs it in a dark palette (with the Fusion style).
 
 #include "controls/foldertree/foldertreeview.h"
+#include "dialogs/readablecolours.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/quarrixform.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
 #include "mainwindow/statusbar.h"
+#include "support/palettes.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -236,6 +239,11 @@ int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    if (qgetenv("QUARRIX_TOUR_PALETTE") == "dark") {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(darkPalette());
+    }
+    ReadableStyle::install();
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.size() != 2 && args.size() != 3) {
         std::fputs("usage: quarrix-window-tour FOLDER OUT_DIR [BIG_FOLDER]\n", stderr);
