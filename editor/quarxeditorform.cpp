@@ -70,16 +70,43 @@ MarkOverlay::Finder finderFor(const QString &text) {
     };
 }
 
+/// How many of the piece's words the paragraph holds, to tell where a piece
+/// of a mail's text stands in its encoded source.
+int sharedWords(const QString &paragraph, const QString &piece) {
+    int shared = 0;
+    for (const QStringView word : QStringView(piece).split(u' ', Qt::SkipEmptyParts))
+        shared += word.size() > 2 && paragraph.contains(word, Qt::CaseInsensitive);
+    return shared;
+}
+
 /// The paragraph a results row names: its line, or the document piece with its text.
-QTextBlock blockOf(const QTextDocument &document, const EditorPlace &place) {
+QTextBlock blockOf(const QTextDocument &document, const EditorPlace &place,
+                   const SearchExpression &search) {
     if (!place.line.startsWith(u'@'))
         return document.findBlockByNumber(place.line.toInt() - 1);
-    const QTextBlock numbered = document.findBlockByNumber(place.line.mid(1).toInt());
-    // Pieces count the document's headers and notes too, so the text decides.
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        if (StripControlChars(block.text()) == place.text)
-            return block;
-    return numbered;
+    // Pieces count a document's headers and notes too, and a mail shows its
+    // source with the text encoded, so the text decides: the same text nearest
+    // the piece's number, else the paragraph with a match that shares most
+    // words with the piece.
+    const int piece = place.line.mid(1).toInt();
+    QTextBlock same;
+    QTextBlock closest;
+    int closestShared = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (StripControlChars(text) == place.text) {
+            if (!same.isValid() ||
+                std::abs(block.blockNumber() - piece) < std::abs(same.blockNumber() - piece))
+                same = block;
+        } else if (!same.isValid() && !search.termHits(text).isEmpty()) {
+            const int shared = sharedWords(text, place.text);
+            if (shared > closestShared)
+                std::tie(closest, closestShared) = std::pair(block, shared);
+        }
+    }
+    if (same.isValid())
+        return same;
+    return closest.isValid() ? closest : document.findBlockByNumber(piece);
 }
 
 } // namespace
@@ -162,11 +189,11 @@ void QUARXEditorForm::openBytes(const QString &path, const QByteArray &bytes) {
 void QUARXEditorForm::goTo(const EditorPlace &place) {
     if (place.line.isEmpty())
         return;
-    const QTextBlock block = blockOf(*rtfText->document(), place);
+    const SearchExpression expression(searchText_ ? searchText_() : QString());
+    const QTextBlock block = blockOf(*rtfText->document(), place, expression);
     if (!block.isValid())
         return;
     QTextCursor cursor(block);
-    const SearchExpression expression(searchText_ ? searchText_() : QString());
     const QList<SearchExpression::TermHit> hits = expression.termHits(block.text());
     if (!hits.isEmpty()) {
         cursor.setPosition(block.position() + int(hits.first().start));

@@ -511,6 +511,48 @@ TEST(EditorPlace, ARowOpensAtItsLineWithTheMatchSelected) {
     EXPECT_TRUE(inView);
 }
 
+// A document's pieces need not be the editor's paragraphs: a mail shows its
+// source, its text encoded, and the same text may stand twice.
+TEST(EditorPlace, ADocumentOrMailRowOpensAtItsMatch) {
+    const QByteArray mail =
+        "From: a@example.org\r\nSubject: hello\r\n"
+        "Content-Type: text/plain; charset=utf-8\r\n"
+        "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+        "Dear friend,\r\nthis line is wrapped by the encoder and the needle =\r\n"
+        "sits after the soft break caf=C3=A9\r\nBye\r\n";
+    const QByteArray rtf = "{\\rtf1\\ansi Total needle\\par Other\\par Middle\\par "
+                           "Total needle\\par End\\par}";
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        EditorPlace place;
+        int block;
+    } rows[] = {
+        {"mail.eml",
+         mail,
+         {u"@3"_qs, u"this line is wrapped by the encoder and the needle sits after the soft "
+                    u"break caf\u00e9"_qs},
+         6},
+        {"twice.doc", rtf, {u"@3"_qs, u"Total needle"_qs}, 3},
+    };
+    for (const auto &row : rows) {
+        TempDir dir;
+        const QString path = dir.write(QString::fromLatin1(row.name), row.bytes);
+        int block = -1;
+        QString selected;
+        onNextModal<QUARXEditorForm>([&](QUARXEditorForm *editor) {
+            waitUntil([&] { return editor->rtfText->textCursor().hasSelection(); }, 2000);
+            block = editor->rtfText->textCursor().blockNumber();
+            selected = editor->rtfText->textCursor().selectedText();
+            editor->close();
+        });
+        openInEditorWindow(
+            path, nullptr, [] { return u"NEEDLE"_qs; }, row.place);
+        EXPECT_EQ(block, row.block) << row.name;
+        EXPECT_EQ(selected, u"needle"_qs) << row.name;
+    }
+}
+
 TEST(EditorHistory, MemoryFollowsTheChangesNotTheDocument) {
     TempDir dir;
     const QByteArray line = "some words of a line that goes on for a while\n";
