@@ -12,7 +12,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QEvent>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QToolBar>
@@ -128,6 +127,7 @@ QUARXEditorForm::QUARXEditorForm(QWidget *parent) : QDialog(parent) {
     rtfText->move(0, ToolbarHeight);
     rtfText->installEventFilter(this);
     createToolbar();
+    createFindBar();
     history_.reset(rtfText->document());
     resize(DesignSize);
 }
@@ -152,11 +152,28 @@ void QUARXEditorForm::createToolbar() {
         shortcuts_ += keys;
         connect(action, &QAction::triggered, this, [this, key] { EditTB_ButtonClick(key); });
     }
-    auto *find = new QAction(this);
-    find->setShortcuts(QKeySequence::keyBindings(QKeySequence::Find));
-    shortcuts_ += find->shortcuts();
-    addAction(find);
-    connect(find, &QAction::triggered, this, &QUARXEditorForm::FindNext);
+}
+
+void QUARXEditorForm::createFindBar() {
+    findBar = new FindBar(this);
+    connect(findBar, &FindBar::nextWanted, this, &QUARXEditorForm::FindNext);
+    connect(findBar, &FindBar::previousWanted, this, &QUARXEditorForm::FindPrevious);
+    connect(findBar, &FindBar::closed, this, [this] {
+        layoutControls();
+        rtfText->SetFocus();
+    });
+    const std::pair<QKeySequence::StandardKey, void (QUARXEditorForm::*)()> commands[] = {
+        {QKeySequence::Find, &QUARXEditorForm::Find},
+        {QKeySequence::FindNext, &QUARXEditorForm::FindNext},
+        {QKeySequence::FindPrevious, &QUARXEditorForm::FindPrevious},
+    };
+    for (const auto &[keys, command] : commands) {
+        auto *action = new QAction(this);
+        action->setShortcuts(QKeySequence::keyBindings(keys));
+        shortcuts_ += action->shortcuts();
+        addAction(action);
+        connect(action, &QAction::triggered, this, command);
+    }
 }
 
 void QUARXEditorForm::setSearchTextReader(std::function<QString()> reader) {
@@ -245,10 +262,19 @@ bool QUARXEditorForm::eventFilter(QObject *watched, QEvent *event) {
 
 void QUARXEditorForm::resizeEvent(QResizeEvent *event) {
     QDialog::resizeEvent(event);
+    layoutControls();
+}
+
+void QUARXEditorForm::layoutControls() {
     const QSize outer = frameGeometry().size();
     EditTB->setFixedWidth(width());
-    rtfText->resize(qMax(0, outer.width() - WidthAllowance),
-                    qMax(0, outer.height() - ToolbarHeight - HeightAllowance));
+    int boxHeight = outer.height() - ToolbarHeight - HeightAllowance;
+    if (findBar->isVisible()) {
+        const int barHeight = findBar->sizeHint().height();
+        findBar->setGeometry(0, height() - barHeight, width(), barHeight);
+        boxHeight = qMin(boxHeight, findBar->y() - ToolbarHeight);
+    }
+    rtfText->resize(qMax(0, outer.width() - WidthAllowance), qMax(0, boxHeight));
 }
 
 bool QUARXEditorForm::mayClose() {
@@ -376,36 +402,48 @@ void QUARXEditorForm::PasteText() {
     rtfText->SetFocus();
 }
 
-bool QUARXEditorForm::selectNextHit(const SearchExpression &expression) {
-    const QTextCursor caret = rtfText->textCursor();
-    const int from = caret.selectionEnd();
-    QTextBlock block = rtfText->document()->findBlock(from);
-    for (int visited = 0; visited <= rtfText->document()->blockCount(); ++visited) {
-        for (const SearchExpression::TermHit &hit : expression.termHits(block.text())) {
-            const int start = block.position() + int(hit.start);
-            if (visited == 0 && start < from)
-                continue;
-            QTextCursor found(rtfText->document());
-            found.setPosition(start);
-            found.setPosition(start + int(hit.length), QTextCursor::KeepAnchor);
-            rtfText->setTextCursor(found);
-            rtfText->centerCursor();
-            return true;
-        }
-        block = block.next().isValid() ? block.next() : rtfText->document()->begin();
-    }
-    return false;
+void QUARXEditorForm::Find() {
+    const QString selected = rtfText->textCursor().selectedText();
+    const bool oneLine = !selected.contains(QChar::ParagraphSeparator);
+    QString text = oneLine ? selected : QString();
+    if (text.isEmpty() && findBar->text().isEmpty() && searchText_)
+        text = searchText_();
+    findBar->open(text);
+    layoutControls();
 }
 
 void QUARXEditorForm::FindNext() {
-    QString text = searchText_ ? searchText_() : QString();
+    find(true);
+}
+
+void QUARXEditorForm::FindPrevious() {
+    find(false);
+}
+
+void QUARXEditorForm::find(bool forward) {
+    QString text = findBar->text();
+    if (isBlank(text) && searchText_)
+        text = searchText_();
     if (isBlank(text)) {
-        bool ok = false;
-        text = QInputDialog::getText(this, FunctionModule::ProductName, EditorTexts::FindPrompt,
-                                     QLineEdit::Normal, findText_, &ok);
-        if (!ok || isBlank(text))
-            return;
-        findText_ = text;
+        Find();
+        return;
     }
-    selectNextHit(SearchExpression(text));
+    if (findBar->isHidden()) {
+        findBar->open(text);
+        layoutControls();
+    }
+    const QTextCursor caret = rtfText->textCursor();
+    const std::optional<FindHit> hit =
+        findHit(*rtfText->document(), SearchExpression(text),
+                forward ? caret.selectionEnd() : caret.selectionStart(), forward);
+    if (!hit) {
+        findBar->showNote(EditorTexts::FindNotFound);
+        return;
+    }
+    QTextCursor found(rtfText->document());
+    found.setPosition(hit->start);
+    found.setPosition(hit->start + hit->length, QTextCursor::KeepAnchor);
+    rtfText->setTextCursor(found);
+    rtfText->centerCursor();
+    findBar->showNote(hit->wrapped ? EditorTexts::FindWrapped : QString());
 }

@@ -1,6 +1,7 @@
 #include "controls/richtext/richtextbox.h"
 #include "dialogs/dialogtesting.h"
 #include "documents/rtfreader.h"
+#include "editor/findbar.h"
 #include "editor/openfile.h"
 #include "editor/quarxeditorform.h"
 
@@ -9,6 +10,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTest>
@@ -568,4 +571,64 @@ TEST(EditorHistory, MemoryFollowsTheChangesNotTheDocument) {
     const size_t after = mallinfo2().uordblks;
     EXPECT_LT(after - std::min(after, before), size_t(4 * 1024 * 1024));
     EXPECT_TRUE(editor.history().canUndo());
+}
+
+TEST(EditorFind, GoesBothWaysAndRoundTheEnds) {
+    QTextDocument document(u"alpha one\nbeta alpha\ngamma"_qs);
+    const SearchExpression alpha(u"ALPHA"_qs);
+    const struct {
+        int from;
+        bool forward;
+        int start; // -1: none
+        bool wrapped;
+    } cases[] = {
+        {0, true, 0, false},  {1, true, 15, false},   {20, true, 0, true},    {15, false, 0, false},
+        {0, false, 15, true}, {16, false, 15, false}, {26, false, 15, false}, {5, false, 0, false},
+    };
+    for (const auto &c : cases) {
+        const std::optional<FindHit> hit = findHit(document, alpha, c.from, c.forward);
+        ASSERT_TRUE(hit) << c.from;
+        EXPECT_EQ(hit->start, c.start) << c.from << (c.forward ? " forward" : " back");
+        EXPECT_EQ(hit->length, 5);
+        EXPECT_EQ(hit->wrapped, c.wrapped) << c.from;
+    }
+    EXPECT_FALSE(findHit(document, SearchExpression(u"zeta"_qs), 3, true));
+    // Each term of a compound text is found.
+    EXPECT_EQ(findHit(document, SearchExpression(u"zeta|gamma"_qs), 3, true)->start, 21);
+}
+
+TEST(EditorFind, TheBarFindsWithTheKeysAndEscapeClosesOnlyIt) {
+    OpenEditor open(QStringLiteral("a.txt"), "alpha one\nbeta alpha\ngamma\n",
+                    QStringLiteral("alpha"));
+    open.editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&open.editor));
+    QTest::keyClick(&open.box(), Qt::Key_F, Qt::ControlModifier);
+    FindBar *bar = open.editor.findBar;
+    auto *field = bar->findChild<QLineEdit *>(u"FindText"_qs);
+    auto *note = bar->findChild<QLabel *>(u"FindNote"_qs);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(field->text(), u"alpha"_qs) << "the search text to begin with";
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_LE(open.box().geometry().bottom(), bar->y()) << "the bar covers no text";
+    const auto caret = [&] { return open.box().textCursor().selectionStart(); };
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(caret(), 0);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(caret(), 15);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(caret(), 0);
+    EXPECT_EQ(note->text(), EditorTexts::FindWrapped);
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(caret(), 15);
+    field->setText(u"gamma"_qs);
+    QTest::keyClick(field, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(caret(), 21);
+    field->setText(u"zeta"_qs);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(note->text(), EditorTexts::FindNotFound);
+    EXPECT_EQ(caret(), 21);
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(open.editor.isVisible());
+    EXPECT_TRUE(open.box().hasFocus());
 }
