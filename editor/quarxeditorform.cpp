@@ -13,6 +13,8 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTextBlock>
 #include <QToolBar>
 
@@ -372,8 +374,15 @@ bool QUARXEditorForm::writeFile() {
 }
 
 void QUARXEditorForm::PrintText() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(platform::displayPath(rtfText->FileName()));
+    QPrintDialog choice(&printer, this);
+    choice.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    if (choice.exec() != QDialog::Accepted)
+        return;
     modPrinter::PrintRTFControl(rtfText, 80, QStringLiteral("File: ") + rtfText->FileName(),
-                                modPrinter::footerText(), modPrinter::headerFont());
+                                modPrinter::footerText(), modPrinter::headerFont(), &printer);
 }
 
 void QUARXEditorForm::UndoChange() {
