@@ -1,7 +1,8 @@
 // quarrix-window-tour: walks the main window through what a user does after a
 // scan, under a real display, and saves a screenshot of the screen at each
 // step: the results, the popup menu on a row, the file information window,
-// the launch question, the editor, the full-line display, the popup menu
+// the launch question, the editor, a mail's row in the editor with its find
+// bar, the full-line display, the popup menu
 // opened from the keyboard, the save dialog, the saved report's status, the
 // question before replacing it, the About window, a directory-tree scan with
 // its progress mid-run, and Help. The window is maximized; each shot holds the
@@ -124,6 +125,17 @@ void chooseFromRowMenu(QuarrixForm &form, int row, Qt::Key accessKey, const QStr
     settle();
 }
 
+/// Opens the editor on a document's row, then its find bar, finding the next match.
+void editorWithFindBar(QuarrixForm &form, int row) {
+    whenModal(QStringLiteral("editor-at-document-row"), [](QWidget *editor) {
+        QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        shoot(QStringLiteral("editor-find-bar"));
+        editor->close();
+    });
+    chooseFromRowMenu(form, row, Qt::Key_E, QStringLiteral("row-menu-document"));
+}
+
 /// Focuses the row and opens its menu with the Menu key, then closes it.
 void openMenuFromKeyboard(QuarrixForm &form, int row) {
     auto *list = find<QTableView>(form, "MatchLV");
@@ -193,6 +205,7 @@ int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
     chooseFromRowMenu(form, 1, Qt::Key_L, QStringLiteral("row-menu-again"));
     whenModal(QStringLiteral("editor"), [](QWidget *modal) { modal->close(); });
     chooseFromRowMenu(form, 1, Qt::Key_E, QStringLiteral("row-menu-edit"));
+    editorWithFindBar(form, 3);
 
     auto *list = find<QTableView>(form, "MatchLV");
     const QPoint second = list->visualRect(list->model()->index(1, 2)).center();

@@ -58,7 +58,7 @@ FindBar::FindBar(QWidget *parent) : QWidget(parent) {
     FindText = new QLineEdit(this);
     FindText->setObjectName(QStringLiteral("FindText"));
     FindText->setAccessibleName(QString(EditorTexts::FindPrompt).remove(u':'));
-    FindText->setClearButtonEnabled(true);
+    FindText->setMinimumWidth(FindText->fontMetrics().horizontalAdvance(u'x') * 12);
     prompt->setBuddy(FindText);
     QToolButton *previous = barButton(this, "FindPrevious", EditorTexts::FindPrevious);
     QToolButton *next = barButton(this, "FindNext", EditorTexts::FindNext);
@@ -72,7 +72,7 @@ FindBar::FindBar(QWidget *parent) : QWidget(parent) {
     row->addWidget(FindText, 1);
     row->addWidget(previous);
     row->addWidget(next);
-    row->addWidget(FindNote, 1);
+    row->addWidget(FindNote);
     row->addWidget(close);
     connect(previous, &QToolButton::clicked, this, &FindBar::previousWanted);
     connect(next, &QToolButton::clicked, this, &FindBar::nextWanted);

@@ -16,8 +16,8 @@ inline const QString FindPrompt = QStringLiteral("Find:");
 inline const QString FindPrevious = QStringLiteral("&Previous");
 inline const QString FindNext = QStringLiteral("&Next");
 inline const QString FindClose = QStringLiteral("Close The Find Bar");
-inline const QString FindNotFound = QStringLiteral("Text Not Found");
-inline const QString FindWrapped = QStringLiteral("Search Wrapped Around");
+inline const QString FindNotFound = QStringLiteral("Not Found");
+inline const QString FindWrapped = QStringLiteral("Wrapped Around");
 } // namespace EditorTexts
 
 /// One occurrence of a search term in a document.
