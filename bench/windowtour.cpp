@@ -70,23 +70,33 @@ QRect windowsArea(const QScreen &screen) {
     return area & screen.geometry();
 }
 
-/// A screenshot of what shows now, without waiting for the window to settle.
-void shootNow(const QString &what) {
+/// A screenshot of an area of the screen as it shows now.
+void shootArea(const QString &what, const QRect &area) {
     const QString file = QStringLiteral("%1/%2-%3.png")
                              .arg(outDir)
                              .arg(++shotNumber, 2, 10, QLatin1Char('0'))
                              .arg(what);
-    QScreen &screen = *QGuiApplication::primaryScreen();
-    const QRect area = windowsArea(screen);
-    const bool saved =
-        screen.grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(file);
+    const bool saved = QGuiApplication::primaryScreen()
+                           ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                           .save(file);
     std::printf("%s %s\n", saved ? "shot" : "FAILED", qPrintable(file));
     std::fflush(stdout);
+}
+
+/// A screenshot of what shows now, without waiting for the window to settle.
+void shootNow(const QString &what) {
+    shootArea(what, windowsArea(*QGuiApplication::primaryScreen()));
 }
 
 void shoot(const QString &what) {
     settle();
     shootNow(what);
+}
+
+/// A screenshot of one window alone, for the manual.
+void shootWindow(const QString &what, const QWidget *window) {
+    settle();
+    shootArea(what, window->frameGeometry());
 }
 
 /// Once the next modal window is up: a screenshot, then answer closes it.
@@ -130,7 +140,7 @@ void editorWithFindBar(QuarrixForm &form, int row) {
     whenModal(QStringLiteral("editor-at-document-row"), [](QWidget *editor) {
         QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        shoot(QStringLiteral("editor-find-bar"));
+        shootWindow(QStringLiteral("editor-find-bar"), editor);
         editor->close();
     });
     chooseFromRowMenu(form, row, Qt::Key_E, QStringLiteral("row-menu-document"));
@@ -237,7 +247,10 @@ int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
     shoot(QStringLiteral("directory-tree"));
     // The editor colours the search text as typed: a plain one shows in red.
     find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("alpha"));
-    whenModal(QStringLiteral("editor-highlighted"), [](QWidget *modal) { modal->close(); });
+    whenModal(QStringLiteral("editor-tree-row"), [](QWidget *modal) {
+        shootWindow(QStringLiteral("editor-highlighted"), modal);
+        modal->close();
+    });
     chooseFromRowMenu(form, 0, Qt::Key_E, QStringLiteral("row-menu-tree"));
 
     if (!bigFolder.isEmpty())

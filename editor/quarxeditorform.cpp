@@ -199,6 +199,9 @@ void QUARXEditorForm::openBytes(const QString &path, const QByteArray &bytes) {
     rtfText->setSelStart(0);
     history_.reset(rtfText->document());
     setWindowTitle(EditorTexts::CaptionPrefix + platform::displayPath(path));
+    // A new file starts without the last one's find bar and its note.
+    findBar->hide();
+    layoutControls();
     FirstActivate = true;
     if (kind_.rtfDropsParts)
         FunctionModule::showMessageBox(this, EditorTexts::DroppedPartsNotice,

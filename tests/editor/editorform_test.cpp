@@ -631,4 +631,9 @@ TEST(EditorFind, TheBarFindsWithTheKeysAndEscapeClosesOnlyIt) {
     EXPECT_FALSE(bar->isVisible());
     EXPECT_TRUE(open.editor.isVisible());
     EXPECT_TRUE(open.box().hasFocus());
+    QTest::keyClick(&open.box(), Qt::Key_F3);
+    EXPECT_TRUE(bar->isVisible()) << "F3 shows the bar it finds with";
+    QString error;
+    ASSERT_TRUE(open.editor.openFile(open.path, error));
+    EXPECT_FALSE(bar->isVisible()) << "the next file opens without it";
 }
