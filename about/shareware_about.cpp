@@ -3,6 +3,7 @@
 #include "about/linkcursor.h"
 #include "about/shareware_disclaimer.h"
 #include "dialogs/messagebox.h"
+#include "dialogs/readablecolours.h"
 #include "dialogs/uiutilities.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
@@ -75,9 +76,8 @@ void styleAsLink(QLabel *link) {
     QFont font = link->font();
     font.setUnderline(true);
     link->setFont(font);
-    QPalette palette = link->palette();
-    palette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xcc));
-    link->setPalette(palette);
+    ReadableColours::setTextColour(link, QPalette::WindowText, QPalette::Window,
+                                   link->palette().color(QPalette::Link));
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 # Walks the main window through the commands on a scan's results under Xvfb
 # with the openbox window manager (when installed), the window maximized, and
 # saves a screenshot of each step: results in a deep folder, row menu, file
-# information, launch question, editor, full line, the row menu opened from
+# information, launch question, editor, a mail's row in the editor with its
+# find bar, full line, the row menu opened from
 # the keyboard, save dialog, saved report, the question before replacing it,
 # About, a directory-tree scan, the progress bar mid-run on a bigger tree,
 # Help. Then prints the saved report and what Help asked the desktop to open
@@ -26,6 +27,11 @@ mkdir -p "$FILES"
 printf 'first line\nalpha is here\nnothing\n  GAMMA rays and alpha too  \n' >"$FILES/notes.txt"
 printf 'x = 1\ny = alpha(x)\n' >"$FILES/code.py"
 printf 'no match in this one\n' >"$FILES/other.txt"
+{ printf 'From: anna@example.org\r\nSubject: The quarter\r\nContent-Type: text/plain; charset=utf-8\r\n'
+  printf 'Content-Transfer-Encoding: quoted-printable\r\n\r\nHello,\r\n'
+  for i in $(seq 60); do printf 'Line %s of the letter, about nothing much.\r\n' "$i"; done
+  printf 'The alpha figures for the quarter came in late this time, as the caf=C3=A9 =\r\n'
+  printf 'was closed.\r\nRegards,\r\nAnna\r\n'; } >"$FILES/zz-letter.eml"
 BIG=$WORK/big
 for d in $(seq 30); do mkdir -p "$BIG/part-$d"; done
 for i in $(seq 4000); do printf 'line one\n'; done >"$WORK/filler"

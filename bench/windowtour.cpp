@@ -1,7 +1,8 @@
 // quarrix-window-tour: walks the main window through what a user does after a
 // scan, under a real display, and saves a screenshot of the screen at each
 // step: the results, the popup menu on a row, the file information window,
-// the launch question, the editor, the full-line display, the popup menu
+// the launch question, the editor, a mail's row in the editor with its find
+// bar, the full-line display, the popup menu
 // opened from the keyboard, the save dialog, the saved report's status, the
 // question before replacing it, the About window, a directory-tree scan with
 // its progress mid-run, and Help. The window is maximized; each shot holds the
@@ -12,13 +13,16 @@
 // FOLDER holds the files to scan; the report is saved as OUT_DIR/report.txt.
 // BIG_FOLDER, a tree that takes a while to scan, shows the progress bar.
 // The window keeps its settings in a scratch file, never the user's.
+// QUARRIX_TOUR_PALETTE=dark runs it in a dark palette (with the Fusion style).
 
 #include "controls/foldertree/foldertreeview.h"
+#include "dialogs/readablecolours.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/quarrixform.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
 #include "mainwindow/statusbar.h"
+#include "support/palettes.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -66,23 +70,33 @@ QRect windowsArea(const QScreen &screen) {
     return area & screen.geometry();
 }
 
-/// A screenshot of what shows now, without waiting for the window to settle.
-void shootNow(const QString &what) {
+/// A screenshot of an area of the screen as it shows now.
+void shootArea(const QString &what, const QRect &area) {
     const QString file = QStringLiteral("%1/%2-%3.png")
                              .arg(outDir)
                              .arg(++shotNumber, 2, 10, QLatin1Char('0'))
                              .arg(what);
-    QScreen &screen = *QGuiApplication::primaryScreen();
-    const QRect area = windowsArea(screen);
-    const bool saved =
-        screen.grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(file);
+    const bool saved = QGuiApplication::primaryScreen()
+                           ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                           .save(file);
     std::printf("%s %s\n", saved ? "shot" : "FAILED", qPrintable(file));
     std::fflush(stdout);
+}
+
+/// A screenshot of what shows now, without waiting for the window to settle.
+void shootNow(const QString &what) {
+    shootArea(what, windowsArea(*QGuiApplication::primaryScreen()));
 }
 
 void shoot(const QString &what) {
     settle();
     shootNow(what);
+}
+
+/// A screenshot of one window alone, for the manual.
+void shootWindow(const QString &what, const QWidget *window) {
+    settle();
+    shootArea(what, window->frameGeometry());
 }
 
 /// Once the next modal window is up: a screenshot, then answer closes it.
@@ -119,6 +133,17 @@ void chooseFromRowMenu(QuarrixForm &form, int row, Qt::Key accessKey, const QStr
     shoot(what);
     QTest::keyClick(find<QMenu>(form, "mnuFileSub"), accessKey);
     settle();
+}
+
+/// Opens the editor on a document's row, then its find bar, finding the next match.
+void editorWithFindBar(QuarrixForm &form, int row) {
+    whenModal(QStringLiteral("editor-at-document-row"), [](QWidget *editor) {
+        QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        shootWindow(QStringLiteral("editor-find-bar"), editor);
+        editor->close();
+    });
+    chooseFromRowMenu(form, row, Qt::Key_E, QStringLiteral("row-menu-document"));
 }
 
 /// Focuses the row and opens its menu with the Menu key, then closes it.
@@ -190,6 +215,7 @@ int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
     chooseFromRowMenu(form, 1, Qt::Key_L, QStringLiteral("row-menu-again"));
     whenModal(QStringLiteral("editor"), [](QWidget *modal) { modal->close(); });
     chooseFromRowMenu(form, 1, Qt::Key_E, QStringLiteral("row-menu-edit"));
+    editorWithFindBar(form, 3);
 
     auto *list = find<QTableView>(form, "MatchLV");
     const QPoint second = list->visualRect(list->model()->index(1, 2)).center();
@@ -221,7 +247,10 @@ int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
     shoot(QStringLiteral("directory-tree"));
     // The editor colours the search text as typed: a plain one shows in red.
     find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("alpha"));
-    whenModal(QStringLiteral("editor-highlighted"), [](QWidget *modal) { modal->close(); });
+    whenModal(QStringLiteral("editor-tree-row"), [](QWidget *modal) {
+        shootWindow(QStringLiteral("editor-highlighted"), modal);
+        modal->close();
+    });
     chooseFromRowMenu(form, 0, Qt::Key_E, QStringLiteral("row-menu-tree"));
 
     if (!bigFolder.isEmpty())
@@ -236,6 +265,11 @@ int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    if (qgetenv("QUARRIX_TOUR_PALETTE") == "dark") {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(darkPalette());
+    }
+    ReadableStyle::install();
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.size() != 2 && args.size() != 3) {
         std::fputs("usage: quarrix-window-tour FOLDER OUT_DIR [BIG_FOLDER]\n", stderr);

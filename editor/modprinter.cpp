@@ -5,6 +5,7 @@
 #include "quarrixversion.h"
 
 #include <QFontMetricsF>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -90,20 +91,27 @@ class Job {
             QRectF(QPointF(m_, std::round(th + m_)), QPointF(W_ - m_, std::round(H_ - (th + m_)))));
     }
 
-    void printAll(RichTextBox *box) {
+    /// Prints the pages in range (every page when it is empty); the pages
+    /// before them are laid out only, to know where the text of each begins.
+    void printAll(RichTextBox *box, const QPageRanges &range) {
         const int L = box->GetTextLength();
         int first = 0;
+        bool started = false;
         for (int p = 1;; ++p) {
-            if (p > 1 && !printer_.newPage())
+            const bool wanted = range.isEmpty() || range.contains(p);
+            if (wanted && started && !printer_.newPage())
                 throw PrintError{PrinterErrorNumber,
                                  QStringLiteral("The printer refused a new page.")};
-            printHeader();
-            const int N = box->FormatRange(&painter_, area_, first, L, true);
+            if (wanted)
+                printHeader();
+            const int N = box->FormatRange(&painter_, area_, first, L, wanted);
             if (N < L && N <= first)
                 throw PrintError{PrinterErrorNumber,
                                  QStringLiteral("The text does not fit the page's text area.")};
-            printFooter(p);
-            if (N >= L)
+            if (wanted)
+                printFooter(p);
+            started = started || wanted;
+            if (N >= L || (!range.isEmpty() && p >= range.lastPage()))
                 return;
             first = N;
         }
@@ -145,7 +153,9 @@ void printPages(RichTextBox *box, QPrinter &printer, int margin, const QString &
                          QStringLiteral("The printer could not start the job.")};
     // A failed job is abandoned, so no half-printed document goes out.
     try {
-        Job(printer, painter, margin, header, footer, font).printAll(box);
+        const QPageRanges range =
+            printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();
+        Job(printer, painter, margin, header, footer, font).printAll(box, range);
     } catch (const PrintError &) {
         printer.abort();
         throw;
@@ -157,9 +167,13 @@ void printPages(RichTextBox *box, QPrinter &printer, int margin, const QString &
 } // namespace
 
 void PrintRTFControl(RichTextBox *box, qint16 margin, const QString &header, const QString &footer,
-                     const QFont &font) {
+                     const QFont &font, QPrinter *printer) {
     try {
-        const std::unique_ptr<QPrinter> printer = openPrinter();
+        std::unique_ptr<QPrinter> defaultPrinter;
+        if (!printer) {
+            defaultPrinter = openPrinter();
+            printer = defaultPrinter.get();
+        }
         printPages(box, *printer, margin, header, footer, font);
     } catch (const PrintError &error) {
         FunctionModule::showMessageBox(box ? box->window() : nullptr,

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 
+class QPrinter;
 class RichTextBox;
 
 /// Printing a rich text box page by page on the default printer, each page
@@ -13,10 +14,11 @@ inline const QString ErrorTitle = QStringLiteral("PrintRTFControl");
 inline const QString PageLabel = QStringLiteral("Page: ");
 
 /// Prints the whole content of box with margin (twips) around the page, the
-/// header and footer lines in font. A failure is shown once in a box titled
-/// "PrintRTFControl" and ends the job.
+/// header and footer lines in font, on printer (the default printer when
+/// null) and only the pages of its page range when it has one. A failure is
+/// shown once in a box titled "PrintRTFControl" and ends the job.
 void PrintRTFControl(RichTextBox *box, qint16 margin, const QString &header, const QString &footer,
-                     const QFont &font);
+                     const QFont &font, QPrinter *printer = nullptr);
 
 /// The header and footer font: Arial, 9 points, bold.
 QFont headerFont();

@@ -12,8 +12,9 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QEvent>
-#include <QInputDialog>
 #include <QKeyEvent>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTextBlock>
 #include <QToolBar>
 
@@ -70,16 +71,43 @@ MarkOverlay::Finder finderFor(const QString &text) {
     };
 }
 
+/// How many of the piece's words the paragraph holds, to tell where a piece
+/// of a mail's text stands in its encoded source.
+int sharedWords(const QString &paragraph, const QString &piece) {
+    int shared = 0;
+    for (const QStringView word : QStringView(piece).split(u' ', Qt::SkipEmptyParts))
+        shared += word.size() > 2 && paragraph.contains(word, Qt::CaseInsensitive);
+    return shared;
+}
+
 /// The paragraph a results row names: its line, or the document piece with its text.
-QTextBlock blockOf(const QTextDocument &document, const EditorPlace &place) {
+QTextBlock blockOf(const QTextDocument &document, const EditorPlace &place,
+                   const SearchExpression &search) {
     if (!place.line.startsWith(u'@'))
         return document.findBlockByNumber(place.line.toInt() - 1);
-    const QTextBlock numbered = document.findBlockByNumber(place.line.mid(1).toInt());
-    // Pieces count the document's headers and notes too, so the text decides.
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        if (StripControlChars(block.text()) == place.text)
-            return block;
-    return numbered;
+    // Pieces count a document's headers and notes too, and a mail shows its
+    // source with the text encoded, so the text decides: the same text nearest
+    // the piece's number, else the paragraph with a match that shares most
+    // words with the piece.
+    const int piece = place.line.mid(1).toInt();
+    QTextBlock same;
+    QTextBlock closest;
+    int closestShared = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (StripControlChars(text) == place.text) {
+            if (!same.isValid() ||
+                std::abs(block.blockNumber() - piece) < std::abs(same.blockNumber() - piece))
+                same = block;
+        } else if (!same.isValid() && !search.termHits(text).isEmpty()) {
+            const int shared = sharedWords(text, place.text);
+            if (shared > closestShared)
+                std::tie(closest, closestShared) = std::pair(block, shared);
+        }
+    }
+    if (same.isValid())
+        return same;
+    return closest.isValid() ? closest : document.findBlockByNumber(piece);
 }
 
 } // namespace
@@ -101,6 +129,7 @@ QUARXEditorForm::QUARXEditorForm(QWidget *parent) : QDialog(parent) {
     rtfText->move(0, ToolbarHeight);
     rtfText->installEventFilter(this);
     createToolbar();
+    createFindBar();
     history_.reset(rtfText->document());
     resize(DesignSize);
 }
@@ -125,11 +154,28 @@ void QUARXEditorForm::createToolbar() {
         shortcuts_ += keys;
         connect(action, &QAction::triggered, this, [this, key] { EditTB_ButtonClick(key); });
     }
-    auto *find = new QAction(this);
-    find->setShortcuts(QKeySequence::keyBindings(QKeySequence::Find));
-    shortcuts_ += find->shortcuts();
-    addAction(find);
-    connect(find, &QAction::triggered, this, &QUARXEditorForm::FindNext);
+}
+
+void QUARXEditorForm::createFindBar() {
+    findBar = new FindBar(this);
+    connect(findBar, &FindBar::nextWanted, this, &QUARXEditorForm::FindNext);
+    connect(findBar, &FindBar::previousWanted, this, &QUARXEditorForm::FindPrevious);
+    connect(findBar, &FindBar::closed, this, [this] {
+        layoutControls();
+        rtfText->SetFocus();
+    });
+    const std::pair<QKeySequence::StandardKey, void (QUARXEditorForm::*)()> commands[] = {
+        {QKeySequence::Find, &QUARXEditorForm::Find},
+        {QKeySequence::FindNext, &QUARXEditorForm::FindNext},
+        {QKeySequence::FindPrevious, &QUARXEditorForm::FindPrevious},
+    };
+    for (const auto &[keys, command] : commands) {
+        auto *action = new QAction(this);
+        action->setShortcuts(QKeySequence::keyBindings(keys));
+        shortcuts_ += action->shortcuts();
+        addAction(action);
+        connect(action, &QAction::triggered, this, command);
+    }
 }
 
 void QUARXEditorForm::setSearchTextReader(std::function<QString()> reader) {
@@ -153,6 +199,9 @@ void QUARXEditorForm::openBytes(const QString &path, const QByteArray &bytes) {
     rtfText->setSelStart(0);
     history_.reset(rtfText->document());
     setWindowTitle(EditorTexts::CaptionPrefix + platform::displayPath(path));
+    // A new file starts without the last one's find bar and its note.
+    findBar->hide();
+    layoutControls();
     FirstActivate = true;
     if (kind_.rtfDropsParts)
         FunctionModule::showMessageBox(this, EditorTexts::DroppedPartsNotice,
@@ -162,11 +211,11 @@ void QUARXEditorForm::openBytes(const QString &path, const QByteArray &bytes) {
 void QUARXEditorForm::goTo(const EditorPlace &place) {
     if (place.line.isEmpty())
         return;
-    const QTextBlock block = blockOf(*rtfText->document(), place);
+    const SearchExpression expression(searchText_ ? searchText_() : QString());
+    const QTextBlock block = blockOf(*rtfText->document(), place, expression);
     if (!block.isValid())
         return;
     QTextCursor cursor(block);
-    const SearchExpression expression(searchText_ ? searchText_() : QString());
     const QList<SearchExpression::TermHit> hits = expression.termHits(block.text());
     if (!hits.isEmpty()) {
         cursor.setPosition(block.position() + int(hits.first().start));
@@ -218,10 +267,19 @@ bool QUARXEditorForm::eventFilter(QObject *watched, QEvent *event) {
 
 void QUARXEditorForm::resizeEvent(QResizeEvent *event) {
     QDialog::resizeEvent(event);
+    layoutControls();
+}
+
+void QUARXEditorForm::layoutControls() {
     const QSize outer = frameGeometry().size();
     EditTB->setFixedWidth(width());
-    rtfText->resize(qMax(0, outer.width() - WidthAllowance),
-                    qMax(0, outer.height() - ToolbarHeight - HeightAllowance));
+    int boxHeight = outer.height() - ToolbarHeight - HeightAllowance;
+    if (findBar->isVisible()) {
+        const int barHeight = findBar->sizeHint().height();
+        findBar->setGeometry(0, height() - barHeight, width(), barHeight);
+        boxHeight = qMin(boxHeight, findBar->y() - ToolbarHeight);
+    }
+    rtfText->resize(qMax(0, outer.width() - WidthAllowance), qMax(0, boxHeight));
 }
 
 bool QUARXEditorForm::mayClose() {
@@ -319,8 +377,15 @@ bool QUARXEditorForm::writeFile() {
 }
 
 void QUARXEditorForm::PrintText() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(platform::displayPath(rtfText->FileName()));
+    QPrintDialog choice(&printer, this);
+    choice.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    if (choice.exec() != QDialog::Accepted)
+        return;
     modPrinter::PrintRTFControl(rtfText, 80, QStringLiteral("File: ") + rtfText->FileName(),
-                                modPrinter::footerText(), modPrinter::headerFont());
+                                modPrinter::footerText(), modPrinter::headerFont(), &printer);
 }
 
 void QUARXEditorForm::UndoChange() {
@@ -349,36 +414,48 @@ void QUARXEditorForm::PasteText() {
     rtfText->SetFocus();
 }
 
-bool QUARXEditorForm::selectNextHit(const SearchExpression &expression) {
-    const QTextCursor caret = rtfText->textCursor();
-    const int from = caret.selectionEnd();
-    QTextBlock block = rtfText->document()->findBlock(from);
-    for (int visited = 0; visited <= rtfText->document()->blockCount(); ++visited) {
-        for (const SearchExpression::TermHit &hit : expression.termHits(block.text())) {
-            const int start = block.position() + int(hit.start);
-            if (visited == 0 && start < from)
-                continue;
-            QTextCursor found(rtfText->document());
-            found.setPosition(start);
-            found.setPosition(start + int(hit.length), QTextCursor::KeepAnchor);
-            rtfText->setTextCursor(found);
-            rtfText->centerCursor();
-            return true;
-        }
-        block = block.next().isValid() ? block.next() : rtfText->document()->begin();
-    }
-    return false;
+void QUARXEditorForm::Find() {
+    const QString selected = rtfText->textCursor().selectedText();
+    const bool oneLine = !selected.contains(QChar::ParagraphSeparator);
+    QString text = oneLine ? selected : QString();
+    if (text.isEmpty() && findBar->text().isEmpty() && searchText_)
+        text = searchText_();
+    findBar->open(text);
+    layoutControls();
 }
 
 void QUARXEditorForm::FindNext() {
-    QString text = searchText_ ? searchText_() : QString();
+    find(true);
+}
+
+void QUARXEditorForm::FindPrevious() {
+    find(false);
+}
+
+void QUARXEditorForm::find(bool forward) {
+    QString text = findBar->text();
+    if (isBlank(text) && searchText_)
+        text = searchText_();
     if (isBlank(text)) {
-        bool ok = false;
-        text = QInputDialog::getText(this, FunctionModule::ProductName, EditorTexts::FindPrompt,
-                                     QLineEdit::Normal, findText_, &ok);
-        if (!ok || isBlank(text))
-            return;
-        findText_ = text;
+        Find();
+        return;
     }
-    selectNextHit(SearchExpression(text));
+    if (findBar->isHidden()) {
+        findBar->open(text);
+        layoutControls();
+    }
+    const QTextCursor caret = rtfText->textCursor();
+    const std::optional<FindHit> hit =
+        findHit(*rtfText->document(), SearchExpression(text),
+                forward ? caret.selectionEnd() : caret.selectionStart(), forward);
+    if (!hit) {
+        findBar->showNote(EditorTexts::FindNotFound);
+        return;
+    }
+    QTextCursor found(rtfText->document());
+    found.setPosition(hit->start);
+    found.setPosition(hit->start + hit->length, QTextCursor::KeepAnchor);
+    rtfText->setTextCursor(found);
+    rtfText->centerCursor();
+    findBar->showNote(hit->wrapped ? EditorTexts::FindWrapped : QString());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/editedfile.h"
+#include "editor/findbar.h"
 #include "editor/undohistory.h"
 #include "scan/searchexpression.h"
 
@@ -27,7 +28,6 @@ inline const QString DroppedPartsQuestion = QStringLiteral(
     "Save File As ");
 inline const QString FolderReadOnly =
     QStringLiteral("The Folder Of This File Cannot Be Written, So The File Was Written In Place: ");
-inline const QString FindPrompt = QStringLiteral("Find:");
 } // namespace EditorTexts
 
 /// Where the editor opens a file: at a matched line of a text file ("12"), at
@@ -70,14 +70,18 @@ class QUARXEditorForm : public QDialog {
     void CutText();
     void CopyText();
     void PasteText();
-    /// Selects the next occurrence of a search term after the caret, or of a
-    /// text the user types when there is no search text.
+    /// Opens the find bar with the selected text, the text last found or the search text.
+    void Find();
+    /// Selects the next (previous) occurrence of a term of the find bar's text,
+    /// or of the search text while the bar is empty, going on round the end.
     void FindNext();
+    void FindPrevious();
     /// The first-activation highlighting; repeats while the search text is blank.
     void Form_Activate();
 
     RichTextBox *rtfText = nullptr;
     QToolBar *EditTB = nullptr;
+    FindBar *findBar = nullptr;
     bool FirstActivate = false;
     const UndoHistory &history() const { return history_; }
     const EditedFileKind &kind() const { return kind_; }
@@ -93,7 +97,9 @@ class QUARXEditorForm : public QDialog {
     void createToolbar();
     bool writeFile();
     bool mayClose();
-    bool selectNextHit(const SearchExpression &expression);
+    void createFindBar();
+    void layoutControls();
+    void find(bool forward);
 
     UndoHistory history_;
     EditedFileKind kind_;
@@ -103,5 +109,4 @@ class QUARXEditorForm : public QDialog {
     /// Where the last typed text ended, to join a word's letters in one undo step.
     int lastTypedEnd_ = -1;
     bool lastTypedSpace_ = false;
-    QString findText_;
 };

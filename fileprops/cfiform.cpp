@@ -1,5 +1,6 @@
 #include "fileprops/cfiform.h"
 
+#include "dialogs/readablecolours.h"
 #include "fileprops/cfileinfo.h"
 #include "fileprops/cfileversioninfo.h"
 #include "fileprops/fileinfopath.h"
@@ -29,6 +30,7 @@ constexpr int FieldWidth = 373;
 constexpr int FieldHeight = 15;
 constexpr int IconSize = 32;
 
+// The values' dark blue, lightened where the theme's face is too dark for it.
 const QColor FieldTextColour(0, 0, 128);
 
 struct AttributeBox {
@@ -155,8 +157,8 @@ QLineEdit *CFIForm::addField(QWidget *frame, int row, const QString &name, const
     field->setFrame(false);
     QPalette colours = field->palette();
     colours.setColor(QPalette::Base, colours.color(QPalette::Window));
-    colours.setColor(QPalette::Text, FieldTextColour);
     field->setPalette(colours);
+    ReadableColours::setTextColour(field, QPalette::Text, QPalette::Base, FieldTextColour);
     caption->setBuddy(field);
     return field;
 }

@@ -1,5 +1,6 @@
 // The program's entry: shows the main window, then gives it its title.
 
+#include "dialogs/readablecolours.h"
 #include "mainwindow/programicon.h"
 #include "mainwindow/quarrixform.h"
 
@@ -16,6 +17,7 @@ void Main(QuarrixForm &form) {
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    ReadableStyle::install();
     QApplication::setApplicationName(FormTexts::ProductName);
     // Every window and dialog carries the program icon; the desktop entry's
     // name lets the desktop match the running window to its menu entry.

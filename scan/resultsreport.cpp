@@ -40,8 +40,9 @@ constexpr QLatin1StringView MatchLabel(";  MATCH: ");
 QString rowLine(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return ScanTexts::EndOfMatches;
-    return FileLabel + trimmedSpaces(platform::displayPath(row.path)) + LineLabel +
-           trimmedSpaces(row.line) + MatchLabel + trimmedSpaces(row.text);
+    // The path is the file's own, spaces at its ends included: a name may end in one.
+    return FileLabel + platform::displayPath(row.path) + LineLabel + trimmedSpaces(row.line) +
+           MatchLabel + trimmedSpaces(row.text);
 }
 
 bool Writer::writeLine(const QString &line) {
@@ -56,8 +57,7 @@ bool Writer::writeRow(const MatchRecord &row) {
         return writeLine(row.text);
     if (row.path != rowPath_ || rowHead_.isEmpty()) {
         rowPath_ = row.path;
-        rowHead_ =
-            (FileLabel + trimmedSpaces(platform::displayPath(row.path)) + LineLabel).toUtf8();
+        rowHead_ = (FileLabel + platform::displayPath(row.path) + LineLabel).toUtf8();
     }
     line_.truncate(0);
     line_ += rowHead_;

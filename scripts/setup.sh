@@ -24,7 +24,7 @@ packages=(
   xdg-utils
   # the installed files checked as the desktop and Debian see them, and the
   # package built (cpack finds the libraries through file and dpkg-shlibdeps)
-  desktop-file-utils appstream mandoc bash-completion file dpkg-dev
+  desktop-file-utils appstream mandoc bash-completion file dpkg-dev lintian
   # benchmark
   ripgrep grep gzip findutils
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build tree, unpacks it into a scratch root
 # (as dpkg would, without installing) and checks what it holds: the files, the
-# dependencies, the desktop entry, and quarrix-scan running from there.
+# dependencies, the desktop entry, quarrix-scan running from there, and what
+# lintian, Debian's package checker, finds (no errors allowed).
 # Usage: check-package.sh BUILD_DIR CPACK
 set -euo pipefail
 build=$1 cpack=$2
@@ -26,13 +27,28 @@ for file in usr/bin/quarrix-pro usr/bin/quarrix-scan \
     usr/share/icons/hicolor/256x256/apps/quarrix-pro.png \
     usr/share/man/man1/quarrix-scan.1.gz usr/share/man/man1/quarrix-pro.1.gz \
     usr/share/bash-completion/completions/quarrix-scan \
-    usr/share/quarrix-pro/manual/index.html; do
+    usr/share/quarrix-pro/manual/index.html \
+    usr/share/doc/quarrix-pro/copyright usr/share/doc/quarrix-pro/changelog.gz; do
   [ -f "$root/$file" ] || fail "missing from the package: /$file"
 done
 # Help looks for the manual beside the program's folder.
 [ -f "$root/usr/bin/../share/quarrix-pro/manual/index.html" ] || fail "the manual is not where Help looks"
-stray=$(cd "$root" && find . -type f | grep -v -E '^\./usr/(bin/quarrix-(pro|scan)|share/(applications|metainfo|icons/hicolor|man/man1|bash-completion/completions|quarrix-pro/manual)/)' || true)
+stray=$(cd "$root" && find . -type f | grep -v -E '^\./usr/(bin/quarrix-(pro|scan)|share/(applications|metainfo|icons/hicolor|man/man1|bash-completion/completions|quarrix-pro/manual|doc/quarrix-pro)/)' || true)
 [ -z "$stray" ] || fail "files the package should not hold: $stray"
+
+# The changelog's newest entry is this version's.
+logged=$(zcat "$root/usr/share/doc/quarrix-pro/changelog.gz" | sed -n '1s/^quarrix-pro (\([^)]*\)).*/\1/p')
+[ "$logged" = "$(dpkg-deb -f "$deb" Version)" ] ||
+  fail "the changelog's newest entry is $logged, the package's version $(dpkg-deb -f "$deb" Version)"
+
+if command -v lintian >/dev/null; then
+  lintian_ok=1
+  lintian --fail-on error --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1 || lintian_ok=0
+  grep -v 'root privileges' "$scratch/lintian.log" || true
+  [ "$lintian_ok" -eq 1 ] || fail "lintian found errors in the package"
+else
+  fail "lintian is not installed (scripts/setup.sh installs it)"
+fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libc6 libqt6core6 libqt6widgets6 qt6-qpa-plugins; do

@@ -1,6 +1,7 @@
 #include "controls/richtext/richtextbox.h"
 #include "dialogs/dialogtesting.h"
 #include "documents/rtfreader.h"
+#include "editor/findbar.h"
 #include "editor/openfile.h"
 #include "editor/quarxeditorform.h"
 
@@ -9,6 +10,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTest>
@@ -511,6 +514,48 @@ TEST(EditorPlace, ARowOpensAtItsLineWithTheMatchSelected) {
     EXPECT_TRUE(inView);
 }
 
+// A document's pieces need not be the editor's paragraphs: a mail shows its
+// source, its text encoded, and the same text may stand twice.
+TEST(EditorPlace, ADocumentOrMailRowOpensAtItsMatch) {
+    const QByteArray mail =
+        "From: a@example.org\r\nSubject: hello\r\n"
+        "Content-Type: text/plain; charset=utf-8\r\n"
+        "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+        "Dear friend,\r\nthis line is wrapped by the encoder and the needle =\r\n"
+        "sits after the soft break caf=C3=A9\r\nBye\r\n";
+    const QByteArray rtf = "{\\rtf1\\ansi Total needle\\par Other\\par Middle\\par "
+                           "Total needle\\par End\\par}";
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        EditorPlace place;
+        int block;
+    } rows[] = {
+        {"mail.eml",
+         mail,
+         {u"@3"_qs, u"this line is wrapped by the encoder and the needle sits after the soft "
+                    u"break caf\u00e9"_qs},
+         6},
+        {"twice.doc", rtf, {u"@3"_qs, u"Total needle"_qs}, 3},
+    };
+    for (const auto &row : rows) {
+        TempDir dir;
+        const QString path = dir.write(QString::fromLatin1(row.name), row.bytes);
+        int block = -1;
+        QString selected;
+        onNextModal<QUARXEditorForm>([&](QUARXEditorForm *editor) {
+            waitUntil([&] { return editor->rtfText->textCursor().hasSelection(); }, 2000);
+            block = editor->rtfText->textCursor().blockNumber();
+            selected = editor->rtfText->textCursor().selectedText();
+            editor->close();
+        });
+        openInEditorWindow(
+            path, nullptr, [] { return u"NEEDLE"_qs; }, row.place);
+        EXPECT_EQ(block, row.block) << row.name;
+        EXPECT_EQ(selected, u"needle"_qs) << row.name;
+    }
+}
+
 TEST(EditorHistory, MemoryFollowsTheChangesNotTheDocument) {
     TempDir dir;
     const QByteArray line = "some words of a line that goes on for a while\n";
@@ -526,4 +571,69 @@ TEST(EditorHistory, MemoryFollowsTheChangesNotTheDocument) {
     const size_t after = mallinfo2().uordblks;
     EXPECT_LT(after - std::min(after, before), size_t(4 * 1024 * 1024));
     EXPECT_TRUE(editor.history().canUndo());
+}
+
+TEST(EditorFind, GoesBothWaysAndRoundTheEnds) {
+    QTextDocument document(u"alpha one\nbeta alpha\ngamma"_qs);
+    const SearchExpression alpha(u"ALPHA"_qs);
+    const struct {
+        int from;
+        bool forward;
+        int start; // -1: none
+        bool wrapped;
+    } cases[] = {
+        {0, true, 0, false},  {1, true, 15, false},   {20, true, 0, true},    {15, false, 0, false},
+        {0, false, 15, true}, {16, false, 15, false}, {26, false, 15, false}, {5, false, 0, false},
+    };
+    for (const auto &c : cases) {
+        const std::optional<FindHit> hit = findHit(document, alpha, c.from, c.forward);
+        ASSERT_TRUE(hit) << c.from;
+        EXPECT_EQ(hit->start, c.start) << c.from << (c.forward ? " forward" : " back");
+        EXPECT_EQ(hit->length, 5);
+        EXPECT_EQ(hit->wrapped, c.wrapped) << c.from;
+    }
+    EXPECT_FALSE(findHit(document, SearchExpression(u"zeta"_qs), 3, true));
+    // Each term of a compound text is found.
+    EXPECT_EQ(findHit(document, SearchExpression(u"zeta|gamma"_qs), 3, true)->start, 21);
+}
+
+TEST(EditorFind, TheBarFindsWithTheKeysAndEscapeClosesOnlyIt) {
+    OpenEditor open(QStringLiteral("a.txt"), "alpha one\nbeta alpha\ngamma\n",
+                    QStringLiteral("alpha"));
+    open.editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&open.editor));
+    QTest::keyClick(&open.box(), Qt::Key_F, Qt::ControlModifier);
+    FindBar *bar = open.editor.findBar;
+    auto *field = bar->findChild<QLineEdit *>(u"FindText"_qs);
+    auto *note = bar->findChild<QLabel *>(u"FindNote"_qs);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(field->text(), u"alpha"_qs) << "the search text to begin with";
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_LE(open.box().geometry().bottom(), bar->y()) << "the bar covers no text";
+    const auto caret = [&] { return open.box().textCursor().selectionStart(); };
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(caret(), 0);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(caret(), 15);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(caret(), 0);
+    EXPECT_EQ(note->text(), EditorTexts::FindWrapped);
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(caret(), 15);
+    field->setText(u"gamma"_qs);
+    QTest::keyClick(field, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(caret(), 21);
+    field->setText(u"zeta"_qs);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(note->text(), EditorTexts::FindNotFound);
+    EXPECT_EQ(caret(), 21);
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(open.editor.isVisible());
+    EXPECT_TRUE(open.box().hasFocus());
+    QTest::keyClick(&open.box(), Qt::Key_F3);
+    EXPECT_TRUE(bar->isVisible()) << "F3 shows the bar it finds with";
+    QString error;
+    ASSERT_TRUE(open.editor.openFile(open.path, error));
+    EXPECT_FALSE(bar->isVisible()) << "the next file opens without it";
 }

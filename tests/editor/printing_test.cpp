@@ -1,16 +1,32 @@
 #include "controls/richtext/richtextbox.h"
 #include "dialogs/dialogtesting.h"
 #include "editor/modprinter.h"
+#include "editor/quarxeditorform.h"
 
 #include <QAbstractButton>
 #include <QImage>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
+
+/// The pages of a PDF as text, one string a page.
+QStringList pdfPages(const QString &pdf) {
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    pdftotext.waitForFinished();
+    // The font draws "fl", "fi" and the like as one glyph, which comes back as
+    // a ligature character (a temporary folder's name may hold one).
+    return QString::fromUtf8(pdftotext.readAllStandardOutput())
+        .normalized(QString::NormalizationForm_KC)
+        .split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+}
 
 /// Prints box to a PDF and reads the pages back as text, one string a page.
 class PrintedPages {
@@ -20,15 +36,7 @@ class PrintedPages {
         modPrinter::PrintRTFControl(&box, 80, QStringLiteral("File: ") + box.FileName(),
                                     modPrinter::footerText(), modPrinter::headerFont());
         modPrinter::setOutputFile({});
-        QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"),
-                        {QStringLiteral("-layout"), pdf_, QStringLiteral("-")});
-        pdftotext.waitForFinished();
-        // The font draws "fl", "fi" and the like as one glyph, which comes back as
-        // a ligature character (a temporary folder's name may hold one).
-        pages = QString::fromUtf8(pdftotext.readAllStandardOutput())
-                    .normalized(QString::NormalizationForm_KC)
-                    .split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        pages = pdfPages(pdf_);
     }
 
     /// Rows of the first page, rendered in grey, that are dark across most of the width.
@@ -99,6 +107,38 @@ TEST(Printing, ThreePagesCarryTheirLabelsHeadersAndFootersAndAllTheText) {
     for (int i = 1; i <= 150; ++i)
         EXPECT_EQ(all.count(QRegularExpression(QStringLiteral("Line number %1\\b").arg(i))), 1)
             << i;
+}
+
+// The print dialog comes first; the pages chosen there are printed, each
+// with its own number, and a cancelled dialog prints nothing.
+TEST(Printing, TheEditorPrintsThePagesChosenInThePrintDialog) {
+    TempDir dir;
+    QUARXEditorForm editor;
+    QString error;
+    ASSERT_TRUE(
+        editor.openFile(dir.write(QStringLiteral("long.txt"), linesOf(150).toUtf8()), error));
+    const QString pdf = dir.file(QStringLiteral("chosen.pdf"));
+    for (const bool accept : {false, true}) {
+        bool asked = false;
+        onNextModal<QPrintDialog>([&](QPrintDialog *dialog) {
+            asked = true;
+            QPrinter *printer = dialog->printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            printer->setPrintRange(QPrinter::PageRange);
+            printer->setFromTo(2, 3);
+            dialog->done(accept ? QDialog::Accepted : QDialog::Rejected);
+        });
+        editor.PrintText();
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(QFile::exists(pdf), accept);
+    }
+    const QStringList pages = pdfPages(pdf);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Page: 2")));
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("Page: 3")));
+    EXPECT_FALSE(pages.join(QString()).contains(QRegularExpression(QStringLiteral("number 1\\b"))));
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("Line number 150")));
 }
 
 TEST(Printing, ALongPathPrintsOnOneLine) {

@@ -1,12 +1,16 @@
 // What the window shows can be read: captions fit their text in the font in
 // use, long paths keep their file names in sight, the user's column widths
-// stay, and the full-line box wraps a long line inside the screen.
+// stay, the full-line box wraps a long line inside the screen, and coloured
+// text and pictures stand out from their background in light and dark themes.
 
+#include "about/shareware_about.h"
+#include "dialogs/readablecolours.h"
 #include "fileprops/cfiform.h"
 #include "mainwindow/fulllinebox.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/runpacer.h"
 #include "scan/resultsmodel.h"
+#include "support/palettes.h"
 #include "windowtestsupport.h"
 
 #include <QApplication>
@@ -54,6 +58,25 @@ class ReadabilityTest : public WindowTest {
         QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(edge + dx, y));
     }
 };
+
+/// The colour of the picture's solid strokes.
+QColor strokeColour(const QIcon &icon) {
+    const QImage image = icon.pixmap(24).toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) == 255)
+                return image.pixelColor(x, y);
+    return {};
+}
+
+void expectReadable(const QWidget *widget, QPalette::ColorRole text,
+                    QPalette::ColorRole background) {
+    const QPalette &colours = widget->palette();
+    EXPECT_GE(ReadableColours::contrast(colours.color(text), colours.color(background)),
+              ReadableColours::MinimumContrast)
+        << qPrintable(widget->objectName()) << " " << qPrintable(colours.color(text).name())
+        << " on " << qPrintable(colours.color(background).name());
+}
 
 void expectWholeText(QWidget *caption) {
     EXPECT_GE(caption->width(), caption->sizeHint().width()) << qPrintable(caption->objectName());
@@ -178,4 +201,43 @@ TEST_F(ReadabilityTest, TheFullLineBoxWrapsALongLineInsideTheScreen) {
     EXPECT_EQ(box.textView()->horizontalScrollBar()->maximum(), 0); // wrapped, not cut
     EXPECT_EQ(box.text(), u"Text Line:\r\n"_qs + line);
     EXPECT_TRUE(box.textView()->toPlainText().endsWith(line));
+}
+
+TEST_F(ReadabilityTest, ValuesLinksAndTheExitPictureStandOutInLightAndDarkThemes) {
+    ReadableStyle::install(); // as the program starts
+    const QPalette usual = QApplication::palette();
+    for (const QPalette &theme : {QApplication::style()->standardPalette(), darkPalette()}) {
+        QApplication::setPalette(theme);
+        const CFIForm info;
+        const QList<QLineEdit *> values = info.findChildren<QLineEdit *>();
+        ASSERT_GE(values.size(), 13);
+        for (const QLineEdit *value : values)
+            expectReadable(value, QPalette::Text, QPalette::Base);
+        shareware_about about;
+        for (const char *link : {"EMail", "HTTPHome"})
+            expectReadable(about.findChild<QLabel *>(QLatin1String(link)), QPalette::WindowText,
+                           QPalette::Window);
+        openWindow();
+        const auto *exit = control<QPushButton>("ExitButton");
+        EXPECT_GE(ReadableColours::contrast(strokeColour(exit->icon()),
+                                            exit->palette().color(QPalette::Button)),
+                  ReadableColours::MinimumContrast);
+    }
+    QApplication::setPalette(usual);
+}
+
+TEST(ReadableColours, AColourIsKeptWhenItReadsAndMovedJustEnoughWhenNot) {
+    using ReadableColours::contrast;
+    using ReadableColours::readableOn;
+    EXPECT_NEAR(contrast(Qt::black, Qt::white), 21.0, 0.01);
+    EXPECT_NEAR(contrast(QColor(0x77, 0x77, 0x77), Qt::white), 4.48, 0.01);
+    const QColor darkBlue(0, 0, 128);
+    EXPECT_EQ(readableOn(QColor(0xef, 0xef, 0xef), darkBlue, Qt::black), darkBlue);
+    const QColor face(0x35, 0x35, 0x35);
+    const QColor moved = readableOn(face, darkBlue, QColor(0xee, 0xee, 0xee));
+    EXPECT_GE(contrast(moved, face), ReadableColours::MinimumContrast);
+    EXPECT_GT(moved.blue(), moved.red()) << "still a blue";
+    // A fallback that does not read either gives way to white or black.
+    EXPECT_EQ(readableOn(face, darkBlue, face), QColor(Qt::white));
+    EXPECT_EQ(readableOn(QColor(0xee, 0xee, 0xee), Qt::yellow, Qt::white), QColor(Qt::black));
 }

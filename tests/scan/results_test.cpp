@@ -71,10 +71,9 @@ TEST(ResultsReport, WritesTheHeaderAndOneLinePerRow) {
     out.open(QIODevice::WriteOnly);
     ResultsReport::Writer writer(out);
     ASSERT_TRUE(writer.writeHeader(header, QLocale(QLocale::English, QLocale::UnitedStates)));
-    for (const MatchRecord &row :
-         {MatchRecord{QStringLiteral(" /data/a.txt "), QStringLiteral("12"),
-                      QStringLiteral("  both foo and bar  ")},
-          MatchRecord{QString(), QString(), ScanTexts::EndOfMatches}})
+    for (const MatchRecord &row : {MatchRecord{QStringLiteral("/data/a.txt "), QStringLiteral("12"),
+                                               QStringLiteral("  both foo and bar  ")},
+                                   MatchRecord{QString(), QString(), ScanTexts::EndOfMatches}})
         ASSERT_TRUE(writer.writeLine(ResultsReport::rowLine(row)));
     EXPECT_EQ(out.data(), "Results From Directory Tree Scan\r\n"
                           "Date/Time: Tuesday, July, 17, 2001 (11:33:05)\r\n"
@@ -83,7 +82,7 @@ TEST(ResultsReport, WritesTheHeaderAndOneLinePerRow) {
                           "\r\n"
                           "\r\n"
                           "Matches...\r\n"
-                          "FILE: /data/a.txt;  LINE: 12;  MATCH: both foo and bar\r\n"
+                          "FILE: /data/a.txt ;  LINE: 12;  MATCH: both foo and bar\r\n"
                           "** End Of Matches **\r\n");
     EXPECT_EQ(ResultsReport::rowLine({QString(), QString(), ScanTexts::NoMatchesFound}),
               QStringLiteral("FILE: ;  LINE: ;  MATCH: ** No Matches Found **"));
@@ -126,7 +125,7 @@ TEST(ResultsReport, RowsWrittenAsTheyComeMatchTheirLines) {
     }
     EXPECT_EQ(rowsOut.data(), lines.data());
     EXPECT_TRUE(
-        rowsOut.data().contains("FILE: /d/a b.txt;  LINE: 2;  MATCH: \xF0\x9F\x98\x80 two"));
+        rowsOut.data().contains("FILE:  /d/a b.txt ;  LINE: 2;  MATCH: \xF0\x9F\x98\x80 two"));
 
     QBuffer closed;
     ResultsReport::Writer failing(closed);

@@ -77,6 +77,22 @@ TEST(QuarrixScan, ScansNamedFilesInOrderAndWritesTheReport) {
     EXPECT_EQ(lines[9], "** End Of Matches **");
 }
 
+// Names may begin or end with a space: the report names the file that exists.
+TEST(QuarrixScan, ANameWithSpacesAtItsEndsIsReportedAsItIs) {
+    TempDir dir;
+    const QString trailing = dir.write(QStringLiteral("notes.txt "), "alpha\n");
+    const QString leading = dir.write(QStringLiteral(" plan.txt"), "alpha\n");
+    const Result r = runScan({QStringLiteral("alpha"), dir.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QList<QByteArray> lines = reportLines(r.out);
+    ASSERT_EQ(lines.size(), 10);
+    for (const QByteArray &line : {lines[7], lines[8]}) {
+        const QByteArray path = line.mid(6, line.indexOf(";  LINE: ") - 6);
+        EXPECT_TRUE(path == leading.toUtf8() || path == trailing.toUtf8()) << line.toStdString();
+        EXPECT_TRUE(QFile::exists(QString::fromUtf8(path))) << line.toStdString();
+    }
+}
+
 TEST(QuarrixScan, ExitStatusSaysWhatHappened) {
     TempDir dir;
     const QString a = dir.write(QStringLiteral("a.txt"), "text");
