@@ -229,9 +229,10 @@ void FormControls::fitCountLabel() {
 }
 
 void FormControls::setTabOrder() {
-    const QList<QWidget *> order{TextList,   ScanButton, AllFiles,   SpecifiedFiles, SpecifiedType,
-                                 ModeTabs,   FTV1,       FTV2,       File1,          MatchLV,
-                                 SaveButton, HelpButton, ExitButton, AboutButton};
+    // Top to bottom, left to right, as the controls stand.
+    const QList<QWidget *> order{ModeTabs,       FTV1,          File1,       FTV2,       AllFiles,
+                                 SpecifiedFiles, SpecifiedType, TextList,    ScanButton, MatchLV,
+                                 SaveButton,     HelpButton,    AboutButton, ExitButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

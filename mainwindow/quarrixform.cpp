@@ -3,6 +3,7 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/formcommands.h"
+#include "mainwindow/formkeys.h"
 #include "mainwindow/formsettings.h"
 #include "mainwindow/matchactions.h"
 #include "mainwindow/resultsview.h"
@@ -28,7 +29,8 @@ QuarrixForm::QuarrixForm(QWidget *parent)
       selection_(std::make_unique<FileListSelection>(*controls_.File1)),
       pacer_(new RunPacer(*results_, *controls_.TextList, this)),
       scan_(std::make_unique<ScanCommand>(*this, controls_, *pacer_, *selection_)),
-      actions_(std::make_unique<MatchActions>(*this, *pacer_)) {
+      actions_(std::make_unique<MatchActions>(*this, *pacer_)),
+      keys_(new FormKeys(*this, controls_)) {
     wireEvents();
     wireMatchActions();
     Form_Load();
@@ -117,7 +119,7 @@ void QuarrixForm::Form_Load() {
     FormSettings::load(controls_, *this);
     ModeTabs_Click();
     fitToScreen(*this);
-    controls_.ScanButton->setFocus();
+    controls_.TextList->setFocus(); // typing at start goes to the search
     SBar(FormTexts::Ready);
 }
 
@@ -187,9 +189,8 @@ void QuarrixForm::closeEvent(QCloseEvent *event) {
 
 void QuarrixForm::keyPressEvent(QKeyEvent *event) {
     // The Scan button is the default button: Enter anywhere it is not taken clicks it.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        controls_.ScanButton->isEnabled()) {
-        controls_.ScanButton->click();
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        keys_->pressDefaultButton();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -54,7 +54,8 @@ void ScanCommand::cancel() {
 }
 
 void ScanCommand::setIdleCaption() {
-    c_.ScanButton->setText(FormTexts::ScanAgainCaption);
+    // The same caption as at start: Alt+S scans before and after every run.
+    c_.ScanButton->setText(FormTexts::ScanCaption);
     c_.ScanButton->setToolTip(FormTexts::ScanTip);
 }
 
@@ -80,8 +81,6 @@ void ScanCommand::enterPhase(RunHooks::Phase phase) {
 }
 
 void ScanCommand::showBatch(const RunBatch &batch) {
-    if (batch.newRows)
-        c_.MatchLV->scrollToBottom();
     if (c_.StatBar->panelText() != batch.status) {
         c_.StatBar->setPanelText(batch.status);
         if (!batch.running)
