@@ -6,6 +6,7 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/programicon.h"
+#include "mainwindow/resultsroom.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/statusbar.h"
@@ -249,6 +250,7 @@ void FormControls::layOut(QWidget &form) {
     if (firstPass)
         form.setMinimumSize(form.size().boundedTo(largestOnScreen(form)));
     alignBottomStrips(form);
+    ResultsRoom::keepRowsInSight(*this);
 }
 
 void FormControls::ResetResultsList(bool clearRows) {
