@@ -4,6 +4,7 @@
 #include "mainwindow/formcontrols.h"
 
 #include "controls/foldertree/foldertreeview.h"
+#include "mainwindow/accessiblenames.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/programicon.h"
 #include "mainwindow/resultsroom.h"
@@ -85,6 +86,7 @@ FormControls::FormControls(QWidget &form, ResultsModel &results) : results(&resu
     createPopupMenu(form);
     fitTextToFont();
     setTabOrder();
+    AccessibleNames::nameControls(*this);
 }
 
 void FormControls::createPopupMenu(QWidget &form) {
