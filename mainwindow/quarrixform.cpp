@@ -6,6 +6,7 @@
 #include "mainwindow/formkeys.h"
 #include "mainwindow/formsettings.h"
 #include "mainwindow/matchactions.h"
+#include "mainwindow/readfailures.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/runpacer.h"
 #include "mainwindow/scancommand.h"
@@ -79,8 +80,9 @@ void QuarrixForm::wireEvents() {
     connect(c.AllFiles, &QRadioButton::toggled, this, updateSpecifiedType);
     connect(c.SpecifiedFiles, &QRadioButton::toggled, this, updateSpecifiedType);
     connect(c.ScanButton, &QPushButton::clicked, this, &QuarrixForm::ScanButton_Click);
-    connect(c.SaveButton, &QPushButton::clicked, this,
-            [this] { FormCommands::saveResults(*this, controls_, *pacer_); });
+    connect(c.SaveButton, &QPushButton::clicked, this, [this] {
+        FormCommands::saveResults(*this, controls_, *pacer_, scan_->failures().reportLines());
+    });
     connect(c.HelpButton, &QPushButton::clicked, this,
             [this] { FormCommands::showHelp(*this, *pacer_); });
     connect(c.AboutButton, &QPushButton::clicked, this, [this] { FormCommands::showAbout(*this); });
