@@ -103,6 +103,9 @@ void FormControls::createPopupMenu(QWidget &form) {
     mnuLaunch = addItem("mnuLaunch", QStringLiteral("&Launch File"));
     addItem("mnuSpace2", QString());
     mnuEdit = addItem("mnuEdit", QStringLiteral("&Edit File"));
+    addItem("mnuSpace3", QString());
+    mnuOpenFolder = addItem("mnuOpenFolder", QStringLiteral("Open &Containing Folder"));
+    mnuCopyPath = addItem("mnuCopyPath", QStringLiteral("Copy &Path"));
 }
 
 void FormControls::createModeFrames(QWidget &form) {

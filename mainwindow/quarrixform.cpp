@@ -108,6 +108,9 @@ void QuarrixForm::wireMatchActions() {
     connect(c.mnuLaunch, &QAction::triggered, this, [this] { actions_->launch(activeRow()); });
     connect(c.mnuEdit, &QAction::triggered, this,
             [this] { actions_->edit(activeRow(), currentQuery().searchText); });
+    connect(c.mnuOpenFolder, &QAction::triggered, this,
+            [this] { actions_->openContainingFolder(activeRow()); });
+    connect(c.mnuCopyPath, &QAction::triggered, this, [this] { actions_->copyPath(activeRow()); });
     for (QWidget *watched : {static_cast<QWidget *>(c.File1), c.File1->viewport(),
                              static_cast<QWidget *>(c.MatchLV), c.MatchLV->viewport()})
         watched->installEventFilter(this);

@@ -81,9 +81,11 @@ TEST_F(QuarrixFormTest, ControlsCarryTheirNamesTagsAndDesignGeometry) {
     QStringList items;
     for (QAction *item : control<QMenu>("mnuFileSub")->actions())
         items << item->objectName() + u'=' + item->text();
-    EXPECT_EQ(items, QStringList({u"mnuFileInfo=&File Information"_qs, u"mnuSpace1="_qs,
-                                  u"mnuLaunch=&Launch File"_qs, u"mnuSpace2="_qs,
-                                  u"mnuEdit=&Edit File"_qs}));
+    EXPECT_EQ(items,
+              QStringList({u"mnuFileInfo=&File Information"_qs, u"mnuSpace1="_qs,
+                           u"mnuLaunch=&Launch File"_qs, u"mnuSpace2="_qs, u"mnuEdit=&Edit File"_qs,
+                           u"mnuSpace3="_qs, u"mnuOpenFolder=Open &Containing Folder"_qs,
+                           u"mnuCopyPath=Copy &Path"_qs}));
     // Tab order top to bottom, left to right, both modes' controls included.
     const QStringList expected = QStringLiteral("ModeTabs FTV1 File1 FTV2 AllFiles SpecifiedFiles "
                                                 "SpecifiedType TextList ScanButton MatchLV "
