@@ -15,14 +15,13 @@ class EndFollower : public QObject {
     explicit EndFollower(QAbstractItemView &view);
 
     /// Whether the next rows will be brought into sight.
-    bool following() const;
+    bool following() const { return following_; }
     /// The user went to the end on purpose: follow again.
-    void resume() { picked_ = false; }
+    void resume() { following_ = true; }
 
   private:
-    bool atEnd() const;
-
     QAbstractItemView &view_;
-    bool wasAtEnd_ = true; ///< the list stood at its end just before rows came
-    bool picked_ = false;  ///< a row was picked since the list was last at its end
+    /// Set by a new list and by the user's going to the end; cleared by the
+    /// user's picking a row or scrolling away from the end.
+    bool following_ = true;
 };
