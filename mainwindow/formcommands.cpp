@@ -12,13 +12,15 @@
 
 namespace FormCommands {
 
-void saveResults(QWidget &window, const FormControls &controls, StatusSink &status) {
+void saveResults(QWidget &window, const FormControls &controls, StatusSink &status,
+                 const QStringList &closingLines) {
     ResultsReport::Header header;
     header.selectedFileMode = controls.selectedFileMode();
     header.searchedFor = controls.TextList->currentText();
     header.directory = controls.File1->path();
-    ResultsReport::SaveResults(&window, controls.shownFolder(), header, *controls.results,
-                               [&status](const QString &text) { status.SBar(text); });
+    ResultsReport::SaveResults(
+        &window, controls.shownFolder(), header, *controls.results,
+        [&status](const QString &text) { status.SBar(text); }, closingLines);
 }
 
 void showHelp(QWidget &window, StatusSink &status) {

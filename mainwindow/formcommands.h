@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class QWidget;
 class StatusSink;
 struct FormControls;
@@ -7,7 +9,9 @@ struct FormControls;
 /// The bottom strip's commands: the results report, help and the About window.
 namespace FormCommands {
 /// Saves the results list as a report named after the scan the controls show.
-void saveResults(QWidget &window, const FormControls &controls, StatusSink &status);
+/// closingLines follow the rows.
+void saveResults(QWidget &window, const FormControls &controls, StatusSink &status,
+                 const QStringList &closingLines);
 void showHelp(QWidget &window, StatusSink &status);
 void showAbout(QWidget &window);
 } // namespace FormCommands

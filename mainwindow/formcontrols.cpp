@@ -4,8 +4,10 @@
 #include "mainwindow/formcontrols.h"
 
 #include "controls/foldertree/foldertreeview.h"
+#include "mainwindow/accessiblenames.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/programicon.h"
+#include "mainwindow/resultsroom.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/statusbar.h"
@@ -84,6 +86,7 @@ FormControls::FormControls(QWidget &form, ResultsModel &results) : results(&resu
     createPopupMenu(form);
     fitTextToFont();
     setTabOrder();
+    AccessibleNames::nameControls(*this);
 }
 
 void FormControls::createPopupMenu(QWidget &form) {
@@ -100,6 +103,9 @@ void FormControls::createPopupMenu(QWidget &form) {
     mnuLaunch = addItem("mnuLaunch", QStringLiteral("&Launch File"));
     addItem("mnuSpace2", QString());
     mnuEdit = addItem("mnuEdit", QStringLiteral("&Edit File"));
+    addItem("mnuSpace3", QString());
+    mnuOpenFolder = addItem("mnuOpenFolder", QStringLiteral("Open &Containing Folder"));
+    mnuCopyPath = addItem("mnuCopyPath", QStringLiteral("Copy &Path"));
 }
 
 void FormControls::createModeFrames(QWidget &form) {
@@ -229,9 +235,10 @@ void FormControls::fitCountLabel() {
 }
 
 void FormControls::setTabOrder() {
-    const QList<QWidget *> order{TextList,   ScanButton, AllFiles,   SpecifiedFiles, SpecifiedType,
-                                 ModeTabs,   FTV1,       FTV2,       File1,          MatchLV,
-                                 SaveButton, HelpButton, ExitButton, AboutButton};
+    // Top to bottom, left to right, as the controls stand.
+    const QList<QWidget *> order{ModeTabs,       FTV1,          File1,       FTV2,       AllFiles,
+                                 SpecifiedFiles, SpecifiedType, TextList,    ScanButton, MatchLV,
+                                 SaveButton,     HelpButton,    AboutButton, ExitButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -248,6 +255,7 @@ void FormControls::layOut(QWidget &form) {
     if (firstPass)
         form.setMinimumSize(form.size().boundedTo(largestOnScreen(form)));
     alignBottomStrips(form);
+    ResultsRoom::keepRowsInSight(*this);
 }
 
 void FormControls::ResetResultsList(bool clearRows) {

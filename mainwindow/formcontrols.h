@@ -88,6 +88,8 @@ struct FormControls {
     QAction *mnuFileInfo = nullptr;
     QAction *mnuLaunch = nullptr;
     QAction *mnuEdit = nullptr;
+    QAction *mnuOpenFolder = nullptr;
+    QAction *mnuCopyPath = nullptr;
     ResultsModel *results = nullptr; ///< the rows MatchLV shows
 
   private:

@@ -21,7 +21,9 @@ namespace FormSettings {
 
 void load(FormControls &c, QWidget &window) {
     const ScanQuery query = ReadScanQuery();
-    c.FTV1->setSelectedFolder(query.folder);
+    // Each tree from its own key, the tree scan's last: the trees follow
+    // each other, so its folder is the one both show.
+    c.FTV1->setSelectedFolder(ReadFolderSetting(QStringLiteral("LastPath")));
     c.File1->setPath(c.FTV1->selectedFolder());
     c.FTV2->setSelectedFolder(query.folder);
     c.AllFiles->setChecked(!query.specifiedType);

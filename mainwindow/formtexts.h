@@ -14,7 +14,6 @@ inline const QString FileScanning = QStringLiteral("File Scanning");
 inline const QString DirectoryScanning = QStringLiteral("Directory Scanning");
 inline const QString ScanCaption = QStringLiteral("&Scan");
 inline const QString CancelCaption = QStringLiteral("&Cancel");
-inline const QString ScanAgainCaption = QStringLiteral("S&can");
 inline const QString ScanTip = QStringLiteral("Scan For The Entered Text String");
 inline const QString CancelTip = QStringLiteral("Cancel The Current Scan");
 } // namespace FormTexts

@@ -10,11 +10,13 @@
 #include "mainwindow/formtexts.h"
 #include "mainwindow/fulllinebox.h"
 #include "mainwindow/openineditor.h"
+#include "platform/pathname.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 
 namespace MatchActionTexts {
 
@@ -56,6 +58,16 @@ void MatchActions::launch(const MatchRecord &row) {
 void MatchActions::edit(const MatchRecord &row, const QString &searchText) {
     if (!row.path.trimmed().isEmpty())
         OpenInEditor(row.path, &window_, searchText, {row.line, row.text});
+}
+
+void MatchActions::openContainingFolder(const MatchRecord &row) {
+    if (!row.path.trimmed().isEmpty())
+        platform::openWithAssociatedApplication(QFileInfo(row.path).absolutePath());
+}
+
+void MatchActions::copyPath(const MatchRecord &row) {
+    if (!row.path.trimmed().isEmpty())
+        QGuiApplication::clipboard()->setText(platform::displayPath(row.path));
 }
 
 void MatchActions::LaunchFile(const QString &path) {

@@ -39,6 +39,10 @@ class MatchActions {
     void launch(const MatchRecord &row);
     /// A results row opens at its own line, a file without one at the top.
     void edit(const MatchRecord &row, const QString &searchText);
+    /// Opens the folder that holds the row's file, as the desktop opens folders.
+    void openContainingFolder(const MatchRecord &row);
+    /// Puts the row's full path on the clipboard.
+    void copyPath(const MatchRecord &row);
 
     /// Asks, then starts the file with its associated application.
     void LaunchFile(const QString &path);

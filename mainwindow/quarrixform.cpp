@@ -3,8 +3,10 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/formcommands.h"
+#include "mainwindow/formkeys.h"
 #include "mainwindow/formsettings.h"
 #include "mainwindow/matchactions.h"
+#include "mainwindow/readfailures.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/runpacer.h"
 #include "mainwindow/scancommand.h"
@@ -28,7 +30,8 @@ QuarrixForm::QuarrixForm(QWidget *parent)
       selection_(std::make_unique<FileListSelection>(*controls_.File1)),
       pacer_(new RunPacer(*results_, *controls_.TextList, this)),
       scan_(std::make_unique<ScanCommand>(*this, controls_, *pacer_, *selection_)),
-      actions_(std::make_unique<MatchActions>(*this, *pacer_)) {
+      actions_(std::make_unique<MatchActions>(*this, *pacer_)),
+      keys_(new FormKeys(*this, controls_)) {
     wireEvents();
     wireMatchActions();
     Form_Load();
@@ -77,8 +80,9 @@ void QuarrixForm::wireEvents() {
     connect(c.AllFiles, &QRadioButton::toggled, this, updateSpecifiedType);
     connect(c.SpecifiedFiles, &QRadioButton::toggled, this, updateSpecifiedType);
     connect(c.ScanButton, &QPushButton::clicked, this, &QuarrixForm::ScanButton_Click);
-    connect(c.SaveButton, &QPushButton::clicked, this,
-            [this] { FormCommands::saveResults(*this, controls_, *pacer_); });
+    connect(c.SaveButton, &QPushButton::clicked, this, [this] {
+        FormCommands::saveResults(*this, controls_, *pacer_, scan_->failures().reportLines());
+    });
     connect(c.HelpButton, &QPushButton::clicked, this,
             [this] { FormCommands::showHelp(*this, *pacer_); });
     connect(c.AboutButton, &QPushButton::clicked, this, [this] { FormCommands::showAbout(*this); });
@@ -104,6 +108,9 @@ void QuarrixForm::wireMatchActions() {
     connect(c.mnuLaunch, &QAction::triggered, this, [this] { actions_->launch(activeRow()); });
     connect(c.mnuEdit, &QAction::triggered, this,
             [this] { actions_->edit(activeRow(), currentQuery().searchText); });
+    connect(c.mnuOpenFolder, &QAction::triggered, this,
+            [this] { actions_->openContainingFolder(activeRow()); });
+    connect(c.mnuCopyPath, &QAction::triggered, this, [this] { actions_->copyPath(activeRow()); });
     for (QWidget *watched : {static_cast<QWidget *>(c.File1), c.File1->viewport(),
                              static_cast<QWidget *>(c.MatchLV), c.MatchLV->viewport()})
         watched->installEventFilter(this);
@@ -117,7 +124,7 @@ void QuarrixForm::Form_Load() {
     FormSettings::load(controls_, *this);
     ModeTabs_Click();
     fitToScreen(*this);
-    controls_.ScanButton->setFocus();
+    controls_.TextList->setFocus(); // typing at start goes to the search
     SBar(FormTexts::Ready);
 }
 
@@ -187,9 +194,8 @@ void QuarrixForm::closeEvent(QCloseEvent *event) {
 
 void QuarrixForm::keyPressEvent(QKeyEvent *event) {
     // The Scan button is the default button: Enter anywhere it is not taken clicks it.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        controls_.ScanButton->isEnabled()) {
-        controls_.ScanButton->click();
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        keys_->pressDefaultButton();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -9,6 +9,7 @@
 #include <memory>
 
 class FileListSelection;
+class FormKeys;
 class MatchActions;
 class ResultsModel;
 class RunPacer;
@@ -77,4 +78,5 @@ class QuarrixForm : public QWidget {
     RunPacer *pacer_;
     std::unique_ptr<ScanCommand> scan_;
     std::unique_ptr<MatchActions> actions_;
+    FormKeys *keys_;
 };

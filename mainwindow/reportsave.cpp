@@ -33,10 +33,13 @@ bool writeRows(Writer &writer, const ResultsModel &rows, const StatusCallback &s
 /// Writes the report through output, which keeps it under a temporary name
 /// until complete; false with the cause in error on any failure.
 bool writeReport(platform::OutputFile &output, const Header &header, const ResultsModel &rows,
-                 const StatusCallback &status, const QLocale &locale, QString &error) {
+                 const StatusCallback &status, const QLocale &locale,
+                 const QStringList &closingLines, QString &error) {
     Writer writer(output.device());
-    if (!writer.writeHeader(header, locale) || !writeRows(writer, rows, status) ||
-        !output.commit()) {
+    bool written = writer.writeHeader(header, locale) && writeRows(writer, rows, status);
+    for (const QString &line : closingLines)
+        written = written && writer.writeLine(line);
+    if (!written || !output.commit()) {
         error = output.errorString();
         return false;
     }
@@ -59,7 +62,8 @@ QString reportFileName(const FileDialogResult &choice) {
 }
 
 SaveOutcome saveReport(const FileDialogResult &choice, Header header, const ResultsModel &rows,
-                       const StatusCallback &status, const QLocale &locale) {
+                       const StatusCallback &status, const QLocale &locale,
+                       const QStringList &closingLines) {
     const QString fileName = reportFileName(choice);
     if (fileName.trimmed().isEmpty())
         return SaveOutcome::NothingChosen;
@@ -67,7 +71,8 @@ SaveOutcome saveReport(const FileDialogResult &choice, Header header, const Resu
         header.when = QDateTime::currentDateTime();
     platform::OutputFile output;
     QString error;
-    if (!output.open(fileName) || !writeReport(output, header, rows, status, locale, error)) {
+    if (!output.open(fileName) ||
+        !writeReport(output, header, rows, status, locale, closingLines, error)) {
         status(error.isEmpty() ? output.errorString() : error);
         return SaveOutcome::Failed;
     }
@@ -76,11 +81,12 @@ SaveOutcome saveReport(const FileDialogResult &choice, Header header, const Resu
 }
 
 SaveOutcome SaveResults(QWidget *owner, const QString &initialFolder, const Header &header,
-                        const ResultsModel &rows, const StatusCallback &status) {
+                        const ResultsModel &rows, const StatusCallback &status,
+                        const QStringList &closingLines) {
     prepareSaveDialog(initialFolder);
     const FileDialogResult choice =
         RIROR_CommonDialog::ShowSaveDialog(owner, RIROR_CommonDialog::CentreOnOwner);
-    return saveReport(choice, header, rows, status);
+    return saveReport(choice, header, rows, status, QLocale(), closingLines);
 }
 
 } // namespace ResultsReport

@@ -34,14 +34,16 @@ QString reportFileName(const RIROR_CommonDialog::FileDialogResult &choice);
 /// that name only once the whole report is written. The status counts
 /// "Saving Match #1" up and ends with "Save Complete", or with the error's
 /// description, any old file of that name staying as it was. A cancelled choice writes nothing and
-/// says nothing. A header without a time gets the current one.
+/// says nothing. A header without a time gets the current one. closingLines
+/// follow the rows.
 SaveOutcome saveReport(const RIROR_CommonDialog::FileDialogResult &choice, Header header,
                        const ResultsModel &rows, const StatusCallback &status,
-                       const QLocale &locale = QLocale());
+                       const QLocale &locale = QLocale(), const QStringList &closingLines = {});
 
 /// The whole command: the dialog centred on owner, opening in initialFolder,
 /// then saveReport.
 SaveOutcome SaveResults(QWidget *owner, const QString &initialFolder, const Header &header,
-                        const ResultsModel &rows, const StatusCallback &status);
+                        const ResultsModel &rows, const StatusCallback &status,
+                        const QStringList &closingLines = {});
 
 } // namespace ResultsReport

@@ -1,5 +1,6 @@
 #include "mainwindow/resultsview.h"
 
+#include "mainwindow/endfollower.h"
 #include "mainwindow/resultscells.h"
 #include "mainwindow/taglayout.h"
 #include "scan/resultsmodel.h"
@@ -36,6 +37,7 @@ ResultsView::ResultsView(QWidget *parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false); // Tab leaves the list; the arrows move within it
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setItemDelegate(new ResultsCellDelegate(ResultsModel::PathColumn, this));
     verticalHeader()->hide();
@@ -49,6 +51,7 @@ ResultsView::ResultsView(QWidget *parent) : QTableView(parent) {
 void ResultsView::setResults(const ResultsModel *results) {
     results_ = results;
     setModel(const_cast<ResultsModel *>(results));
+    follower_ = new EndFollower(*this);
 }
 
 void ResultsView::noteDrag(int column, int, int newWidth) {
@@ -129,6 +132,8 @@ void ResultsView::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QTableView::keyPressEvent(event);
+    if (event->key() == Qt::Key_End && follower_)
+        follower_->resume();
 }
 
 void ResultsView::contextMenuEvent(QContextMenuEvent *event) {

@@ -2,13 +2,15 @@
 
 #include <QTableView>
 
+class EndFollower;
 class ResultsModel;
 
 /// The results list: a table dressed as a report list. Long paths are elided
 /// in the middle so the file name shows; the keyboard reaches what the mouse
 /// does (Enter shows the full line, the Menu key and Shift+F10 open the row
 /// menu, Ctrl+C copies the selected rows as report lines). Column widths
-/// follow the window until the user drags one; a dragged width is kept.
+/// follow the window until the user drags one; a dragged width is kept. New
+/// rows are followed while the user stays at the end.
 class ResultsView : public QTableView {
     Q_OBJECT
   public:
@@ -26,6 +28,8 @@ class ResultsView : public QTableView {
     QString shownText(const QModelIndex &index) const;
     /// Where a menu opened from the keyboard appears: at the focused row.
     QPoint keyboardMenuPosition() const;
+    /// What keeps the newest row in sight during a run.
+    const EndFollower *follower() const { return follower_; }
 
   Q_SIGNALS:
     /// Enter on the focused row.
@@ -41,6 +45,7 @@ class ResultsView : public QTableView {
     void noteDrag(int column, int oldWidth, int newWidth);
 
     const ResultsModel *results_ = nullptr;
+    EndFollower *follower_ = nullptr;
     QList<int> userWidths_;
     bool applyingRule_ = false;
 };

@@ -93,6 +93,11 @@ void RunPacer::SBar(const QString &text) {
         deliver();
 }
 
+void RunPacer::fileError(const QString &text) {
+    Q_EMIT fileFailed(text);
+    SBar(text);
+}
+
 void RunPacer::showMatchCount(qint64 count) {
     pending_.count = count;
     if (count == 0 || !running_)

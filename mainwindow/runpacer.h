@@ -48,6 +48,7 @@ class RunPacer : public QObject, public StatusSink, public RunHooks {
     // StatusSink: during a run the text reaches the window with the next
     // batch; setting it for every file would cost more than a small file's scan.
     void SBar(const QString &text) override;
+    void fileError(const QString &text) override;
     void showMatchCount(qint64 count) override;
     void showMessage(const QString &text) override;
     // RunHooks
@@ -57,6 +58,8 @@ class RunPacer : public QObject, public StatusSink, public RunHooks {
 
   Q_SIGNALS:
     void batchReady(const RunBatch &batch);
+    /// A file or folder of the run could not be read.
+    void fileFailed(const QString &errorText);
     void phaseEntered(RunHooks::Phase phase);
     /// An input check refused the run: the window shows the message.
     void messageRequested(const QString &text);

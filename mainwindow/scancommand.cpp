@@ -4,6 +4,7 @@
 #include "mainwindow/scancommand.h"
 
 #include "mainwindow/formcontrols.h"
+#include "mainwindow/readfailures.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/runpacer.h"
 #include "mainwindow/searchbox.h"
@@ -19,7 +20,11 @@
 
 ScanCommand::ScanCommand(QWidget &window, FormControls &controls, RunPacer &pacer,
                          const FileSelection &selection)
-    : window_(window), c_(controls), pacer_(pacer), selection_(selection) {}
+    : window_(window), c_(controls), pacer_(pacer), selection_(selection),
+      failures_(new ReadFailures(window)) {
+    c_.StatBar->addWidget(failures_->button());
+    QObject::connect(&pacer_, &RunPacer::fileFailed, failures_, &ReadFailures::add);
+}
 
 void ScanCommand::click() {
     if (c_.ScanButton->text() == FormTexts::CancelCaption) {
@@ -30,7 +35,12 @@ void ScanCommand::click() {
         return; // a cancelled run is still finishing its file
     c_.SaveButton->setEnabled(false);
     c_.ResetResultsList(true);
+    failures_->clear();
     const ScanOutcome outcome = pacer_.run(c_.query(), &selection_);
+    failures_->runEnded();
+    if (failures_->count() > 0)
+        pacer_.SBar(c_.StatBar->panelText() + QStringLiteral(" - ") +
+                    ReadFailureTexts::summary(failures_->count()));
     if (outcome != ScanOutcome::Refused && c_.results->totalRows() > 1)
         c_.SaveButton->setEnabled(true);
     c_.ModeTabs->setEnabled(true);
@@ -54,7 +64,8 @@ void ScanCommand::cancel() {
 }
 
 void ScanCommand::setIdleCaption() {
-    c_.ScanButton->setText(FormTexts::ScanAgainCaption);
+    // The same caption as at start: Alt+S scans before and after every run.
+    c_.ScanButton->setText(FormTexts::ScanCaption);
     c_.ScanButton->setToolTip(FormTexts::ScanTip);
 }
 
@@ -80,8 +91,6 @@ void ScanCommand::enterPhase(RunHooks::Phase phase) {
 }
 
 void ScanCommand::showBatch(const RunBatch &batch) {
-    if (batch.newRows)
-        c_.MatchLV->scrollToBottom();
     if (c_.StatBar->panelText() != batch.status) {
         c_.StatBar->setPanelText(batch.status);
         if (!batch.running)

@@ -4,6 +4,7 @@
 
 class FileSelection;
 class QWidget;
+class ReadFailures;
 class RunPacer;
 struct FormControls;
 struct RunBatch;
@@ -26,6 +27,8 @@ class ScanCommand {
     void showBatch(const RunBatch &batch);
     /// An input check refused the run.
     void showMessage(const QString &text);
+    /// What the last run could not read.
+    const ReadFailures &failures() const { return *failures_; }
 
   private:
     void cancel();
@@ -35,4 +38,5 @@ class ScanCommand {
     FormControls &c_;
     RunPacer &pacer_;
     const FileSelection &selection_;
+    ReadFailures *failures_;
 };

@@ -2,7 +2,9 @@
 
 #include "scan/searchexpression.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
+#include <QKeyEvent>
 
 SearchBox::SearchBox(QWidget *parent) : QComboBox(parent) {
     setEditable(true);
@@ -13,9 +15,24 @@ SearchBox::SearchBox(QWidget *parent) : QComboBox(parent) {
     // letter case, so "Alpha" is not offered for "alpha".
     completer()->setCompletionMode(QCompleter::PopupCompletion);
     completer()->setCaseSensitivity(Qt::CaseSensitive);
+    // Installed after the completer's own filter, so it sees Enter first.
+    completer()->popup()->installEventFilter(this);
     const auto bump = [this] { ++revision_; };
     connect(this, &QComboBox::editTextChanged, this, bump);
     connect(this, &QComboBox::currentTextChanged, this, bump);
+}
+
+bool SearchBox::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == completer()->popup() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // An offer picked with the arrows is in the box already.
+            completer()->popup()->hide();
+            Q_EMIT entered();
+            return true;
+        }
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void SearchBox::addToHistory(const QString &text) {

@@ -18,6 +18,14 @@ class SearchBox : public QComboBox, public SearchTextSource {
     /// exactly; an equal item stays where it is and is selected.
     void addToHistory(const QString &text);
 
+  Q_SIGNALS:
+    /// Enter while past searches were offered: the offer closes and the text
+    /// shown is to be scanned, as Enter does without an offer.
+    void entered();
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
   private:
     quint64 revision_ = 0;
 };

@@ -84,14 +84,19 @@ QString booleanText(bool value) {
 
 ScanQuery ReadScanQuery() {
     ScanQuery query;
-    const QString treeFolder = ReadSettingValue(QStringLiteral("LastDSPath"), QString());
-    // Both trees follow one folder; the tree scan's folder, set last at load, wins.
-    query.folder =
-        EntryExists(treeFolder) ? treeFolder : ReadFolderSetting(QStringLiteral("LastPath"));
-    // A selected-file mode choice that does not convert leaves the design's "all files".
-    query.specifiedType =
-        booleanForm(ReadSettingValue(QStringLiteral("SpecifiedFiles"), QStringLiteral("True")))
-            .value_or(false);
+    // Both trees follow one folder; the tree scan's folder, set last at load,
+    // wins, the root when it is gone.
+    query.folder = ReadFolderSetting(QStringLiteral("LastDSPath"));
+    // The type choice is kept twice; SpecifiedFiles decides, and AllFiles
+    // where it is missing or no boolean. Neither gives the design's "all files".
+    const auto all = booleanForm(ReadSettingValue(QStringLiteral("AllFiles"), QString()));
+    const QString specified = ReadSettingValue(QStringLiteral("SpecifiedFiles"), QString());
+    if (const auto chosen = booleanForm(specified))
+        query.specifiedType = *chosen;
+    else if (all)
+        query.specifiedType = !*all;
+    else
+        query.specifiedType = specified.isEmpty(); // a first run: the design's default
     query.type = ReadSettingValue(QStringLiteral("SpecifiedType"), QStringLiteral("TXT"));
     const QString tab = ReadSettingValue(QStringLiteral("LastTab"), QStringLiteral("1"));
     qsizetype digits = 0;

@@ -27,8 +27,8 @@ QString booleanText(bool value);
 QString pastSearchKey(int n);
 inline constexpr int PastSearchCount = 15;
 
-/// The scan the user last set up: the folder (LastDSPath, else LastPath; the
-/// root when it is gone), the mode (LastTab), the type filter (SpecifiedFiles,
+/// The scan the user last set up: the folder (LastDSPath, the root when it is
+/// gone), the mode (LastTab), the type filter (SpecifiedFiles, else AllFiles;
 /// SpecifiedType) and the search text (LastScanText). Selected files are not
 /// kept. A value that does not convert gives the design's choice.
 ScanQuery ReadScanQuery();

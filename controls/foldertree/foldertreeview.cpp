@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QScrollBar>
 
 namespace {
 
@@ -42,18 +43,41 @@ FolderTreeView::FolderTreeView(QWidget *parent)
     header()->setStretchLastSection(true);
     selected_ = root;
     QTreeView::setCurrentIndex(model_->index(root));
+    // Rows come and are sorted some time after a folder has loaded.
     connect(model_, &QFileSystemModel::directoryLoaded, this, &FolderTreeView::showSelected);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &FolderTreeView::showSelected);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &FolderTreeView::showSelected);
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { keepInView_ = false; });
 }
 
 FolderTreeView::~FolderTreeView() {
     delete model_; // before the icon provider it asks
 }
 
-void FolderTreeView::showSelected(const QString &loadedFolder) {
-    if (pendingParent_.isEmpty() || loadedFolder != pendingParent_)
-        return;
-    pendingParent_.clear();
-    scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+void FolderTreeView::showSelected() {
+    if (keepInView_)
+        scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+}
+
+void FolderTreeView::resizeEvent(QResizeEvent *event) {
+    QTreeView::resizeEvent(event);
+    showSelected();
+}
+
+void FolderTreeView::mousePressEvent(QMouseEvent *event) {
+    keepInView_ = false;
+    QTreeView::mousePressEvent(event);
+}
+
+void FolderTreeView::wheelEvent(QWheelEvent *event) {
+    keepInView_ = false;
+    QTreeView::wheelEvent(event);
+}
+
+void FolderTreeView::keyPressEvent(QKeyEvent *event) {
+    keepInView_ = false;
+    QTreeView::keyPressEvent(event);
 }
 
 bool FolderTreeView::setSelectedFolder(const QString &path) {
@@ -70,14 +94,14 @@ bool FolderTreeView::setSelectedFolder(const QString &path) {
     if (clean == selected_ && currentIndex() == index)
         return true;
     setCurrentIndex(index);
-    pendingParent_ = QFileInfo(clean).path();
-    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    keepInView_ = true;
+    showSelected();
     return true;
 }
 
 void FolderTreeView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
     QTreeView::currentChanged(current, previous);
-    pendingParent_.clear(); // a pick of the user's is not scrolled later
+    keepInView_ = false; // a pick of the user's is not scrolled later
     if (!current.isValid())
         return;
     const QString path = model_->filePath(current);

@@ -27,14 +27,20 @@ class FolderTreeView : public QTreeView {
 
   protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
   private:
-    void showSelected(const QString &loadedFolder);
+    void showSelected();
 
     QFileSystemModel *model_;
     std::unique_ptr<QAbstractFileIconProvider> icons_;
     QString selected_;
-    /// The folders load in the background: the selection is brought into
-    /// view again once the folder holding it has loaded.
-    QString pendingParent_;
+    /// The folders load in the background, and the tree may be laid out
+    /// after a folder is set: a folder set by the program is brought into
+    /// view again as folders load and the tree is sized, until the user
+    /// moves in the tree.
+    bool keepInView_ = false;
 };

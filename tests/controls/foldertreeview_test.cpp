@@ -132,3 +132,27 @@ TEST_F(FolderTreeViewTest, FilesAreNamedWithoutReadingThem) {
     EXPECT_FALSE(icons->icon(folder).isNull());
     EXPECT_EQ(icons->type(folder), QFileIconProvider().type(folder));
 }
+
+TEST_F(FolderTreeViewTest, AFolderSetBeforeTheTreeIsShownIsInViewOnceShown) {
+    // Deep, below many folders at each level, set while hidden as the
+    // window's settings set it, then shown at its final size.
+    for (int i = 0; i < 40; ++i)
+        dir.mkdir(QStringLiteral("f%1/g%1").arg(i, 2, 10, QLatin1Char('0')));
+    const QString deep = dir.mkdir(QStringLiteral("f33/g33/h/i"));
+    tree.resize(150, 80);
+    ASSERT_TRUE(tree.setSelectedFolder(deep));
+    tree.resize(200, 120);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    const auto inView = [this] {
+        tree.doItemsLayout();
+        return tree.viewport()->rect().contains(tree.visualRect(tree.currentIndex()).center());
+    };
+    EXPECT_TRUE(QTest::qWaitFor(inView, 5000));
+    QTest::qWait(300); // folders still loading keep it there
+    EXPECT_TRUE(inView());
+    // Once the user scrolls, later loads leave the tree where the user put it.
+    tree.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    QTest::qWait(300);
+    EXPECT_EQ(tree.verticalScrollBar()->value(), 0);
+}

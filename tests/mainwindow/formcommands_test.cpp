@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -151,4 +152,42 @@ TEST_F(FormCommandsTest, AboutOpensModallyOverTheWindow) {
     control<QPushButton>("AboutButton")->click();
     EXPECT_EQ(title, u"About Quarrix Pro");
     EXPECT_EQ(parent, form.get());
+}
+
+TEST_F(FormCommandsTest, WhatCouldNotBeReadIsCountedListedAndReported) {
+    a = dir.write(QStringLiteral("a.txt"), "one alpha\n");
+    const QString gone = dir.write(QStringLiteral("gone.txt"), "alpha\n");
+    const QString lost = dir.write(QStringLiteral("lost.txt"), "alpha\n");
+    openOnFiles(dir.path(), {u"a.txt"_qs, u"gone.txt"_qs, u"lost.txt"_qs});
+    QFile::remove(gone); // listed, then gone before the scan
+    QFile::remove(lost);
+    scanFor(QStringLiteral("alpha"));
+    EXPECT_EQ(statusText(), u"Scanning Complete - 2 Files Or Folders Could Not Be Read");
+    auto *button = control<QPushButton>("NotReadButton");
+    ASSERT_TRUE(button->isVisibleTo(form.get()));
+    QString listed;
+    onNextModal<QDialog>([&listed](QDialog *list) {
+        listed = list->findChild<QPlainTextEdit *>()->toPlainText();
+        list->reject();
+    });
+    button->click();
+    EXPECT_TRUE(listed.contains(gone) && listed.contains(lost)) << qPrintable(listed);
+    EXPECT_EQ(listed.count(u'\n'), 1);
+
+    const QString report = out.file(QStringLiteral("report.txt"));
+    saveAs(report);
+    QStringList lines = reportLines(report);
+    EXPECT_EQ(lines.mid(lines.size() - 3),
+              (QStringList{u"** End Of Matches **"_qs,
+                           u"** 2 Files Or Folders Could Not Be Read **"_qs, QString()}));
+
+    // A run that read everything says nothing of it, in the window or the report.
+    dir.write(QStringLiteral("gone.txt"), "alpha\n");
+    dir.write(QStringLiteral("lost.txt"), "alpha\n");
+    scanFor(QStringLiteral("alpha"));
+    EXPECT_EQ(statusText(), u"Scanning Complete");
+    EXPECT_FALSE(button->isVisibleTo(form.get()));
+    saveAs(report);
+    lines = reportLines(report);
+    EXPECT_EQ(lines.mid(lines.size() - 2), (QStringList{u"** End Of Matches **"_qs, QString()}));
 }

@@ -15,8 +15,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -72,7 +74,7 @@ TEST_F(FormScanTest, RunWithoutMatches) {
     EXPECT_EQ(rowTexts(), QStringList{u"||** No Matches Found **"_qs});
     EXPECT_FALSE(control<QPushButton>("SaveButton")->isEnabled());
     EXPECT_EQ(statusText(), u"Scanning Complete");
-    EXPECT_EQ(scanButton()->text(), u"S&can");
+    EXPECT_EQ(scanButton()->text(), u"&Scan");
     EXPECT_EQ(scanButton()->toolTip(), u"Scan For The Entered Text String");
     EXPECT_EQ(control<QLabel>("MatchCountLabel")->text(), u"0");
     EXPECT_EQ(form->results().rowCount(), 1); // the view has it too
@@ -142,7 +144,7 @@ TEST_F(FormScanTest, SpecifiedTypeWithoutExtensionStopsAfterTheWalk) {
     EXPECT_EQ(form->scanRun().FoundFilesList.size(), 1); // the walk did run
     EXPECT_EQ(form->results().totalRows(), 0);
     EXPECT_EQ(statusText(), u"Directory Scanning Canceled");
-    EXPECT_EQ(scanButton()->text(), u"S&can");
+    EXPECT_EQ(scanButton()->text(), u"&Scan");
     EXPECT_FALSE(control<QPushButton>("SaveButton")->isEnabled());
     EXPECT_TRUE(control<QTabWidget>("ModeTabs")->isEnabled());
 }
@@ -191,7 +193,7 @@ TEST_F(FormScanTest, CancelDuringALargeFile) {
     EXPECT_EQ(rows.last(), u"||** End Of Matches **");
     EXPECT_TRUE(rows.filter(u"b.txt"_qs).isEmpty());
     EXPECT_EQ(statusText(), u"Scanning Cancelled");
-    EXPECT_EQ(scanButton()->text(), u"S&can");
+    EXPECT_EQ(scanButton()->text(), u"&Scan");
     EXPECT_FALSE(form->scanRun().ContinueScan);
     EXPECT_EQ(form->scanRun().RTB.FileName(), u"");
     EXPECT_EQ(control<QLabel>("MatchCountLabel")->text(), QString::number(rows.size() - 1));
@@ -265,7 +267,7 @@ TEST_F(FormScanTest, CancelOrCloseDuringTheWalkStopsItPromptly) {
     EXPECT_LT(sinceCancel.elapsed(), 500);
     EXPECT_EQ(statusText(), u"Directory Scanning Canceled");
     EXPECT_EQ(form->results().totalRows(), 0);
-    EXPECT_EQ(scanButton()->text(), u"S&can");
+    EXPECT_EQ(scanButton()->text(), u"&Scan");
     EXPECT_TRUE(control<QTabWidget>("ModeTabs")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
@@ -283,4 +285,53 @@ TEST_F(FormScanTest, CancelOrCloseDuringTheWalkStopsItPromptly) {
     ASSERT_TRUE(sinceClose.isValid());
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(form->scanRun().ContinueScan);
+}
+
+TEST_F(FormScanTest, DuringARunTheListFollowsTheEndOnlyUntilTheUserMovesAway) {
+    QByteArray big;
+    for (int i = 0; i < 2000000; ++i)
+        big += "alpha line " + QByteArray::number(i) + '\n';
+    dir.write(QStringLiteral("a.txt"), big);
+    openOn(dir.path(), {QStringLiteral("a.txt")});
+    form->resize(800, 600);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    auto *list = control<QTableView>("MatchLV");
+    const auto inSight = [list](int row) {
+        return list->viewport()->rect().intersects(list->visualRect(list->model()->index(row, 0)));
+    };
+    // Each step is taken once rows have come since the last one.
+    enum Step { Following, Picked, BackAtEnd, Done } step = Following;
+    int rowsAtStep = 0, picked = 5, checks[Done] = {};
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        const int rows = list->model()->rowCount();
+        if (scanButton()->text() != u"&Cancel" || rows <= rowsAtStep + 50 || step == Done)
+            return;
+        QCoreApplication::processEvents(); // the view lays the new rows out
+        ++checks[step];
+        if (step == Following || step == BackAtEnd)
+            EXPECT_TRUE(inSight(rows - 1)) << "step " << step;
+        else
+            EXPECT_TRUE(inSight(picked)) << "rows " << rows;
+        if (checks[step] < (step == Picked ? 2 : 1)) {
+            rowsAtStep = rows;
+            return;
+        }
+        if (step == Following)
+            QTest::mouseClick(
+                list->viewport(), Qt::LeftButton, {},
+                list->visualRect(list->model()->index(picked = rows - 3, 0)).center());
+        else if (step == Picked)
+            list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+        else
+            scanButton()->click();
+        step = Step(step + 1);
+        rowsAtStep = list->model()->rowCount();
+    });
+    user.start(1);
+    scanFor(QStringLiteral("alpha"));
+    user.stop();
+    EXPECT_EQ(step, Done) << "the run ended before the user's steps";
+    EXPECT_EQ(list->currentIndex().row(), picked);
 }

@@ -10,7 +10,9 @@
 #include "scan/resultsmodel.h"
 #include "windowtestsupport.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -151,4 +153,66 @@ TEST_F(KeyboardTest, CtrlCCopiesTheSelectedRowsAsReportLines) {
     arrowTo(3);
     QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), u"** End Of Matches **");
+}
+
+TEST_F(KeyboardTest, TheFirstEnterScansWhatWasTypedWhilePastSearchesAreOffered) {
+    dir.write(QStringLiteral("a.txt"), "beta only\nbeta and gamma\n");
+    store(QStringLiteral("LastSearch01"), QStringLiteral("beta&gamma"));
+    store(QStringLiteral("LastSearch02"), QStringLiteral("beta"));
+    openShown({QStringLiteral("a.txt")});
+    auto *search = control<SearchBox>("TextList");
+    // A past search that begins with the text, then one that equals it.
+    for (const QString &typed : {u"bet"_qs, u"beta"_qs}) {
+        search->setFocus();
+        search->lineEdit()->clear();
+        QTest::keyClicks(search->lineEdit(), typed);
+        ASSERT_TRUE(search->completer()->popup()->isVisible()) << qPrintable(typed);
+        QTest::keyClick(search->completer()->popup(), Qt::Key_Return);
+        EXPECT_FALSE(search->completer()->popup()->isVisible());
+        EXPECT_EQ(statusText(), u"Scanning Complete") << qPrintable(typed);
+        EXPECT_EQ(search->currentText(), typed);
+        form->SBar(u"Ready"_qs);
+    }
+}
+
+TEST_F(KeyboardTest, TabAndShiftTabLeaveTheResultsListAndArrowsMoveWithinIt) {
+    openScanned();
+    arrowTo(1);
+    QTest::keyClick(list(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("SaveButton"));
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("ScanButton"));
+    EXPECT_EQ(list()->currentIndex().row(), 1);
+}
+
+TEST_F(KeyboardTest, TheSearchBoxHasTheFocusAtStartAndTheStatusSaysReady) {
+    dir.write(QStringLiteral("a.txt"), "alpha\n");
+    openShown({QStringLiteral("a.txt")});
+    EXPECT_EQ(statusText(), u"Ready");
+    auto *search = control<SearchBox>("TextList");
+    EXPECT_TRUE(search->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("alpha"));
+    EXPECT_EQ(search->currentText(), u"alpha");
+}
+
+TEST_F(KeyboardTest, EveryCommandKeepsOneKeyAndAKeyWithAltNeverEditsTheText) {
+    openScanned();
+    auto *search = control<SearchBox>("TextList");
+    auto *scan = control<QPushButton>("ScanButton");
+    search->setFocus();
+    EXPECT_EQ(scan->text(), u"&Scan"); // after a run too: Alt+S, not Alt+C
+    form->SBar(u"Ready"_qs);
+    QTest::keyClick(search->lineEdit(), Qt::Key_S, Qt::AltModifier);
+    // A button's key presses it as a click would show it, a moment later.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return statusText() == u"Scanning Complete"; }));
+    EXPECT_EQ(search->currentText(), u"alpha");
+    // A key with Alt that names no command types nothing.
+    QTest::keyClick(search->lineEdit(), Qt::Key_C, Qt::AltModifier);
+    QTest::keyClick(search->lineEdit(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_EQ(search->currentText(), u"alpha");
+    EXPECT_EQ(scan->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S));
+    EXPECT_EQ(control<QPushButton>("SaveButton")->shortcut(), QKeySequence(QKeySequence::Save));
+    EXPECT_EQ(control<QPushButton>("HelpButton")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(control<QPushButton>("ExitButton")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 }

@@ -289,3 +289,23 @@ TEST_F(MatchActionsTest, FileListDoubleClickShowsTheFileInformation) {
     EXPECT_EQ(FileInfoShared::FileInfoPath, dir.file(QStringLiteral("b.txt")));
     EXPECT_EQ(statusText(), u"Ready");
 }
+
+TEST_F(MatchActionsTest, OpenContainingFolderAndCopyPathActOnTheRowOnly) {
+    openScanned();
+    selectRow(2);
+    FakeOpener opener;
+    choose("mnuOpenFolder");
+    ASSERT_TRUE(opener.waitForLaunches(1));
+    EXPECT_TRUE(opener.launches().value(0).endsWith(u'|' + dir.path()))
+        << qPrintable(opener.launches().value(0));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    choose("mnuCopyPath");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), b);
+    // The marker row has no file.
+    selectRow(3);
+    choose("mnuCopyPath");
+    choose("mnuOpenFolder");
+    QTest::qWait(50);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), b);
+    EXPECT_EQ(opener.launches().size(), 1);
+}

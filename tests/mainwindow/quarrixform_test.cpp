@@ -81,16 +81,18 @@ TEST_F(QuarrixFormTest, ControlsCarryTheirNamesTagsAndDesignGeometry) {
     QStringList items;
     for (QAction *item : control<QMenu>("mnuFileSub")->actions())
         items << item->objectName() + u'=' + item->text();
-    EXPECT_EQ(items, QStringList({u"mnuFileInfo=&File Information"_qs, u"mnuSpace1="_qs,
-                                  u"mnuLaunch=&Launch File"_qs, u"mnuSpace2="_qs,
-                                  u"mnuEdit=&Edit File"_qs}));
-    // Tab order from the search box to the About button.
-    const QStringList expected = QStringLiteral("TextList ScanButton AllFiles SpecifiedFiles "
-                                                "SpecifiedType ModeTabs FTV1 FTV2 File1 MatchLV "
-                                                "SaveButton HelpButton ExitButton AboutButton")
+    EXPECT_EQ(items,
+              QStringList({u"mnuFileInfo=&File Information"_qs, u"mnuSpace1="_qs,
+                           u"mnuLaunch=&Launch File"_qs, u"mnuSpace2="_qs, u"mnuEdit=&Edit File"_qs,
+                           u"mnuSpace3="_qs, u"mnuOpenFolder=Open &Containing Folder"_qs,
+                           u"mnuCopyPath=Copy &Path"_qs}));
+    // Tab order top to bottom, left to right, both modes' controls included.
+    const QStringList expected = QStringLiteral("ModeTabs FTV1 File1 FTV2 AllFiles SpecifiedFiles "
+                                                "SpecifiedType TextList ScanButton MatchLV "
+                                                "SaveButton HelpButton AboutButton ExitButton")
                                      .split(u' ');
     QStringList order;
-    QWidget *w = control<QWidget>("TextList");
+    QWidget *w = control<QWidget>("ModeTabs");
     for (int i = 0; i < 200 && order.size() < expected.size(); ++i, w = w->nextInFocusChain())
         if (expected.contains(w->objectName()) && !order.contains(w->objectName()))
             order << w->objectName();

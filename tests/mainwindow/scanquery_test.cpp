@@ -10,6 +10,7 @@
 #include "scan/resultsreport.h"
 #include "windowtestsupport.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -104,4 +105,39 @@ TEST_F(ScanQueryTest, WindowGeometryAndDraggedColumnsComeBackInKeysOfTheirOwn) {
     EXPECT_EQ(header->sectionSize(0), 300);
     // The design size stays the least size, however large the restored one.
     EXPECT_LT(form->minimumWidth(), 700);
+}
+
+TEST_F(ScanQueryTest, EachStoredKeyIsFollowedAtStart) {
+    // The type choice: SpecifiedFiles decides, AllFiles where it gives no answer.
+    struct Case {
+        const char *specifiedFiles, *allFiles;
+        bool specifiedType;
+    };
+    for (const Case &c :
+         {Case{nullptr, nullptr, true}, Case{nullptr, "True", false}, Case{nullptr, "False", true},
+          Case{"True", "True", true}, Case{"False", "False", false}, Case{"maybe", "False", true},
+          Case{"maybe", nullptr, false}}) {
+        QFile::remove(settingsFile());
+        if (c.specifiedFiles)
+            store(QStringLiteral("SpecifiedFiles"), QString::fromLatin1(c.specifiedFiles));
+        if (c.allFiles)
+            store(QStringLiteral("AllFiles"), QString::fromLatin1(c.allFiles));
+        EXPECT_EQ(ReadScanQuery().specifiedType, c.specifiedType)
+            << (c.specifiedFiles ? c.specifiedFiles : "-") << ' '
+            << (c.allFiles ? c.allFiles : "-");
+    }
+    // The trees: each from its own key, the tree scan's folder last, which
+    // both then show; without one, the root, never the other key's folder.
+    const QString files = dir.mkdir(QStringLiteral("files"));
+    const QString tree = dir.mkdir(QStringLiteral("tree"));
+    store(QStringLiteral("LastPath"), files);
+    store(QStringLiteral("LastDSPath"), tree);
+    openWindow();
+    EXPECT_EQ(control<FolderTreeView>("FTV2")->selectedFolder(), tree);
+    EXPECT_EQ(control<FolderTreeView>("FTV1")->selectedFolder(), tree);
+    EXPECT_EQ(control<FileListBox>("File1")->path(), tree);
+    form.reset();
+    store(QStringLiteral("LastDSPath"), QString());
+    openWindow();
+    EXPECT_EQ(control<FolderTreeView>("FTV2")->selectedFolder(), QDir::rootPath());
 }
