@@ -5,7 +5,7 @@
 #include "dialogs/uiutilities.h"
 #include "editor/modprinter.h"
 #include "platform/pathname.h"
-#include "scan/scanrun.h"
+#include "scan/documentpieces.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "scan/resultsreport.h"
 
 #include "platform/pathname.h"
-#include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "scan/searchexpression.h"
 
 namespace ResultsReport {

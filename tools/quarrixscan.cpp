@@ -9,6 +9,7 @@
 #include "scan/readahead.h"
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

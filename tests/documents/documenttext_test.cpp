@@ -4,6 +4,7 @@
 #include "documents/documenterrors.h"
 #include "documents/documenttext.h"
 #include "documents/mailtext.h"
+#include "scan/documentpieces.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"

@@ -3,6 +3,7 @@
 // order, and what it must never show.
 #include "documents/packagetext.h"
 #include "documents/zipcontainer.h"
+#include "scan/documentpieces.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "tests/support/zipbytes.h"

@@ -7,6 +7,7 @@
 #include "mainwindow/statusbar.h"
 #include "scan/resultsmodel.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "windowtestsupport.h"
 
 #include <QApplication>

@@ -2,6 +2,7 @@
 #include "mainwindow/reportsave.h"
 #include "scan/resultsmodel.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "support/recordingsinks.h"
 
 #include <QAbstractButton>

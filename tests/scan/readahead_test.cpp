@@ -1,8 +1,10 @@
 #include "documents/compoundfile.h"
 #include "documents/documenttext.h"
 #include "platform/inputfile.h"
+#include "scan/compiledsearch.h"
 #include "scan/readahead.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 #include "tests/support/zipbytes.h"
@@ -398,10 +400,10 @@ TEST(ReadAhead, AReaderHandsOnTheFilesItFinishedBeforeItWaitsForRoom) {
     const QByteArray large = blankSearchLines(2 * 1024 * 1024);
     ReadAhead pool(smallBlocks(1, 1024 * 1024));
     pool.setSearch(std::make_shared<const CompiledSearch>(QString()));
-    std::vector<ReadAhead::File> files{{dir.write(u"head.txt"_s, "one line\n"), false},
-                                       {dir.write(u"large.txt"_s, large), false}};
+    std::vector<ReadAhead::File> files{{0, dir.write(u"head.txt"_s, "one line\n")},
+                                       {1, dir.write(u"large.txt"_s, large)}};
     for (int i = 0; i < 6; ++i)
-        files.push_back({dir.write(u"small%1.txt"_s.arg(i), "x\n"), false});
+        files.push_back({i + 2, dir.write(u"small%1.txt"_s.arg(i), "x\n")});
     pool.submit(files);
     QElapsedTimer clock;
     clock.start();
@@ -425,7 +427,7 @@ TEST(ReadAhead, BytesInFlightStayWithinTheBound) {
     ReadAhead pool(limits);
     pool.setSearch(std::make_shared<const CompiledSearch>(QString()));
     for (int i = 0; i < 6; ++i)
-        pool.submit(dir.write(QStringLiteral("large%1.txt").arg(i), body), false);
+        pool.submit({{i, dir.write(QStringLiteral("large%1.txt").arg(i), body)}});
     qint64 lines = 0;
     for (int file = 0; file < 6; ++file) {
         for (;;) {
@@ -468,7 +470,7 @@ TEST(ReadAhead, ReadersBeyondTheCoresReadOnlyWhileReadsWaitForTheDevice) {
 
     std::vector<ReadAhead::File> files;
     for (int i = 0; i < 300; ++i)
-        files.push_back({dir.write(QStringLiteral("f%1.txt").arg(i), "key\n"), false});
+        files.push_back({i, dir.write(QStringLiteral("f%1.txt").arg(i), "key\n")});
     ReadAhead::Limits limits;
     limits.readers = 4;
     limits.cacheReaders = 1;

@@ -1,4 +1,6 @@
+#include "scan/documentpieces.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 

@@ -3,6 +3,7 @@
 #include "scan/resultsmodel.h"
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "scan/textfilereader.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
