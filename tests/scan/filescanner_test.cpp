@@ -1,12 +1,14 @@
 // The file scanner through both schedules: the run's own reader and the pool.
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -142,6 +144,32 @@ QByteArray treeDigest(const QString &tree, const QString &search, int readers) {
     return sinks.digest();
 }
 
+/// What a run shows of one file: each row as "cell|text", and its errors.
+struct Scanned {
+    QStringList rows;
+    QStringList errors;
+    bool operator==(const Scanned &) const = default;
+};
+
+void PrintTo(const Scanned &scanned, std::ostream *out) {
+    *out << (scanned.rows + scanned.errors).join(u'\n').toStdString();
+}
+
+Scanned scanOne(const QString &path, const QString &search, int readers) {
+    RecordingSinks sinks;
+    const FixedSearchText text(search);
+    ScanRun run(sinks, sinks, sinks, text);
+    run.readers = readers;
+    const QFileInfo file(path);
+    const FixedFileSelection selection(file.path(), {file.fileName()});
+    EXPECT_EQ(run.run(ScanQuery(), &selection), ScanOutcome::Completed);
+    Scanned scanned{{}, sinks.errors};
+    for (const MatchRecord &row : sinks.rows)
+        if (!row.path.isEmpty())
+            scanned.rows << row.line + u'|' + row.text;
+    return scanned;
+}
+
 } // namespace
 
 // Reports of a large tree, as the engine gave them before its readers were
@@ -161,5 +189,76 @@ TEST(FileScanner, ALargeTreeGivesTheReportItAlwaysGave) {
         SCOPED_TRACE(c.search.toStdString());
         EXPECT_EQ(treeDigest(dir.path(), c.search, 1), c.digest);
         EXPECT_EQ(treeDigest(dir.path(), c.search, 4), c.digest);
+    }
+}
+
+// Every kind of file, read on the run's own thread and by the readers ahead
+// of it: the same rows, the same errors.
+TEST(FileScanner, EachKindOfFileGivesTheSameRowsThroughBothSchedules) {
+    TempDir dir;
+    QByteArray beyondABlock = QByteArray(300 * 1024, 'z') + "\r\n";
+    beyondABlock.insert(256 * 1024 - 3, "\r\nkey\r\n"); // a line across the block's edge
+    const QByteArray longLine = "key " + QByteArray(1100 * 1024, 'x');
+    const QString missing = dir.file(u"missing.txt"_s);
+    const QString locked = dir.write(u"locked.odt"_s, readAll(fixture(u"modern/encrypted.odt"_s)));
+    const struct {
+        QString name;
+        QByteArray bytes;
+        QString search;
+        QStringList rows;
+        QStringList errors;
+    } cases[] = {
+        {u"crlf.txt"_s,
+         "alpha\r\nbeta\r\nALPHA beta\r\n",
+         u"alpha"_s,
+         {u"1|alpha"_s, u"3|ALPHA beta"_s},
+         {}},
+        {u"ends.log"_s,
+         "a key\rb\nkey c\r\n\nkey",
+         u"KEY"_s,
+         {u"1|a key"_s, u"3|key c"_s, u"5|key"_s},
+         {}},
+        {u"blank.txt"_s, "one\n\ntwo", u" "_s, {u"1|one"_s, u"2|"_s, u"3|two"_s}, {}},
+        {u"blank.doc"_s, "one\r\ntwo", u""_s, {}, {}},
+        {u"pieces.doc"_s,
+         "first\r\nsecond\r\nword\tjoined",
+         u"second|wordjoined"_s,
+         {u"@1|second"_s, u"@2|wordjoined"_s},
+         {}},
+        {u"and.txt"_s, "a b\nb\na c b", u"a&b"_s, {u"1|a b"_s, u"3|a c b"_s}, {}},
+        {u"utf16.txt"_s,
+         QByteArray("\xFF\xFEk\0e\0y\0\r\0\n\0z\0", 14),
+         u"key"_s,
+         {u"1|key"_s},
+         {}},
+        {u"block.txt"_s, beyondABlock, u"key"_s, {u"2|key"_s}, {}},
+        {u"long.txt"_s,
+         longLine,
+         u"key"_s,
+         {u"1|key "_s + QString(1024 * 1024 - 4, u'x') + ScanTexts::LineCut},
+         {}},
+        {u"renamed.txt"_s,
+         readAll(fixture(u"modern/writer.docx"_s)),
+         u"bodyprobe"_s,
+         {u"@1|BodyProbe first paragraph"_s},
+         {}},
+        {u"archive.jar"_s, "PK\x03\x04 not a document\nkey\n", u"key"_s, {u"2|key"_s}, {}},
+        {u"missing.txt"_s,
+         {},
+         u"key"_s,
+         {},
+         {u"Error: No such file or directory ("_s + missing + u')'}},
+        {u"locked.odt"_s,
+         {},
+         u"key"_s,
+         {},
+         {u"Error: The document is encrypted ("_s + locked + u')'}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString path = c.bytes.isEmpty() ? dir.file(c.name) : dir.write(c.name, c.bytes);
+        const Scanned expected{c.rows, c.errors};
+        EXPECT_EQ(scanOne(path, c.search, 1), expected);
+        EXPECT_EQ(scanOne(path, c.search, 4), expected);
     }
 }

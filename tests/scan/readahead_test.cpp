@@ -529,3 +529,34 @@ TEST(ReadAhead, ReadersAheadOfTheWalkStopWithItAndTakeTheSearchOfTheScan) {
     for (size_t i = 0; i + 1 < sinks.rows.size(); ++i)
         ASSERT_EQ(sinks.rows[i].text, u"new key"_s) << i;
 }
+
+// A large first file keeps its reader long after the others have finished
+// theirs: every batch still comes back named for its own file, in the order
+// submitted.
+TEST(ReadAhead, AJobsLinesComeBackUnderItsOwnNameThoughReadersFinishOutOfOrder) {
+    TempDir dir;
+    std::vector<ReadAhead::File> files;
+    for (int i = 0; i < 40; ++i) {
+        const QByteArray line = "key in f" + QByteArray::number(i) + "\n";
+        const QString path = dir.write(u"f%1.txt"_s.arg(i), line.repeated(i == 0 ? 200000 : 3));
+        files.push_back({i, path, false});
+    }
+    ReadAhead pool(smallBlocks(4, qint64{64} * 1024 * 1024));
+    pool.setSearch(std::make_shared<const CompiledSearch>(u"key"_s));
+    pool.submit(files);
+    for (const ReadAhead::File &file : files) {
+        ASSERT_EQ(*pool.head(), file);
+        const QString own = u"key in f%1"_s.arg(file.id);
+        qint64 lines = 0;
+        for (ReadAhead::Taken taken; !taken.done;) {
+            taken = pool.take(50);
+            ASSERT_EQ(taken.file, file);
+            for (const FoundLines &batch : taken.lines)
+                for (qsizetype i = 0; i < batch.size(); ++i, ++lines)
+                    ASSERT_EQ(batch.text(i), own);
+        }
+        EXPECT_EQ(lines, file.id == 0 ? 200000 : 3);
+        pool.dropHead();
+    }
+    EXPECT_EQ(pool.head(), nullptr);
+}
