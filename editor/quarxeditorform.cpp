@@ -17,6 +17,9 @@
 #include <QTextBlock>
 #include <QToolBar>
 
+#include <algorithm>
+#include <climits>
+
 namespace {
 
 // The window's measures, in twips at 15 twips to the pixel.
@@ -72,9 +75,12 @@ MarkOverlay::Finder finderFor(const QString &text) {
 
 /// The paragraph a results row names: its line, or the document piece with its text.
 QTextBlock blockOf(const QTextDocument &document, const EditorPlace &place) {
-    if (!place.line.startsWith(u'@'))
-        return document.findBlockByNumber(place.line.toInt() - 1);
-    const QTextBlock numbered = document.findBlockByNumber(place.line.mid(1).toInt());
+    // Lines are numbered from 1, pieces from 0.
+    const qint64 number = place.line.number - (place.line.kind == LineCell::Kind::Line ? 1 : 0);
+    const QTextBlock numbered =
+        document.findBlockByNumber(static_cast<int>(std::clamp<qint64>(number, -1, INT_MAX)));
+    if (place.line.kind == LineCell::Kind::Line)
+        return numbered;
     // Pieces count the document's headers and notes too, so the text decides.
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
         if (StripControlChars(block.text()) == place.text)
@@ -160,7 +166,7 @@ void QUARXEditorForm::openBytes(const QString &path, const QByteArray &bytes) {
 }
 
 void QUARXEditorForm::goTo(const EditorPlace &place) {
-    if (place.line.isEmpty())
+    if (place.line.isNone())
         return;
     const QTextBlock block = blockOf(*rtfText->document(), place);
     if (!block.isValid())

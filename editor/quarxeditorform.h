@@ -2,6 +2,7 @@
 
 #include "editor/editedfile.h"
 #include "editor/undohistory.h"
+#include "scan/linecell.h"
 #include "scan/searchexpression.h"
 
 #include <QDialog>
@@ -30,10 +31,10 @@ inline const QString FolderReadOnly =
 inline const QString FindPrompt = QStringLiteral("Find:");
 } // namespace EditorTexts
 
-/// Where the editor opens a file: at a matched line of a text file ("12"), at
-/// a piece of a document ("@2"), or at the top (no line).
+/// Where the editor opens a file: at a matched line of a text file, at a
+/// piece of a document, or at the top (no line cell).
 struct EditorPlace {
-    QString line;
+    LineCell line;
     QString text;
 };
 

@@ -13,9 +13,6 @@ SearchBox::SearchBox(QWidget *parent) : QComboBox(parent) {
     // letter case, so "Alpha" is not offered for "alpha".
     completer()->setCompletionMode(QCompleter::PopupCompletion);
     completer()->setCaseSensitivity(Qt::CaseSensitive);
-    const auto bump = [this] { ++revision_; };
-    connect(this, &QComboBox::editTextChanged, this, bump);
-    connect(this, &QComboBox::currentTextChanged, this, bump);
 }
 
 void SearchBox::addToHistory(const QString &text) {

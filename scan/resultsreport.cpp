@@ -41,7 +41,7 @@ QString rowLine(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return ScanTexts::EndOfMatches;
     return FileLabel + trimmedSpaces(platform::displayPath(row.path)) + LineLabel +
-           trimmedSpaces(row.line) + MatchLabel + trimmedSpaces(row.text);
+           row.line.text() + MatchLabel + trimmedSpaces(row.text);
 }
 
 bool Writer::writeLine(const QString &line) {
@@ -61,7 +61,7 @@ bool Writer::writeRow(const MatchRecord &row) {
     }
     line_.truncate(0);
     line_ += rowHead_;
-    appendUtf8(trimmedSpaces(row.line));
+    appendUtf8(row.line.text());
     line_ += MatchLabel;
     appendUtf8(trimmedSpaces(row.text));
     line_ += "\r\n";

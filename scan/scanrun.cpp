@@ -25,11 +25,11 @@ class ScanRun::FileRows : public FileScanner::Receiver {
   public:
     FileRows(ScanRun &run, const QString &path) : run_(run), path_(path) {}
     const CompiledSearch &search() override { return *run_.search(); }
-    bool searchChanged() override { return run_.source_.revision() != run_.searchRevision_; }
+    bool searchChanged() override { return run_.revision_ != run_.searchRevision_; }
     bool lineFound(qint64 number, QByteArrayView line, QStringView cut) override {
         QString text = platform::decodeText(line);
         text += cut;
-        run_.record(path_, QString::number(number), text);
+        run_.record(path_, LineCell::line(number), text);
         return blockDone();
     }
     bool blockDone() override {
@@ -41,7 +41,7 @@ class ScanRun::FileRows : public FileScanner::Receiver {
         return true;
     }
     void pieceFound(qint64 index, const QString &piece) override {
-        run_.record(path_, QStringLiteral("@") + QString::number(index), piece);
+        run_.record(path_, LineCell::piece(index), piece);
     }
 
   private:
@@ -49,32 +49,34 @@ class ScanRun::FileRows : public FileScanner::Receiver {
     const QString &path_;
 };
 
-ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
-                 const SearchTextSource &search)
-    : readers(ReadAhead::defaultReaders()), matches_(matches), status_(status), hooks_(hooks),
-      source_(search) {}
+ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks)
+    : readers(ReadAhead::defaultReaders()), matches_(matches), status_(status), hooks_(hooks) {}
 
 ScanRun::~ScanRun() = default;
 
+void ScanRun::editSearchText(const QString &text) {
+    query_.searchText = text;
+    ++revision_;
+}
+
 const std::shared_ptr<const CompiledSearch> &ScanRun::search() {
-    if (!search_ || source_.revision() != searchRevision_) {
-        searchRevision_ = source_.revision();
-        const QString text = source_.searchText();
-        if (!search_ || search_->expression.searchText() != text)
-            search_ = std::make_shared<const CompiledSearch>(text);
+    if (!search_ || revision_ != searchRevision_) {
+        searchRevision_ = revision_;
+        if (!search_ || search_->expression.searchText() != query_.searchText)
+            search_ = std::make_shared<const CompiledSearch>(query_.searchText);
     }
     return search_;
 }
 
 // True when an edit of the search text gave a new expression.
 bool ScanRun::searchChanged() {
-    if (source_.revision() == searchRevision_)
+    if (revision_ == searchRevision_)
         return false;
     const CompiledSearch *before = search_.get();
     return search().get() != before;
 }
 
-void ScanRun::record(const QString &path, const QString &cell, const QString &text) {
+void ScanRun::record(const QString &path, LineCell cell, const QString &text) {
     if (!matches_.AddMatch({path, cell, text})) {
         // The row could not be kept (a report that failed to write): stop as Cancel does.
         ContinueScan = false;
@@ -86,13 +88,15 @@ void ScanRun::record(const QString &path, const QString &cell, const QString &te
     status_.showMatchCount(LinesMatched);
 }
 
+// The host's answer stop is taken as Cancel.
 void ScanRun::yield() {
-    hooks_.yield();
+    if (!hooks_.yield() && ContinueScan)
+        cancel();
 }
 
 void ScanRun::addMarker() {
     const QString &text = rows_ == 0 ? ScanTexts::NoMatchesFound : ScanTexts::EndOfMatches;
-    matches_.AddMatch({QString(), QString(), text});
+    matches_.AddMatch({QString(), LineCell(), text});
     ++rows_;
 }
 
@@ -102,9 +106,10 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
     ContinueScan = true;
     rows_ = 0;
     matches_.clearMatches();
-    search_.reset(); // the text is read afresh for every run
-    const bool selectedMode = query.mode == ScanMode::SelectedFiles;
-    const FixedFileSelection named(query.folder, query.selectedFiles);
+    query_ = query;
+    ++revision_;
+    const bool selectedMode = query_.mode == ScanMode::SelectedFiles;
+    const FixedFileSelection named(query_.folder, query_.selectedFiles);
     const FileSelection &selection = files ? *files : named;
     if (selectedMode && CountSelectedFiles(selection) < 1) {
         status_.showMessage(ScanTexts::SelectFilesFirst);
@@ -118,12 +123,12 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
         status_.SBar(ScanTexts::BuildingFileList);
         FoundFilesList.clear();
         const QString type =
-            query.specifiedType ? FileTypeFilter::normalisedType(query.type) : QString();
-        const bool refused = query.specifiedType && type.isEmpty();
+            query_.specifiedType ? FileTypeFilter::normalisedType(query_.type) : QString();
+        const bool refused = query_.specifiedType && type.isEmpty();
         const auto stop = qScopeGuard([this] { stopReaders(); });
         if (!refused)
             startReaders();
-        const bool walked = walkTree(query.folder, treeEntryAt(type, !query.specifiedType));
+        const bool walked = walkTree(query_.folder, treeEntryAt(type, !query_.specifiedType));
         if (walked)
             status_.SBar(ScanTexts::FileListBuilt);
         hooks_.phaseChanged(RunHooks::Phase::ListBuilt);
@@ -139,7 +144,7 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
             hooks_.phaseChanged(RunHooks::Phase::Finished);
             return ScanOutcome::Refused;
         }
-        if (query.specifiedType)
+        if (query_.specifiedType)
             ScanFileList(type, QStringLiteral("One"));
         else
             ScanFileList(QStringLiteral("Dummy"), QStringLiteral("All"));
@@ -372,8 +377,7 @@ void ScanRun::scanHead(ReadAhead &pool, const ReadAhead::File &file) {
         for (const FoundLines &lines : taken.lines) {
             for (qsizetype i = 0; i < lines.size() && !restarted; ++i) {
                 last = lines.number(i);
-                const QString number = QString::number(last);
-                record(file.path, document ? QStringLiteral("@") + number : number,
+                record(file.path, document ? LineCell::piece(last) : LineCell::line(last),
                        lines.text(i).toString());
                 yield();
                 if (fileClosed_ && !document)

@@ -23,14 +23,19 @@ enum class ScanOutcome { Refused, Completed, Cancelled };
 /// and quarrix-scan drive this same class through the engine's interfaces.
 class ScanRun {
   public:
-    ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
-            const SearchTextSource &search);
+    ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks);
     ~ScanRun();
 
     /// Runs the query. In the selected-file mode, files (when given) is the
     /// live list the user may change during the run; without it the query's
     /// selected files in its folder are scanned.
     ScanOutcome run(const ScanQuery &query, const FileSelection *files = nullptr);
+    /// The query of the run, as last edited.
+    const ScanQuery &query() const { return query_; }
+    /// An edit of the search text, taken during a yield (the window's search
+    /// box is read live): a new revision of the query, whose text the run
+    /// searches for from its next line on.
+    void editSearchText(const QString &text);
     /// Cancel, taken during a yield: the run stops before its next line or
     /// file, the open file is closed and the rich text box cleared.
     void cancel();
@@ -91,15 +96,16 @@ class ScanRun {
     void scanFile(const QString &path, bool document);
     void resubmit(ReadAhead &pool, const ReadAhead::File &file);
     void scanHead(ReadAhead &pool, const ReadAhead::File &file);
-    void record(const QString &path, const QString &cell, const QString &text);
+    void record(const QString &path, LineCell cell, const QString &text);
     void addMarker();
 
     MatchSink &matches_;
     StatusSink &status_;
     RunHooks &hooks_;
-    const SearchTextSource &source_;
+    ScanQuery query_;
+    quint64 revision_ = 0; ///< raised by every change of query_
     std::shared_ptr<const CompiledSearch> search_;
-    quint64 searchRevision_ = 0;
+    quint64 searchRevision_ = 0;      ///< the revision search_ was made for
     FileScanner scanner_{RTB};        ///< the run's own reader
     bool fileClosed_ = false;         ///< set by cancel(): the text reader stops
     std::unique_ptr<ReadAhead> pool_; ///< the readers of the run under way

@@ -334,8 +334,7 @@ int main(int argc, char **argv) {
 
     ReportSink sink(writer, terminal);
     RunHooks hooks;
-    const FixedSearchText search(*searchText);
-    ScanRun run(sink, status, hooks, search);
+    ScanRun run(sink, status, hooks);
     run.readers = readers;
     run.leaveOut(reportFiles(target, output));
     const PathSelection selection(paths);

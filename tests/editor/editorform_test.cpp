@@ -505,7 +505,7 @@ TEST(EditorPlace, ARowOpensAtItsLineWithTheMatchSelected) {
         editor->close();
     });
     openInEditorWindow(path, nullptr, [] { return QStringLiteral("needle"); },
-                       {QStringLiteral("5000"), QStringLiteral("here is the Needle")});
+                       {LineCell::line(5000), QStringLiteral("here is the Needle")});
     EXPECT_EQ(block, 4999);
     EXPECT_EQ(selected, QStringLiteral("Needle"));
     EXPECT_TRUE(inView);

@@ -42,7 +42,7 @@ class FormScanTest : public WindowTest {
         const ResultsModel &rows = form->results();
         for (qsizetype i = 0; i < rows.totalRows(); ++i) {
             const MatchRecord r = rows.row(i);
-            texts << QFileInfo(r.path).fileName() + u'|' + r.line + u'|' + r.text;
+            texts << QFileInfo(r.path).fileName() + u'|' + r.line.text() + u'|' + r.text;
         }
         return texts;
     }

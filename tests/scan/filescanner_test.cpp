@@ -134,12 +134,12 @@ class ReportSinks : public RecordingSinks {
 
 QByteArray treeDigest(const QString &tree, const QString &search, int readers) {
     ReportSinks sinks(tree);
-    const FixedSearchText text(search);
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
     run.readers = readers;
     ScanQuery query;
     query.mode = ScanMode::DirectoryTree;
     query.folder = tree;
+    query.searchText = search;
     EXPECT_EQ(run.run(query), ScanOutcome::Completed);
     return sinks.digest();
 }
@@ -157,16 +157,17 @@ void PrintTo(const Scanned &scanned, std::ostream *out) {
 
 Scanned scanOne(const QString &path, const QString &search, int readers) {
     RecordingSinks sinks;
-    const FixedSearchText text(search);
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
     run.readers = readers;
     const QFileInfo file(path);
     const FixedFileSelection selection(file.path(), {file.fileName()});
-    EXPECT_EQ(run.run(ScanQuery(), &selection), ScanOutcome::Completed);
+    ScanQuery query;
+    query.searchText = search;
+    EXPECT_EQ(run.run(query, &selection), ScanOutcome::Completed);
     Scanned scanned{{}, sinks.errors};
     for (const MatchRecord &row : sinks.rows)
         if (!row.path.isEmpty())
-            scanned.rows << row.line + u'|' + row.text;
+            scanned.rows << row.line.text() + u'|' + row.text;
     return scanned;
 }
 

@@ -16,15 +16,17 @@
 namespace {
 
 struct Harness {
-    explicit Harness(const QString &search) : text(search), run(sinks, sinks, sinks, text) {}
+    explicit Harness(const QString &search) : search(search), run(sinks, sinks, sinks) {}
     ScanOutcome scanFiles(const QString &folder, const QStringList &names) {
         ScanQuery query;
+        query.searchText = search;
         query.folder = folder;
         query.selectedFiles = names;
         return run.run(query);
     }
     ScanOutcome scanTree(const QString &folder, bool specified = false, const QString &type = {}) {
         ScanQuery query;
+        query.searchText = search;
         query.mode = ScanMode::DirectoryTree;
         query.folder = folder;
         query.specifiedType = specified;
@@ -38,12 +40,12 @@ struct Harness {
         return result;
     }
     RecordingSinks sinks;
-    EditableSearchText text;
+    QString search;
     ScanRun run;
 };
 
 MatchRecord marker(const QString &text) {
-    return {QString(), QString(), text};
+    return {QString(), LineCell(), text};
 }
 
 } // namespace
@@ -66,10 +68,9 @@ TEST(ScanRun, RecordsMatchesAndClosesWithAMarker) {
     EXPECT_EQ(h.scanFiles(dir.path(), {QStringLiteral("a.txt"), QStringLiteral(" b.txt ")}),
               ScanOutcome::Completed);
     const QString a = dir.file(QStringLiteral("a.txt"));
-    const std::vector<MatchRecord> expected = {
-        {a, QStringLiteral("1"), QStringLiteral("alpha")},
-        {a, QStringLiteral("3"), QStringLiteral("ALPHA beta")},
-        marker(ScanTexts::EndOfMatches)};
+    const std::vector<MatchRecord> expected = {{a, LineCell::line(1), QStringLiteral("alpha")},
+                                               {a, LineCell::line(3), QStringLiteral("ALPHA beta")},
+                                               marker(ScanTexts::EndOfMatches)};
     EXPECT_EQ(h.sinks.rows, expected);
     EXPECT_EQ(h.run.LinesMatched, 2);
     EXPECT_EQ(h.sinks.shownCount, 2);
@@ -116,9 +117,9 @@ TEST(ScanRun, DocumentsAreCutAtLineEndsAndStrippedOfControlCharacters) {
     h.scanFiles(dir.path(), {QStringLiteral("r.doc")});
     const QString path = dir.file(QStringLiteral("r.doc"));
     const std::vector<MatchRecord> expected = {
-        {path, QStringLiteral("@1"), QStringLiteral("second")},
-        {path, QStringLiteral("@2"), QStringLiteral("wordjoined")},
-        {path, QStringLiteral("@3"), QStringLiteral("caf\u00E9 ok")},
+        {path, LineCell::piece(1), QStringLiteral("second")},
+        {path, LineCell::piece(2), QStringLiteral("wordjoined")},
+        {path, LineCell::piece(3), QStringLiteral("caf\u00E9 ok")},
         marker(ScanTexts::EndOfMatches)};
     EXPECT_EQ(h.sinks.rows, expected);
     EXPECT_TRUE(h.run.RTB.FileName().isEmpty()); // cleared after the file
@@ -173,7 +174,7 @@ TEST(ScanRun, AnEditOfTheSearchTextTakesEffectDuringTheRun) {
     Harness h(QStringLiteral("alpha"));
     h.sinks.onYield = [&] {
         if (h.run.LinesMatched == 1)
-            h.text.set(QStringLiteral("beta"));
+            h.run.editSearchText(QStringLiteral("beta"));
     };
     h.scanFiles(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
     // The edit comes after the first match: the second line of a.txt already
@@ -188,7 +189,7 @@ TEST(ScanRun, AnEditTakesEffectFromTheNextLineOfTheSameFile) {
     Harness h(QStringLiteral("alpha"));
     h.sinks.onYield = [&] {
         if (h.run.LinesMatched == 1)
-            h.text.set(QStringLiteral("beta"));
+            h.run.editSearchText(QStringLiteral("beta"));
     };
     h.scanFiles(dir.path(), {QStringLiteral("a.txt")});
     EXPECT_EQ(h.texts(), QStringList({QStringLiteral("alpha 1"), QStringLiteral("beta 2"),
@@ -203,8 +204,8 @@ TEST(ScanRun, DirectoryTreeFiltersTypesAndPicksTheReader) {
     Harness h(QStringLiteral("key"));
     EXPECT_EQ(h.scanTree(dir.path()), ScanOutcome::Completed);
     const std::vector<MatchRecord> expected = {
-        {dir.file(QStringLiteral("a.txt")), QStringLiteral("1"), QStringLiteral("key in text")},
-        {dir.file(QStringLiteral("sub/c.doc")), QStringLiteral("@0"),
+        {dir.file(QStringLiteral("a.txt")), LineCell::line(1), QStringLiteral("key in text")},
+        {dir.file(QStringLiteral("sub/c.doc")), LineCell::piece(0),
          QStringLiteral("key in document")},
         marker(ScanTexts::EndOfMatches)};
     EXPECT_EQ(h.sinks.rows, expected);
