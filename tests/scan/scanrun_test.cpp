@@ -128,6 +128,8 @@ TEST(ScanRun, DocumentsAreCutAtLineEndsAndStrippedOfControlCharacters) {
               QStringLiteral("ab\u00E9~ \u00A0"));
 }
 
+// Cancel called during a yield, or a yield that answers stop: the same end,
+// with one reader and with many.
 TEST(ScanRun, CancelStopsTheFileAndTheRun) {
     TempDir dir;
     QByteArray big;
@@ -135,20 +137,28 @@ TEST(ScanRun, CancelStopsTheFileAndTheRun) {
         big += "match line " + QByteArray::number(i) + "\r\n";
     dir.write(QStringLiteral("big.txt"), big);
     dir.write(QStringLiteral("later.txt"), "match later");
-    Harness h(QStringLiteral("match"));
-    h.sinks.onYield = [&] {
-        if (h.run.LinesMatched == 5)
-            h.run.cancel();
-    };
-    EXPECT_EQ(h.scanFiles(dir.path(), {QStringLiteral("big.txt"), QStringLiteral("later.txt")}),
-              ScanOutcome::Cancelled);
-    EXPECT_EQ(h.run.LinesMatched, 5);
-    EXPECT_EQ(h.sinks.rows.size(), 6u);
-    EXPECT_EQ(h.sinks.rows.back(), marker(ScanTexts::EndOfMatches));
-    EXPECT_FALSE(
-        h.sinks.status.contains(ScanTexts::ScanningFile + dir.file(QStringLiteral("later.txt"))));
-    EXPECT_EQ(h.sinks.status.last(), ScanTexts::ScanningCancelled);
-    EXPECT_FALSE(h.run.ContinueScan);
+    for (const bool answered : {false, true}) {
+        for (const int readers : {1, 4}) {
+            SCOPED_TRACE(testing::Message() << "answered " << answered << ", readers " << readers);
+            Harness h(QStringLiteral("match"));
+            h.run.readers = readers;
+            h.sinks.onYield = [&] {
+                if (h.run.LinesMatched == 5 && !answered)
+                    h.run.cancel();
+                h.sinks.goOn = h.run.LinesMatched < 5;
+            };
+            EXPECT_EQ(
+                h.scanFiles(dir.path(), {QStringLiteral("big.txt"), QStringLiteral("later.txt")}),
+                ScanOutcome::Cancelled);
+            EXPECT_EQ(h.run.LinesMatched, 5);
+            EXPECT_EQ(h.sinks.rows.size(), 6u);
+            EXPECT_EQ(h.sinks.rows.back(), marker(ScanTexts::EndOfMatches));
+            EXPECT_FALSE(h.sinks.status.contains(ScanTexts::ScanningFile +
+                                                 dir.file(QStringLiteral("later.txt"))));
+            EXPECT_EQ(h.sinks.status.last(), ScanTexts::ScanningCancelled);
+            EXPECT_FALSE(h.run.ContinueScan);
+        }
+    }
 }
 
 TEST(ScanRun, CancelInADocumentStillTestsItsLoadedPieces) {

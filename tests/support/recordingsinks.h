@@ -27,7 +27,7 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
         ++yields;
         if (onYield)
             onYield();
-        return true;
+        return goOn;
     }
     void phaseChanged(Phase phase) override { phases.push_back(phase); }
     void fileProgress(qint64 done, qint64 total) override { progress.emplace_back(done, total); }
@@ -41,6 +41,8 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
     /// AddMatch answers false once this many rows are kept (a failing report).
     size_t acceptRows = SIZE_MAX;
     std::function<void()> onYield;
+    /// What yield() answers after onYield: false stops the run.
+    bool goOn = true;
 };
 
 /// The rows the rich-text reader records for one document; no error expected.
