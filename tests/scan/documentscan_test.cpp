@@ -1,6 +1,5 @@
 // Documents scanned through the rich-text reader: the pieces a user finds.
 #include "scan/documentpieces.h"
-#include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 

@@ -1,6 +1,5 @@
 #include "scan/resultsmodel.h"
 #include "scan/resultsreport.h"
-#include "scan/scanrun.h"
 #include "scan/scantexts.h"
 
 #include <QBuffer>
