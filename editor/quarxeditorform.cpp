@@ -5,7 +5,7 @@
 #include "dialogs/uiutilities.h"
 #include "editor/modprinter.h"
 #include "platform/pathname.h"
-#include "scan/scanrun.h"
+#include "scan/documentpieces.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +17,9 @@
 #include <QPrinter>
 #include <QTextBlock>
 #include <QToolBar>
+
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -83,13 +86,14 @@ int sharedWords(const QString &paragraph, const QString &piece) {
 /// The paragraph a results row names: its line, or the document piece with its text.
 QTextBlock blockOf(const QTextDocument &document, const EditorPlace &place,
                    const SearchExpression &search) {
-    if (!place.line.startsWith(u'@'))
-        return document.findBlockByNumber(place.line.toInt() - 1);
+    if (place.line.kind == LineCell::Kind::Line)
+        return document.findBlockByNumber(
+            static_cast<int>(std::clamp<qint64>(place.line.number - 1, -1, INT_MAX)));
     // Pieces count a document's headers and notes too, and a mail shows its
     // source with the text encoded, so the text decides: the same text nearest
     // the piece's number, else the paragraph with a match that shares most
     // words with the piece.
-    const int piece = place.line.mid(1).toInt();
+    const int piece = static_cast<int>(std::clamp<qint64>(place.line.number, -1, INT_MAX));
     QTextBlock same;
     QTextBlock closest;
     int closestShared = 0;
@@ -209,7 +213,7 @@ void QUARXEditorForm::openBytes(const QString &path, const QByteArray &bytes) {
 }
 
 void QUARXEditorForm::goTo(const EditorPlace &place) {
-    if (place.line.isEmpty())
+    if (place.line.isNone())
         return;
     const SearchExpression expression(searchText_ ? searchText_() : QString());
     const QTextBlock block = blockOf(*rtfText->document(), place, expression);

@@ -3,6 +3,7 @@
 #include "editor/editedfile.h"
 #include "editor/findbar.h"
 #include "editor/undohistory.h"
+#include "scan/linecell.h"
 #include "scan/searchexpression.h"
 
 #include <QDialog>
@@ -30,10 +31,10 @@ inline const QString FolderReadOnly =
     QStringLiteral("The Folder Of This File Cannot Be Written, So The File Was Written In Place: ");
 } // namespace EditorTexts
 
-/// Where the editor opens a file: at a matched line of a text file ("12"), at
-/// a piece of a document ("@2"), or at the top (no line).
+/// Where the editor opens a file: at a matched line of a text file, at a
+/// piece of a document, or at the top (no line cell).
 struct EditorPlace {
-    QString line;
+    LineCell line;
     QString text;
 };
 

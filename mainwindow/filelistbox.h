@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/scanrun.h"
+#include "scan/fileselection.h"
 
 #include <QListWidget>
 

@@ -7,16 +7,15 @@
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/formcontrols.h"
 #include "mainwindow/reportsave.h"
-#include "mainwindow/searchbox.h"
 #include "scan/scaninterfaces.h"
 
 namespace FormCommands {
 
 void saveResults(QWidget &window, const FormControls &controls, StatusSink &status,
                  const QStringList &closingLines) {
-    ResultsReport::Header header;
-    header.selectedFileMode = controls.selectedFileMode();
-    header.searchedFor = controls.TextList->currentText();
+    // Dated when written, after the save dialog; the report names the file
+    // list's folder in either mode.
+    ResultsReport::Header header = ResultsReport::headerOf(controls.query(), QDateTime());
     header.directory = controls.File1->path();
     ResultsReport::SaveResults(
         &window, controls.shownFolder(), header, *controls.results,

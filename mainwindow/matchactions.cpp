@@ -22,7 +22,7 @@ namespace MatchActionTexts {
 
 QString fullLineText(const MatchRecord &row) {
     const QString paragraph = QStringLiteral("\r\n\r\n");
-    return QStringLiteral("File: ") + row.path + QStringLiteral(" (Line: ") + row.line +
+    return QStringLiteral("File: ") + row.path + QStringLiteral(" (Line: ") + row.line.text() +
            QLatin1Char(')') + paragraph + QStringLiteral("Text Line:\r\n") + row.text + paragraph +
            QStringLiteral("The Matching Text Has Been Copied To The Clipboard.");
 }

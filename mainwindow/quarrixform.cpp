@@ -28,7 +28,7 @@
 QuarrixForm::QuarrixForm(QWidget *parent)
     : QWidget(parent), results_(new ResultsModel(this)), controls_(*this, *results_),
       selection_(std::make_unique<FileListSelection>(*controls_.File1)),
-      pacer_(new RunPacer(*results_, *controls_.TextList, this)),
+      pacer_(new RunPacer(*results_, this)),
       scan_(std::make_unique<ScanCommand>(*this, controls_, *pacer_, *selection_)),
       actions_(std::make_unique<MatchActions>(*this, *pacer_)),
       keys_(new FormKeys(*this, controls_)) {
@@ -79,6 +79,9 @@ void QuarrixForm::wireEvents() {
     };
     connect(c.AllFiles, &QRadioButton::toggled, this, updateSpecifiedType);
     connect(c.SpecifiedFiles, &QRadioButton::toggled, this, updateSpecifiedType);
+    // The run reads the search box live: an edit is a new revision of its query.
+    connect(c.TextList, &QComboBox::editTextChanged, pacer_, &RunPacer::editSearchText);
+    connect(c.TextList, &QComboBox::currentTextChanged, pacer_, &RunPacer::editSearchText);
     connect(c.ScanButton, &QPushButton::clicked, this, &QuarrixForm::ScanButton_Click);
     connect(c.SaveButton, &QPushButton::clicked, this, [this] {
         FormCommands::saveResults(*this, controls_, *pacer_, scan_->failures().reportLines());
@@ -244,7 +247,7 @@ MatchRecord QuarrixForm::activeRow() const {
             return results_->row(last);
     } else if (CurrentControl == QLatin1String("File1") &&
                ScanRun::CountSelectedFiles(*selection_) > 0) {
-        return {controls_.fileListEntryPath(), QString(), QString()};
+        return {controls_.fileListEntryPath(), LineCell(), QString()};
     }
     return {};
 }

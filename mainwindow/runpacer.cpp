@@ -16,14 +16,14 @@ constexpr qint64 LeastWorkMilliseconds = 5;
 constexpr qint64 RowsMilliseconds = 50;
 } // namespace
 
-RunPacer::RunPacer(ResultsModel &results, const SearchTextSource &search, QObject *parent)
-    : QObject(parent), results_(results),
-      run_(std::make_unique<ScanRun>(results, *this, *this, search)) {}
+RunPacer::RunPacer(ResultsModel &results, QObject *parent)
+    : QObject(parent), results_(results), run_(std::make_unique<ScanRun>(results, *this, *this)) {}
 
 RunPacer::~RunPacer() = default;
 
 ScanOutcome RunPacer::run(const ScanQuery &query, const FileSelection *files) {
     running_ = true;
+    stopAsked_ = false;
     pending_.running = true;
     pending_.filesDone = 0;
     pending_.filesTotal = -1;
@@ -37,24 +37,24 @@ ScanOutcome RunPacer::run(const ScanQuery &query, const FileSelection *files) {
 }
 
 void RunPacer::cancel() {
-    run_->cancel();
+    stopAsked_ = true;
 }
 
+void RunPacer::editSearchText(const QString &text) {
+    if (running_ && text != run_->query().searchText)
+        run_->editSearchText(text);
+}
+
+// The stop outlasts the walk's end, where the run sets itself going again.
 void RunPacer::requestClose() {
     closePending_ = true;
-    stopIfClosing();
+    stopAsked_ = true;
 }
 
 bool RunPacer::takeClosePending() {
     const bool pending = closePending_;
     closePending_ = false;
     return pending;
-}
-
-void RunPacer::stopIfClosing() {
-    // A close that came during the walk: the mode loop has set the run going again.
-    if (closePending_ && running_ && run_->ContinueScan)
-        run_->cancel();
 }
 
 void RunPacer::deliver(bool withRows) {
@@ -66,7 +66,6 @@ void RunPacer::deliver(bool withRows) {
 }
 
 void RunPacer::turnEventLoopIfDue() {
-    stopIfClosing();
     if (!nextTurn_.hasExpired())
         return;
     // The slice starts before the batch is shown, so that a costly batch
@@ -108,8 +107,9 @@ void RunPacer::showMessage(const QString &text) {
     Q_EMIT messageRequested(text);
 }
 
-void RunPacer::yield() {
+bool RunPacer::yield() {
     turnEventLoopIfDue();
+    return !stopAsked_;
 }
 
 void RunPacer::fileProgress(qint64 done, qint64 total) {

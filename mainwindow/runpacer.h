@@ -31,13 +31,16 @@ struct RunBatch {
 class RunPacer : public QObject, public StatusSink, public RunHooks {
     Q_OBJECT
   public:
-    RunPacer(ResultsModel &results, const SearchTextSource &search, QObject *parent = nullptr);
+    explicit RunPacer(ResultsModel &results, QObject *parent = nullptr);
     ~RunPacer() override;
 
     /// Runs a whole scan; files is the window's live file list, read afresh
     /// for every entry (none: the query's selected files).
     ScanOutcome run(const ScanQuery &query, const FileSelection *files);
+    /// Cancel: the run's next yield answers stop.
     void cancel();
+    /// An edit of the search box: during a run, a new revision of its query.
+    void editSearchText(const QString &text);
     bool running() const { return running_; }
     /// A close during a run: the run is cancelled and ends first.
     void requestClose();
@@ -52,7 +55,8 @@ class RunPacer : public QObject, public StatusSink, public RunHooks {
     void showMatchCount(qint64 count) override;
     void showMessage(const QString &text) override;
     // RunHooks
-    void yield() override;
+    /// Turns the event loop when due; false once Cancel or a close came.
+    bool yield() override;
     void phaseChanged(Phase phase) override;
     void fileProgress(qint64 done, qint64 total) override;
 
@@ -68,13 +72,13 @@ class RunPacer : public QObject, public StatusSink, public RunHooks {
     /// Hands the window a batch; withRows also takes the new rows into the list.
     void deliver(bool withRows = true);
     void turnEventLoopIfDue();
-    void stopIfClosing();
 
     ResultsModel &results_;
     std::unique_ptr<ScanRun> run_;
     RunBatch pending_;
     bool running_ = false;
     bool closePending_ = false; ///< set by requestClose(), taken by the window
+    bool stopAsked_ = false;    ///< Cancel or a close during the run under way
     QDeadlineTimer nextTurn_;   ///< when the event loop turns next during a run
     QElapsedTimer sinceRows_;   ///< since rows last reached the list
 };

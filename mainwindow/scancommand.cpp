@@ -75,7 +75,7 @@ void ScanCommand::enterPhase(RunHooks::Phase phase) {
         c_.ModeTabs->setEnabled(false);
         c_.ScanButton->setText(FormTexts::CancelCaption);
         c_.ScanButton->setToolTip(FormTexts::CancelTip);
-        c_.TextList->addToHistory(c_.TextList->currentText());
+        c_.TextList->addToHistory(pacer_.scanRun().query().searchText);
         break;
     case RunHooks::Phase::BuildingList:
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -17,9 +17,6 @@ SearchBox::SearchBox(QWidget *parent) : QComboBox(parent) {
     completer()->setCaseSensitivity(Qt::CaseSensitive);
     // Installed after the completer's own filter, so it sees Enter first.
     completer()->popup()->installEventFilter(this);
-    const auto bump = [this] { ++revision_; };
-    connect(this, &QComboBox::editTextChanged, this, bump);
-    connect(this, &QComboBox::currentTextChanged, this, bump);
 }
 
 bool SearchBox::eventFilter(QObject *watched, QEvent *event) {

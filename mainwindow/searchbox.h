@@ -1,18 +1,13 @@
 #pragma once
 
-#include "scan/scaninterfaces.h"
-
 #include <QComboBox>
 
-/// The search box with the past searches. A run reads its text live: every
-/// edit bumps the revision, so the run parses the text again from its next line.
-class SearchBox : public QComboBox, public SearchTextSource {
+/// The search box with the past searches. Its text is the query's search
+/// text; an edit during a run reaches the run as a new revision of its query.
+class SearchBox : public QComboBox {
     Q_OBJECT
   public:
     explicit SearchBox(QWidget *parent = nullptr);
-
-    QString searchText() const override { return currentText(); }
-    quint64 revision() const override { return revision_; }
 
     /// Puts text at the top of the past searches unless an item equals it
     /// exactly; an equal item stays where it is and is selected.
@@ -25,7 +20,4 @@ class SearchBox : public QComboBox, public SearchTextSource {
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-
-  private:
-    quint64 revision_ = 0;
 };

@@ -1,13 +1,10 @@
 #include "scan/readahead.h"
 
 #include "controls/richtext/richtextbuffer.h"
-#include "documents/packagetext.h"
-#include "platform/codepage.h"
 #include "platform/fileentry.h"
 #include "platform/threadpriority.h"
-#include "scan/scanrun.h"
-#include "scan/textfilereader.h"
-#include "scan/textordocument.h"
+#include "scan/compiledsearch.h"
+#include "scan/filescanner.h"
 
 #include <QThread>
 
@@ -17,8 +14,7 @@
 
 struct ReadAhead::Job {
     enum class State { Queued, Running, Done };
-    QString path;
-    bool rich = false;
+    File file; ///< set when submitted, never changed
     State state = State::Queued;
     /// Raised whenever the job is started afresh or dropped: a reader holding an
     /// older value throws its work away. Changed under the lock; a reader with
@@ -36,26 +32,23 @@ struct ReadAhead::Job {
     bool extracted = false;
 };
 
-/// Collects the matching lines of one text file for the pool, a block at a time.
-class ReadAhead::TextClient : public TextFileReader::Client {
+/// Collects the matching lines of one file for the pool: a text file's every
+/// few blocks, a document's in one batch at its end.
+class ReadAhead::Receiver : public FileScanner::Receiver {
   public:
-    TextClient(ReadAhead &pool, Job &job, qint64 generation, qint64 skipThrough,
-               const CompiledSearch &search, std::vector<Outcome> &finished)
-        : pool_(pool), job_(job), generation_(generation), skipThrough_(skipThrough),
-          search_(search), finished_(finished) {}
-    const LineFinder &finder() override { return search_.finder; }
-    bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
+    Receiver(ReadAhead &pool, const Claim &claim, const CompiledSearch &search,
+             std::vector<Outcome> &finished)
+        : pool_(pool), job_(*claim.job), generation_(claim.generation),
+          skipThrough_(claim.skipThrough), search_(search), finished_(finished) {}
+    const CompiledSearch &search() override { return search_; }
+    bool lineFound(qint64 number, QByteArrayView line, QStringView cut) override {
         if (pool_.halt_.load(std::memory_order_relaxed))
             return false;
-        if (lineNumber > skipThrough_)
-            lines_.add(lineNumber, line);
-        // A block of short matching lines can hold far more text than the block.
-        return lines_.size() < HandOnLines || hand();
-    }
-    bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
-        if (lineNumber > skipThrough_)
-            lines_.add(lineNumber, head, ScanTexts::LineCut);
-        return hand();
+        if (number > skipThrough_)
+            lines_.add(number, line, cut);
+        // A block of short matching lines can hold far more text than the
+        // block; a line cut short is as large as a block.
+        return (cut.isEmpty() && lines_.size() < HandOnLines) || hand();
     }
     // Lines found in a large file go on every few blocks, since each hand-on
     // may wake the run; files finished before go on at once.
@@ -65,9 +58,24 @@ class ReadAhead::TextClient : public TextFileReader::Client {
         blocksHeld_ = 0;
         return hand();
     }
+    bool documentLoaded(bool document) override {
+        return pool_.documentLoaded(job_, generation_, document, finished_);
+    }
+    // After a halt only the head file is still delivered.
+    bool nextPiece(qint64 index) override {
+        if (index % 1024 == 0 && pool_.halt_.load(std::memory_order_relaxed))
+            wanted_ = pool_.isHead(job_, generation_);
+        return wanted_;
+    }
+    void pieceFound(qint64 index, const QString &piece) override {
+        if (index > skipThrough_)
+            lines_.add(index, piece);
+    }
     /// The lines not yet handed on.
     FoundLines takeLines() { return std::exchange(lines_, FoundLines()); }
     bool hand() { return pool_.hand(job_, lines_, generation_, finished_); }
+    /// False once a halt dropped a document's pieces.
+    bool wanted() const { return wanted_; }
 
   private:
     static constexpr qsizetype HandOnLines = 4096;
@@ -80,6 +88,7 @@ class ReadAhead::TextClient : public TextFileReader::Client {
     std::vector<Outcome> &finished_;
     FoundLines lines_;
     int blocksHeld_ = 0;
+    bool wanted_ = true;
 };
 
 namespace {
@@ -97,30 +106,6 @@ qint64 documentBytes(const QString &path) {
     return entry ? entry->size : 0;
 }
 } // namespace
-
-void FoundLines::add(qint64 number, QStringView text) {
-    numbers_.push_back(number);
-    texts_ += text;
-    ends_.push_back(texts_.size());
-}
-
-void FoundLines::add(qint64 number, QByteArrayView line, QStringView suffix) {
-    numbers_.push_back(number);
-    platform::appendText(texts_, line);
-    texts_ += suffix;
-    ends_.push_back(texts_.size());
-}
-
-QStringView FoundLines::text(qsizetype i) const {
-    const qsizetype begin = i == 0 ? 0 : ends_[static_cast<size_t>(i - 1)];
-    return QStringView(texts_).mid(begin, ends_[static_cast<size_t>(i)] - begin);
-}
-
-qint64 FoundLines::cost() const {
-    return static_cast<qint64>(sizeof(FoundLines)) + texts_.capacity() * 2 +
-           static_cast<qint64>(numbers_.capacity() * sizeof(qint64) +
-                               ends_.capacity() * sizeof(qsizetype));
-}
 
 size_t ReadAhead::readerCount() const {
     return static_cast<size_t>(std::max(1, limits_.readers));
@@ -166,8 +151,7 @@ void ReadAhead::submit(const std::vector<File> &files) {
         dropHeads();
         for (const File &file : files) {
             auto job = std::make_shared<Job>();
-            job->path = file.path;
-            job->rich = file.rich;
+            job->file = file;
             jobs_.push_back(std::move(job));
         }
     }
@@ -213,6 +197,7 @@ ReadAhead::Taken ReadAhead::take(int timeoutMs) {
 
 ReadAhead::Taken ReadAhead::takeLines(Job &job, bool done) {
     Taken taken;
+    taken.file = job.file;
     taken.lines.swap(job.lines);
     taken.done = done;
     taken.failed = job.failed;
@@ -312,6 +297,10 @@ void ReadAhead::stop() {
     clear();
 }
 
+const ReadAhead::File *ReadAhead::head() const {
+    return headsDropped_ < jobs_.size() ? &jobs_[headsDropped_]->file : nullptr;
+}
+
 ReadAhead::Counters ReadAhead::counters() const {
     const std::lock_guard lock(mutex_);
     return counters_;
@@ -347,12 +336,12 @@ std::vector<ReadAhead::Claim> ReadAhead::claim(std::unique_lock<std::mutex> &loc
         return claims;
     claims.push_back({found, found->generation, found->skipThrough});
     const size_t waiting = jobs_.size() - started_;
-    const size_t most = found->rich || deviceReader || deviceWaitedLately()
+    const size_t most = found->file.rich || deviceReader || deviceWaitedLately()
                             ? 1
                             : std::min<size_t>(MostFilesAClaim, waiting / (2 * readerCount()) + 1);
     for (; started_ < jobs_.size() && claims.size() < most; ++started_) {
         const std::shared_ptr<Job> &job = jobs_[started_];
-        if (job->rich) // a document is charged for its size: taken alone
+        if (job->file.rich) // a document is charged for its size: taken alone
             break;
         if (job->state == Job::State::Queued)
             claims.push_back({job, job->generation, job->skipThrough});
@@ -447,45 +436,17 @@ bool ReadAhead::hand(Job &job, FoundLines &lines, qint64 generation,
     return go; // a batch thrown away is freed here, outside the lock
 }
 
-// Tests the pieces of a document and hands them on in one batch; false, with
-// nothing handed on, when documentsOnly and the file holds no document. A
-// halt ends the extraction early: a text cut short that way hands on nothing.
-bool ReadAhead::searchDocument(Job &job, qint64 generation, qint64 skipThrough,
-                               const CompiledSearch &search, bool documentsOnly, QString &error,
+// A document's text is whole: the reader hands on what it finished before,
+// since the extraction may have taken a while. After a halt the document is
+// left; else its pieces are handed on even after one.
+bool ReadAhead::documentLoaded(Job &job, qint64 generation, bool document,
                                std::vector<Outcome> &finished) {
-    RichTextBuffer box;
-    // A halt also ends the extraction of a document under way.
-    const bool loaded = box.setFileName(job.path, documentsOnly, StopToken(halt_));
-    error = box.errorString();
-    const bool document = loaded || !error.isEmpty();
-    {
-        const std::lock_guard lock(mutex_);
-        publish(finished); // the extraction may take a while
-        if (stopping_) {
-            error.clear();
-            return true;
-        }
-        if (document && job.generation == generation)
-            job.document = job.extracted = true;
-    }
-    if (!document)
+    const std::lock_guard lock(mutex_);
+    publish(finished);
+    if (stopping_)
         return false;
-    FoundLines lines;
-    qint64 index = 0;
-    bool wanted = true;
-    forEachPiece(box.Text(), [&](QStringView piece) {
-        // After a halt only the head file is still delivered.
-        if (index % 1024 == 0 && halt_.load(std::memory_order_relaxed) &&
-            !(wanted = isHead(job, generation)))
-            return false;
-        const QString filtered = StripControlChars(piece);
-        if (index > skipThrough && search.expression.LineMatches(filtered))
-            lines.add(index, filtered);
-        ++index;
-        return true;
-    });
-    if (wanted)
-        hand(job, lines, generation, finished);
+    if (document && job.generation == generation)
+        job.document = job.extracted = true;
     return true;
 }
 
@@ -498,15 +459,18 @@ void ReadAhead::work(bool deviceReader) {
     // The run hands on every row in turn: it must not wait for a core while
     // readers far ahead of it hold one. The readers take what it leaves.
     platform::lowerThreadPriority(ReaderPriorityBelowRun);
-    TextFileReader reader(limits_.blockSize);
-    reader.reuseFolders(true);     // a reader's files mostly share a folder
-    std::vector<Outcome> finished; // not yet handed on
+    RichTextBuffer box;
+    // A halt also ends the extraction of a document under way.
+    FileScanner scanner(box, limits_.blockSize, StopToken(halt_));
+    scanner.textReader().reuseFolders(true); // a reader's files mostly share a folder
+    std::vector<Outcome> finished;           // not yet handed on
     std::unique_lock lock(mutex_);
     for (std::vector<Claim> claims; !(claims = claim(lock, deviceReader)).empty();) {
         const Job &first = *claims.front().job;
         // The reader's buffer, or the whole document and its text.
-        const qint64 buffer =
-            first.rich ? documentBytes(first.path) * 3 + limits_.blockSize : limits_.blockSize;
+        const qint64 buffer = first.file.rich
+                                  ? documentBytes(first.file.path) * 3 + limits_.blockSize
+                                  : limits_.blockSize;
         if (!mayGoOn(lock, first, claims.front().generation, buffer) && stopping_)
             break;
         charge(buffer);
@@ -518,7 +482,7 @@ void ReadAhead::work(bool deviceReader) {
             if (!wanted(*file.job, file.generation))
                 continue;
             // Reading may hand on the files finished before (and empty the list).
-            Outcome outcome = read(file, *search, reader, finished);
+            Outcome outcome = read(file, *search, scanner, finished);
             finished.push_back(std::move(outcome));
         }
         lock.lock();
@@ -529,25 +493,16 @@ void ReadAhead::work(bool deviceReader) {
 }
 
 ReadAhead::Outcome ReadAhead::read(const Claim &file, const CompiledSearch &search,
-                                   TextFileReader &reader, std::vector<Outcome> &finished) {
-    Job &job = *file.job;
-    Outcome outcome{file.job, file.generation, {}, true, {}};
-    if (job.rich) {
-        searchDocument(job, file.generation, file.skipThrough, search, false, outcome.error,
-                       finished);
-        outcome.ok = outcome.error.isEmpty();
-        return outcome;
-    }
-    TextClient client(*this, job, file.generation, file.skipThrough, search, finished);
-    QString documentError;
-    const TextOrDocument read = scanTextOrDocument(reader, job.path, client, [&] {
-        return searchDocument(job, file.generation, file.skipThrough, search, true, documentError,
-                              finished);
-    });
-    outcome.ok = read.document ? documentError.isEmpty() : read.ok;
-    outcome.error = read.document ? documentError : reader.errorString();
-    if (reader.waitedForDevice())
+                                   FileScanner &scanner, std::vector<Outcome> &finished) {
+    const File &named = file.job->file;
+    Receiver receiver(*this, file, search, finished);
+    const FileScanner::Outcome scanned = scanner.scan(named.path, named.rich, receiver);
+    Outcome outcome{file.job, file.generation, {}, scanned.ok, scanned.error};
+    if (!named.rich && scanner.textReader().waitedForDevice())
         noteDeviceWait();
-    outcome.rest = client.takeLines();
+    if (!scanned.document)
+        outcome.rest = receiver.takeLines();
+    else if (receiver.wanted())
+        receiver.hand();
     return outcome;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "scan/linefinder.h"
-#include "scan/searchexpression.h"
+#include "scan/foundlines.h"
 
 #include <QString>
 
@@ -15,37 +14,8 @@
 #include <thread>
 #include <vector>
 
-class TextFileReader;
-
-/// The search text parsed once, shared read-only by the run and its readers.
-struct CompiledSearch {
-    explicit CompiledSearch(const QString &text) : expression(text), finder(expression, true) {}
-    SearchExpression expression;
-    LineFinder finder; ///< the text reader's: a blank text takes every line
-};
-
-/// Lines (or document pieces) that matched in one stretch of a file: their
-/// numbers, and their texts kept one after another, so that a batch costs a
-/// few blocks of memory however many lines it holds.
-class FoundLines {
-  public:
-    void add(qint64 number, QStringView text);
-    /// Adds a line as read from a text file, decoded as the user sees it,
-    /// with suffix after it.
-    void add(qint64 number, QByteArrayView line, QStringView suffix = {});
-    qsizetype size() const { return static_cast<qsizetype>(numbers_.size()); }
-    bool empty() const { return numbers_.empty(); }
-    /// Line from 1, or document piece from 0.
-    qint64 number(qsizetype i) const { return numbers_[static_cast<size_t>(i)]; }
-    QStringView text(qsizetype i) const;
-    /// The bytes the batch holds.
-    qint64 cost() const;
-
-  private:
-    std::vector<qint64> numbers_;
-    std::vector<qsizetype> ends_;
-    QString texts_;
-};
+class FileScanner;
+struct CompiledSearch;
 
 /// Reads and searches the next files of a run on a bounded pool of reader
 /// threads while the run hands on the results of the file before them. Files
@@ -67,8 +37,17 @@ class ReadAhead {
         /// device: with the files cached they would just take turns on the cores.
         int cacheReaders = 0;
     };
-    /// What the head file has brought since the last take.
+    /// A file to read, with the identity the run gave it (its place in the
+    /// run's list): rich picks the document reader, else the text reader.
+    struct File {
+        qint64 id = -1;
+        QString path;
+        bool rich = false;
+        bool operator==(const File &) const = default;
+    };
+    /// What the head file has brought since the last take, and which file that is.
     struct Taken {
+        File file;
         std::vector<FoundLines> lines;
         bool done = false; ///< the file is finished: no more lines come
         bool failed = false;
@@ -90,14 +69,13 @@ class ReadAhead {
     /// The search for every file taken from now on; files already searched keep
     /// theirs until restart().
     void setSearch(std::shared_ptr<const CompiledSearch> search);
-    /// A file to read: rich picks the document reader, else the text reader.
-    struct File {
-        QString path;
-        bool rich = false;
-    };
     /// Appends files, and wakes the readers once for all of them.
     void submit(const std::vector<File> &files);
-    void submit(const QString &path, bool rich) { submit({{path, rich}}); }
+    /// The file the run takes next, or null when none waits. Only the run
+    /// changes the queue, so it looks without the lock.
+    const File *head() const;
+    /// Files submitted and not yet dropped, the head included.
+    qsizetype waiting() const { return static_cast<qsizetype>(jobs_.size() - headsDropped_); }
     /// Waits up to timeoutMs for news of the head file and takes it. After a
     /// halt the head is done, unless its document's text was already whole.
     Taken take(int timeoutMs);
@@ -123,7 +101,7 @@ class ReadAhead {
 
   private:
     struct Job;
-    class TextClient;
+    class Receiver;
     /// A file a reader took, as it was when taken.
     struct Claim {
         std::shared_ptr<Job> job;
@@ -142,13 +120,11 @@ class ReadAhead {
     size_t readerCount() const;
     void work(bool deviceReader);
     std::vector<Claim> claim(std::unique_lock<std::mutex> &lock, bool deviceReader);
-    Outcome read(const Claim &file, const CompiledSearch &search, TextFileReader &reader,
+    Outcome read(const Claim &file, const CompiledSearch &search, FileScanner &scanner,
                  std::vector<Outcome> &finished);
     bool deviceWaitedLately() const;
     void noteDeviceWait();
-    bool searchDocument(Job &job, qint64 generation, qint64 skipThrough,
-                        const CompiledSearch &search, bool documentsOnly, QString &error,
-                        std::vector<Outcome> &finished);
+    bool documentLoaded(Job &job, qint64 generation, bool document, std::vector<Outcome> &finished);
     bool hand(Job &job, FoundLines &lines, qint64 generation, std::vector<Outcome> &finished);
     /// The file is still to be read: no stop, no restart. Without the lock.
     bool wanted(const Job &job, qint64 generation) const;

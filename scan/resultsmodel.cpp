@@ -4,27 +4,11 @@
 #include "platform/pathname.h"
 
 #include <limits>
-#include <optional>
 
 namespace {
 
 /// Text blocks are filled up to this size; a longer text gets a block of its own.
 constexpr qsizetype BlockSize = 1 << 20;
-
-/// The value of a decimal number written the one way QString::number writes it.
-std::optional<qint32> canonicalNumber(QStringView digits) {
-    if (digits.isEmpty() || digits.size() > 10 || (digits.size() > 1 && digits.front() == u'0'))
-        return std::nullopt;
-    qint64 value = 0;
-    for (const QChar c : digits) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return static_cast<qint32>(value);
-}
 
 } // namespace
 
@@ -55,45 +39,22 @@ QByteArrayView ResultsModel::bytes(const StoredText &stored) const {
 bool ResultsModel::AddMatch(const MatchRecord &row) {
     StoredRow stored;
     stored.path = pathIndex(row.path);
-    QByteArray text = row.text.toUtf8();
-    if (row.line.isEmpty()) {
-        stored.cell = CellKind::Empty;
-    } else if (const auto number = canonicalNumber(row.line)) {
-        stored.cell = CellKind::Number;
-        stored.number = *number;
-    } else if (const auto piece = row.line.startsWith(u'@')
-                                      ? canonicalNumber(QStringView(row.line).mid(1))
-                                      : std::nullopt) {
-        stored.cell = CellKind::Piece;
-        stored.number = *piece;
-    } else {
-        const QByteArray cell = row.line.toUtf8();
-        stored.cell = CellKind::Text;
-        stored.number = static_cast<qint32>(cell.size());
-        text.prepend(cell);
-    }
-    stored.text = store(text);
+    stored.cell = row.line.kind;
+    const auto number = static_cast<quint64>(row.line.number);
+    stored.numberLow = static_cast<quint32>(number);
+    stored.numberHigh = static_cast<quint16>(number >> 32);
+    stored.text = store(row.text.toUtf8());
     rows_.push_back(stored);
     return true;
 }
 
-QString ResultsModel::lineCell(const StoredRow &row) const {
-    switch (row.cell) {
-    case CellKind::Empty:
-        return {};
-    case CellKind::Number:
-        return QString::number(row.number);
-    case CellKind::Piece:
-        return u'@' + QString::number(row.number);
-    case CellKind::Text:
-        return QString::fromUtf8(bytes(row.text).first(row.number));
-    }
-    return {};
+LineCell ResultsModel::lineCell(const StoredRow &row) {
+    const quint64 number = quint64{row.numberHigh} << 32 | row.numberLow;
+    return {row.cell, static_cast<qint64>(number)};
 }
 
 QString ResultsModel::matchText(const StoredRow &row) const {
-    const QByteArrayView all = bytes(row.text);
-    return QString::fromUtf8(row.cell == CellKind::Text ? all.sliced(row.number) : all);
+    return QString::fromUtf8(bytes(row.text));
 }
 
 MatchRecord ResultsModel::row(qsizetype index) const {
@@ -142,7 +103,7 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
         return role == Qt::ToolTipRole ? platform::markBidiControls(path) : path;
     }
     case LineColumn:
-        return lineCell(r);
+        return lineCell(r).text();
     case MatchColumn:
         return matchText(r);
     default:

@@ -12,8 +12,8 @@
 /// through AddMatch and reach views in batches at flush(), one insert per
 /// batch, so a scan that records a million rows keeps its window live.
 ///
-/// A row is held compactly: the path once per file, the line cell as a number
-/// where it is one, and the text as UTF-8 in large shared blocks.
+/// A row is held compactly: the path once per file, the line cell as its
+/// number, and the text as UTF-8 in large shared blocks.
 class ResultsModel : public QAbstractTableModel, public MatchSink {
     Q_OBJECT
   public:
@@ -43,26 +43,25 @@ class ResultsModel : public QAbstractTableModel, public MatchSink {
     void rowsFlushed();
 
   private:
-    /// How the line cell is kept: a number, "@" and a number, or as text.
-    enum class CellKind : quint8 { Empty, Number, Piece, Text };
     struct StoredText {
         quint32 block = 0;
         quint32 offset = 0;
         quint32 size = 0;
     };
-    /// For CellKind::Text the cell's bytes come first in the stored text and
-    /// number holds their length.
+    /// The line cell's number is kept in 48 bits, in two parts, so that a row
+    /// stays small.
     struct StoredRow {
         quint32 path = 0; ///< index into paths_
-        qint32 number = 0;
+        quint32 numberLow = 0;
         StoredText text;
-        CellKind cell = CellKind::Empty;
+        quint16 numberHigh = 0;
+        LineCell::Kind cell = LineCell::Kind::None;
     };
 
     quint32 pathIndex(const QString &path);
     StoredText store(const QByteArray &bytes);
     QByteArrayView bytes(const StoredText &stored) const;
-    QString lineCell(const StoredRow &row) const;
+    static LineCell lineCell(const StoredRow &row);
     QString matchText(const StoredRow &row) const;
 
     std::deque<StoredRow> rows_;

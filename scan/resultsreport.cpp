@@ -1,7 +1,7 @@
 #include "scan/resultsreport.h"
 
 #include "platform/pathname.h"
-#include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "scan/searchexpression.h"
 
 namespace ResultsReport {
@@ -41,8 +41,8 @@ QString rowLine(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return ScanTexts::EndOfMatches;
     // The path is the file's own, spaces at its ends included: a name may end in one.
-    return FileLabel + platform::displayPath(row.path) + LineLabel + trimmedSpaces(row.line) +
-           MatchLabel + trimmedSpaces(row.text);
+    return FileLabel + platform::displayPath(row.path) + LineLabel + row.line.text() + MatchLabel +
+           trimmedSpaces(row.text);
 }
 
 bool Writer::writeLine(const QString &line) {
@@ -61,7 +61,7 @@ bool Writer::writeRow(const MatchRecord &row) {
     }
     line_.truncate(0);
     line_ += rowHead_;
-    appendUtf8(trimmedSpaces(row.line));
+    appendUtf8(row.line.text());
     line_ += MatchLabel;
     appendUtf8(trimmedSpaces(row.text));
     line_ += "\r\n";

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "scan/linecell.h"
+
 #include <QString>
 
-/// One row of the results: a match, or a marker row (empty path and line cell).
+/// One row of the results: a match, or a marker row (empty path, no line cell).
 struct MatchRecord {
     QString path;
-    QString line; ///< "12" for a text line, "@2" for a rich-text piece, empty for a marker
+    LineCell line;
     QString text;
 
     bool operator==(const MatchRecord &) const = default;
@@ -49,28 +51,10 @@ class RunHooks {
     enum class Phase { Started, BuildingList, ListBuilt, Finished };
     virtual ~RunHooks() = default;
     /// Called often; a window runs its event loop here when enough time has
-    /// passed. Cancel is taken during this call.
-    virtual void yield() {}
+    /// passed. False stops the run as Cancel does (the window answers so once
+    /// Cancel was clicked during this call or before).
+    virtual bool yield() { return true; }
     virtual void phaseChanged(Phase phase) { (void)phase; }
     /// Before each file of the run's list: done of total dealt with.
     virtual void fileProgress(qint64 done, qint64 total) { (void)done, (void)total; }
-};
-
-/// The current search text. revision() changes whenever the text may have
-/// changed, so the run parses the expression again only then.
-class SearchTextSource {
-  public:
-    virtual ~SearchTextSource() = default;
-    virtual QString searchText() const = 0;
-    virtual quint64 revision() const { return 0; }
-};
-
-/// A search text that never changes (quarrix-scan, tests).
-class FixedSearchText : public SearchTextSource {
-  public:
-    explicit FixedSearchText(QString text) : text_(std::move(text)) {}
-    QString searchText() const override { return text_; }
-
-  private:
-    QString text_;
 };

@@ -1,39 +1,13 @@
 #include "scan/scanrun.h"
 
-#include "documents/packagetext.h"
 #include "platform/codepage.h"
-#include "platform/pathname.h"
+#include "scan/compiledsearch.h"
 #include "scan/filetypefilter.h"
-#include "scan/functionmodule.h"
 #include "scan/readahead.h"
-#include "scan/textordocument.h"
+#include "scan/scantexts.h"
 #include "scan/walkahead.h"
 
 #include <QScopeGuard>
-
-#include <algorithm>
-#include <deque>
-#include <iterator>
-
-QString ScanTexts::checkingFolder(const QString &path) {
-    return QStringLiteral("Checking ") + path + QStringLiteral("...");
-}
-
-QString ScanTexts::fileError(const QString &description, const QString &path) {
-    return QStringLiteral("Error: ") + description + QStringLiteral(" (") + path + u')';
-}
-
-QString StripControlChars(QStringView text) {
-    QString kept(text.size(), Qt::Uninitialized);
-    char16_t *const begin = reinterpret_cast<char16_t *>(kept.data());
-    // Control characters (C0, DEL and C1) go; letters of every script,
-    // punctuation and symbols stay as the document has them.
-    char16_t *const end =
-        std::copy_if(text.utf16(), text.utf16() + text.size(), begin,
-                     [](char16_t c) { return c >= 0x20 && (c < 0x7F || c > 0x9F); });
-    kept.truncate(end - begin);
-    return kept;
-}
 
 namespace {
 /// How long the run waits for the reader of its file before it yields again.
@@ -44,56 +18,65 @@ constexpr qsizetype FilesPerStride = 64;
 
 } // namespace
 
-class ScanRun::TextClient : public TextFileReader::Client {
+/// The rows of a file the run reads on its own thread: each goes on as it is
+/// found, with a yield after it as after every block and piece. Cancel stops a
+/// text file at once; the pieces of a document already read are all tested.
+class ScanRun::FileRows : public FileScanner::Receiver {
   public:
-    TextClient(ScanRun &run, QString path) : run_(run), path_(std::move(path)) {}
-    const LineFinder &finder() override { return run_.search()->finder; }
-    bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
-        run_.record(path_, QString::number(lineNumber), platform::decodeText(line));
-        return blockDone();
-    }
-    bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
-        run_.record(path_, QString::number(lineNumber),
-                    platform::decodeText(head) + ScanTexts::LineCut);
+    FileRows(ScanRun &run, const QString &path) : run_(run), path_(path) {}
+    const CompiledSearch &search() override { return *run_.search(); }
+    bool searchChanged() override { return run_.revision_ != run_.searchRevision_; }
+    bool lineFound(qint64 number, QByteArrayView line, QStringView cut) override {
+        QString text = platform::decodeText(line);
+        text += cut;
+        run_.record(path_, LineCell::line(number), text);
         return blockDone();
     }
     bool blockDone() override {
-        run_.hooks_.yield();
+        run_.yield();
         return !run_.fileClosed_;
     }
-    bool searchChanged() override { return run_.source_.revision() != run_.searchRevision_; }
+    bool nextPiece(qint64) override {
+        run_.yield();
+        return true;
+    }
+    void pieceFound(qint64 index, const QString &piece) override {
+        run_.record(path_, LineCell::piece(index), piece);
+    }
 
   private:
     ScanRun &run_;
-    QString path_;
+    const QString &path_;
 };
 
-ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks,
-                 const SearchTextSource &search)
-    : readers(ReadAhead::defaultReaders()), matches_(matches), status_(status), hooks_(hooks),
-      source_(search) {}
+ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks)
+    : readers(ReadAhead::defaultReaders()), matches_(matches), status_(status), hooks_(hooks) {}
 
 ScanRun::~ScanRun() = default;
 
+void ScanRun::editSearchText(const QString &text) {
+    query_.searchText = text;
+    ++revision_;
+}
+
 const std::shared_ptr<const CompiledSearch> &ScanRun::search() {
-    if (!search_ || source_.revision() != searchRevision_) {
-        searchRevision_ = source_.revision();
-        const QString text = source_.searchText();
-        if (!search_ || search_->expression.searchText() != text)
-            search_ = std::make_shared<const CompiledSearch>(text);
+    if (!search_ || revision_ != searchRevision_) {
+        searchRevision_ = revision_;
+        if (!search_ || search_->expression.searchText() != query_.searchText)
+            search_ = std::make_shared<const CompiledSearch>(query_.searchText);
     }
     return search_;
 }
 
 // True when an edit of the search text gave a new expression.
 bool ScanRun::searchChanged() {
-    if (source_.revision() == searchRevision_)
+    if (revision_ == searchRevision_)
         return false;
     const CompiledSearch *before = search_.get();
     return search().get() != before;
 }
 
-void ScanRun::record(const QString &path, const QString &cell, const QString &text) {
+void ScanRun::record(const QString &path, LineCell cell, const QString &text) {
     if (!matches_.AddMatch({path, cell, text})) {
         // The row could not be kept (a report that failed to write): stop as Cancel does.
         ContinueScan = false;
@@ -105,9 +88,15 @@ void ScanRun::record(const QString &path, const QString &cell, const QString &te
     status_.showMatchCount(LinesMatched);
 }
 
+// The host's answer stop is taken as Cancel.
+void ScanRun::yield() {
+    if (!hooks_.yield() && ContinueScan)
+        cancel();
+}
+
 void ScanRun::addMarker() {
     const QString &text = rows_ == 0 ? ScanTexts::NoMatchesFound : ScanTexts::EndOfMatches;
-    matches_.AddMatch({QString(), QString(), text});
+    matches_.AddMatch({QString(), LineCell(), text});
     ++rows_;
 }
 
@@ -117,9 +106,10 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
     ContinueScan = true;
     rows_ = 0;
     matches_.clearMatches();
-    search_.reset(); // the text is read afresh for every run
-    const bool selectedMode = query.mode == ScanMode::SelectedFiles;
-    const FixedFileSelection named(query.folder, query.selectedFiles);
+    query_ = query;
+    ++revision_;
+    const bool selectedMode = query_.mode == ScanMode::SelectedFiles;
+    const FixedFileSelection named(query_.folder, query_.selectedFiles);
     const FileSelection &selection = files ? *files : named;
     if (selectedMode && CountSelectedFiles(selection) < 1) {
         status_.showMessage(ScanTexts::SelectFilesFirst);
@@ -133,12 +123,12 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
         status_.SBar(ScanTexts::BuildingFileList);
         FoundFilesList.clear();
         const QString type =
-            query.specifiedType ? FileTypeFilter::normalisedType(query.type) : QString();
-        const bool refused = query.specifiedType && type.isEmpty();
+            query_.specifiedType ? FileTypeFilter::normalisedType(query_.type) : QString();
+        const bool refused = query_.specifiedType && type.isEmpty();
         const auto stop = qScopeGuard([this] { stopReaders(); });
         if (!refused)
             startReaders();
-        const bool walked = walkTree(query.folder, treeEntryAt(type, !query.specifiedType));
+        const bool walked = walkTree(query_.folder, treeEntryAt(type, !query_.specifiedType));
         if (walked)
             status_.SBar(ScanTexts::FileListBuilt);
         hooks_.phaseChanged(RunHooks::Phase::ListBuilt);
@@ -154,7 +144,7 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
             hooks_.phaseChanged(RunHooks::Phase::Finished);
             return ScanOutcome::Refused;
         }
-        if (query.specifiedType)
+        if (query_.specifiedType)
             ScanFileList(type, QStringLiteral("One"));
         else
             ScanFileList(QStringLiteral("Dummy"), QStringLiteral("All"));
@@ -173,16 +163,6 @@ void ScanRun::cancel() {
         pool_->halt();
     RTB.setFileName(QString());
     fileClosed_ = true;
-}
-
-QString FileSelection::path(int index) const {
-    const QString folder = FunctionModule::AddTrailingBackslash(folderPath());
-    const QString listed = name(index);
-    const QString trimmed = trimSpaces(listed);
-    // Padding typed or listed around a name goes; a real name may end in a space.
-    if (trimmed != listed && platform::pathExists(folder + listed))
-        return folder + listed;
-    return folder + trimmed;
 }
 
 int ScanRun::CountSelectedFiles(const FileSelection &files) {
@@ -229,7 +209,7 @@ bool ScanRun::walkTree(const QString &folder, const EntryAt &entryAt) {
     WalkAhead walk(folder, leftOut_);
     // Cancel is taken here, so it stops the walk as it stops a file.
     const auto goOn = [this] {
-        hooks_.yield();
+        yield();
         return ContinueScan;
     };
     for (;;) {
@@ -270,43 +250,22 @@ void ScanRun::ScanFileList(const QString &extension, const QString &filterMode) 
 }
 
 void ScanRun::ScanTextFile(const QString &path) {
-    if (!ContinueScan)
-        return;
-    fileClosed_ = false;
-    status_.SBar(ScanTexts::ScanningFile + path);
-    TextClient client(*this, path);
-    const TextOrDocument read =
-        scanTextOrDocument(reader_, path, client, [&] { return scanDocument(path, true); });
-    if (!read.document && !read.ok)
-        status_.fileError(ScanTexts::fileError(reader_.errorString(), path));
+    if (ContinueScan)
+        scanFile(path, false);
 }
 
 void ScanRun::ScanRichTextFile(const QString &path) {
-    if (!ContinueScan)
-        return;
-    status_.SBar(ScanTexts::ScanningFile + path);
-    scanDocument(path, false);
+    if (ContinueScan)
+        scanFile(path, true);
 }
 
-bool ScanRun::scanDocument(const QString &path, bool documentsOnly) {
-    if (!RTB.setFileName(path, documentsOnly)) {
-        if (RTB.errorString().isEmpty()) // no document: left to the text reader
-            return false;
-        status_.fileError(ScanTexts::fileError(RTB.errorString(), path));
-        return true;
-    }
-    const QString text = RTB.Text();
-    qsizetype index = 0;
-    // Pieces already loaded are all tested, even after a Cancel.
-    forEachPiece(text, [&](QStringView piece) {
-        hooks_.yield();
-        const QString filtered = StripControlChars(piece);
-        if (search()->expression.LineMatches(filtered))
-            record(path, QStringLiteral("@") + QString::number(index), filtered);
-        ++index;
-    });
-    RTB.setFileName(QString());
-    return true;
+void ScanRun::scanFile(const QString &path, bool document) {
+    fileClosed_ = false;
+    status_.SBar(ScanTexts::ScanningFile + path);
+    FileRows rows(*this, path);
+    const FileScanner::Outcome outcome = scanner_.scan(path, document, rows);
+    if (!outcome.ok)
+        status_.fileError(ScanTexts::fileError(outcome.error, path));
 }
 
 // The mode loops' common walk over their list. One reader searches on this
@@ -319,8 +278,8 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
         return;
     if (readers <= 1) {
         // No folder stays open once the run is over.
-        reader_.reuseFolders(true);
-        const auto close = qScopeGuard([this] { reader_.reuseFolders(false); });
+        scanner_.textReader().reuseFolders(true);
+        const auto close = qScopeGuard([this] { scanner_.textReader().reuseFolders(false); });
         for (qsizetype i = 0; i < count && ContinueScan; ++i) {
             const std::optional<ListEntry> entry = entryAt(i);
             progress(i, entry.has_value());
@@ -340,33 +299,29 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
         pool.restart(-1);
     }
     for (qsizetype i = 0; i < count && ContinueScan; ++i) {
-        const bool submitted = !ahead_.empty() && ahead_.front().first == i;
+        const ReadAhead::File *head = pool.head();
+        const bool submitted = head && head->id == i;
         // A fixed list's entries were judged as they went to the readers.
-        const bool judged = fixed && i < next_;
-        const std::optional<ListEntry> entry =
-            judged ? (submitted ? std::optional(ahead_.front().second) : std::nullopt) : entryAt(i);
+        std::optional<ListEntry> entry;
+        if (!fixed || i >= next_)
+            entry = entryAt(i);
+        else if (submitted)
+            entry = ListEntry{head->path, head->rich};
         progress(i, entry.has_value());
         if (!entry) {
-            if (submitted) {
+            if (submitted)
                 pool.dropHead();
-                ahead_.pop_front();
-            }
             continue;
         }
-        if (!submitted || ahead_.front().second != *entry) {
-            pool.clear();
-            ahead_.clear();
-            pool.submit(entry->path, entry->rich);
-            ahead_.emplace_back(i, *entry);
-            next_ = i + 1;
-        }
+        const ReadAhead::File file{i, entry->path, entry->rich};
+        if (!submitted || *head != file)
+            resubmit(pool, file);
         // Refilled a stride at a time: readers that wait for the run are then
         // woken once a stride, not once a file, and leave it the processor.
-        if (ahead_.size() <= FilesAhead - FilesPerStride)
+        if (pool.waiting() <= FilesAhead - FilesPerStride)
             refill(count, entryAt, FilesAhead);
-        scanHead(pool, *entry);
+        scanHead(pool, file);
         pool.dropHead();
-        ahead_.pop_front();
     }
 }
 
@@ -375,46 +330,56 @@ void ScanRun::startReaders() {
         return;
     pool_ = std::make_unique<ReadAhead>(ReadAhead::Limits{readers});
     pool_->setSearch(search());
-    ahead_.clear();
     next_ = 0;
 }
 
 void ScanRun::stopReaders() {
     pool_.reset(); // stops and joins the readers
-    ahead_.clear();
     next_ = 0;
 }
 
 // Gives the readers the next files of the list, up to limit ahead of the run.
 void ScanRun::refill(qsizetype count, const EntryAt &entryAt, qsizetype limit) {
     std::vector<ReadAhead::File> stride;
-    for (; next_ < count && qsizetype(ahead_.size()) < limit; ++next_) {
-        if (std::optional<ListEntry> later = entryAt(next_)) {
-            stride.push_back({later->path, later->rich});
-            ahead_.emplace_back(next_, *std::move(later));
-        }
+    for (const qsizetype waiting = pool_->waiting();
+         next_ < count && waiting + qsizetype(stride.size()) < limit; ++next_) {
+        if (std::optional<ListEntry> later = entryAt(next_))
+            stride.push_back({next_, std::move(later->path), later->rich});
     }
     pool_->submit(stride);
+}
+
+// The readers' queue is not what the run expects at file (the list changed):
+// they drop it and start again from there.
+void ScanRun::resubmit(ReadAhead &pool, const ReadAhead::File &file) {
+    pool.clear();
+    pool.submit({file});
+    next_ = file.id + 1;
 }
 
 // Hands on the head file's lines as its reader finds them, with a yield after
 // each as a reader on this thread would, and its error at the end. Cancel stops
 // a text file at once; the pieces of a document already read are all handed on.
-void ScanRun::scanHead(ReadAhead &pool, const ListEntry &entry) {
+// Only lines that name the file are taken as its own.
+void ScanRun::scanHead(ReadAhead &pool, const ReadAhead::File &file) {
     fileClosed_ = false;
-    status_.SBar(ScanTexts::ScanningFile + entry.path);
+    status_.SBar(ScanTexts::ScanningFile + file.path);
     qint64 last = -1;
     for (;;) {
         const ReadAhead::Taken taken = pool.take(WaitMilliseconds);
+        if (taken.file != file) {
+            resubmit(pool, file);
+            pool.restart(last);
+            continue;
+        }
         bool restarted = false;
-        const bool document = entry.rich || taken.document;
+        const bool document = file.rich || taken.document;
         for (const FoundLines &lines : taken.lines) {
             for (qsizetype i = 0; i < lines.size() && !restarted; ++i) {
                 last = lines.number(i);
-                const QString number = QString::number(last);
-                record(entry.path, document ? QStringLiteral("@") + number : number,
+                record(file.path, document ? LineCell::piece(last) : LineCell::line(last),
                        lines.text(i).toString());
-                hooks_.yield();
+                yield();
                 if (fileClosed_ && !document)
                     return;
                 if ((restarted = searchChanged())) {
@@ -429,12 +394,12 @@ void ScanRun::scanHead(ReadAhead &pool, const ListEntry &entry) {
             continue;
         if (taken.done) {
             if (taken.failed)
-                status_.fileError(ScanTexts::fileError(taken.error, entry.path));
+                status_.fileError(ScanTexts::fileError(taken.error, file.path));
             return;
         }
         if (taken.lines.empty()) {
-            hooks_.yield();
-            if (fileClosed_ && !entry.rich)
+            yield();
+            if (fileClosed_ && !file.rich)
                 return;
             if (searchChanged()) {
                 pool.setSearch(search_);

@@ -3,7 +3,7 @@
 #include "platform/direntries.h"
 #include "platform/pathname.h"
 #include "scan/functionmodule.h"
-#include "scan/scanrun.h"
+#include "scan/scantexts.h"
 
 #include <set>
 #include <utility>

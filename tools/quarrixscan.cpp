@@ -9,6 +9,7 @@
 #include "scan/readahead.h"
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -332,8 +333,7 @@ int main(int argc, char **argv) {
 
     ReportSink sink(writer, terminal);
     RunHooks hooks;
-    const FixedSearchText search(*searchText);
-    ScanRun run(sink, status, hooks, search);
+    ScanRun run(sink, status, hooks);
     run.readers = readers;
     run.leaveOut(reportFiles(target, output));
     const PathSelection selection(paths);

@@ -3,7 +3,9 @@
 #include "documents/compoundfile.h"
 #include "documents/documenterrors.h"
 #include "documents/documenttext.h"
+#include "documents/mailtext.h"
 #include "documents/packagetext.h"
+#include "scan/documentpieces.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
@@ -65,7 +67,7 @@ TEST(DocumentText, FixturesYieldTheirWordsAndNotTheirMachinery) {
             for (const QString &piece : e.pieces) {
                 const qsizetype index = expectedPieces.indexOf(piece);
                 EXPECT_GE(index, 0) << piece.toStdString();
-                const MatchRecord row{path, u'@' + QString::number(index), piece};
+                const MatchRecord row{path, LineCell::piece(index), piece};
                 const auto rows = scan(path, piece);
                 EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end())
                     << piece.toStdString();
@@ -259,8 +261,8 @@ TEST(DocumentText, EncryptedDocumentsAreNamedInTheStatusLineAndGiveNoRows) {
 
         const QString path = dir.write(name, bytes);
         RecordingSinks sinks;
-        FixedSearchText text(QStringLiteral("a"));
-        ScanRun run(sinks, sinks, sinks, text);
+        ScanRun run(sinks, sinks, sinks);
+        run.editSearchText(QStringLiteral("a"));
         run.ContinueScan = true;
         run.ScanRichTextFile(path);
         EXPECT_TRUE(sinks.rows.empty());

@@ -4,6 +4,7 @@
 #include "documents/documenttext.h"
 #include "documents/ooxmltext.h"
 #include "documents/zipcontainer.h"
+#include "scan/documentpieces.h"
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "tests/support/zipbytes.h"
@@ -171,9 +172,9 @@ struct ScanResult {
 
 ScanResult scanSelected(const QString &name, const QString &search) {
     RecordingSinks sinks;
-    EditableSearchText text(search);
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
     ScanQuery query;
+    query.searchText = search;
     query.folder = QStringLiteral(MODERN_DATA);
     query.selectedFiles = QStringList{name};
     run.run(query);
@@ -185,12 +186,12 @@ TEST(DocumentRecognition, ARenamedWorkbookAndPdfAreReadByTheirContent) {
     const ScanResult book =
         scanSelected(QStringLiteral("renamed-workbook.dat"), QStringLiteral("SheetTwoProbe"));
     ASSERT_EQ(book.rows.size(), 1u);
-    EXPECT_TRUE(book.rows[0].line.startsWith(u'@'));
+    EXPECT_EQ(book.rows[0].line.kind, LineCell::Kind::Piece);
     EXPECT_EQ(book.rows[0].text, QStringLiteral("SheetTwoProbe Привет"));
     const ScanResult pdf =
         scanSelected(QStringLiteral("renamed-pdf.txt"), QStringLiteral("LastProbe"));
     ASSERT_EQ(pdf.rows.size(), 1u);
-    EXPECT_TRUE(pdf.rows[0].line.startsWith(u'@'));
+    EXPECT_EQ(pdf.rows[0].line.kind, LineCell::Kind::Piece);
     EXPECT_TRUE(pdf.errors.isEmpty());
 }
 
@@ -200,13 +201,11 @@ TEST(DocumentRecognition, AZipThatIsNoDocumentIsReadAsText) {
         dir.write(QStringLiteral("archive.jar"),
                   zipFile({zipEntry("notes.txt", "PlainZipProbe")}) + "\r\nTrailerProbe line\r\n");
     RecordingSinks sinks;
-    EditableSearchText text(QStringLiteral("TrailerProbe"));
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
+    run.editSearchText(QStringLiteral("TrailerProbe"));
     run.ScanSelectedFiles(FixedFileSelection(dir.path(), {QStringLiteral("archive.jar")}));
     ASSERT_EQ(sinks.rows.size(), 1u);
-    bool number = false;
-    sinks.rows[0].line.toInt(&number); // a text line number, not a piece
-    EXPECT_TRUE(number) << sinks.rows[0].line.toStdString();
+    EXPECT_EQ(sinks.rows[0].line.kind, LineCell::Kind::Line); // a text line, not a piece
 }
 
 TEST(DocumentRecognition, DirectoryScanReadsDocumentsAndKeepsExcludedTypesOut) {
@@ -215,9 +214,9 @@ TEST(DocumentRecognition, DirectoryScanReadsDocumentsAndKeepsExcludedTypesOut) {
     dir.write(QStringLiteral("report.docx"), docx);
     dir.write(QStringLiteral("report.zip"), docx); // an excluded type stays excluded
     RecordingSinks sinks;
-    EditableSearchText text(QStringLiteral("LastProbe"));
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
     ScanQuery query;
+    query.searchText = QStringLiteral("LastProbe");
     query.mode = ScanMode::DirectoryTree;
     query.folder = dir.path();
     run.run(query);

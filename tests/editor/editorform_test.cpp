@@ -508,7 +508,7 @@ TEST(EditorPlace, ARowOpensAtItsLineWithTheMatchSelected) {
         editor->close();
     });
     openInEditorWindow(path, nullptr, [] { return QStringLiteral("needle"); },
-                       {QStringLiteral("5000"), QStringLiteral("here is the Needle")});
+                       {LineCell::line(5000), QStringLiteral("here is the Needle")});
     EXPECT_EQ(block, 4999);
     EXPECT_EQ(selected, QStringLiteral("Needle"));
     EXPECT_TRUE(inView);
@@ -533,10 +533,11 @@ TEST(EditorPlace, ADocumentOrMailRowOpensAtItsMatch) {
     } rows[] = {
         {"mail.eml",
          mail,
-         {u"@3"_qs, u"this line is wrapped by the encoder and the needle sits after the soft "
-                    u"break caf\u00e9"_qs},
+         {LineCell::piece(3),
+          u"this line is wrapped by the encoder and the needle sits after the soft "
+          u"break caf\u00e9"_qs},
          6},
-        {"twice.doc", rtf, {u"@3"_qs, u"Total needle"_qs}, 3},
+        {"twice.doc", rtf, {LineCell::piece(3), u"Total needle"_qs}, 3},
     };
     for (const auto &row : rows) {
         TempDir dir;

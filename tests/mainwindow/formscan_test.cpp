@@ -7,6 +7,7 @@
 #include "mainwindow/statusbar.h"
 #include "scan/resultsmodel.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "windowtestsupport.h"
 
 #include <QApplication>
@@ -43,7 +44,7 @@ class FormScanTest : public WindowTest {
         const ResultsModel &rows = form->results();
         for (qsizetype i = 0; i < rows.totalRows(); ++i) {
             const MatchRecord r = rows.row(i);
-            texts << QFileInfo(r.path).fileName() + u'|' + r.line + u'|' + r.text;
+            texts << QFileInfo(r.path).fileName() + u'|' + r.line.text() + u'|' + r.text;
         }
         return texts;
     }

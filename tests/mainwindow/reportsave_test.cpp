@@ -2,6 +2,7 @@
 #include "mainwindow/reportsave.h"
 #include "scan/resultsmodel.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "support/recordingsinks.h"
 
 #include <QAbstractButton>
@@ -24,9 +25,9 @@ class ReportSaveTest : public ::testing::Test {
         dir.write(QStringLiteral("a.txt"), "alpha one\r\nbeta\r\n  ALPHA two  \r\n");
         dir.write(QStringLiteral("b.txt"), "no\nalpha three\n");
         RecordingSinks sinks;
-        FixedSearchText search(QStringLiteral("alpha"));
-        ScanRun run(model, sinks, sinks, search);
+        ScanRun run(model, sinks, sinks);
         ScanQuery query;
+        query.searchText = QStringLiteral("alpha");
         query.folder = dir.path();
         query.selectedFiles = {QStringLiteral("a.txt"), QStringLiteral("b.txt")};
         ASSERT_EQ(run.run(query), ScanOutcome::Completed);
@@ -124,8 +125,8 @@ TEST_F(ReportSaveTest, FullDeviceShowsTheError) {
 
 TEST_F(ReportSaveTest, MoreRowsThanASixteenBitCounterHolds) {
     for (int i = 1; i <= 40000; ++i)
-        model.AddMatch({QStringLiteral("/f"), QString::number(i), QStringLiteral("m")});
-    model.AddMatch({QString(), QString(), ScanTexts::EndOfMatches});
+        model.AddMatch({QStringLiteral("/f"), LineCell::line(i), QStringLiteral("m")});
+    model.AddMatch({QString(), LineCell(), ScanTexts::EndOfMatches});
     const FileDialogResult choice = chosen(out.path(), QStringLiteral("big.txt"));
     ASSERT_EQ(saveReport(choice, header(), model, recorder()), SaveOutcome::Saved);
     const QByteArray report = readAll(choice.fullPath());
@@ -194,7 +195,7 @@ class FileSizeLimit {
 
 TEST_F(ReportSaveTest, FailedWriteLeavesTheOldFileAndNoPieces) {
     for (int i = 1; i <= 5000; ++i)
-        model.AddMatch({QStringLiteral("/f"), QString::number(i), QStringLiteral("m")});
+        model.AddMatch({QStringLiteral("/f"), LineCell::line(i), QStringLiteral("m")});
     const QString existing = out.write(QStringLiteral("old.txt"), "the old report\r\n");
     const FileDialogResult choice = chosen(out.path(), QStringLiteral("old.txt"));
     SaveOutcome outcome;

@@ -4,6 +4,7 @@
 
 #include "mainwindow/runpacer.h"
 #include "scan/resultsmodel.h"
+#include "scan/scantexts.h"
 #include "windowtestsupport.h"
 
 #include <QElapsedTimer>
@@ -46,6 +47,7 @@ class RunPacerTest : public ::testing::Test {
         ScanQuery query;
         query.mode = ScanMode::DirectoryTree;
         query.folder = dir.file(QStringLiteral("tree"));
+        query.searchText = QStringLiteral("zebra");
         batches.clear();
         turns.clear();
         QTimer turn; // fires once on every turn of the event loop
@@ -68,8 +70,7 @@ class RunPacerTest : public ::testing::Test {
 
     TempDir dir;
     ResultsModel results;
-    FixedSearchText search{QStringLiteral("zebra")};
-    RunPacer pacer{results, search};
+    RunPacer pacer{results};
     QElapsedTimer clock;
     std::vector<Seen> batches;
     std::vector<qint64> turns;

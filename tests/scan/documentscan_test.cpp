@@ -1,5 +1,5 @@
 // Documents scanned through the rich-text reader: the pieces a user finds.
-#include "scan/scanrun.h"
+#include "scan/documentpieces.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 
@@ -28,7 +28,7 @@ TEST(DocumentScan, RtfSavedUnderAnOfficeNameIsReadAsRtf) {
                                    R"(second {\b word}\par \u1052?\u1080?\u1088?\par})");
     EXPECT_EQ(
         scan(path, QStringLiteral("second")),
-        (std::vector<MatchRecord>{{path, QStringLiteral("@1"), QStringLiteral("second word")}}));
+        (std::vector<MatchRecord>{{path, LineCell::piece(1), QStringLiteral("second word")}}));
     EXPECT_EQ(scan(path, QStringLiteral("мир")).size(), 1u);
     EXPECT_TRUE(scan(path, QStringLiteral("arial")).empty());
     EXPECT_TRUE(scan(path, QStringLiteral("rtf1")).empty());
@@ -38,16 +38,15 @@ TEST(DocumentScan, TextUnderADocumentNameIsCutAtEachKindOfLineEnd) {
     TempDir dir;
     // DIF and MPX files, and text or HTML saved under a document's name.
     const QString lf = dir.write(QStringLiteral("table.dif"), "first\nsecond alpha\nthird");
-    EXPECT_EQ(
-        scan(lf, QStringLiteral("alpha")),
-        (std::vector<MatchRecord>{{lf, QStringLiteral("@1"), QStringLiteral("second alpha")}}));
+    EXPECT_EQ(scan(lf, QStringLiteral("alpha")),
+              (std::vector<MatchRecord>{{lf, LineCell::piece(1), QStringLiteral("second alpha")}}));
     const QString mixed = dir.write(QStringLiteral("plan.mpx"), "a\r\nb\rc\nd\n\ne alpha");
     EXPECT_EQ(scan(mixed, QStringLiteral("alpha")),
-              (std::vector<MatchRecord>{{mixed, QStringLiteral("@5"), QStringLiteral("e alpha")}}));
+              (std::vector<MatchRecord>{{mixed, LineCell::piece(5), QStringLiteral("e alpha")}}));
     const QString utf8 = dir.write(QStringLiteral("notes.doc"), "Gr\xC3\xBC\xC3\x9F"
                                                                 "e\nM\xC3\xBCller");
     EXPECT_EQ(scan(utf8, QStringLiteral("müller")),
-              (std::vector<MatchRecord>{{utf8, QStringLiteral("@1"), QStringLiteral("Müller")}}));
+              (std::vector<MatchRecord>{{utf8, LineCell::piece(1), QStringLiteral("Müller")}}));
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "documents/compoundfile.h"
 #include "documents/documenttext.h"
 #include "platform/inputfile.h"
+#include "scan/compiledsearch.h"
 #include "scan/readahead.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 #include "tests/support/zipbytes.h"
@@ -45,8 +47,7 @@ QStringList openFilesUnder(const QString &folder);
 Seen scanTree(const QString &folder, const QString &search, int readers,
               const QString &removeAfterWalk = {}) {
     TreeSinks sinks;
-    const FixedSearchText text(search);
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
     run.readers = readers;
     // A file removed after the walk must not have been read during it.
     if (!removeAfterWalk.isEmpty())
@@ -58,6 +59,7 @@ Seen scanTree(const QString &folder, const QString &search, int readers,
     ScanQuery query;
     query.mode = ScanMode::DirectoryTree;
     query.folder = folder;
+    query.searchText = search;
     EXPECT_EQ(run.run(query), ScanOutcome::Completed);
     // The window keeps its run between scans: nothing of the tree stays open.
     EXPECT_EQ(openFilesUnder(folder), QStringList());
@@ -184,13 +186,14 @@ QByteArray largeWorkbook(qint64 thousandRows) {
 
 /// A scan of a tree with four readers, cancelled where the test says.
 struct CancelledTree {
-    explicit CancelledTree(const QString &search) : text(search), run(sinks, sinks, sinks, text) {
+    explicit CancelledTree(const QString &search) : search(search), run(sinks, sinks, sinks) {
         run.readers = 4;
     }
     ScanOutcome scan(const QString &folder) {
         ScanQuery query;
         query.mode = ScanMode::DirectoryTree;
         query.folder = folder;
+        query.searchText = search;
         return run.run(query);
     }
     qsizetype rowsOf(const QString &path) const {
@@ -198,7 +201,7 @@ struct CancelledTree {
                              [&](const MatchRecord &row) { return row.path == path; });
     }
     RecordingSinks sinks;
-    const FixedSearchText text;
+    const QString search;
     ScanRun run;
 };
 
@@ -220,19 +223,19 @@ TEST(ReadAhead, ManyReadersShowExactlyWhatOneReaderShows) {
                            QStringLiteral("Error: The document is encrypted (") +
                                dir.file(QStringLiteral("modern/encrypted.odt")) + u')'}));
     // The huge line, the UTF-16 files and a document piece are all among the rows.
-    const auto has = [&](const QString &path, const QString &cell) {
+    const auto has = [&](const QString &path, LineCell cell) {
         return std::any_of(one.rows.begin(), one.rows.end(), [&](const MatchRecord &row) {
             return row.path == dir.file(path) && row.line == cell;
         });
     };
-    EXPECT_TRUE(has(QStringLiteral("a/huge-line.txt"), QStringLiteral("2")));
-    EXPECT_TRUE(has(QStringLiteral("a/huge-line.txt"), QStringLiteral("3")));
-    EXPECT_TRUE(has(QStringLiteral("a/utf16le.txt"), QStringLiteral("1")));
-    EXPECT_TRUE(has(QStringLiteral("a/utf16be.txt"), QStringLiteral("2")));
-    EXPECT_TRUE(has(QStringLiteral("docs/plain.doc"), QStringLiteral("@1")));
-    for (const char *cell : {"@0", "@2", "@3"})
-        EXPECT_TRUE(has(QStringLiteral("docs/lf-only.dif"), QString::fromLatin1(cell))) << cell;
-    EXPECT_TRUE(has(QStringLiteral("a/name ends in a space "), QStringLiteral("1")));
+    EXPECT_TRUE(has(QStringLiteral("a/huge-line.txt"), LineCell::line(2)));
+    EXPECT_TRUE(has(QStringLiteral("a/huge-line.txt"), LineCell::line(3)));
+    EXPECT_TRUE(has(QStringLiteral("a/utf16le.txt"), LineCell::line(1)));
+    EXPECT_TRUE(has(QStringLiteral("a/utf16be.txt"), LineCell::line(2)));
+    EXPECT_TRUE(has(QStringLiteral("docs/plain.doc"), LineCell::piece(1)));
+    for (const qint64 piece : {0, 2, 3})
+        EXPECT_TRUE(has(QStringLiteral("docs/lf-only.dif"), LineCell::piece(piece))) << piece;
+    EXPECT_TRUE(has(QStringLiteral("a/name ends in a space "), LineCell::line(1)));
 
     // A blank search takes every text line: the most rows a tree can give.
     EXPECT_EQ(scanTree(dir.path(), QString(), 3), scanTree(dir.path(), QString(), 1));
@@ -246,12 +249,13 @@ TEST(ReadAhead, FilesThatCannotBeReadFailInTheirTurn) {
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
     dir.write(QStringLiteral("z.txt"), "key z");
     RecordingSinks sinks;
-    const FixedSearchText text(QStringLiteral("key"));
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
     run.readers = 3;
     const FixedFileSelection files(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("folder"),
                                                 QStringLiteral("pipe"), QStringLiteral("z.txt")});
-    run.run(ScanQuery(), &files);
+    ScanQuery query;
+    query.searchText = QStringLiteral("key");
+    run.run(query, &files);
     EXPECT_EQ(sinks.status,
               QStringList({ScanTexts::ScanningFile + dir.file(QStringLiteral("a.txt")),
                            ScanTexts::ScanningFile + dir.file(QStringLiteral("folder")),
@@ -288,14 +292,15 @@ TEST(ReadAhead, ASelectionChangedDuringTheRunTakesEffect) {
                                          QStringLiteral("c.txt"), QStringLiteral("d.txt")});
     files.selected_[2] = false;
     RecordingSinks sinks;
-    const FixedSearchText text(QStringLiteral("key"));
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
     sinks.onYield = [&] {
         files.selected_[1] = false;
         files.selected_[2] = true;
         files.names_[3] = QStringLiteral("c.txt");
     };
-    run.run(ScanQuery(), &files);
+    ScanQuery query;
+    query.searchText = QStringLiteral("key");
+    run.run(query, &files);
     QStringList texts;
     for (const MatchRecord &row : sinks.rows)
         texts << row.text;
@@ -312,8 +317,7 @@ TEST(ReadAhead, CancelLeavesNoReaderRunningAndNoFileOpen) {
         dir.write(QStringLiteral("big%1.txt").arg(i), big);
     const int threadsBefore = threadCount();
     RecordingSinks sinks;
-    const FixedSearchText text(QStringLiteral("match"));
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
     run.readers = 4;
     int readersSeen = 0;
     QStringList openSeen;
@@ -327,6 +331,7 @@ TEST(ReadAhead, CancelLeavesNoReaderRunningAndNoFileOpen) {
     ScanQuery query;
     query.mode = ScanMode::DirectoryTree;
     query.folder = dir.path();
+    query.searchText = QStringLiteral("match");
     EXPECT_EQ(run.run(query), ScanOutcome::Cancelled);
     EXPECT_EQ(readersSeen, 4);
     EXPECT_FALSE(openSeen.isEmpty()); // the check below would see an open file
@@ -398,10 +403,10 @@ TEST(ReadAhead, AReaderHandsOnTheFilesItFinishedBeforeItWaitsForRoom) {
     const QByteArray large = blankSearchLines(2 * 1024 * 1024);
     ReadAhead pool(smallBlocks(1, 1024 * 1024));
     pool.setSearch(std::make_shared<const CompiledSearch>(QString()));
-    std::vector<ReadAhead::File> files{{dir.write(u"head.txt"_s, "one line\n"), false},
-                                       {dir.write(u"large.txt"_s, large), false}};
+    std::vector<ReadAhead::File> files{{0, dir.write(u"head.txt"_s, "one line\n")},
+                                       {1, dir.write(u"large.txt"_s, large)}};
     for (int i = 0; i < 6; ++i)
-        files.push_back({dir.write(u"small%1.txt"_s.arg(i), "x\n"), false});
+        files.push_back({i + 2, dir.write(u"small%1.txt"_s.arg(i), "x\n")});
     pool.submit(files);
     QElapsedTimer clock;
     clock.start();
@@ -425,7 +430,7 @@ TEST(ReadAhead, BytesInFlightStayWithinTheBound) {
     ReadAhead pool(limits);
     pool.setSearch(std::make_shared<const CompiledSearch>(QString()));
     for (int i = 0; i < 6; ++i)
-        pool.submit(dir.write(QStringLiteral("large%1.txt").arg(i), body), false);
+        pool.submit({{i, dir.write(QStringLiteral("large%1.txt").arg(i), body)}});
     qint64 lines = 0;
     for (int file = 0; file < 6; ++file) {
         for (;;) {
@@ -468,7 +473,7 @@ TEST(ReadAhead, ReadersBeyondTheCoresReadOnlyWhileReadsWaitForTheDevice) {
 
     std::vector<ReadAhead::File> files;
     for (int i = 0; i < 300; ++i)
-        files.push_back({dir.write(QStringLiteral("f%1.txt").arg(i), "key\n"), false});
+        files.push_back({i, dir.write(QStringLiteral("f%1.txt").arg(i), "key\n")});
     ReadAhead::Limits limits;
     limits.readers = 4;
     limits.cacheReaders = 1;
@@ -495,8 +500,7 @@ TEST(ReadAhead, ReadersAheadOfTheWalkStopWithItAndTakeTheSearchOfTheScan) {
     const int threadsBefore = threadCount();
     {
         RecordingSinks sinks;
-        const FixedSearchText text(QStringLiteral("key"));
-        ScanRun run(sinks, sinks, sinks, text);
+        ScanRun run(sinks, sinks, sinks);
         run.readers = 4;
         sinks.onYield = [&] {
             if (run.FoundFilesList.size() >= 1000 && run.ContinueScan)
@@ -505,6 +509,7 @@ TEST(ReadAhead, ReadersAheadOfTheWalkStopWithItAndTakeTheSearchOfTheScan) {
         ScanQuery query;
         query.mode = ScanMode::DirectoryTree;
         query.folder = dir.path();
+        query.searchText = QStringLiteral("key");
         EXPECT_EQ(run.run(query), ScanOutcome::Cancelled);
         EXPECT_TRUE(sinks.rows.empty());
         EXPECT_EQ(sinks.status.last(), ScanTexts::DirectoryScanningCanceled);
@@ -512,18 +517,49 @@ TEST(ReadAhead, ReadersAheadOfTheWalkStopWithItAndTakeTheSearchOfTheScan) {
         EXPECT_EQ(openFilesUnder(dir.path()), QStringList());
     }
     RecordingSinks sinks;
-    EditableSearchText text(QStringLiteral("old"));
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
     run.readers = 4;
     sinks.onYield = [&] {
         if (run.FoundFilesList.size() == 2000)
-            text.set(QStringLiteral("new"));
+            run.editSearchText(QStringLiteral("new"));
     };
     ScanQuery query;
     query.mode = ScanMode::DirectoryTree;
     query.folder = dir.path();
+    query.searchText = QStringLiteral("old");
     EXPECT_EQ(run.run(query), ScanOutcome::Completed);
     ASSERT_EQ(sinks.rows.size(), 3001u);
     for (size_t i = 0; i + 1 < sinks.rows.size(); ++i)
         ASSERT_EQ(sinks.rows[i].text, u"new key"_s) << i;
+}
+
+// A large first file keeps its reader long after the others have finished
+// theirs: every batch still comes back named for its own file, in the order
+// submitted.
+TEST(ReadAhead, AJobsLinesComeBackUnderItsOwnNameThoughReadersFinishOutOfOrder) {
+    TempDir dir;
+    std::vector<ReadAhead::File> files;
+    for (int i = 0; i < 40; ++i) {
+        const QByteArray line = "key in f" + QByteArray::number(i) + "\n";
+        const QString path = dir.write(u"f%1.txt"_s.arg(i), line.repeated(i == 0 ? 200000 : 3));
+        files.push_back({i, path, false});
+    }
+    ReadAhead pool(smallBlocks(4, qint64{64} * 1024 * 1024));
+    pool.setSearch(std::make_shared<const CompiledSearch>(u"key"_s));
+    pool.submit(files);
+    for (const ReadAhead::File &file : files) {
+        ASSERT_EQ(*pool.head(), file);
+        const QString own = u"key in f%1"_s.arg(file.id);
+        qint64 lines = 0;
+        for (ReadAhead::Taken taken; !taken.done;) {
+            taken = pool.take(50);
+            ASSERT_EQ(taken.file, file);
+            for (const FoundLines &batch : taken.lines)
+                for (qsizetype i = 0; i < batch.size(); ++i, ++lines)
+                    ASSERT_EQ(batch.text(i), own);
+        }
+        EXPECT_EQ(lines, file.id == 0 ? 200000 : 3);
+        pool.dropHead();
+    }
+    EXPECT_EQ(pool.head(), nullptr);
 }

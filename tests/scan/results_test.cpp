@@ -1,6 +1,6 @@
 #include "scan/resultsmodel.h"
 #include "scan/resultsreport.h"
-#include "scan/scanrun.h"
+#include "scan/scantexts.h"
 
 #include <QBuffer>
 #include <QSignalSpy>
@@ -9,8 +9,8 @@
 TEST(ResultsModel, HandsRowsToViewsInBatches) {
     ResultsModel model;
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-    model.AddMatch({QStringLiteral("/a.txt"), QStringLiteral("7"), QStringLiteral("text")});
-    model.AddMatch({QStringLiteral("/a.txt"), QStringLiteral("9"), QStringLiteral("more")});
+    model.AddMatch({QStringLiteral("/a.txt"), LineCell::line(7), QStringLiteral("text")});
+    model.AddMatch({QStringLiteral("/a.txt"), LineCell::line(9), QStringLiteral("more")});
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.totalRows(), 2);
     model.flush();
@@ -36,16 +36,14 @@ TEST(ResultsModel, EveryRowComesBackAsItWasAdded) {
     // Rows are kept compactly; whatever the cell or text, the row read back is the row added.
     const QString longText(300000, u'x'); // longer than a storage block
     const std::vector<MatchRecord> rows{
-        {u"/a.txt"_qs, u"12"_qs, u"caf\u00e9 \U0001F600 text"_qs},
-        {u"/a.txt"_qs, u"2147483647"_qs, QString()},
-        {u"/b.doc"_qs, u"@0"_qs, u"piece"_qs},
-        {u"/b.doc"_qs, u"@17"_qs, longText},
-        {u"/a.txt"_qs, u"007"_qs, u"leading zero"_qs},
-        {u"/a.txt"_qs, u"2147483648"_qs, u"too big for a number"_qs},
-        {u"/a.txt"_qs, u"@"_qs, u"bare at"_qs},
-        {u"/a.txt"_qs, u"-3"_qs, u"signed"_qs},
-        {u"/c.txt"_qs, u"line \u00e9"_qs, u"text after a text cell"_qs},
-        {QString(), QString(), ScanTexts::EndOfMatches},
+        {u"/a.txt"_qs, LineCell::line(12), u"caf\u00e9 \U0001F600 text"_qs},
+        {u"/a.txt"_qs, LineCell::line(2147483647), QString()},
+        {u"/b.doc"_qs, LineCell::piece(0), u"piece"_qs},
+        {u"/b.doc"_qs, LineCell::piece(17), longText},
+        {u"/a.txt"_qs, LineCell::line(2147483648), u"beyond 32 bits"_qs},
+        {u"/a.txt"_qs, LineCell::line(qint64{1} << 47), u"a line far beyond any file's"_qs},
+        {u"/c.txt"_qs, LineCell::piece(4294967296), u"a piece beyond 32 bits"_qs},
+        {QString(), LineCell(), ScanTexts::EndOfMatches},
     };
     ResultsModel model;
     for (const MatchRecord &row : rows)
@@ -55,7 +53,8 @@ TEST(ResultsModel, EveryRowComesBackAsItWasAdded) {
     for (size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(model.row(static_cast<qsizetype>(i)), rows[i]) << i;
         const int r = static_cast<int>(i);
-        EXPECT_EQ(model.data(model.index(r, ResultsModel::LineColumn)).toString(), rows[i].line);
+        EXPECT_EQ(model.data(model.index(r, ResultsModel::LineColumn)).toString(),
+                  rows[i].line.text());
         EXPECT_EQ(model.data(model.index(r, ResultsModel::MatchColumn)).toString(), rows[i].text);
         EXPECT_EQ(model.data(model.index(r, ResultsModel::PathColumn)).toString(), rows[i].path);
     }
@@ -71,9 +70,9 @@ TEST(ResultsReport, WritesTheHeaderAndOneLinePerRow) {
     out.open(QIODevice::WriteOnly);
     ResultsReport::Writer writer(out);
     ASSERT_TRUE(writer.writeHeader(header, QLocale(QLocale::English, QLocale::UnitedStates)));
-    for (const MatchRecord &row : {MatchRecord{QStringLiteral("/data/a.txt "), QStringLiteral("12"),
+    for (const MatchRecord &row : {MatchRecord{QStringLiteral("/data/a.txt "), LineCell::line(12),
                                                QStringLiteral("  both foo and bar  ")},
-                                   MatchRecord{QString(), QString(), ScanTexts::EndOfMatches}})
+                                   MatchRecord{QString(), LineCell(), ScanTexts::EndOfMatches}})
         ASSERT_TRUE(writer.writeLine(ResultsReport::rowLine(row)));
     EXPECT_EQ(out.data(), "Results From Directory Tree Scan\r\n"
                           "Date/Time: Tuesday, July, 17, 2001 (11:33:05)\r\n"
@@ -84,7 +83,7 @@ TEST(ResultsReport, WritesTheHeaderAndOneLinePerRow) {
                           "Matches...\r\n"
                           "FILE: /data/a.txt ;  LINE: 12;  MATCH: both foo and bar\r\n"
                           "** End Of Matches **\r\n");
-    EXPECT_EQ(ResultsReport::rowLine({QString(), QString(), ScanTexts::NoMatchesFound}),
+    EXPECT_EQ(ResultsReport::rowLine({QString(), LineCell(), ScanTexts::NoMatchesFound}),
               QStringLiteral("FILE: ;  LINE: ;  MATCH: ** No Matches Found **"));
     EXPECT_EQ(ResultsReport::headerLines({true, {}, {}, {}}).front(),
               QStringLiteral("Results From Selected File Scan"));
@@ -105,13 +104,13 @@ TEST(ResultsReport, RowsWrittenAsTheyComeMatchTheirLines) {
     const QString escapedByte(QChar(0xDC00 + 0xE9)); // a name byte that is not UTF-8
     const QString pair = QString::fromUcs4(U"\U0001F600");
     const std::vector<MatchRecord> rows{
-        {u" /d/a b.txt "_qs, u"1"_qs, u"  one  "_qs},
-        {u" /d/a b.txt "_qs, u" 2 "_qs, pair + u" two "_qs + pair},
-        {u"/d/"_qs + escapedByte + u".doc"_qs, u"@0"_qs, u"caf\u00e9"_qs},
-        {u" /d/a b.txt "_qs, u"3"_qs, QString(QChar(0xD800)) + u"lone"_qs},
-        {u"/d/c.txt"_qs, u"4"_qs, QString()},
-        {QString(), QString(), ScanTexts::NoMatchesFound},
-        {QString(), QString(), ScanTexts::EndOfMatches},
+        {u" /d/a b.txt "_qs, LineCell::line(1), u"  one  "_qs},
+        {u" /d/a b.txt "_qs, LineCell::line(2), pair + u" two "_qs + pair},
+        {u"/d/"_qs + escapedByte + u".doc"_qs, LineCell::piece(0), u"caf\u00e9"_qs},
+        {u" /d/a b.txt "_qs, LineCell::line(3), QString(QChar(0xD800)) + u"lone"_qs},
+        {u"/d/c.txt"_qs, LineCell::line(4), QString()},
+        {QString(), LineCell(), ScanTexts::NoMatchesFound},
+        {QString(), LineCell(), ScanTexts::EndOfMatches},
     };
     QBuffer lines;
     QBuffer rowsOut;

@@ -1,4 +1,6 @@
+#include "scan/documentpieces.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 
@@ -14,15 +16,17 @@
 namespace {
 
 struct Harness {
-    explicit Harness(const QString &search) : text(search), run(sinks, sinks, sinks, text) {}
+    explicit Harness(const QString &search) : search(search), run(sinks, sinks, sinks) {}
     ScanOutcome scanFiles(const QString &folder, const QStringList &names) {
         ScanQuery query;
+        query.searchText = search;
         query.folder = folder;
         query.selectedFiles = names;
         return run.run(query);
     }
     ScanOutcome scanTree(const QString &folder, bool specified = false, const QString &type = {}) {
         ScanQuery query;
+        query.searchText = search;
         query.mode = ScanMode::DirectoryTree;
         query.folder = folder;
         query.specifiedType = specified;
@@ -36,12 +40,12 @@ struct Harness {
         return result;
     }
     RecordingSinks sinks;
-    EditableSearchText text;
+    QString search;
     ScanRun run;
 };
 
 MatchRecord marker(const QString &text) {
-    return {QString(), QString(), text};
+    return {QString(), LineCell(), text};
 }
 
 } // namespace
@@ -64,10 +68,9 @@ TEST(ScanRun, RecordsMatchesAndClosesWithAMarker) {
     EXPECT_EQ(h.scanFiles(dir.path(), {QStringLiteral("a.txt"), QStringLiteral(" b.txt ")}),
               ScanOutcome::Completed);
     const QString a = dir.file(QStringLiteral("a.txt"));
-    const std::vector<MatchRecord> expected = {
-        {a, QStringLiteral("1"), QStringLiteral("alpha")},
-        {a, QStringLiteral("3"), QStringLiteral("ALPHA beta")},
-        marker(ScanTexts::EndOfMatches)};
+    const std::vector<MatchRecord> expected = {{a, LineCell::line(1), QStringLiteral("alpha")},
+                                               {a, LineCell::line(3), QStringLiteral("ALPHA beta")},
+                                               marker(ScanTexts::EndOfMatches)};
     EXPECT_EQ(h.sinks.rows, expected);
     EXPECT_EQ(h.run.LinesMatched, 2);
     EXPECT_EQ(h.sinks.shownCount, 2);
@@ -114,9 +117,9 @@ TEST(ScanRun, DocumentsAreCutAtLineEndsAndStrippedOfControlCharacters) {
     h.scanFiles(dir.path(), {QStringLiteral("r.doc")});
     const QString path = dir.file(QStringLiteral("r.doc"));
     const std::vector<MatchRecord> expected = {
-        {path, QStringLiteral("@1"), QStringLiteral("second")},
-        {path, QStringLiteral("@2"), QStringLiteral("wordjoined")},
-        {path, QStringLiteral("@3"), QStringLiteral("caf\u00E9 ok")},
+        {path, LineCell::piece(1), QStringLiteral("second")},
+        {path, LineCell::piece(2), QStringLiteral("wordjoined")},
+        {path, LineCell::piece(3), QStringLiteral("caf\u00E9 ok")},
         marker(ScanTexts::EndOfMatches)};
     EXPECT_EQ(h.sinks.rows, expected);
     EXPECT_TRUE(h.run.RTB.FileName().isEmpty()); // cleared after the file
@@ -125,6 +128,8 @@ TEST(ScanRun, DocumentsAreCutAtLineEndsAndStrippedOfControlCharacters) {
               QStringLiteral("ab\u00E9~ \u00A0"));
 }
 
+// Cancel called during a yield, or a yield that answers stop: the same end,
+// with one reader and with many.
 TEST(ScanRun, CancelStopsTheFileAndTheRun) {
     TempDir dir;
     QByteArray big;
@@ -132,20 +137,28 @@ TEST(ScanRun, CancelStopsTheFileAndTheRun) {
         big += "match line " + QByteArray::number(i) + "\r\n";
     dir.write(QStringLiteral("big.txt"), big);
     dir.write(QStringLiteral("later.txt"), "match later");
-    Harness h(QStringLiteral("match"));
-    h.sinks.onYield = [&] {
-        if (h.run.LinesMatched == 5)
-            h.run.cancel();
-    };
-    EXPECT_EQ(h.scanFiles(dir.path(), {QStringLiteral("big.txt"), QStringLiteral("later.txt")}),
-              ScanOutcome::Cancelled);
-    EXPECT_EQ(h.run.LinesMatched, 5);
-    EXPECT_EQ(h.sinks.rows.size(), 6u);
-    EXPECT_EQ(h.sinks.rows.back(), marker(ScanTexts::EndOfMatches));
-    EXPECT_FALSE(
-        h.sinks.status.contains(ScanTexts::ScanningFile + dir.file(QStringLiteral("later.txt"))));
-    EXPECT_EQ(h.sinks.status.last(), ScanTexts::ScanningCancelled);
-    EXPECT_FALSE(h.run.ContinueScan);
+    for (const bool answered : {false, true}) {
+        for (const int readers : {1, 4}) {
+            SCOPED_TRACE(testing::Message() << "answered " << answered << ", readers " << readers);
+            Harness h(QStringLiteral("match"));
+            h.run.readers = readers;
+            h.sinks.onYield = [&] {
+                if (h.run.LinesMatched == 5 && !answered)
+                    h.run.cancel();
+                h.sinks.goOn = h.run.LinesMatched < 5;
+            };
+            EXPECT_EQ(
+                h.scanFiles(dir.path(), {QStringLiteral("big.txt"), QStringLiteral("later.txt")}),
+                ScanOutcome::Cancelled);
+            EXPECT_EQ(h.run.LinesMatched, 5);
+            EXPECT_EQ(h.sinks.rows.size(), 6u);
+            EXPECT_EQ(h.sinks.rows.back(), marker(ScanTexts::EndOfMatches));
+            EXPECT_FALSE(h.sinks.status.contains(ScanTexts::ScanningFile +
+                                                 dir.file(QStringLiteral("later.txt"))));
+            EXPECT_EQ(h.sinks.status.last(), ScanTexts::ScanningCancelled);
+            EXPECT_FALSE(h.run.ContinueScan);
+        }
+    }
 }
 
 TEST(ScanRun, CancelInADocumentStillTestsItsLoadedPieces) {
@@ -171,7 +184,7 @@ TEST(ScanRun, AnEditOfTheSearchTextTakesEffectDuringTheRun) {
     Harness h(QStringLiteral("alpha"));
     h.sinks.onYield = [&] {
         if (h.run.LinesMatched == 1)
-            h.text.set(QStringLiteral("beta"));
+            h.run.editSearchText(QStringLiteral("beta"));
     };
     h.scanFiles(dir.path(), {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
     // The edit comes after the first match: the second line of a.txt already
@@ -186,7 +199,7 @@ TEST(ScanRun, AnEditTakesEffectFromTheNextLineOfTheSameFile) {
     Harness h(QStringLiteral("alpha"));
     h.sinks.onYield = [&] {
         if (h.run.LinesMatched == 1)
-            h.text.set(QStringLiteral("beta"));
+            h.run.editSearchText(QStringLiteral("beta"));
     };
     h.scanFiles(dir.path(), {QStringLiteral("a.txt")});
     EXPECT_EQ(h.texts(), QStringList({QStringLiteral("alpha 1"), QStringLiteral("beta 2"),
@@ -201,8 +214,8 @@ TEST(ScanRun, DirectoryTreeFiltersTypesAndPicksTheReader) {
     Harness h(QStringLiteral("key"));
     EXPECT_EQ(h.scanTree(dir.path()), ScanOutcome::Completed);
     const std::vector<MatchRecord> expected = {
-        {dir.file(QStringLiteral("a.txt")), QStringLiteral("1"), QStringLiteral("key in text")},
-        {dir.file(QStringLiteral("sub/c.doc")), QStringLiteral("@0"),
+        {dir.file(QStringLiteral("a.txt")), LineCell::line(1), QStringLiteral("key in text")},
+        {dir.file(QStringLiteral("sub/c.doc")), LineCell::piece(0),
          QStringLiteral("key in document")},
         marker(ScanTexts::EndOfMatches)};
     EXPECT_EQ(h.sinks.rows, expected);

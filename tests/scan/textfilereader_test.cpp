@@ -3,6 +3,7 @@
 #include "scan/resultsmodel.h"
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
+#include "scan/scantexts.h"
 #include "scan/textfilereader.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
@@ -280,17 +281,17 @@ TEST(LongLines, AMatchingLongLineIsRecordedCutWithAVisibleMark) {
     text[12 + limit] = '\xA9';
     const QString path = dir.write(QStringLiteral("long.txt"), text);
     RecordingSinks sinks;
-    const FixedSearchText search(QStringLiteral("match"));
-    ScanRun run(sinks, sinks, sinks, search);
+    ScanRun run(sinks, sinks, sinks);
     ScanQuery query;
+    query.searchText = QStringLiteral("match");
     query.folder = dir.path();
     query.selectedFiles = {QStringLiteral("long.txt")};
     ASSERT_EQ(run.run(query), ScanOutcome::Completed);
     ASSERT_EQ(sinks.rows.size(), 4u);
     EXPECT_EQ(sinks.rows[0].text, QStringLiteral("short match"));
-    EXPECT_EQ(sinks.rows[2].line, QStringLiteral("3"));
+    EXPECT_EQ(sinks.rows[2].line, LineCell::line(3));
     const MatchRecord &cut = sinks.rows[1];
-    EXPECT_EQ(cut.line, QStringLiteral("2"));
+    EXPECT_EQ(cut.line, LineCell::line(2));
     EXPECT_EQ(cut.text, QString(limit - 1, u'x') + ScanTexts::LineCut);
 
     ResultsModel model;

@@ -6,8 +6,8 @@
 
 std::vector<MatchRecord> scanDocument(const QString &path, const QString &search) {
     RecordingSinks sinks;
-    FixedSearchText text(search);
-    ScanRun run(sinks, sinks, sinks, text);
+    ScanRun run(sinks, sinks, sinks);
+    run.editSearchText(search);
     run.ContinueScan = true;
     run.ScanRichTextFile(path);
     EXPECT_TRUE(sinks.errors.isEmpty()) << sinks.errors.join(u'\n').toStdString();

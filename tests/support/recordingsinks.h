@@ -23,10 +23,11 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
     }
     void showMatchCount(qint64 count) override { shownCount = count; }
     void showMessage(const QString &text) override { messages << text; }
-    void yield() override {
+    bool yield() override {
         ++yields;
         if (onYield)
             onYield();
+        return goOn;
     }
     void phaseChanged(Phase phase) override { phases.push_back(phase); }
     void fileProgress(qint64 done, qint64 total) override { progress.emplace_back(done, total); }
@@ -40,22 +41,8 @@ class RecordingSinks : public MatchSink, public StatusSink, public RunHooks {
     /// AddMatch answers false once this many rows are kept (a failing report).
     size_t acceptRows = SIZE_MAX;
     std::function<void()> onYield;
-};
-
-/// A search text the test changes, as the search box would.
-class EditableSearchText : public SearchTextSource {
-  public:
-    explicit EditableSearchText(QString text) : text_(std::move(text)) {}
-    QString searchText() const override { return text_; }
-    quint64 revision() const override { return revision_; }
-    void set(const QString &text) {
-        text_ = text;
-        ++revision_;
-    }
-
-  private:
-    QString text_;
-    quint64 revision_ = 0;
+    /// What yield() answers after onYield: false stops the run.
+    bool goOn = true;
 };
 
 /// The rows the rich-text reader records for one document; no error expected.

@@ -1,0 +1,86 @@
+#include "scan/filescanner.h"
+
+#include "controls/richtext/richtextbuffer.h"
+#include "documents/packagetext.h"
+#include "scan/compiledsearch.h"
+#include "scan/documentpieces.h"
+#include "scan/scantexts.h"
+
+/// A text file's reading for the receiver. Its first bytes are handed back
+/// when they begin as a document does, until it is told to read them as text.
+class FileScanner::TextLines : public TextFileReader::Client {
+  public:
+    explicit TextLines(Receiver &receiver) : receiver_(receiver) {}
+    const LineFinder &finder() override { return receiver_.search().finder; }
+    bool lineMatched(qint64 lineNumber, QByteArrayView line) override {
+        return receiver_.lineFound(lineNumber, line, {});
+    }
+    bool longLineMatched(qint64 lineNumber, QByteArrayView head) override {
+        return receiver_.lineFound(lineNumber, head, ScanTexts::LineCut);
+    }
+    bool blockDone() override { return receiver_.blockDone(); }
+    bool searchChanged() override { return receiver_.searchChanged(); }
+    bool handsBack(QByteArrayView head) override {
+        handedBack_ = checking_ && mayBeDocument(head);
+        return handedBack_;
+    }
+    bool handedBack() const { return handedBack_; }
+    void readAsText() { checking_ = handedBack_ = false; }
+
+  private:
+    Receiver &receiver_;
+    bool checking_ = true;
+    bool handedBack_ = false;
+};
+
+FileScanner::FileScanner(RichTextBuffer &box, qsizetype blockSize, StopToken stop)
+    : box_(box), stop_(stop), reader_(blockSize) {}
+
+FileScanner::Outcome FileScanner::scan(const QString &path, bool document, Receiver &receiver) {
+    if (document)
+        return readDocument(path, false, receiver);
+    TextLines lines(receiver);
+    Outcome outcome;
+    outcome.ok = reader_.scan(path, lines);
+    if (lines.handedBack()) {
+        outcome = readDocument(path, true, receiver);
+        if (outcome.document)
+            return outcome;
+        lines.readAsText();
+        outcome.ok = reader_.scan(path, lines);
+    }
+    if (!outcome.ok)
+        outcome.error = reader_.errorString();
+    return outcome;
+}
+
+// With documentsOnly, a file whose content is no document is left to the
+// text reader. The pieces of a text read whole are all tested unless the
+// receiver drops them.
+FileScanner::Outcome FileScanner::readDocument(const QString &path, bool documentsOnly,
+                                               Receiver &receiver) {
+    const bool loaded = box_.setFileName(path, documentsOnly, stop_);
+    Outcome outcome;
+    outcome.error = box_.errorString();
+    outcome.document = loaded || !outcome.error.isEmpty();
+    outcome.ok = outcome.error.isEmpty();
+    if (!receiver.documentLoaded(outcome.document)) {
+        box_.setFileName(QString());
+        return {true, true, {}};
+    }
+    if (!loaded)
+        return outcome;
+    const QString text = box_.Text();
+    qint64 index = 0;
+    forEachPiece(text, [&](QStringView piece) {
+        if (!receiver.nextPiece(index))
+            return false;
+        const QString filtered = StripControlChars(piece);
+        if (receiver.search().expression.LineMatches(filtered))
+            receiver.pieceFound(index, filtered);
+        ++index;
+        return true;
+    });
+    box_.setFileName(QString());
+    return outcome;
+}
