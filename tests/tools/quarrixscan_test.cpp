@@ -334,8 +334,8 @@ TEST(QuarrixScan, ADocumentTooLargeToReadIsNamedAndNotRead) {
                off_t(600) << 20);
     dir.write(QStringLiteral("notes.txt"), "key\r\n");
 
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
 #endif
     const Result r = runScanWith({QStringLiteral("key"), dir.path()}, [](QProcess &p) {
         p.setChildProcessModifier([] {
