@@ -67,6 +67,12 @@ bool InputFile::open(const QString &path) {
         error_ = errorText(errno);
         return false;
     }
+    return adopt(fd);
+}
+
+bool InputFile::adopt(int fd) {
+    close();
+    error_.clear();
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         error_ = S_ISDIR(st.st_mode) ? errorText(EISDIR) : QStringLiteral("Not a regular file");

@@ -15,6 +15,11 @@ class InputFile {
 
     /// Opens a regular file; a folder, device or pipe is refused.
     bool open(const QString &path);
+    /// Takes an open file descriptor as the file, as open() would take the
+    /// file it opens: closed on failure too.
+    bool adopt(int fd);
+    /// The open file descriptor, or -1; the file still owns it.
+    int descriptor() const { return fd_; }
     /// While on, the folder of the last file opened stays open, and a file in
     /// it is opened by its name alone: the system then spares the walk down
     /// the whole path. For readers of a tree, which go folder by folder; off

@@ -54,14 +54,27 @@ FileScanner::Outcome FileScanner::scan(const QString &path, bool document, Recei
     return outcome;
 }
 
+// Documents are read by a worker process unless told to read them here.
+DocumentReading FileScanner::load(const QString &path, bool documentsOnly, Receiver &receiver) {
+    if (!worker_.inProcess())
+        return worker_.read(path, documentsOnly,
+                            [&] { return !stop_.stopped() && receiver.documentWaiting(); });
+    DocumentReading reading;
+    reading.loaded = box_.setFileName(path, documentsOnly, stop_);
+    reading.error = box_.errorString();
+    reading.text = box_.Text();
+    return reading;
+}
+
 // With documentsOnly, a file whose content is no document is left to the
 // text reader. The pieces of a text read whole are all tested unless the
 // receiver drops them.
 FileScanner::Outcome FileScanner::readDocument(const QString &path, bool documentsOnly,
                                                Receiver &receiver) {
-    const bool loaded = box_.setFileName(path, documentsOnly, stop_);
+    const DocumentReading reading = load(path, documentsOnly, receiver);
+    const bool loaded = reading.loaded;
     Outcome outcome;
-    outcome.error = box_.errorString();
+    outcome.error = reading.error;
     outcome.document = loaded || !outcome.error.isEmpty();
     outcome.ok = outcome.error.isEmpty();
     if (!receiver.documentLoaded(outcome.document)) {
@@ -70,7 +83,7 @@ FileScanner::Outcome FileScanner::readDocument(const QString &path, bool documen
     }
     if (!loaded)
         return outcome;
-    const QString text = box_.Text();
+    const QString &text = reading.text;
     qint64 index = 0;
     forEachPiece(text, [&](QStringView piece) {
         if (!receiver.nextPiece(index))

@@ -2,6 +2,7 @@
 
 #include "documents/stoptoken.h"
 
+#include "scan/documentworker.h"
 #include "scan/textfilereader.h"
 
 #include <QString>
@@ -38,6 +39,9 @@ class FileScanner {
             (void)document;
             return true;
         }
+        /// Asked every few milliseconds while a worker reads a document.
+        /// False abandons the document: no pieces, no error.
+        virtual bool documentWaiting() { return true; }
         /// Before a document's piece, numbered from 0. False drops the rest.
         virtual bool nextPiece(qint64 index) = 0;
         /// A matching piece of a document, stripped of control characters.
@@ -64,7 +68,10 @@ class FileScanner {
     class TextLines;
     Outcome readDocument(const QString &path, bool documentsOnly, Receiver &receiver);
 
+    DocumentReading load(const QString &path, bool documentsOnly, Receiver &receiver);
+
     RichTextBuffer &box_;
     StopToken stop_;
+    DocumentWorker worker_;
     TextFileReader reader_;
 };

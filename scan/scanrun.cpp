@@ -36,6 +36,7 @@ class ScanRun::FileRows : public FileScanner::Receiver {
         run_.yield();
         return !run_.fileClosed_;
     }
+    bool documentWaiting() override { return blockDone(); }
     bool nextPiece(qint64) override {
         run_.yield();
         return true;

@@ -29,6 +29,14 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly, StopTo
         error_ = file.errorString();
         return false;
     }
+    return load(file, path, documentsOnly, stop);
+}
+
+bool RichTextBuffer::load(platform::InputFile &file, const QString &path, bool documentsOnly,
+                          StopToken stop) {
+    fileName_.clear();
+    text_.clear();
+    error_.clear();
     QByteArray bytes;
     char block[64 * 1024];
     for (qint64 n; (n = file.read(block, sizeof block)) != 0;) {

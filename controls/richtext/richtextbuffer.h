@@ -8,6 +8,10 @@
 /// The hidden rich text box a scan loads a document into to get at its text.
 /// Setting the file name loads the file; setting it empty clears the box.
 /// Only the document's text is kept: no formatted document is built.
+namespace platform {
+class InputFile;
+}
+
 class RichTextBuffer {
   public:
     /// False, with errorString(), when the file cannot be loaded; the box is
@@ -18,6 +22,9 @@ class RichTextBuffer {
     /// A document larger than documentsize.h allows is not read: false, and
     /// errorString() says it is too large.
     bool setFileName(const QString &path, bool documentsOnly = false, StopToken stop = {});
+    /// Loads an open file as setFileName() loads path.
+    bool load(platform::InputFile &file, const QString &path, bool documentsOnly = false,
+              StopToken stop = {});
     QString FileName() const { return fileName_; }
     /// The plain content; paragraph and line breaks appear as CR.
     QString Text() const { return text_; }

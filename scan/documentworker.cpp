@@ -1,0 +1,167 @@
+#include "scan/documentworker.h"
+
+#include "platform/inputfile.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+constexpr qint64 MaxAnswerChars = qint64{1} << 31;
+
+QString reasonText(const QString &reason) {
+    return QStringLiteral("The document could not be read: ") + reason;
+}
+
+int environmentNumber(const char *name, int fallback) {
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok && value > 0 ? value : fallback;
+}
+
+// Beside the running program first (the build tree, a relocated install),
+// then where the package installs it, then where this build made it.
+QString findProgram() {
+    QString program = qEnvironmentVariable("QUARRIX_EXTRACT");
+    if (!program.isEmpty())
+        return program;
+    QStringList places;
+    if (QCoreApplication::instance())
+        places << QCoreApplication::applicationDirPath() + QStringLiteral("/quarrix-extract");
+    places << QStringLiteral(QUARRIX_EXTRACT_INSTALLED) << QStringLiteral(QUARRIX_EXTRACT_BUILT);
+    for (const QString &place : places) {
+        if (QFileInfo(place).isExecutable())
+            return place;
+    }
+    return places.last();
+}
+
+void putNumber(QByteArray &bytes, qsizetype at, quint64 value) {
+    qToLittleEndian(value, bytes.data() + at);
+}
+
+} // namespace
+
+const DocumentWorker::Settings &DocumentWorker::Settings::fromEnvironment() {
+    static const Settings settings = [] {
+        Settings s;
+        s.inProcess = qEnvironmentVariable("QUARRIX_DOCUMENT_READERS") == u"inprocess";
+        const int seconds = environmentNumber("QUARRIX_DOCUMENT_SECONDS", 10);
+        s.deadline = std::chrono::seconds(seconds);
+        s.limits.cpuSeconds = seconds;
+        s.limits.addressSpaceBytes =
+            qint64{environmentNumber("QUARRIX_DOCUMENT_MEMORY_MB", 256)} * 1024 * 1024;
+        if (!s.inProcess)
+            s.program = findProgram();
+        return s;
+    }();
+    return settings;
+}
+
+DocumentWorker::DocumentWorker(const Settings &settings) : settings_(settings) {}
+
+DocumentReading DocumentWorker::failed(const QString &reason) {
+    process_.kill();
+    return {false, reasonText(reason), {}};
+}
+
+QString DocumentWorker::endReason() {
+    const platform::WorkerProcess::Ending ended = process_.reap();
+    if (ended.exitStatus == documentworker::OutOfMemoryStatus)
+        return QStringLiteral("it needs more than %1 MB of memory")
+            .arg(settings_.limits.addressSpaceBytes / (1024 * 1024));
+    if (ended.outOfProcessorTime)
+        return QStringLiteral("it needs more than %1 seconds of processor time")
+            .arg(settings_.limits.cpuSeconds);
+    return QStringLiteral("its reader stopped with ") + ended.description;
+}
+
+DocumentReading DocumentWorker::read(const QString &path, bool documentsOnly,
+                                     const std::function<bool()> &keepWaiting) {
+    platform::InputFile file;
+    if (!file.open(path))
+        return {false, file.errorString(), {}};
+    if (!process_.isRunning()) {
+        if (!process_.start(settings_.program, settings_.limits))
+            return failed(QStringLiteral("its reader could not be started: ") +
+                          process_.errorString());
+        ++started_;
+    }
+    if (!process_.send(documentworker::request(path, documentsOnly), file.descriptor()))
+        return {false, reasonText(endReason()), {}};
+    file.close();
+
+    const auto deadline = std::chrono::steady_clock::now() + settings_.deadline;
+    char header[documentworker::AnswerHeaderBytes];
+    using Received = platform::WorkerProcess::Received;
+    Received got = process_.receive(header, sizeof header, deadline, keepWaiting);
+    DocumentReading reading;
+    qint64 errorChars = 0;
+    qint64 textChars = 0;
+    if (got == Received::Whole) {
+        documentworker::readAnswerHeader(header, reading.loaded, errorChars, textChars);
+        if (errorChars < 0 || textChars < 0 || errorChars + textChars > MaxAnswerChars)
+            return failed(QStringLiteral("its reader answered out of turn"));
+        reading.error.resize(errorChars);
+        reading.text.resize(textChars);
+        got = process_.receive(reinterpret_cast<char *>(reading.error.data()), errorChars * 2,
+                               deadline, keepWaiting);
+        if (got == Received::Whole)
+            got = process_.receive(reinterpret_cast<char *>(reading.text.data()), textChars * 2,
+                                   deadline, keepWaiting);
+    }
+    switch (got) {
+    case Received::Whole:
+        return reading;
+    case Received::Stopped:
+        process_.kill();
+        return {};
+    case Received::TimedOut:
+        return failed(
+            QStringLiteral("it takes longer than %1 seconds")
+                .arg(std::chrono::duration_cast<std::chrono::seconds>(settings_.deadline).count()));
+    case Received::Ended:
+        break;
+    }
+    return {false, reasonText(endReason()), {}};
+}
+
+namespace documentworker {
+
+QByteArray request(const QString &path, bool documentsOnly) {
+    QByteArray bytes(RequestHeaderBytes, '\0');
+    putNumber(bytes, 0, (quint64(path.size()) << 1) | (documentsOnly ? 1 : 0));
+    bytes.append(reinterpret_cast<const char *>(path.constData()), path.size() * 2);
+    return bytes;
+}
+
+void readRequestHeader(const char *header, qint64 &pathChars, bool &documentsOnly) {
+    const quint64 word = qFromLittleEndian<quint64>(header);
+    pathChars = qint64(word >> 1);
+    documentsOnly = word & 1;
+}
+
+QByteArray answerHead(const DocumentReading &reading) {
+    QByteArray bytes(AnswerHeaderBytes, '\0');
+    putNumber(bytes, 0, (quint64(reading.error.size()) << 1) | (reading.loaded ? 1 : 0));
+    putNumber(bytes, 8, quint64(reading.text.size()));
+    bytes.append(reinterpret_cast<const char *>(reading.error.constData()),
+                 reading.error.size() * 2);
+    return bytes;
+}
+
+QByteArrayView textBytes(const DocumentReading &reading) {
+    return {reinterpret_cast<const char *>(reading.text.constData()), reading.text.size() * 2};
+}
+
+void readAnswerHeader(const char *header, bool &loaded, qint64 &errorChars, qint64 &textChars) {
+    const quint64 word = qFromLittleEndian<quint64>(header);
+    loaded = word & 1;
+    errorChars = qint64(word >> 1);
+    textChars = qint64(qFromLittleEndian<quint64>(header + 8));
+}
+
+} // namespace documentworker

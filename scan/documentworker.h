@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/workerprocess.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+/// A document read by a worker process: what the hidden box would hold after
+/// loading it in this process.
+struct DocumentReading {
+    bool loaded = false; ///< there is text
+    QString error;       ///< why not, when it is a failure
+    QString text;
+};
+
+/// Reads documents in a worker process (quarrix-extract), bounded in memory,
+/// processor time and wall-clock time and confined to the file it is handed,
+/// so that a document that crashes or hangs its reader costs only itself. One
+/// per reader thread: started at its first document and reused; killed and
+/// started anew after a failure or a stop.
+class DocumentWorker {
+  public:
+    /// How documents are read, from the environment: QUARRIX_DOCUMENT_READERS
+    /// ("inprocess" reads them in this process), QUARRIX_DOCUMENT_SECONDS
+    /// (deadline and processor time, 10), QUARRIX_DOCUMENT_MEMORY_MB (256),
+    /// QUARRIX_EXTRACT (the worker program).
+    struct Settings {
+        bool inProcess = false;
+        QString program;
+        platform::WorkerLimits limits;
+        std::chrono::milliseconds deadline{10000};
+        static const Settings &fromEnvironment();
+    };
+
+    explicit DocumentWorker(const Settings &settings = Settings::fromEnvironment());
+    /// Loads path as RichTextBuffer::setFileName(path, documentsOnly) would.
+    /// keepWaiting is asked every few milliseconds; false kills the worker
+    /// and gives no text and no error, as a stopped reading does.
+    DocumentReading read(const QString &path, bool documentsOnly,
+                         const std::function<bool()> &keepWaiting);
+    /// True when documents are read in this process instead.
+    bool inProcess() const { return settings_.inProcess; }
+    /// How many worker processes were started (tests).
+    int started() const { return started_; }
+
+  private:
+    DocumentReading failed(const QString &reason);
+    QString endReason();
+
+    Settings settings_;
+    platform::WorkerProcess process_;
+    int started_ = 0;
+};
+
+/// The exchange between the program and a worker: a request carries the
+/// file's descriptor, its path (for its type) and whether only documents
+/// count; the answer what was loaded.
+namespace documentworker {
+QByteArray request(const QString &path, bool documentsOnly);
+constexpr qint64 RequestHeaderBytes = 8;
+/// The path's length in characters and documentsOnly, from a request's header.
+void readRequestHeader(const char *header, qint64 &pathChars, bool &documentsOnly);
+/// The answer's header and error; its text follows as textBytes().
+QByteArray answerHead(const DocumentReading &reading);
+QByteArrayView textBytes(const DocumentReading &reading);
+constexpr qint64 AnswerHeaderBytes = 16;
+void readAnswerHeader(const char *header, bool &loaded, qint64 &errorChars, qint64 &textChars);
+/// The worker's exit status when memory ran out.
+constexpr int OutOfMemoryStatus = 3;
+} // namespace documentworker
