@@ -6,7 +6,7 @@
 
 #include "scan/documentworker.h"
 
-#include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -34,8 +34,9 @@ inline bool misbehaveIfAsked(int fd, DocumentReading &reading) {
     if (what == u"crash")
         std::raise(SIGSEGV);
     if (what == u"spin") {
-        for (volatile unsigned i = 0;; i = i + 1) {
-        }
+        std::atomic<unsigned> turns = 0;
+        for (;;)
+            turns.fetch_add(1, std::memory_order_relaxed);
     }
     if (what == u"sleep") {
         for (;;)
