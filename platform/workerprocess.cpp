@@ -23,7 +23,8 @@ constexpr int PollMilliseconds = 10;
 // Between fork and exec only calls safe after a fork of a threaded program.
 [[noreturn]] void execWorker(int socket, const char *program, const WorkerLimits &limits) {
     if (limits.addressSpaceBytes > 0) {
-        const rlimit bound{rlim_t(limits.addressSpaceBytes), rlim_t(limits.addressSpaceBytes)};
+        // The program may move it for each document; the worker cannot.
+        const rlimit bound{rlim_t(limits.addressSpaceBytes), RLIM_INFINITY};
         ::setrlimit(RLIMIT_AS, &bound);
     }
     if (limits.cpuSeconds > 0) {
@@ -67,6 +68,11 @@ bool WorkerProcess::start(const QString &program, const WorkerLimits &limits) {
     pid_ = pid;
     socket_ = pair[0];
     return true;
+}
+
+bool WorkerProcess::limitAddressSpace(qint64 bytes) {
+    const rlimit bound{rlim_t(bytes), RLIM_INFINITY};
+    return pid_ > 0 && ::prlimit(pid_, RLIMIT_AS, &bound, nullptr) == 0;
 }
 
 bool WorkerProcess::send(QByteArrayView bytes, int fd) {

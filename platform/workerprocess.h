@@ -28,6 +28,8 @@ class WorkerProcess {
     /// Starts program; false with errorString() when it cannot be.
     bool start(const QString &program, const WorkerLimits &limits);
     bool isRunning() const { return pid_ > 0; }
+    /// Bounds the address space of the running process from now on.
+    bool limitAddressSpace(qint64 bytes);
     /// Sends bytes, and with them the open file descriptor fd when not -1.
     bool send(QByteArrayView bytes, int fd = -1);
 

@@ -22,16 +22,19 @@ int environmentNumber(const char *name, int fallback) {
     return ok && value > 0 ? value : fallback;
 }
 
-// Beside the running program first (the build tree, a relocated install),
-// then where the package installs it, then where this build made it.
+// Beside the running program first, then where the package installs it
+// from there, then where this build made it (tests without an application).
 QString findProgram() {
     QString program = qEnvironmentVariable("QUARRIX_EXTRACT");
     if (!program.isEmpty())
         return program;
     QStringList places;
-    if (QCoreApplication::instance())
-        places << QCoreApplication::applicationDirPath() + QStringLiteral("/quarrix-extract");
-    places << QStringLiteral(QUARRIX_EXTRACT_INSTALLED) << QStringLiteral(QUARRIX_EXTRACT_BUILT);
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + u'/';
+        places << beside + QStringLiteral("quarrix-extract")
+               << beside + QStringLiteral(QUARRIX_EXTRACT_INSTALLED);
+    }
+    places << QStringLiteral(QUARRIX_EXTRACT_BUILT);
     for (const QString &place : places) {
         if (QFileInfo(place).isExecutable())
             return place;
@@ -72,7 +75,7 @@ QString DocumentWorker::endReason() {
     const platform::WorkerProcess::Ending ended = process_.reap();
     if (ended.exitStatus == documentworker::OutOfMemoryStatus)
         return QStringLiteral("it needs more than %1 MB of memory")
-            .arg(settings_.limits.addressSpaceBytes / (1024 * 1024));
+            .arg(addressSpace_ / (1024 * 1024));
     if (ended.outOfProcessorTime)
         return QStringLiteral("it needs more than %1 seconds of processor time")
             .arg(settings_.limits.cpuSeconds);
@@ -90,6 +93,10 @@ DocumentReading DocumentWorker::read(const QString &path, bool documentsOnly,
                           process_.errorString());
         ++started_;
     }
+    // A large document's bytes and text are held whole besides the reader.
+    addressSpace_ = settings_.limits.addressSpaceBytes + 4 * file.size();
+    if (settings_.limits.addressSpaceBytes > 0)
+        process_.limitAddressSpace(addressSpace_);
     if (!process_.send(documentworker::request(path, documentsOnly), file.descriptor()))
         return {false, reasonText(endReason()), {}};
     file.close();

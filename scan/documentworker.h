@@ -17,7 +17,8 @@ struct DocumentReading {
 
 /// Reads documents in a worker process (quarrix-extract), bounded in memory,
 /// processor time and wall-clock time and confined to the file it is handed,
-/// so that a document that crashes or hangs its reader costs only itself. One
+/// so that a document that crashes or hangs its reader costs only itself. The
+/// memory bound grows by four times a document's size for that document. One
 /// per reader thread: started at its first document and reused; killed and
 /// started anew after a failure or a stop.
 class DocumentWorker {
@@ -52,6 +53,7 @@ class DocumentWorker {
     Settings settings_;
     platform::WorkerProcess process_;
     int started_ = 0;
+    qint64 addressSpace_ = 0; ///< the bound of the document under way
 };
 
 /// The exchange between the program and a worker: a request carries the

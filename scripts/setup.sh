@@ -11,6 +11,8 @@ packages=(
   libgmime-3.0-dev
   # text of Office Open XML and OpenDocument packages, and of PDF
   libzip-dev zlib1g-dev libpoppler-cpp-dev
+  # the document reader's confinement
+  libseccomp-dev
   # tests, sanitizers, fuzzing, style
   googletest libgtest-dev libgmock-dev clang clang-format clang-tidy libclang-rt-dev
   xvfb xauth
