@@ -3,7 +3,9 @@
 # fixtures: the legacy Word, Excel, PowerPoint, RTF and mail files, and the
 # LibreOffice-made OOXML, OpenDocument and PDF ones) with one reader and with the
 # default readers, page cache warm, to show that document text is taken on
-# every core. Target: default readers at most 0.6 times one reader.
+# every core, and in this process against worker processes, side by side.
+# Targets: default readers at most 0.6 times one reader; workers at most 1.1
+# times in process.
 #
 # Usage: bench/documents.sh [DIR]           (default /var/tmp/quarrix-bench)
 # Env:   BENCH_RUNS (default 5), BENCH_DOCS (default 2000), QUARRIX_SCAN
@@ -38,22 +40,35 @@ median_s() { tr ' ' '\n' | grep . | sort -n | awk '{v[NR]=$1} END {
     m = (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2; printf "%.3f", m / 1e6 }'; }
 
 "$QS" warmup "$DOCS" > /dev/null 2>&1 || true
-one="" many=""
+declare -A times
 for ((r = 0; r < RUNS; r++)); do
-    for readers in 1 default; do
-        args=()
-        [[ $readers == 1 ]] && args=(--readers 1)
-        t0=$(now_us)
-        "$QS" "${args[@]}" -- 'the|text' "$DOCS" > /dev/shm/quarrix-docs.out 2> /dev/null || true
-        t=$(( $(now_us) - t0 ))
-        if [[ $readers == 1 ]]; then one+=" $t"; else many+=" $t"; fi
+    for mode in inprocess workers; do
+        for readers in 1 default; do
+            args=()
+            [[ $readers == 1 ]] && args=(--readers 1)
+            t0=$(now_us)
+            QUARRIX_DOCUMENT_READERS=$mode "$QS" "${args[@]}" -- 'the|text' "$DOCS" \
+                > "/dev/shm/quarrix-docs-$mode.out" 2> /dev/null || true
+            times[$mode-$readers]+=" $(( $(now_us) - t0 ))"
+        done
     done
 done
-m1=$(median_s <<< "$one")
-mn=$(median_s <<< "$many")
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo "# documents benchmark  $(date -u '+%Y-%m-%d %H:%M UTC')  $(nproc) cores  load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "# $COUNT documents, $(du -sm "$DOCS" | cut -f1) MiB; medians of $RUNS runs, seconds"
-printf '%-10s %-10s %s\n' one_reader default ratio
-printf '%-10s %-10s %s\n' "$m1" "$mn" "$(awk -v a="$mn" -v b="$m1" 'BEGIN { printf "%.2f", a / b }')"
-echo "# rows: $(grep -c '^FILE: ' /dev/shm/quarrix-docs.out)"
-rm -f /dev/shm/quarrix-docs.out
+echo "# in process, and in worker processes (target: workers at most 1.1 x in process)"
+printf '%-8s %-10s %-10s %s\n' readers inprocess workers workers/inprocess
+for readers in 1 default; do
+    a=$(median_s <<< "${times[inprocess-$readers]}")
+    b=$(median_s <<< "${times[workers-$readers]}")
+    printf '%-8s %-10s %-10s %s\n' "$readers" "$a" "$b" "$(ratio "$b" "$a")"
+done
+a=$(median_s <<< "${times[inprocess-1]}")
+b=$(median_s <<< "${times[inprocess-default]}")
+echo "# default readers / one reader, in process: $(ratio "$b" "$a") (target at most 0.6)"
+echo "# rows: $(grep -c '^FILE: ' /dev/shm/quarrix-docs-inprocess.out) in process," \
+     "$(grep -c '^FILE: ' /dev/shm/quarrix-docs-workers.out) in workers;" \
+     "$(cmp -s <(grep -v '^Date/Time' /dev/shm/quarrix-docs-inprocess.out) \
+               <(grep -v '^Date/Time' /dev/shm/quarrix-docs-workers.out) &&
+        echo same || echo DIFFERENT) reports"
+rm -f /dev/shm/quarrix-docs-inprocess.out /dev/shm/quarrix-docs-workers.out
