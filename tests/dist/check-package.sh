@@ -20,7 +20,7 @@ failed=0
 fail() { echo "$*"; failed=1; }
 
 app=org.example.quarrix.QuarrixPro
-for file in usr/bin/quarrix-pro usr/bin/quarrix-scan \
+for file in usr/bin/quarrix-pro usr/bin/quarrix-scan usr/libexec/quarrix-pro/quarrix-extract \
     usr/share/applications/$app.desktop usr/share/metainfo/$app.metainfo.xml \
     usr/share/icons/hicolor/scalable/apps/quarrix-pro.svg \
     usr/share/icons/hicolor/48x48/apps/quarrix-pro.png \
@@ -33,7 +33,7 @@ for file in usr/bin/quarrix-pro usr/bin/quarrix-scan \
 done
 # Help looks for the manual beside the program's folder.
 [ -f "$root/usr/bin/../share/quarrix-pro/manual/index.html" ] || fail "the manual is not where Help looks"
-stray=$(cd "$root" && find . -type f | grep -v -E '^\./usr/(bin/quarrix-(pro|scan)|share/(applications|metainfo|icons/hicolor|man/man1|bash-completion/completions|quarrix-pro/manual|doc/quarrix-pro)/)' || true)
+stray=$(cd "$root" && find . -type f | grep -v -E '^\./usr/(bin/quarrix-(pro|scan)|libexec/quarrix-pro/quarrix-extract|share/(applications|metainfo|icons/hicolor|man/man1|bash-completion/completions|quarrix-pro/manual|doc/quarrix-pro)/)' || true)
 [ -z "$stray" ] || fail "files the package should not hold: $stray"
 
 # The changelog's newest entry is this version's.
@@ -51,7 +51,7 @@ else
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libc6 libqt6core6 libqt6widgets6 qt6-qpa-plugins; do
+for needed in libc6 libqt6core6 libqt6widgets6 qt6-qpa-plugins libseccomp2; do
   [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 
@@ -64,6 +64,10 @@ version=$("$root/usr/bin/quarrix-scan" --version) || fail "quarrix-scan --versio
 printf 'one\r\nalpha two\r\n' >"$scratch/notes.txt"
 report=$("$root/usr/bin/quarrix-scan" alpha "$scratch/notes.txt") || fail "quarrix-scan found no match"
 [[ $report == *"LINE: 2;  MATCH: alpha two"* ]] || fail "quarrix-scan reported: $report"
+# Documents are read by the package's own worker, found from the program.
+printf '{\\rtf1 beta three\\par}' >"$scratch/notes.doc"
+report=$("$root/usr/bin/quarrix-scan" beta "$scratch/notes.doc") || fail "quarrix-scan read no document"
+[[ $report == *"LINE: @0;  MATCH: beta three"* ]] || fail "quarrix-scan reported: $report"
 
 echo "$(basename "$deb"): $(cd "$root" && find . -type f | wc -l) files; Depends: $depends"
 exit $failed
