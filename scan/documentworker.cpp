@@ -1,5 +1,6 @@
 #include "scan/documentworker.h"
 
+#include "documents/extraction.h"
 #include "platform/inputfile.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,8 @@
 
 namespace {
 
-constexpr qint64 MaxAnswerChars = qint64{1} << 31;
+/// An error text is a sentence; a longer one is no answer of the reader.
+constexpr qint64 MaxErrorChars = 4096;
 
 QString reasonText(const QString &reason) {
     return QStringLiteral("The document could not be read: ") + reason;
@@ -94,7 +96,8 @@ DocumentReading DocumentWorker::read(const QString &path, bool documentsOnly,
         ++started_;
     }
     // A large document's bytes and text are held whole besides the reader.
-    addressSpace_ = settings_.limits.addressSpaceBytes + 4 * file.size();
+    const qint64 size = file.size();
+    addressSpace_ = settings_.limits.addressSpaceBytes + 4 * size;
     if (settings_.limits.addressSpaceBytes > 0)
         process_.limitAddressSpace(addressSpace_);
     if (!process_.send(documentworker::request(path, documentsOnly), file.descriptor()))
@@ -110,7 +113,10 @@ DocumentReading DocumentWorker::read(const QString &path, bool documentsOnly,
     qint64 textChars = 0;
     if (got == Received::Whole) {
         documentworker::readAnswerHeader(header, reading.loaded, errorChars, textChars);
-        if (errorChars < 0 || textChars < 0 || errorChars + textChars > MaxAnswerChars)
+        // The reader writes no more text than a document of that size may
+        // give; a larger claim is no answer, and is not allocated.
+        const qint64 maxText = ExtractionBounds::forInput(qsizetype(size)).maxChars;
+        if (errorChars < 0 || errorChars > MaxErrorChars || textChars < 0 || textChars > maxText)
             return failed(QStringLiteral("its reader answered out of turn"));
         reading.error.resize(errorChars);
         reading.text.resize(textChars);
