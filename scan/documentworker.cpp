@@ -11,6 +11,12 @@
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int DefaultMemoryMB = 0; // the sanitizers reserve more address space than any bound
+#else
+constexpr int DefaultMemoryMB = 256;
+#endif
+
 /// An error text is a sentence; a longer one is no answer of the reader.
 constexpr qint64 MaxErrorChars = 4096;
 
@@ -58,7 +64,7 @@ const DocumentWorker::Settings &DocumentWorker::Settings::fromEnvironment() {
         s.deadline = std::chrono::seconds(seconds);
         s.limits.cpuSeconds = seconds;
         s.limits.addressSpaceBytes =
-            qint64{environmentNumber("QUARRIX_DOCUMENT_MEMORY_MB", 256)} * 1024 * 1024;
+            qint64{environmentNumber("QUARRIX_DOCUMENT_MEMORY_MB", DefaultMemoryMB)} * 1024 * 1024;
         if (!s.inProcess)
             s.program = findProgram();
         return s;

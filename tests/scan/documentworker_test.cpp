@@ -14,6 +14,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool MemoryBounded = false; // the sanitizers reserve more address space than any bound
+#else
+constexpr bool MemoryBounded = true;
+#endif
+
 // The test build of the worker misbehaves when a document asks it to.
 QByteArray asking(const char *what) {
     return QByteArray("QUARRIX-TEST ") + what + '\n';
@@ -22,7 +28,7 @@ QByteArray asking(const char *what) {
 DocumentWorker::Settings testSettings() {
     DocumentWorker::Settings settings;
     settings.program = QStringLiteral(EXTRACT_TEST_PATH);
-    settings.limits.addressSpaceBytes = qint64{256} * 1024 * 1024;
+    settings.limits.addressSpaceBytes = MemoryBounded ? qint64{256} * 1024 * 1024 : 0;
     settings.limits.cpuSeconds = 10;
     settings.deadline = 10s;
     return settings;
@@ -76,6 +82,8 @@ TEST(DocumentWorker, FailingDocumentCostsOnlyItself) {
     const QString good = dir.write(QStringLiteral("good.rtf"), "{\\rtf1 Good text\\par}");
     for (const Case &c : cases) {
         SCOPED_TRACE(c.ask);
+        if (!MemoryBounded && c.ask == std::string_view("allocate"))
+            continue;
         DocumentWorker::Settings settings = testSettings();
         settings.limits.cpuSeconds = c.cpuSeconds;
         settings.deadline = c.deadline;
@@ -142,7 +150,8 @@ class DocumentWorkerRun : public testing::Test {
         dir.write(QStringLiteral("b.doc"), asking("crash"));
         dir.write(QStringLiteral("c.doc"), "{\\rtf1 needle in a document\\par}");
         dir.write(QStringLiteral("d.doc"), asking("sleep"));
-        dir.write(QStringLiteral("e.doc"), asking("allocate"));
+        if (MemoryBounded)
+            dir.write(QStringLiteral("e.doc"), asking("allocate"));
         dir.write(QStringLiteral("f.txt"), "last needle\n");
     }
     ScanQuery treeQuery() const {
@@ -168,15 +177,16 @@ TEST_F(DocumentWorkerRun, RunGoesOnPastFailingDocuments) {
         EXPECT_EQ(texts, (QStringList{"needle in a text", "needle in a document", "last needle",
                                       "** End Of Matches **"}))
             << readers;
-        ASSERT_EQ(sinks.errors.size(), 3) << readers;
+        ASSERT_EQ(sinks.errors.size(), MemoryBounded ? 3 : 2) << readers;
         const QString cannot = QStringLiteral("Error: The document could not be read: ");
         EXPECT_TRUE(sinks.errors[0].startsWith(
             cannot + QStringLiteral("its reader stopped with signal 11")));
         EXPECT_EQ(sinks.errors[1], cannot + QStringLiteral("it takes longer than 2 seconds (") +
                                        dir.file(QStringLiteral("d.doc")) + u')');
-        EXPECT_EQ(sinks.errors[2], cannot +
-                                       QStringLiteral("it needs more than 256 MB of memory (") +
-                                       dir.file(QStringLiteral("e.doc")) + u')');
+        if (MemoryBounded)
+            EXPECT_EQ(sinks.errors[2], cannot +
+                                           QStringLiteral("it needs more than 256 MB of memory (") +
+                                           dir.file(QStringLiteral("e.doc")) + u')');
     }
 }
 
@@ -213,7 +223,8 @@ TEST_F(DocumentWorkerRun, CommandLineReportsFailingDocuments) {
     const QString out = QString::fromUtf8(scan.readAllStandardOutput());
     EXPECT_EQ(out.count(QStringLiteral("MATCH: ")), 3) << out.toStdString();
     const QString errors = QString::fromUtf8(scan.readAllStandardError());
-    EXPECT_EQ(errors.count(QStringLiteral("Error: The document could not be read: ")), 3)
+    EXPECT_EQ(errors.count(QStringLiteral("Error: The document could not be read: ")),
+              MemoryBounded ? 3 : 2)
         << errors.toStdString();
 }
 
