@@ -183,10 +183,11 @@ TEST_F(DocumentWorkerRun, RunGoesOnPastFailingDocuments) {
             cannot + QStringLiteral("its reader stopped with signal 11")));
         EXPECT_EQ(sinks.errors[1], cannot + QStringLiteral("it takes longer than 2 seconds (") +
                                        dir.file(QStringLiteral("d.doc")) + u')');
-        if (MemoryBounded)
+        if (MemoryBounded) {
             EXPECT_EQ(sinks.errors[2], cannot +
                                            QStringLiteral("it needs more than 256 MB of memory (") +
                                            dir.file(QStringLiteral("e.doc")) + u')');
+        }
     }
 }
 
