@@ -11,11 +11,11 @@ class RichTextBuffer;
 struct CompiledSearch;
 
 /// Reads one file of a run, a text file or a document, and hands on what
-/// matched. A file named as a document is loaded into the box and its text is
-/// cut into pieces, each stripped of control characters and tested whole; a
-/// file named as text is read as text unless it begins as a document of
-/// today's formats does. The run's own reader and each reader of the pool own
-/// one and call it alike: only their receivers differ.
+/// matched. A file named as a document is read by a worker process (or, when
+/// told to, loaded into the box here) and its text is cut into pieces, each stripped of control
+/// characters and tested whole; a file named as text is read as text unless it begins as a document
+/// of today's formats does. The run's own reader and each reader of the pool own one and call it
+/// alike: only their receivers differ.
 class FileScanner {
   public:
     /// Takes the matching lines and pieces of one file, and answers whether
