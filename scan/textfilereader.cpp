@@ -1,6 +1,7 @@
 #include "scan/textfilereader.h"
 
 #include "scan/linefinder.h"
+#include "scan/scantexts.h"
 
 #include <cstring>
 
@@ -45,6 +46,8 @@ bool TextFileReader::startFile(qsizetype &length) {
         decoded_ = QString((*utf16_)(QByteArrayView(buffer_.data() + 2, n - 2))).toUtf8();
         length = fill(buffer_.data(), buffer_.size());
     }
+    binary_ = !utf16_ && !binaryAsText_ && length > 0 &&
+              std::memchr(buffer_.constData(), 0, static_cast<size_t>(length)) != nullptr;
     return length >= 0;
 }
 
@@ -71,10 +74,22 @@ bool TextFileReader::processRegion(const char *begin, const char *end, Client &c
 }
 
 bool TextFileReader::deliver(const char *begin, const char *end, Client &client) {
+    if (binary_)
+        return deliverHead({}, client);
     if (end - begin <= lineLimit_)
         return client.lineMatched(lineNumber_ + 1, QByteArrayView(begin, end - begin));
     const char *headEnd = LineFinder::wholeCharactersEnd(begin, begin + lineLimit_);
-    return client.longLineMatched(lineNumber_ + 1, QByteArrayView(begin, headEnd - begin));
+    return deliverHead(QByteArrayView(begin, headEnd - begin), client);
+}
+
+// A long line's first part, or a binary file's one row, after which it stops.
+bool TextFileReader::deliverHead(QByteArrayView head, Client &client) {
+    if (!binary_)
+        return client.longLineMatched(lineNumber_ + 1, head);
+    static const QByteArray row = ScanTexts::BinaryFileMatches.toUtf8();
+    client.lineMatched(lineNumber_ + 1, row);
+    stopped_ = true;
+    return false;
 }
 
 // Fills the buffer from length on; atEnd when the file has no more.
@@ -107,7 +122,7 @@ bool TextFileReader::followLongLine(qsizetype &length, bool &crPending, bool &at
         const bool last = lineEnd != end || atEnd;
         const char *resume = finder.searchPiece(line, data, lineEnd, last);
         if (last) {
-            if (line.matched && !client.longLineMatched(lineNumber_ + 1, head)) {
+            if (line.matched && !deliverHead(head, client)) {
                 stopped_ = true;
                 return true;
             }

@@ -53,6 +53,10 @@ class TextFileReader {
     bool waitedForDevice() const { return file_.waitedForDevice(); }
     /// Keeps the last file's folder open for the next file (see InputFile).
     void reuseFolders(bool on) { file_.reuseFolders(on); }
+    /// Reads a file with NUL bytes in its first block as text, line by line.
+    /// Otherwise such a file (a program, a library, an archive) gives at its
+    /// first match one row, ScanTexts::BinaryFileMatches, and stops.
+    void setBinaryAsText(bool on) { binaryAsText_ = on; }
 
   private:
     qint64 fill(char *to, qint64 room);
@@ -60,12 +64,15 @@ class TextFileReader {
     bool fillBuffer(qsizetype &length, bool &atEnd);
     bool processRegion(const char *begin, const char *end, Client &client);
     bool deliver(const char *begin, const char *end, Client &client);
+    bool deliverHead(QByteArrayView head, Client &client);
     bool followLongLine(qsizetype &length, bool &crPending, bool &atEnd, Client &client);
 
     qsizetype blockSize_;
     qsizetype lineLimit_;
     qsizetype maxBuffer_;  ///< the buffer grows to this for a long line, no further
     bool stopped_ = false; ///< the client asked to stop the file
+    bool binaryAsText_ = false;
+    bool binary_ = false; ///< this file's first block held a NUL byte
     QByteArray buffer_;
     platform::InputFile file_;
     std::optional<QStringDecoder> utf16_;

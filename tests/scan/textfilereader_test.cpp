@@ -38,7 +38,7 @@ class Collect : public TextFileReader::Client {
 
 // Every case is read with block sizes from tiny to the real one, so that
 // lines, CR LF pairs and hits straddle block edges.
-Lines scanEveryWay(const QByteArray &content, const QString &search) {
+Lines scanEveryWay(const QByteArray &content, const QString &search, bool binaryAsText = false) {
     TempDir dir;
     const QString path = dir.write(QStringLiteral("f.txt"), content);
     const SearchExpression expression(search);
@@ -47,6 +47,7 @@ Lines scanEveryWay(const QByteArray &content, const QString &search) {
     for (const qsizetype block : {4, 5, 7, 16, 33, 64, 1000, 256 * 1024}) {
         Collect collect(finder);
         TextFileReader reader(block);
+        reader.setBinaryAsText(binaryAsText);
         EXPECT_TRUE(reader.scan(path, collect)) << reader.errorString().toStdString();
         if (block == 4)
             first = collect.lines;
@@ -162,7 +163,42 @@ TEST(TextFileReader, KeepsNulAndOtherBytesInTheLine) {
     const QByteArray line("a\0b\x1A"
                           "c\xFF",
                           6);
-    EXPECT_EQ(scanEveryWay(line + "\nx", QStringLiteral("c")), (Lines{{1, line}}));
+    EXPECT_EQ(scanEveryWay(line + "\nx", QStringLiteral("c"), true), (Lines{{1, line}}));
+}
+
+// The NUL is in the first four bytes, so every block size sees it in the first block.
+TEST(TextFileReader, ABinaryFileGivesOneRowAtItsFirstMatchUnlessReadAsText) {
+    const QByteArray binary("\x7F\0\x01\nno\nbin target\r\nmore target\n", 32);
+    QByteArray utf16("\xFF\xFE");
+    for (const char c : QByteArray("a\nb target"))
+        utf16 += QByteArray(1, c) + '\0';
+    const QByteArray row = ScanTexts::BinaryFileMatches.toUtf8();
+    const struct {
+        QByteArray content;
+        const char *search;
+        bool asText;
+        Lines expected;
+    } cases[] = {
+        {binary, "target", false, {{3, row}}},
+        {binary, "target", true, {{3, "bin target"}, {4, "more target"}}},
+        {binary, "absent", false, {}},
+        {utf16, "target", false, {{2, "b target"}}},
+        {"no nul here\ntarget", "target", false, {{2, "target"}}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(scanEveryWay(c.content, QString::fromLatin1(c.search), c.asText), c.expected)
+            << c.content.toHex().toStdString();
+
+    // A binary file without line ends matches in its long-line pieces.
+    TempDir dir;
+    const QString path =
+        dir.write(QStringLiteral("lib.so"), QByteArray(1, '\0') + QByteArray(5000, 'x') + "target");
+    const SearchExpression expression(QStringLiteral("target"));
+    const LineFinder finder(expression, true);
+    Collect collect(finder);
+    TextFileReader reader(256, 64);
+    EXPECT_TRUE(reader.scan(path, collect));
+    EXPECT_EQ(collect.lines, (Lines{{1, row}}));
 }
 
 TEST(TextFileReader, DecodesUtf16AndDropsAUtf8Mark) {
