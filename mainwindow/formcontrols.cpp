@@ -124,16 +124,16 @@ void FormControls::createModeFrames(QWidget &form) {
     DSFrame = makeControl<QGroupBox>(&form, "DSFrame", {240, 720, 7215, 2655}, QStringLiteral("W"));
     FTV2 =
         makeControl<FolderTreeView>(DSFrame, "FTV2", {120, 240, 3495, 2340}, QStringLiteral("W"));
-    Frame3 = makeControl<QGroupBox>(DSFrame, "Frame3", {3720, 720, 3375, 1455}, QStringLiteral("L"),
+    Frame3 = makeControl<QGroupBox>(DSFrame, "Frame3", {3720, 720, 3375, 1215}, QStringLiteral("L"),
                                     QStringLiteral("Specify Files To Include..."));
-    AllFiles = makeControl<QRadioButton>(Frame3, "AllFiles", {120, 360, 3135, 255}, none,
+    AllFiles = makeControl<QRadioButton>(Frame3, "AllFiles", {120, 255, 3135, 255}, none,
                                          QStringLiteral("All Files (No Executables)"));
     AllFiles->setChecked(true);
-    SpecifiedFiles = makeControl<QRadioButton>(Frame3, "SpecifiedFiles", {120, 720, 1935, 255},
+    SpecifiedFiles = makeControl<QRadioButton>(Frame3, "SpecifiedFiles", {120, 540, 1935, 255},
                                                none, QStringLiteral("Specific Type =>"));
-    SpecifiedType = makeControl<QLineEdit>(Frame3, "SpecifiedType", {2040, 720, 1215, 285}, none,
+    SpecifiedType = makeControl<QLineEdit>(Frame3, "SpecifiedType", {2040, 525, 1215, 285}, none,
                                            QStringLiteral("txt"));
-    BinaryAsText = makeControl<QCheckBox>(Frame3, "BinaryAsText", {120, 1080, 3135, 255}, none,
+    BinaryAsText = makeControl<QCheckBox>(Frame3, "BinaryAsText", {120, 825, 3135, 255}, none,
                                           QStringLiteral("Search Binary Files As Text"));
     BinaryAsText->setToolTip(
         QStringLiteral("Search Programs, Libraries And Archives Line By Line"));

@@ -304,7 +304,7 @@ TEST(LongLines, AFileWithoutLineEndsIsSearchedInBoundedMemory) {
     EXPECT_LT(growth, 64);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].first, 1);
-    EXPECT_EQ(lines[0].second, QByteArray(limit, '\0') + "<cut>");
+    EXPECT_EQ(lines[0].second, ScanTexts::BinaryFileMatches.toUtf8()); // all NUL bytes
     EXPECT_EQ(readAll(path, QStringLiteral("absent"), block, limit), Lines{});
 }
 
@@ -334,4 +334,73 @@ TEST(LongLines, AMatchingLongLineIsRecordedCutWithAVisibleMark) {
     model.AddMatch(cut);
     EXPECT_TRUE(model.row(0).text.endsWith(ScanTexts::LineCut));
     EXPECT_TRUE(ResultsReport::rowLine(cut).endsWith(ScanTexts::LineCut.trimmed()));
+}
+
+// A file cut into stretches searched at once gives what one reader gives:
+// the same lines, numbers and order, whatever falls at a cut.
+TEST(Stretches, GiveTheRowsOfOneReader) {
+    QByteArray lf, crlf, cr, longLines;
+    for (int i = 0; i < 3000; ++i) {
+        const QByteArray line = QByteArray(i % 37, 'x') + (i % 3 ? "hit" : "miss");
+        lf += line + '\n';
+        crlf += line + "\r\n";
+        cr += line + '\r';
+        longLines += (i % 50 ? line : QByteArray(300, 'y') + "hit") + '\n';
+    }
+    QByteArray utf16("\xFF\xFE");
+    for (const char c : lf.left(20000))
+        utf16 += QByteArray(1, c) + '\0';
+    const QByteArray noLineEnds = QByteArray(50000, 'z') + "hit" + QByteArray(50000, 'z');
+    TempDir dir;
+    const SearchExpression expression(QStringLiteral("hit"));
+    const LineFinder finder(expression, true);
+    for (const QByteArray &content : {lf, crlf, cr, longLines, utf16, noLineEnds, lf + "hit"}) {
+        const QString path = dir.write(QStringLiteral("big.log"), content);
+        const auto read = [&](int readers) {
+            Collect collect(finder);
+            TextFileReader reader(64, 100);
+            reader.setStretchReaders(readers, 1000);
+            EXPECT_TRUE(reader.scan(path, collect));
+            return collect.lines;
+        };
+        const Lines one = read(1);
+        EXPECT_FALSE(one.empty());
+        for (const int readers : {2, 3, 7})
+            EXPECT_EQ(read(readers), one)
+                << readers << " readers, " << content.left(40).toStdString();
+    }
+}
+
+// A file cut short while its stretches are read ends soundly: every row is a
+// line the file held, in order.
+TEST(Stretches, AFileTruncatedDuringTheReadStaysSound) {
+    QByteArray content;
+    for (int i = 1; i <= 20000; ++i)
+        content += "line " + QByteArray::number(i) + " hit\n";
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("shrinking.log"), content);
+    const SearchExpression expression(QStringLiteral("hit"));
+    const LineFinder finder(expression, true);
+    class Truncating : public Collect {
+      public:
+        Truncating(const LineFinder &finder, QString path) : Collect(finder), path_(path) {}
+        bool blockDone() override {
+            if (!truncated_)
+                truncated_ = QFile::resize(path_, 1000);
+            return true;
+        }
+
+      private:
+        QString path_;
+        bool truncated_ = false;
+    } truncating(finder, path);
+    TextFileReader reader(256);
+    reader.setStretchReaders(4, 1000);
+    reader.scan(path, truncating);
+    qint64 last = 0;
+    for (const auto &[number, line] : truncating.lines) {
+        EXPECT_GT(number, last);
+        last = number;
+        EXPECT_TRUE(content.contains(line + '\n')) << line.toStdString();
+    }
 }
