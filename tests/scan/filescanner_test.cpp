@@ -2,6 +2,7 @@
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
 #include "scan/scantexts.h"
+#include "scan/textfilereader.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 
@@ -252,6 +253,13 @@ TEST(FileScanner, EachKindOfFileGivesTheSameRowsThroughBothSchedules) {
          {u"@1|BodyProbe first paragraph"_s},
          {}},
         {u"archive.jar"_s, "PK\x03\x04 not a document\nkey\n", u"key"_s, {u"2|key"_s}, {}},
+        {u"program"_s,
+         QByteArray("\x7F"
+                    "ELF\0\nkey\nkey\n",
+                    14),
+         u"key"_s,
+         {u"2|"_s + ScanTexts::BinaryFileMatches},
+         {}},
         {u"missing.txt"_s,
          {},
          u"key"_s,
@@ -269,5 +277,23 @@ TEST(FileScanner, EachKindOfFileGivesTheSameRowsThroughBothSchedules) {
         const Scanned expected{c.rows, c.errors};
         EXPECT_EQ(scanOne(path, c.search, 1), expected);
         EXPECT_EQ(scanOne(path, c.search, 4), expected);
+    }
+}
+
+// A file large enough to be cut into stretches gives, through the readers,
+// the rows of the run's own reader: lines across the cuts, every kind of
+// line end, the numbers counted on from stretch to stretch.
+TEST(FileScanner, ALargeFileSplitAcrossReadersGivesTheRowsOfOneReader) {
+    TempDir dir;
+    std::minstd_rand random(7);
+    QByteArray body;
+    while (body.size() < TextFileReader::StretchFrom + (qint64{3} << 20))
+        body += lineOf(random).replace('\0', '0'); // text, not a binary file
+    const QString path = dir.write(u"large.log"_s, body);
+    for (const QString &search : {u"key"_s, u"alpha|nothing"_s}) {
+        SCOPED_TRACE(search.toStdString());
+        const Scanned one = scanOne(path, search, 1);
+        EXPECT_GT(one.rows.size(), 1000);
+        EXPECT_EQ(scanOne(path, search, 4), one);
     }
 }
