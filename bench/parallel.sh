@@ -8,7 +8,8 @@
 #        BENCH_RUNS    runs per tool and query (default 5 warm, 3 cold)
 #        BENCH_TOOLS   tools, run round-robin (default "quarrix rg quarrix:1 rg:1"):
 #                      quarrix = default readers, quarrix:N = --readers N,
-#                      rg = its default threads, rg:N = rg -jN
+#                      rg = its default threads, rg:N = rg -jN,
+#                      dd = a plain sequential read (dd bs=256K to /dev/null)
 #        BENCH_CORPORA subset of "tree big" (default both warm; cold: tree only)
 #        BENCH_QUERIES subset of "rare common or" (default all)
 #        QUARRIX_SCAN  binary (default build/release/tools/quarrix-scan)
@@ -56,6 +57,7 @@ run_once() {
         base:*)    "$BASE" --readers "${tool#*:}" -- "${TEXT[$query]}" "$path" ;;
         rg)        rg -i -F -n -a "${e[@]}" "$path" ;;
         rg:*)      rg -j"${tool#*:}" -i -F -n -a "${e[@]}" "$path" ;;
+        dd)        [[ -f $path ]] && dd if="$path" of=/dev/null bs=256K status=none ;;
         *) die "unknown tool $tool" ;;
     esac > "$OUT/out" 2> "$OUT/err" || rc=$?
     t1=$(now_us)
@@ -69,6 +71,7 @@ echo "# medians in seconds; q/rg = quarrix / rg (default threads); q1/rg1 = quar
 header=$(printf '%-5s %-5s %-7s' mode corpus query)
 for tool in $TOOLS; do header+=$(printf ' %10s' "$tool"); done
 [[ -n $BASE ]] && header+="   q/base" || true
+[[ " $TOOLS " == *" dd "* ]] && header+="   q/dd" || true
 echo "$header   q/rg  q1/rg1"
 for MODE in $MODES; do
     runs=${BENCH_RUNS:-$([[ $MODE == cold ]] && echo 3 || echo 5)}
@@ -89,6 +92,7 @@ for MODE in $MODES; do
                 line+=$(printf ' %10s' "${med[$tool]}")
             done
             [[ -n $BASE ]] && line+="   $(ratio "${med[quarrix]:-}" "${med[base]:-}")" || true
+            [[ " $TOOLS " == *" dd "* ]] && line+="   $(ratio "${med[quarrix]:-}" "${med[dd]:-}")" || true
             echo "$line   $(ratio "${med[quarrix]:-}" "${med[rg]:-}")  $(ratio "${med[quarrix:1]:-}" "${med[rg:1]:-}")"
             unset times med
         done

@@ -15,6 +15,7 @@
 #include "scan/functionmodule.h"
 #include "scan/resultsmodel.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -125,13 +126,17 @@ void FormControls::createModeFrames(QWidget &form) {
         makeControl<FolderTreeView>(DSFrame, "FTV2", {120, 240, 3495, 2340}, QStringLiteral("W"));
     Frame3 = makeControl<QGroupBox>(DSFrame, "Frame3", {3720, 720, 3375, 1215}, QStringLiteral("L"),
                                     QStringLiteral("Specify Files To Include..."));
-    AllFiles = makeControl<QRadioButton>(Frame3, "AllFiles", {120, 360, 3135, 255}, none,
+    AllFiles = makeControl<QRadioButton>(Frame3, "AllFiles", {120, 255, 3135, 255}, none,
                                          QStringLiteral("All Files (No Executables)"));
     AllFiles->setChecked(true);
-    SpecifiedFiles = makeControl<QRadioButton>(Frame3, "SpecifiedFiles", {120, 720, 1935, 255},
+    SpecifiedFiles = makeControl<QRadioButton>(Frame3, "SpecifiedFiles", {120, 540, 1935, 255},
                                                none, QStringLiteral("Specific Type =>"));
-    SpecifiedType = makeControl<QLineEdit>(Frame3, "SpecifiedType", {2040, 720, 1215, 285}, none,
+    SpecifiedType = makeControl<QLineEdit>(Frame3, "SpecifiedType", {2040, 525, 1215, 285}, none,
                                            QStringLiteral("txt"));
+    BinaryAsText = makeControl<QCheckBox>(Frame3, "BinaryAsText", {120, 825, 3135, 255}, none,
+                                          QStringLiteral("Search Binary Files As Text"));
+    BinaryAsText->setToolTip(
+        QStringLiteral("Search Programs, Libraries And Archives Line By Line"));
     FoundFilesList =
         makeControl<QListView>(DSFrame, "FoundFilesList", {3720, 360, 3375, 2205}, none);
     foundFiles = new QStringListModel(&form);
@@ -203,7 +208,7 @@ void FormControls::fitTextToFont() {
         g.setWidth(std::max(g.width() - by, g.width() / 2));
         TagLayout::setTwipsGeometry(control, g);
     };
-    for (QWidget *caption : std::initializer_list<QWidget *>{Label1, AllFiles})
+    for (QWidget *caption : std::initializer_list<QWidget *>{Label1, AllFiles, BinaryAsText})
         widen(caption);
     if (const double grow = widen(SpecifiedFiles); grow > 0)
         shiftRight(SpecifiedType, grow);
@@ -236,9 +241,10 @@ void FormControls::fitCountLabel() {
 
 void FormControls::setTabOrder() {
     // Top to bottom, left to right, as the controls stand.
-    const QList<QWidget *> order{ModeTabs,       FTV1,          File1,       FTV2,       AllFiles,
-                                 SpecifiedFiles, SpecifiedType, TextList,    ScanButton, MatchLV,
-                                 SaveButton,     HelpButton,    AboutButton, ExitButton};
+    const QList<QWidget *> order{ModeTabs,   FTV1,           File1,         FTV2,
+                                 AllFiles,   SpecifiedFiles, SpecifiedType, BinaryAsText,
+                                 TextList,   ScanButton,     MatchLV,       SaveButton,
+                                 HelpButton, AboutButton,    ExitButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -286,6 +292,7 @@ ScanQuery FormControls::query() const {
     query.specifiedType = SpecifiedFiles->isChecked();
     query.type = SpecifiedType->text();
     query.searchText = TextList->currentText();
+    query.binaryAsText = BinaryAsText->isChecked();
     return query;
 }
 

@@ -8,6 +8,7 @@
 class FileListBox;
 class FolderTreeView;
 class QAction;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -68,6 +69,7 @@ struct FormControls {
     QRadioButton *AllFiles = nullptr;
     QRadioButton *SpecifiedFiles = nullptr;
     QLineEdit *SpecifiedType = nullptr;
+    QCheckBox *BinaryAsText = nullptr;
     QListView *FoundFilesList = nullptr;
     QStringListModel *foundFiles = nullptr; ///< the walk's file list, shown by FoundFilesList
     QGroupBox *Frame1 = nullptr;

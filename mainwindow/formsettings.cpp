@@ -10,6 +10,7 @@
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -30,6 +31,7 @@ void load(FormControls &c, QWidget &window) {
     c.SpecifiedFiles->setChecked(query.specifiedType);
     c.SpecifiedType->setText(query.type);
     c.SpecifiedType->setEnabled(c.SpecifiedFiles->isChecked());
+    c.BinaryAsText->setChecked(query.binaryAsText);
     {
         // The window shows the mode itself once the settings are in.
         const QSignalBlocker quiet(c.ModeTabs);

@@ -6,6 +6,7 @@
 #include "mainwindow/resultsview.h"
 #include "mainwindow/taglayout.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -49,7 +50,7 @@ void keepRowsInSight(const FormControls &c) {
     const int optionsTop = laidOut(c.FTV2).y();
     const QRect options = laidOut(c.Frame3);
     const int optionsHeight =
-        std::min(options.height(), laidOut(c.SpecifiedType).bottom() + 1 + Margin);
+        std::min(options.height(), laidOut(c.BinaryAsText).bottom() + 1 + Margin);
     const int modeFrame = laidOut(c.DSFrame).height();
     const int give = std::min(shortfall, modeFrame - (optionsTop + optionsHeight + Margin));
     if (give <= 0)

@@ -132,6 +132,16 @@ qint64 InputFile::read(char *buffer, qint64 size) {
     }
 }
 
+bool InputFile::seek(qint64 offset) {
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        error_ = errorText(errno);
+        return false;
+    }
+    position_ = offset;
+    firstRead_ = false;
+    return true;
+}
+
 void InputFile::close() {
     if (fd_ >= 0)
         ::close(fd_);

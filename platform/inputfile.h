@@ -29,6 +29,8 @@ class InputFile {
     /// comes once the size the file had when opened is read, or where the
     /// system puts it for a file of no size (the kernel's own files).
     qint64 read(char *buffer, qint64 size);
+    /// Reads on from offset; false on failure (see errorString()).
+    bool seek(qint64 offset);
     void close();
     bool isOpen() const { return fd_ >= 0; }
     /// The size the file had when opened: no more is read.

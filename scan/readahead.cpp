@@ -463,7 +463,10 @@ void ReadAhead::work(bool deviceReader) {
     // A halt also ends the extraction of a document under way.
     FileScanner scanner(box, limits_.blockSize, StopToken(halt_));
     scanner.textReader().reuseFolders(true); // a reader's files mostly share a folder
-    std::vector<Outcome> finished;           // not yet handed on
+    scanner.textReader().setBinaryAsText(limits_.binaryAsText);
+    // One large file may keep every core busy.
+    scanner.textReader().setStretchReaders(QThread::idealThreadCount());
+    std::vector<Outcome> finished; // not yet handed on
     std::unique_lock lock(mutex_);
     for (std::vector<Claim> claims; !(claims = claim(lock, deviceReader)).empty();) {
         const Job &first = *claims.front().job;

@@ -36,6 +36,7 @@ class ReadAhead {
         /// the processor cores. The others read only while reads wait for the
         /// device: with the files cached they would just take turns on the cores.
         int cacheReaders = 0;
+        bool binaryAsText = false; ///< see TextFileReader::setBinaryAsText
     };
     /// A file to read, with the identity the run gave it (its place in the
     /// run's list): rich picks the document reader, else the text reader.

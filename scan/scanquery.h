@@ -20,6 +20,8 @@ struct ScanQuery {
     /// The type as the user wrote it ("txt", ".txt" or "*.txt").
     QString type;
     QString searchText;
+    /// Files with NUL bytes near their start are searched line by line as text.
+    bool binaryAsText = false;
 
     bool operator==(const ScanQuery &) const = default;
 };

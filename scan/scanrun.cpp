@@ -109,6 +109,7 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
     matches_.clearMatches();
     query_ = query;
     ++revision_;
+    scanner_.textReader().setBinaryAsText(query_.binaryAsText);
     const bool selectedMode = query_.mode == ScanMode::SelectedFiles;
     const FixedFileSelection named(query_.folder, query_.selectedFiles);
     const FileSelection &selection = files ? *files : named;
@@ -329,7 +330,9 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
 void ScanRun::startReaders() {
     if (readers <= 1 || pool_)
         return;
-    pool_ = std::make_unique<ReadAhead>(ReadAhead::Limits{readers});
+    ReadAhead::Limits limits{readers};
+    limits.binaryAsText = query_.binaryAsText;
+    pool_ = std::make_unique<ReadAhead>(limits);
     pool_->setSearch(search());
     next_ = 0;
 }

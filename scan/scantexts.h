@@ -18,6 +18,9 @@ inline const QString ScanningCancelled = QStringLiteral("Scanning Cancelled");
 /// Ends the text of a matching line that was too long to keep whole.
 inline const QString LineCut = QStringLiteral(" [... line cut: only its first 1 MiB is kept]");
 
+/// The one row of a binary file that matches, in place of its bytes.
+inline const QString BinaryFileMatches = QStringLiteral("Binary file matches");
+
 /// "Checking <folder>...", the status line of a folder the walk is about to read.
 inline QString checkingFolder(const QString &path) {
     return QStringLiteral("Checking ") + path + QStringLiteral("...");

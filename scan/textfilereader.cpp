@@ -1,8 +1,100 @@
 #include "scan/textfilereader.h"
 
 #include "scan/linefinder.h"
+#include "scan/scantexts.h"
 
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+/// A later stretch of a file cut at line ends, searched on a thread of its
+/// own. Its lines, numbered from the stretch's start, wait here within a bound
+/// until the file's reader hands them on in turn.
+class TextFileReader::Stretch final : public TextFileReader::Client {
+  public:
+    struct Line {
+        qint64 number = 0;
+        QByteArray text;
+        bool cut = false;
+    };
+
+    Stretch(const TextFileReader &file, const QString &path, qint64 from, qint64 to,
+            const LineFinder &finder)
+        : reader_(file.blockSize_, file.lineLimit_), finder_(finder) {
+        thread_ = std::thread([this, path, from, to] {
+            const bool ok = reader_.scanRange(path, from, to, *this);
+            const std::lock_guard lock(mutex_);
+            ok_ = ok;
+            done_ = true;
+            news_.notify_all();
+        });
+    }
+    ~Stretch() override {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        room_.notify_all();
+        thread_.join();
+    }
+
+    const LineFinder &finder() override { return finder_; }
+    bool lineMatched(qint64 number, QByteArrayView line) override {
+        return add(number, line, false);
+    }
+    bool longLineMatched(qint64 number, QByteArrayView head) override {
+        return add(number, head, true);
+    }
+    bool blockDone() override {
+        const std::lock_guard lock(mutex_);
+        return !stopping_;
+    }
+
+    /// The lines found since the last take, waiting up to ms for some; done
+    /// once the stretch is read and every line taken.
+    std::vector<Line> take(int ms, bool &done) {
+        std::unique_lock lock(mutex_);
+        news_.wait_for(lock, std::chrono::milliseconds(ms),
+                       [this] { return !queued_.empty() || done_; });
+        std::vector<Line> lines(std::make_move_iterator(queued_.begin()),
+                                std::make_move_iterator(queued_.end()));
+        queued_.clear();
+        bytes_ = 0;
+        done = done_;
+        room_.notify_all();
+        return lines;
+    }
+    /// After done: how the read ended, and the line ends it counted.
+    bool ok() const { return ok_; }
+    QString errorString() const { return reader_.errorString(); }
+    qint64 lineEnds() const { return reader_.lineNumber_; }
+
+  private:
+    static constexpr qsizetype MostQueued = qsizetype{1} << 20;
+
+    bool add(qint64 number, QByteArrayView text, bool cut) {
+        std::unique_lock lock(mutex_);
+        queued_.push_back({number, text.toByteArray(), cut});
+        bytes_ += text.size() + qsizetype(sizeof(Line));
+        news_.notify_all();
+        room_.wait(lock, [this] { return stopping_ || bytes_ < MostQueued; });
+        return !stopping_;
+    }
+
+    TextFileReader reader_;
+    const LineFinder &finder_;
+    std::mutex mutex_;
+    std::condition_variable news_; ///< lines queued, or done
+    std::condition_variable room_; ///< lines taken, or stopping
+    std::deque<Line> queued_;
+    qsizetype bytes_ = 0;
+    bool done_ = false;
+    bool ok_ = true;
+    bool stopping_ = false;
+    std::thread thread_;
+};
 
 // The first block must hold a whole byte-order mark.
 TextFileReader::TextFileReader(qsizetype blockSize, qsizetype lineLimit)
@@ -10,8 +102,13 @@ TextFileReader::TextFileReader(qsizetype blockSize, qsizetype lineLimit)
       maxBuffer_(2 * std::max(blockSize_, lineLimit_)) {}
 
 qint64 TextFileReader::fill(char *to, qint64 room) {
-    if (!utf16_)
-        return file_.read(to, room);
+    if (!utf16_) {
+        if (rangeEnd_ >= 0)
+            room = std::min(room, rangeEnd_ - offset_);
+        const qint64 n = room > 0 ? file_.read(to, room) : 0;
+        offset_ += std::max<qint64>(n, 0);
+        return n;
+    }
     while (decodedPos_ == decoded_.size()) {
         char raw[64 * 1024];
         const qint64 n = file_.read(raw, sizeof raw);
@@ -35,6 +132,7 @@ bool TextFileReader::startFile(qsizetype &length) {
     if (n < 0)
         return false;
     length = n;
+    offset_ = n;
     const auto *bytes = reinterpret_cast<const unsigned char *>(buffer_.constData());
     if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
         length = n - 3;
@@ -45,6 +143,8 @@ bool TextFileReader::startFile(qsizetype &length) {
         decoded_ = QString((*utf16_)(QByteArrayView(buffer_.data() + 2, n - 2))).toUtf8();
         length = fill(buffer_.data(), buffer_.size());
     }
+    binary_ = !utf16_ && !binaryAsText_ && length > 0 &&
+              std::memchr(buffer_.constData(), 0, static_cast<size_t>(length)) != nullptr;
     return length >= 0;
 }
 
@@ -71,10 +171,22 @@ bool TextFileReader::processRegion(const char *begin, const char *end, Client &c
 }
 
 bool TextFileReader::deliver(const char *begin, const char *end, Client &client) {
+    if (binary_)
+        return deliverHead({}, client);
     if (end - begin <= lineLimit_)
         return client.lineMatched(lineNumber_ + 1, QByteArrayView(begin, end - begin));
     const char *headEnd = LineFinder::wholeCharactersEnd(begin, begin + lineLimit_);
-    return client.longLineMatched(lineNumber_ + 1, QByteArrayView(begin, headEnd - begin));
+    return deliverHead(QByteArrayView(begin, headEnd - begin), client);
+}
+
+// A long line's first part, or a binary file's one row, after which it stops.
+bool TextFileReader::deliverHead(QByteArrayView head, Client &client) {
+    if (!binary_)
+        return client.longLineMatched(lineNumber_ + 1, head);
+    static const QByteArray row = ScanTexts::BinaryFileMatches.toUtf8();
+    client.lineMatched(lineNumber_ + 1, row);
+    stopped_ = true;
+    return false;
 }
 
 // Fills the buffer from length on; atEnd when the file has no more.
@@ -107,7 +219,7 @@ bool TextFileReader::followLongLine(qsizetype &length, bool &crPending, bool &at
         const bool last = lineEnd != end || atEnd;
         const char *resume = finder.searchPiece(line, data, lineEnd, last);
         if (last) {
-            if (line.matched && !client.longLineMatched(lineNumber_ + 1, head)) {
+            if (line.matched && !deliverHead(head, client)) {
                 stopped_ = true;
                 return true;
             }
@@ -136,6 +248,8 @@ bool TextFileReader::scan(const QString &path, Client &client) {
     error_.clear();
     lineNumber_ = 0;
     stopped_ = false;
+    rangeEnd_ = -1;
+    offset_ = 0;
     if (!file_.open(path)) {
         error_ = file_.errorString();
         return false;
@@ -148,6 +262,105 @@ bool TextFileReader::scan(const QString &path, Client &client) {
         file_.close();
         return true;
     }
+    Stretches stretches = ok ? startStretches(path, client.finder()) : Stretches();
+    ok = ok && readLines(length, client);
+    if (ok && !stopped_)
+        ok = deliverStretches(stretches, client);
+    if (!ok && error_.isEmpty())
+        error_ = file_.errorString();
+    stretches.clear(); // stops and waits for them
+    file_.close();
+    return ok;
+}
+
+// A stretch begins after a line end, so no byte-order mark, decoding or
+// binary check applies to it; its line numbers count from its start.
+bool TextFileReader::scanRange(const QString &path, qint64 from, qint64 to, Client &client) {
+    error_.clear();
+    lineNumber_ = 0;
+    stopped_ = false;
+    utf16_.reset();
+    binary_ = false;
+    rangeEnd_ = to;
+    offset_ = from;
+    buffer_ = QByteArray(blockSize_, Qt::Uninitialized);
+    bool ok = file_.open(path) && file_.seek(from) && readLines(0, client);
+    if (!ok)
+        error_ = file_.errorString();
+    file_.close();
+    return ok;
+}
+
+// Where a large plain file is cut: just after the first LF at or past each
+// even share of it, so a CR LF pair stays whole. A share whose window holds
+// no LF (one long line) is not cut.
+std::vector<qint64> TextFileReader::cuts(const QString &path) const {
+    const qint64 size = file_.size();
+    if (stretchReaders_ < 2 || utf16_ || binary_ || size < stretchFrom_)
+        return {};
+    const qint64 shares = std::min<qint64>(stretchReaders_, size / (stretchFrom_ / 2));
+    platform::InputFile probe;
+    if (!probe.open(path))
+        return {};
+    std::vector<qint64> cuts;
+    QByteArray window(64 * 1024, Qt::Uninitialized);
+    for (qint64 k = 1; k < shares; ++k) {
+        const qint64 at = size * k / shares;
+        const qint64 got = probe.seek(at) ? probe.read(window.data(), window.size()) : -1;
+        const void *lf = got > 0 ? std::memchr(window.constData(), '\n', size_t(got)) : nullptr;
+        if (!lf)
+            continue;
+        const qint64 cut = at + (static_cast<const char *>(lf) - window.constData()) + 1;
+        if (cut > offset_ && cut < size && (cuts.empty() || cut > cuts.back()))
+            cuts.push_back(cut);
+    }
+    return cuts;
+}
+
+TextFileReader::Stretches TextFileReader::startStretches(const QString &path,
+                                                         const LineFinder &finder) {
+    const std::vector<qint64> at = cuts(path);
+    Stretches stretches;
+    if (at.empty())
+        return stretches;
+    rangeEnd_ = at.front(); // this reader keeps the first stretch
+    for (size_t k = 0; k < at.size(); ++k) {
+        const qint64 to = k + 1 < at.size() ? at[k + 1] : -1;
+        stretches.push_back(std::make_unique<Stretch>(*this, path, at[k], to, finder));
+    }
+    return stretches;
+}
+
+// Each stretch's lines follow the line ends of the stretches before it.
+bool TextFileReader::deliverStretches(Stretches &stretches, Client &client) {
+    constexpr int WaitMilliseconds = 20;
+    for (const std::unique_ptr<Stretch> &stretch : stretches) {
+        const qint64 base = lineNumber_;
+        for (bool done = false; !done;) {
+            for (const Stretch::Line &line : stretch->take(WaitMilliseconds, done)) {
+                const qint64 number = base + line.number;
+                if (!(line.cut ? client.longLineMatched(number, line.text)
+                               : client.lineMatched(number, line.text))) {
+                    stopped_ = true;
+                    return true;
+                }
+            }
+            if (!client.blockDone()) {
+                stopped_ = true;
+                return true;
+            }
+        }
+        if (!stretch->ok()) {
+            error_ = stretch->errorString();
+            return false;
+        }
+        lineNumber_ = base + stretch->lineEnds();
+    }
+    return true;
+}
+
+bool TextFileReader::readLines(qsizetype length, Client &client) {
+    bool ok = true;
     bool crPending = false; // the last region ended with a CR whose LF may come next
     while (ok && !stopped_) {
         bool atEnd = false;
@@ -158,7 +371,7 @@ bool TextFileReader::scan(const QString &path, Client &client) {
         const qsizetype start = crPending && length > 0 && data[0] == '\n' ? 1 : 0;
         crPending = false;
         if (atEnd) {
-            processRegion(data + start, data + length, client);
+            stopped_ = !processRegion(data + start, data + length, client);
             break;
         }
         qsizetype regionEnd = length;
@@ -169,23 +382,21 @@ bool TextFileReader::scan(const QString &path, Client &client) {
             length -= start;
             if (buffer_.size() < maxBuffer_) {
                 buffer_.resize(std::min(buffer_.size() * 2, maxBuffer_));
-                if (!client.blockDone()) // a long line is read in many blocks: stay live
+                // A long line is read in many blocks: stay live.
+                if ((stopped_ = !client.blockDone()))
                     break;
             } else {
                 ok = followLongLine(length, crPending, atEnd, client);
             }
             continue;
         }
-        if (!processRegion(data + start, data + regionEnd, client))
+        if ((stopped_ = !processRegion(data + start, data + regionEnd, client)))
             break;
         crPending = regionEnd == length && data[regionEnd - 1] == '\r';
         std::memmove(buffer_.data(), data + regionEnd, static_cast<size_t>(length - regionEnd));
         length -= regionEnd;
-        if (!client.blockDone())
+        if ((stopped_ = !client.blockDone()))
             break;
     }
-    if (!ok)
-        error_ = file_.errorString();
-    file_.close();
     return ok;
 }

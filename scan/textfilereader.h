@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
+#include <memory>
 #include <optional>
+#include <vector>
 
 class LineFinder;
 
@@ -53,19 +55,47 @@ class TextFileReader {
     bool waitedForDevice() const { return file_.waitedForDevice(); }
     /// Keeps the last file's folder open for the next file (see InputFile).
     void reuseFolders(bool on) { file_.reuseFolders(on); }
+    /// Reads a file with NUL bytes in its first block as text, line by line.
+    /// Otherwise such a file (a program, a library, an archive) gives at its
+    /// first match one row, ScanTexts::BinaryFileMatches, and stops.
+    void setBinaryAsText(bool on) { binaryAsText_ = on; }
+    /// A plain text file of StretchFrom bytes or more is cut at line ends into
+    /// up to n stretches: this reader searches the first while threads of its
+    /// own search the others, and their lines are handed on after, in file
+    /// order and numbered as one reader would. The client's finder must stay
+    /// the same for the whole file. 1 reads every file alone.
+    void setStretchReaders(int n, qint64 from = StretchFrom) {
+        stretchReaders_ = n;
+        stretchFrom_ = std::max<qint64>(from, 2);
+    }
+    static constexpr qint64 StretchFrom = qint64{8} << 20;
 
   private:
+    class Stretch;
+    using Stretches = std::vector<std::unique_ptr<Stretch>>;
     qint64 fill(char *to, qint64 room);
+    bool readLines(qsizetype length, Client &client);
+    bool scanRange(const QString &path, qint64 from, qint64 to, Client &client);
+    std::vector<qint64> cuts(const QString &path) const;
+    Stretches startStretches(const QString &path, const LineFinder &finder);
+    bool deliverStretches(Stretches &stretches, Client &client);
     bool startFile(qsizetype &length);
     bool fillBuffer(qsizetype &length, bool &atEnd);
     bool processRegion(const char *begin, const char *end, Client &client);
     bool deliver(const char *begin, const char *end, Client &client);
+    bool deliverHead(QByteArrayView head, Client &client);
     bool followLongLine(qsizetype &length, bool &crPending, bool &atEnd, Client &client);
 
     qsizetype blockSize_;
     qsizetype lineLimit_;
     qsizetype maxBuffer_;  ///< the buffer grows to this for a long line, no further
     bool stopped_ = false; ///< the client asked to stop the file
+    bool binaryAsText_ = false;
+    bool binary_ = false; ///< this file's first block held a NUL byte
+    int stretchReaders_ = 1;
+    qint64 stretchFrom_ = StretchFrom;
+    qint64 rangeEnd_ = -1; ///< no byte at or past this is read; -1: to the end
+    qint64 offset_ = 0;    ///< bytes of the file read so far
     QByteArray buffer_;
     platform::InputFile file_;
     std::optional<QStringDecoder> utf16_;

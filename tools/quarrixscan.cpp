@@ -262,9 +262,14 @@ int main(int argc, char **argv) {
         QStringLiteral("Read and search N files at once (default: from the machine, or "
                        "QUARRIX_READERS)."),
         QStringLiteral("N"));
+    const QCommandLineOption textOption(
+        QStringList{QStringLiteral("a"), QStringLiteral("text")},
+        QStringLiteral("Search binary files (NUL bytes near their start) line by line as "
+                       "text; otherwise a matching one gives one row, \"Binary file matches\"."));
     parser.addOption(typeOption);
     parser.addOption(outputOption);
     parser.addOption(readersOption);
+    parser.addOption(textOption);
     parser.addPositionalArgument(QStringLiteral("SEARCH_TEXT"),
                                  QStringLiteral("What to look for."));
     parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("A folder, or files."),
@@ -308,6 +313,7 @@ int main(int argc, char **argv) {
     query.specifiedType = parser.isSet(typeOption);
     query.type = parser.value(typeOption);
     query.searchText = *searchText;
+    query.binaryAsText = parser.isSet(textOption);
     ConsoleStatus status;
     if (query.specifiedType && FileTypeFilter::normalisedType(query.type).isEmpty()) {
         status.showMessage(ScanTexts::SpecifyExtension);

@@ -2,6 +2,7 @@
 #include "scan/resultsreport.h"
 #include "scan/scanrun.h"
 #include "scan/scantexts.h"
+#include "scan/textfilereader.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 
@@ -132,7 +133,8 @@ class ReportSinks : public RecordingSinks {
     ResultsReport::Writer writer_{buffer_};
 };
 
-QByteArray treeDigest(const QString &tree, const QString &search, int readers) {
+QByteArray treeDigest(const QString &tree, const QString &search, int readers,
+                      bool binaryAsText = true) {
     ReportSinks sinks(tree);
     ScanRun run(sinks, sinks, sinks);
     run.readers = readers;
@@ -140,6 +142,7 @@ QByteArray treeDigest(const QString &tree, const QString &search, int readers) {
     query.mode = ScanMode::DirectoryTree;
     query.folder = tree;
     query.searchText = search;
+    query.binaryAsText = binaryAsText;
     EXPECT_EQ(run.run(query), ScanOutcome::Completed);
     return sinks.digest();
 }
@@ -175,21 +178,27 @@ Scanned scanOne(const QString &path, const QString &search, int readers) {
 
 // Reports of a large tree, as the engine gave them before its readers were
 // made one: the same rows and status texts, in the same order, with one
-// reader and with many.
+// reader and with many. Files with NUL bytes give them when read as text;
+// otherwise each that matches gives its one binary row.
 TEST(FileScanner, ALargeTreeGivesTheReportItAlwaysGave) {
     TempDir dir;
     plantLargeTree(dir);
     const struct {
         QString search;
         QByteArray digest;
+        QByteArray binaryRowsDigest;
     } cases[] = {
-        {u"word|key|привет"_s, "05eaac6020154ba72dd40a68abb21efe5720ec8bb33383d18b31864bbe407f1e"},
-        {u"  "_s, "c6965e1acbf034bb77675c3863d53516994055ea09c24327aab8ef7d6549e320"},
+        {u"word|key|привет"_s, "05eaac6020154ba72dd40a68abb21efe5720ec8bb33383d18b31864bbe407f1e",
+         "800eb96f9b7dd700cd1e0b913825f0634c4b5af3ee37c9521a661c7b05db6478"},
+        {u"  "_s, "c6965e1acbf034bb77675c3863d53516994055ea09c24327aab8ef7d6549e320",
+         "69a23c7b0ee88c349ceff7be604651a92364b8125af48be5d6063de41cc81c69"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.search.toStdString());
-        EXPECT_EQ(treeDigest(dir.path(), c.search, 1), c.digest);
-        EXPECT_EQ(treeDigest(dir.path(), c.search, 4), c.digest);
+        for (const int readers : {1, 4}) {
+            EXPECT_EQ(treeDigest(dir.path(), c.search, readers), c.digest);
+            EXPECT_EQ(treeDigest(dir.path(), c.search, readers, false), c.binaryRowsDigest);
+        }
     }
 }
 
@@ -244,6 +253,13 @@ TEST(FileScanner, EachKindOfFileGivesTheSameRowsThroughBothSchedules) {
          {u"@1|BodyProbe first paragraph"_s},
          {}},
         {u"archive.jar"_s, "PK\x03\x04 not a document\nkey\n", u"key"_s, {u"2|key"_s}, {}},
+        {u"program"_s,
+         QByteArray("\x7F"
+                    "ELF\0\nkey\nkey\n",
+                    14),
+         u"key"_s,
+         {u"2|"_s + ScanTexts::BinaryFileMatches},
+         {}},
         {u"missing.txt"_s,
          {},
          u"key"_s,
@@ -261,5 +277,23 @@ TEST(FileScanner, EachKindOfFileGivesTheSameRowsThroughBothSchedules) {
         const Scanned expected{c.rows, c.errors};
         EXPECT_EQ(scanOne(path, c.search, 1), expected);
         EXPECT_EQ(scanOne(path, c.search, 4), expected);
+    }
+}
+
+// A file large enough to be cut into stretches gives, through the readers,
+// the rows of the run's own reader: lines across the cuts, every kind of
+// line end, the numbers counted on from stretch to stretch.
+TEST(FileScanner, ALargeFileSplitAcrossReadersGivesTheRowsOfOneReader) {
+    TempDir dir;
+    std::minstd_rand random(7);
+    QByteArray body;
+    while (body.size() < TextFileReader::StretchFrom + (qint64{3} << 20))
+        body += lineOf(random).replace('\0', '0'); // text, not a binary file
+    const QString path = dir.write(u"large.log"_s, body);
+    for (const QString &search : {u"key"_s, u"alpha|nothing"_s}) {
+        SCOPED_TRACE(search.toStdString());
+        const Scanned one = scanOne(path, search, 1);
+        EXPECT_GT(one.rows.size(), 1000);
+        EXPECT_EQ(scanOne(path, search, 4), one);
     }
 }

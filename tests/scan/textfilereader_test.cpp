@@ -38,7 +38,7 @@ class Collect : public TextFileReader::Client {
 
 // Every case is read with block sizes from tiny to the real one, so that
 // lines, CR LF pairs and hits straddle block edges.
-Lines scanEveryWay(const QByteArray &content, const QString &search) {
+Lines scanEveryWay(const QByteArray &content, const QString &search, bool binaryAsText = false) {
     TempDir dir;
     const QString path = dir.write(QStringLiteral("f.txt"), content);
     const SearchExpression expression(search);
@@ -47,6 +47,7 @@ Lines scanEveryWay(const QByteArray &content, const QString &search) {
     for (const qsizetype block : {4, 5, 7, 16, 33, 64, 1000, 256 * 1024}) {
         Collect collect(finder);
         TextFileReader reader(block);
+        reader.setBinaryAsText(binaryAsText);
         EXPECT_TRUE(reader.scan(path, collect)) << reader.errorString().toStdString();
         if (block == 4)
             first = collect.lines;
@@ -162,7 +163,42 @@ TEST(TextFileReader, KeepsNulAndOtherBytesInTheLine) {
     const QByteArray line("a\0b\x1A"
                           "c\xFF",
                           6);
-    EXPECT_EQ(scanEveryWay(line + "\nx", QStringLiteral("c")), (Lines{{1, line}}));
+    EXPECT_EQ(scanEveryWay(line + "\nx", QStringLiteral("c"), true), (Lines{{1, line}}));
+}
+
+// The NUL is in the first four bytes, so every block size sees it in the first block.
+TEST(TextFileReader, ABinaryFileGivesOneRowAtItsFirstMatchUnlessReadAsText) {
+    const QByteArray binary("\x7F\0\x01\nno\nbin target\r\nmore target\n", 32);
+    QByteArray utf16("\xFF\xFE");
+    for (const char c : QByteArray("a\nb target"))
+        utf16 += QByteArray(1, c) + '\0';
+    const QByteArray row = ScanTexts::BinaryFileMatches.toUtf8();
+    const struct {
+        QByteArray content;
+        const char *search;
+        bool asText;
+        Lines expected;
+    } cases[] = {
+        {binary, "target", false, {{3, row}}},
+        {binary, "target", true, {{3, "bin target"}, {4, "more target"}}},
+        {binary, "absent", false, {}},
+        {utf16, "target", false, {{2, "b target"}}},
+        {"no nul here\ntarget", "target", false, {{2, "target"}}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(scanEveryWay(c.content, QString::fromLatin1(c.search), c.asText), c.expected)
+            << c.content.toHex().toStdString();
+
+    // A binary file without line ends matches in its long-line pieces.
+    TempDir dir;
+    const QString path =
+        dir.write(QStringLiteral("lib.so"), QByteArray(1, '\0') + QByteArray(5000, 'x') + "target");
+    const SearchExpression expression(QStringLiteral("target"));
+    const LineFinder finder(expression, true);
+    Collect collect(finder);
+    TextFileReader reader(256, 64);
+    EXPECT_TRUE(reader.scan(path, collect));
+    EXPECT_EQ(collect.lines, (Lines{{1, row}}));
 }
 
 TEST(TextFileReader, DecodesUtf16AndDropsAUtf8Mark) {
@@ -268,7 +304,7 @@ TEST(LongLines, AFileWithoutLineEndsIsSearchedInBoundedMemory) {
     EXPECT_LT(growth, 64);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].first, 1);
-    EXPECT_EQ(lines[0].second, QByteArray(limit, '\0') + "<cut>");
+    EXPECT_EQ(lines[0].second, ScanTexts::BinaryFileMatches.toUtf8()); // all NUL bytes
     EXPECT_EQ(readAll(path, QStringLiteral("absent"), block, limit), Lines{});
 }
 
@@ -298,4 +334,73 @@ TEST(LongLines, AMatchingLongLineIsRecordedCutWithAVisibleMark) {
     model.AddMatch(cut);
     EXPECT_TRUE(model.row(0).text.endsWith(ScanTexts::LineCut));
     EXPECT_TRUE(ResultsReport::rowLine(cut).endsWith(ScanTexts::LineCut.trimmed()));
+}
+
+// A file cut into stretches searched at once gives what one reader gives:
+// the same lines, numbers and order, whatever falls at a cut.
+TEST(Stretches, GiveTheRowsOfOneReader) {
+    QByteArray lf, crlf, cr, longLines;
+    for (int i = 0; i < 3000; ++i) {
+        const QByteArray line = QByteArray(i % 37, 'x') + (i % 3 ? "hit" : "miss");
+        lf += line + '\n';
+        crlf += line + "\r\n";
+        cr += line + '\r';
+        longLines += (i % 50 ? line : QByteArray(300, 'y') + "hit") + '\n';
+    }
+    QByteArray utf16("\xFF\xFE");
+    for (const char c : lf.left(20000))
+        utf16 += QByteArray(1, c) + '\0';
+    const QByteArray noLineEnds = QByteArray(50000, 'z') + "hit" + QByteArray(50000, 'z');
+    TempDir dir;
+    const SearchExpression expression(QStringLiteral("hit"));
+    const LineFinder finder(expression, true);
+    for (const QByteArray &content : {lf, crlf, cr, longLines, utf16, noLineEnds, lf + "hit"}) {
+        const QString path = dir.write(QStringLiteral("big.log"), content);
+        const auto read = [&](int readers) {
+            Collect collect(finder);
+            TextFileReader reader(64, 100);
+            reader.setStretchReaders(readers, 1000);
+            EXPECT_TRUE(reader.scan(path, collect));
+            return collect.lines;
+        };
+        const Lines one = read(1);
+        EXPECT_FALSE(one.empty());
+        for (const int readers : {2, 3, 7})
+            EXPECT_EQ(read(readers), one)
+                << readers << " readers, " << content.left(40).toStdString();
+    }
+}
+
+// A file cut short while its stretches are read ends soundly: every row is a
+// line the file held, in order.
+TEST(Stretches, AFileTruncatedDuringTheReadStaysSound) {
+    QByteArray content;
+    for (int i = 1; i <= 20000; ++i)
+        content += "line " + QByteArray::number(i) + " hit\n";
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("shrinking.log"), content);
+    const SearchExpression expression(QStringLiteral("hit"));
+    const LineFinder finder(expression, true);
+    class Truncating : public Collect {
+      public:
+        Truncating(const LineFinder &finder, QString path) : Collect(finder), path_(path) {}
+        bool blockDone() override {
+            if (!truncated_)
+                truncated_ = QFile::resize(path_, 1000);
+            return true;
+        }
+
+      private:
+        QString path_;
+        bool truncated_ = false;
+    } truncating(finder, path);
+    TextFileReader reader(256);
+    reader.setStretchReaders(4, 1000);
+    reader.scan(path, truncating);
+    qint64 last = 0;
+    for (const auto &[number, line] : truncating.lines) {
+        EXPECT_GT(number, last);
+        last = number;
+        EXPECT_TRUE(content.contains(line + '\n')) << line.toStdString();
+    }
 }
