@@ -19,14 +19,17 @@ QString directoryOf(const QString &part) {
 }
 
 // A target relative to the part's folder, or absolute from the package root,
-// as a zip entry name.
+// as a zip entry name; empty for a target that climbs above the root, which
+// names no part of the package.
 QString resolve(const QString &base, const QString &target) {
     QStringList segments;
     const QString joined = target.startsWith(u'/') ? target : directoryOf(base) + target;
     for (const QString &segment : joined.split(u'/', Qt::SkipEmptyParts)) {
-        if (segment == u"..")
+        if (segment == u"..") {
+            if (segments.isEmpty())
+                return {};
             segments.removeLast();
-        else if (segment != u".")
+        } else if (segment != u".")
             segments.append(segment);
     }
     return segments.join(u'/');
@@ -50,9 +53,11 @@ std::vector<Relationship> relationships(ZipContainer &zip, const QString &part) 
         if (!reader.isStart("Relationship") ||
             reader.attribute("TargetMode").compare(u"External", Qt::CaseInsensitive) == 0)
             continue;
+        const QString target = resolve(part, reader.attribute("Target"));
+        if (target.isEmpty())
+            continue;
         const QString type = reader.attribute("Type");
-        found.push_back({reader.attribute("Id"), type.mid(type.lastIndexOf(u'/') + 1),
-                         resolve(part, reader.attribute("Target"))});
+        found.push_back({reader.attribute("Id"), type.mid(type.lastIndexOf(u'/') + 1), target});
     }
     return found;
 }

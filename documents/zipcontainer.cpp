@@ -2,6 +2,10 @@
 
 #include <zip.h>
 
+#include <QtEndian>
+
+#include <cstring>
+
 class ZipContainer::Entry : public ByteSource {
   public:
     Entry(zip_file_t *file, qint64 &budget, StopToken stop)
@@ -50,7 +54,49 @@ bool ZipContainer::open(QByteArrayView bytes, qint64 inflateBudget, StopToken st
     zip_error_fini(&error);
     budget_ = inflateBudget;
     stop_ = stop;
+    if (archive_ && entriesOverlap(bytes)) {
+        zip_discard(archive_);
+        archive_ = nullptr;
+    }
     return archive_ != nullptr;
+}
+
+namespace {
+
+// Where the entries end: the start of the central directory, found from the
+// end record (the whole file for a zip64 directory or a damaged end record).
+qint64 entriesEnd(QByteArrayView bytes) {
+    constexpr qsizetype EndRecordSize = 22;
+    const qsizetype end = bytes.lastIndexOf(QByteArrayView("PK\x05\x06"));
+    if (end < 0 || bytes.size() - end < EndRecordSize)
+        return bytes.size();
+    const auto *at = reinterpret_cast<const uchar *>(bytes.data() + end);
+    const qint64 directorySize = qFromLittleEndian<quint32>(at + 12);
+    return directorySize <= end ? end - directorySize : bytes.size();
+}
+
+} // namespace
+
+// Entries that share their compressed bytes (a crafted zip lets thousands of
+// names inflate one block again and again) take more room together than the
+// entries' part of the file; entries laid end to end never do.
+bool ZipContainer::entriesOverlap(QByteArrayView bytes) const {
+    constexpr qint64 LocalHeaderSize = 30;
+    const qint64 room = entriesEnd(bytes);
+    qint64 total = 0;
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        if (zip_stat_index(archive_, zip_uint64_t(i), ZIP_FL_UNCHANGED, &stat) != 0)
+            continue;
+        const char *name = zip_get_name(archive_, zip_uint64_t(i), ZIP_FL_ENC_RAW);
+        total += LocalHeaderSize + (name ? qint64(std::strlen(name)) : 0);
+        if (stat.valid & ZIP_STAT_COMP_SIZE)
+            total += qint64(qMin<zip_uint64_t>(stat.comp_size, zip_uint64_t(room) + 1));
+        if (total > room)
+            return true;
+    }
+    return false;
 }
 
 qint64 ZipContainer::index(const QString &name) const {

@@ -27,7 +27,8 @@ class ZipContainer {
     /// True for bytes that begin as a zip file does.
     static bool looksLikeZip(QByteArrayView bytes);
 
-    /// False when the bytes are no zip file libzip can read. The bytes must
+    /// False when the bytes are no zip file libzip can read, or entries
+    /// overlap (share compressed bytes). The bytes must
     /// outlive the container. Once the token stops, no entry opens and the
     /// open ones fail at their next read.
     bool open(QByteArrayView bytes, qint64 inflateBudget = DefaultInflateBudget,
@@ -51,6 +52,7 @@ class ZipContainer {
   private:
     class Entry;
     qint64 index(const QString &name) const;
+    bool entriesOverlap(QByteArrayView bytes) const;
 
     zip *archive_ = nullptr;
     qint64 budget_ = 0;
