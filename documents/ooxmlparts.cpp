@@ -3,6 +3,7 @@
 // WordprocessingML and DrawingML markup.
 #include "documents/ooxmlparts.h"
 
+#include "documents/listnumbers.h"
 #include "documents/textlines.h"
 #include "documents/zipcontainer.h"
 
@@ -34,6 +35,33 @@ QString resolve(const QString &base, const QString &target) {
     }
     return segments.join(u'/');
 }
+
+/// The list a Word paragraph's properties name, directly or by its style.
+struct ParagraphList {
+    QString style;
+    int numId = -1;
+    int level = 0;
+
+    /// True when the start tag was one of the list's.
+    bool read(const XmlReader &reader) {
+        const QByteArrayView name = reader.name();
+        if (nameIs(name, "pStyle"))
+            style = reader.attribute("val");
+        else if (nameIs(name, "numId"))
+            numId = reader.attribute("val").toInt();
+        else if (nameIs(name, "ilvl"))
+            level = reader.attribute("val").toInt();
+        else
+            return false;
+        return true;
+    }
+    void numberParagraph(ListNumbers &numbers, TextLines &lines) {
+        const QString label = numbers.next(numId, level, style);
+        if (!label.isEmpty())
+            lines.append(QString(label + u' '));
+        *this = {};
+    }
+};
 
 QString relationshipsPart(const QString &part) {
     const qsizetype slash = part.lastIndexOf(u'/');
@@ -102,13 +130,14 @@ QString contentTypeOf(ZipContainer &zip, const QString &part) {
 /// The text of a part in WordprocessingML or DrawingML: runs' text, tabs and
 /// breaks, paragraphs, table rows, text boxes; the fallback copy of content
 /// that an application may show instead is read once, not twice.
-void markupText(ZipContainer &zip, const QString &part, TextLines &lines) {
+void markupText(ZipContainer &zip, const QString &part, TextLines &lines, ListNumbers *numbers) {
     const auto source = zip.entry(part);
     if (!source)
         return;
     XmlReader reader(*source);
     int runs = 0;
     bool inText = false;
+    ParagraphList list;
     for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
         const QByteArrayView name = reader.name();
         if (token == XmlReader::Characters) {
@@ -119,8 +148,10 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines) {
                 inText = true;
             else if (nameIs(name, "r"))
                 ++runs;
-            else if (nameIs(name, "Fallback") || nameIs(name, "rPh"))
+            else if (nameIs(name, "Fallback") || nameIs(name, "rPh") || nameIs(name, "pPrChange"))
                 reader.skipElement();
+            else if (numbers && list.read(reader))
+                continue;
             else if (nameIs(name, "tab") && runs > 0)
                 lines.append(u"\t");
             else if (nameIs(name, "br") || nameIs(name, "cr"))
@@ -134,6 +165,8 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines) {
         } else {
             if (nameIs(name, "t"))
                 inText = false;
+            else if (numbers && nameIs(name, "pPr"))
+                list.numberParagraph(*numbers, lines);
             else if (nameIs(name, "r"))
                 runs = qMax(0, runs - 1);
             else if (nameIs(name, "p"))

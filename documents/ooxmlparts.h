@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class ListNumbers;
 class TextLines;
 class ZipContainer;
 
@@ -29,8 +30,10 @@ std::vector<Relationship> relationships(ZipContainer &zip, const QString &part);
 QStringList targets(const std::vector<Relationship> &rels, QStringView type);
 QHash<QString, QString> targetsById(const std::vector<Relationship> &rels);
 QString contentTypeOf(ZipContainer &zip, const QString &part);
-/// The text of a part in WordprocessingML or DrawingML.
-void markupText(ZipContainer &zip, const QString &part, TextLines &lines);
+/// The text of a part in WordprocessingML or DrawingML; with numbers, each
+/// list paragraph begins with its number or bullet.
+void markupText(ZipContainer &zip, const QString &part, TextLines &lines,
+                ListNumbers *numbers = nullptr);
 
 /// The text of a workbook: sheet names, then each sheet's rows and notes.
 void excelText(ZipContainer &zip, const QString &main, TextLines &lines);

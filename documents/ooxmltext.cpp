@@ -2,6 +2,7 @@
 // relationship parts; the main part is named by the package's relationships.
 #include "documents/ooxmltext.h"
 
+#include "documents/listnumbers.h"
 #include "documents/ooxmlparts.h"
 #include "documents/textlines.h"
 #include "documents/zipcontainer.h"
@@ -10,7 +11,8 @@ namespace packagetext {
 namespace {
 
 void wordText(ZipContainer &zip, const QString &main, TextLines &lines) {
-    markupText(zip, main, lines);
+    ListNumbers numbers = ListNumbers::read(zip, main);
+    markupText(zip, main, lines, &numbers);
     const auto rels = relationships(zip, main);
     for (const char16_t *type : {u"header", u"footer", u"footnotes", u"endnotes", u"comments"})
         for (const QString &part : targets(rels, type))
