@@ -8,6 +8,7 @@
 #include "documents/zipcontainer.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -183,4 +184,46 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines, ListNu
     }
     lines.finishLine();
 }
+void chartText(ZipContainer &zip, const QString &part, TextLines &lines) {
+    const auto source = zip.entry(part);
+    if (!source)
+        return;
+    XmlReader reader(*source);
+    int named = 0; // series names and category labels open around the text
+    bool inText = false;
+    QString line;
+    QSet<QString> shown; // each series repeats the categories
+    for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
+        const QByteArrayView name = reader.name();
+        if (token == XmlReader::Characters) {
+            if (inText)
+                line += reader.text();
+        } else if (token == XmlReader::StartElement) {
+            if (nameIs(name, "tx") || nameIs(name, "cat"))
+                ++named;
+            else if (nameIs(name, "val") || nameIs(name, "yVal") || nameIs(name, "formatCode") ||
+                     nameIs(name, "f"))
+                reader.skipElement();
+            inText = nameIs(name, "t") || (named > 0 && nameIs(name, "v"));
+        } else {
+            if (nameIs(name, "tx") || nameIs(name, "cat"))
+                named = qMax(0, named - 1);
+            inText = false;
+            const bool lineEnds = nameIs(name, "p") || nameIs(name, "v");
+            if (lineEnds && !line.trimmed().isEmpty() && !shown.contains(line)) {
+                shown.insert(line);
+                lines.append(line);
+                lines.finishLine();
+            }
+            if (lineEnds)
+                line.clear();
+        }
+    }
+}
+
+void chartsOf(ZipContainer &zip, const std::vector<Relationship> &rels, TextLines &lines) {
+    for (const QString &chart : targets(rels, u"chart"))
+        chartText(zip, chart, lines);
+}
+
 } // namespace packagetext

@@ -14,6 +14,7 @@ void wordText(ZipContainer &zip, const QString &main, TextLines &lines) {
     ListNumbers numbers = ListNumbers::read(zip, main);
     markupText(zip, main, lines, &numbers);
     const auto rels = relationships(zip, main);
+    chartsOf(zip, rels, lines);
     for (const char16_t *type : {u"header", u"footer", u"footnotes", u"endnotes", u"comments"})
         for (const QString &part : targets(rels, type))
             markupText(zip, part, lines);
@@ -31,7 +32,9 @@ void powerPointText(ZipContainer &zip, const QString &main, TextLines &lines) {
             slides.append(byId.value(reader.attribute("r:id")));
     for (const QString &slide : std::as_const(slides)) {
         markupText(zip, slide, lines);
-        for (const QString &notes : targets(relationships(zip, slide), u"notesSlide"))
+        const auto slideRels = relationships(zip, slide);
+        chartsOf(zip, slideRels, lines);
+        for (const QString &notes : targets(slideRels, u"notesSlide"))
             markupText(zip, notes, lines);
     }
 }

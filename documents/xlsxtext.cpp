@@ -299,9 +299,12 @@ void excelText(ZipContainer &zip, const QString &main, TextLines &lines) {
     for (const Workbook::Sheet &sheet : book.sheets) {
         sheetText(zip, sheet.part, book, lines);
         const auto sheetRels = relationships(zip, sheet.part);
-        for (const char16_t *type : {u"comments", u"drawing"})
-            for (const QString &part : targets(sheetRels, type))
-                markupText(zip, part, lines);
+        for (const QString &part : targets(sheetRels, u"comments"))
+            markupText(zip, part, lines);
+        for (const QString &part : targets(sheetRels, u"drawing")) {
+            markupText(zip, part, lines);
+            chartsOf(zip, relationships(zip, part), lines);
+        }
     }
 }
 

@@ -1,0 +1,99 @@
+// Charts in Word, Excel and PowerPoint packages: their titles, axis titles,
+// series names and category labels are found; their numbers and the cell
+// references they are drawn from are not text.
+#include "documents/documenttext.h"
+#include "scan/documentpieces.h"
+#include "tests/support/zipbytes.h"
+
+#include <QStringList>
+#include <QStringTokenizer>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray Chart =
+    "<c:chartSpace><c:chart><c:title><c:tx><c:rich><a:p><a:r><a:t>Sales by </a:t></a:r>"
+    "<a:r><a:t>quarter</a:t></a:r></a:p></c:rich></c:tx></c:title><c:plotArea><c:barChart>"
+    "<c:ser><c:tx><c:strRef><c:f>Sheet1!$B$1</c:f><c:strCache><c:pt idx=\"0\"><c:v>North</c:v>"
+    "</c:pt></c:strCache></c:strRef></c:tx><c:cat><c:strRef><c:f>Sheet1!$A$2:$A$3</c:f>"
+    "<c:strCache><c:pt idx=\"0\"><c:v>Q1</c:v></c:pt><c:pt idx=\"1\"><c:v>Q2</c:v></c:pt>"
+    "</c:strCache></c:strRef></c:cat><c:val><c:numRef><c:numCache><c:formatCode>General"
+    "</c:formatCode><c:pt idx=\"0\"><c:v>98765</c:v></c:pt></c:numCache></c:numRef></c:val>"
+    "</c:ser><c:ser><c:tx><c:v>South</c:v></c:tx><c:cat><c:strRef><c:strCache><c:pt idx=\"0\">"
+    "<c:v>Q1</c:v></c:pt><c:pt idx=\"1\"><c:v>Q2</c:v></c:pt></c:strCache></c:strRef></c:cat>"
+    "</c:ser></c:barChart><c:valAx><c:title><c:tx><c:rich><a:p><a:r><a:t>Revenue</a:t></a:r>"
+    "</a:p></c:rich></c:tx></c:title></c:valAx></c:plotArea></c:chart></c:chartSpace>";
+
+const QStringList ChartText = {u"Sales by quarter"_qs, u"North"_qs, u"Q1"_qs, u"Q2"_qs, u"South"_qs,
+                               u"Revenue"_qs};
+
+QByteArray rels(const char *type, const char *target) {
+    return QByteArray("<Relationships><Relationship Id=\"rId9\" Type=\"x/") + type +
+           "\" Target=\"" + target + "\"/></Relationships>";
+}
+
+QByteArray wordWithChart() {
+    auto entries = wordPackage(zipEntry(
+        "word/document.xml",
+        "<w:document><w:body><w:p><w:r><w:t>Body</w:t></w:r></w:p></w:body></w:document>"));
+    entries.push_back(zipEntry("word/_rels/document.xml.rels", rels("chart", "charts/chart1.xml")));
+    entries.push_back(zipEntry("word/charts/chart1.xml", Chart));
+    return zipFile(entries);
+}
+
+QByteArray workbookWithChart() {
+    auto entries = workbookPackage(
+        zipEntry("xl/worksheets/sheet1.xml",
+                 "<worksheet><sheetData><row><c t=\"inlineStr\"><is><t>Body</t></is></c></row>"
+                 "</sheetData></worksheet>"),
+        "<sst/>", "<styleSheet/>");
+    entries.push_back(zipEntry("xl/worksheets/_rels/sheet1.xml.rels",
+                               rels("drawing", "../drawings/drawing1.xml")));
+    entries.push_back(zipEntry("xl/drawings/drawing1.xml", "<xdr:wsDr/>"));
+    entries.push_back(
+        zipEntry("xl/drawings/_rels/drawing1.xml.rels", rels("chart", "../charts/chart1.xml")));
+    entries.push_back(zipEntry("xl/charts/chart1.xml", Chart));
+    return zipFile(entries);
+}
+
+QByteArray presentationWithChart() {
+    return zipFile(
+        {zipEntry("[Content_Types].xml",
+                  "<Types><Override PartName=\"/ppt/presentation.xml\" ContentType=\"application/"
+                  "vnd.openxmlformats-officedocument.presentationml.presentation.main+xml\"/>"
+                  "</Types>"),
+         zipEntry("_rels/.rels", rels("officeDocument", "ppt/presentation.xml")),
+         zipEntry("ppt/presentation.xml",
+                  "<p:presentation><p:sldIdLst><p:sldId id=\"256\" r:id=\"rId9\"/></p:sldIdLst>"
+                  "</p:presentation>"),
+         zipEntry("ppt/_rels/presentation.xml.rels", rels("slide", "slides/slide1.xml")),
+         zipEntry("ppt/slides/slide1.xml",
+                  "<p:sld><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>Body</a:t></a:r>"
+                  "</a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>"),
+         zipEntry("ppt/slides/_rels/slide1.xml.rels", rels("chart", "../charts/chart1.xml")),
+         zipEntry("ppt/charts/chart1.xml", Chart)});
+}
+
+TEST(Charts, TitlesSeriesNamesAndCategoriesFollowThePartThatHoldsThem) {
+    const struct {
+        const char *format;
+        QByteArray bytes;
+        QStringList before;
+    } cases[] = {
+        {"docx", wordWithChart(), {u"Body"_qs}},
+        {"xlsx", workbookWithChart(), {u"Data"_qs, u"Body"_qs}},
+        {"pptx", presentationWithChart(), {u"Body"_qs}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.format);
+        Extraction extraction(c.bytes);
+        EXPECT_EQ(extractDocument(extraction), Outcome::Text);
+        QStringList pieces;
+        for (const QStringView piece : QStringTokenizer(extraction.text, u"\r\n"))
+            if (!piece.isEmpty())
+                pieces << StripControlChars(piece);
+        EXPECT_EQ(pieces, c.before + ChartText);
+    }
+}
+
+} // namespace
