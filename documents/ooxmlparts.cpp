@@ -131,7 +131,8 @@ QString contentTypeOf(ZipContainer &zip, const QString &part) {
 /// The text of a part in WordprocessingML or DrawingML: runs' text, tabs and
 /// breaks, paragraphs, table rows, text boxes; the fallback copy of content
 /// that an application may show instead is read once, not twice.
-void markupText(ZipContainer &zip, const QString &part, TextLines &lines, ListNumbers *numbers) {
+void markupText(ZipContainer &zip, const QString &part, TextLines &lines, MarkupOptions options) {
+    ListNumbers *const numbers = options.numbers;
     const auto source = zip.entry(part);
     if (!source)
         return;
@@ -153,6 +154,9 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines, ListNu
                 reader.skipElement();
             else if (numbers && list.read(reader))
                 continue;
+            else if (nameIs(name, "ph") && !options.placeholders)
+                while (reader.readNext() != XmlReader::EndDocument && !reader.isEnd("sp"))
+                    ;
             else if (nameIs(name, "tab") && runs > 0)
                 lines.append(u"\t");
             else if (nameIs(name, "br") || nameIs(name, "cr"))

@@ -30,10 +30,18 @@ std::vector<Relationship> relationships(ZipContainer &zip, const QString &part);
 QStringList targets(const std::vector<Relationship> &rels, QStringView type);
 QHash<QString, QString> targetsById(const std::vector<Relationship> &rels);
 QString contentTypeOf(ZipContainer &zip, const QString &part);
-/// The text of a part in WordprocessingML or DrawingML; with numbers, each
-/// list paragraph begins with its number or bullet.
+/// How a part's markup is read.
+struct MarkupOptions {
+    /// With numbers, each list paragraph begins with its number or bullet.
+    ListNumbers *numbers = nullptr;
+    /// Without placeholders, shapes that hold a slide's own text (on a
+    /// master or layout, their prompt texts) are left out.
+    bool placeholders = true;
+};
+
+/// The text of a part in WordprocessingML or DrawingML.
 void markupText(ZipContainer &zip, const QString &part, TextLines &lines,
-                ListNumbers *numbers = nullptr);
+                MarkupOptions options = {});
 
 /// The text of a chart: its titles, axis titles, series names and category
 /// labels (the numbers are the sheet's, not text).

@@ -12,7 +12,7 @@ namespace {
 
 void wordText(ZipContainer &zip, const QString &main, TextLines &lines) {
     ListNumbers numbers = ListNumbers::read(zip, main);
-    markupText(zip, main, lines, &numbers);
+    markupText(zip, main, lines, {&numbers});
     const auto rels = relationships(zip, main);
     chartsOf(zip, rels, lines);
     for (const char16_t *type : {u"header", u"footer", u"footnotes", u"endnotes", u"comments"})
@@ -30,13 +30,22 @@ void powerPointText(ZipContainer &zip, const QString &main, TextLines &lines) {
     while (reader.readNext() != XmlReader::EndDocument && slides.size() < MaxRelationships)
         if (reader.isStart("sldId"))
             slides.append(byId.value(reader.attribute("r:id")));
+    QStringList masters; // layouts and masters that slides use, in order of first use
     for (const QString &slide : std::as_const(slides)) {
         markupText(zip, slide, lines);
         const auto slideRels = relationships(zip, slide);
         chartsOf(zip, slideRels, lines);
         for (const QString &notes : targets(slideRels, u"notesSlide"))
             markupText(zip, notes, lines);
+        for (const QString &layout : targets(slideRels, u"slideLayout"))
+            if (!masters.contains(layout) && masters.size() < MaxRelationships)
+                masters << layout << targets(relationships(zip, layout), u"slideMaster");
     }
+    masters.removeDuplicates();
+    masters << targets(relationships(zip, main), u"handoutMaster");
+    // What a master or layout draws on its slides besides their own text.
+    for (const QString &master : std::as_const(masters))
+        markupText(zip, master, lines, {nullptr, false});
 }
 
 enum class Kind { None, Word, Excel, PowerPoint };

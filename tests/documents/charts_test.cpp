@@ -1,6 +1,7 @@
 // Charts in Word, Excel and PowerPoint packages: their titles, axis titles,
 // series names and category labels are found; their numbers and the cell
-// references they are drawn from are not text.
+// references they are drawn from are not text. The text that slide masters
+// and layouts draw on slides is found; their prompts are not.
 #include "documents/documenttext.h"
 #include "scan/documentpieces.h"
 #include "tests/support/zipbytes.h"
@@ -56,22 +57,28 @@ QByteArray workbookWithChart() {
     return zipFile(entries);
 }
 
+std::vector<ZipEntryBytes> presentation() {
+    return {
+        zipEntry("[Content_Types].xml",
+                 "<Types><Override PartName=\"/ppt/presentation.xml\" ContentType=\"application/"
+                 "vnd.openxmlformats-officedocument.presentationml.presentation.main+xml\"/>"
+                 "</Types>"),
+        zipEntry("_rels/.rels", rels("officeDocument", "ppt/presentation.xml")),
+        zipEntry("ppt/presentation.xml",
+                 "<p:presentation><p:sldIdLst><p:sldId id=\"256\" r:id=\"rId9\"/></p:sldIdLst>"
+                 "</p:presentation>"),
+        zipEntry("ppt/_rels/presentation.xml.rels", rels("slide", "slides/slide1.xml")),
+        zipEntry("ppt/slides/slide1.xml",
+                 "<p:sld><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>Body</a:t></a:r>"
+                 "</a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>")};
+}
+
 QByteArray presentationWithChart() {
-    return zipFile(
-        {zipEntry("[Content_Types].xml",
-                  "<Types><Override PartName=\"/ppt/presentation.xml\" ContentType=\"application/"
-                  "vnd.openxmlformats-officedocument.presentationml.presentation.main+xml\"/>"
-                  "</Types>"),
-         zipEntry("_rels/.rels", rels("officeDocument", "ppt/presentation.xml")),
-         zipEntry("ppt/presentation.xml",
-                  "<p:presentation><p:sldIdLst><p:sldId id=\"256\" r:id=\"rId9\"/></p:sldIdLst>"
-                  "</p:presentation>"),
-         zipEntry("ppt/_rels/presentation.xml.rels", rels("slide", "slides/slide1.xml")),
-         zipEntry("ppt/slides/slide1.xml",
-                  "<p:sld><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>Body</a:t></a:r>"
-                  "</a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>"),
-         zipEntry("ppt/slides/_rels/slide1.xml.rels", rels("chart", "../charts/chart1.xml")),
-         zipEntry("ppt/charts/chart1.xml", Chart)});
+    auto entries = presentation();
+    entries.push_back(
+        zipEntry("ppt/slides/_rels/slide1.xml.rels", rels("chart", "../charts/chart1.xml")));
+    entries.push_back(zipEntry("ppt/charts/chart1.xml", Chart));
+    return zipFile(entries);
 }
 
 TEST(Charts, TitlesSeriesNamesAndCategoriesFollowThePartThatHoldsThem) {
@@ -94,6 +101,31 @@ TEST(Charts, TitlesSeriesNamesAndCategoriesFollowThePartThatHoldsThem) {
                 pieces << StripControlChars(piece);
         EXPECT_EQ(pieces, c.before + ChartText);
     }
+}
+
+QByteArray shapes(const QByteArray &placeholderText, const QByteArray &drawnText) {
+    return "<p:sldMaster><p:cSld><p:spTree><p:sp><p:nvSpPr><p:nvPr><p:ph type=\"title\"/>"
+           "</p:nvPr></p:nvSpPr><p:txBody><a:p><a:r><a:t>" +
+           placeholderText +
+           "</a:t></a:r></a:p></p:txBody></p:sp><p:sp><p:nvSpPr><p:nvPr/></p:nvSpPr><p:txBody>"
+           "<a:p><a:r><a:t>" +
+           drawnText + "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sldMaster>";
+}
+
+TEST(SlideMasters, DrawnTextOnceWithoutPlaceholderPrompts) {
+    auto entries = presentation();
+    entries.push_back(zipEntry("ppt/slides/_rels/slide1.xml.rels",
+                               rels("slideLayout", "../slideLayouts/slideLayout1.xml")));
+    entries.push_back(zipEntry("ppt/slideLayouts/slideLayout1.xml",
+                               shapes("Click to edit Master title style", "Layout banner")));
+    entries.push_back(zipEntry("ppt/slideLayouts/_rels/slideLayout1.xml.rels",
+                               rels("slideMaster", "../slideMasters/slideMaster1.xml")));
+    entries.push_back(zipEntry("ppt/slideMasters/slideMaster1.xml",
+                               shapes("Click to edit Master text styles", "Company confidential")));
+    const QByteArray bytes = zipFile(entries);
+    Extraction extraction(bytes);
+    EXPECT_EQ(extractDocument(extraction), Outcome::Text);
+    EXPECT_EQ(extraction.text, u"Body\r\nLayout banner\r\nCompany confidential\r\n"_qs);
 }
 
 } // namespace
