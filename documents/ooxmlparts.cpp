@@ -146,7 +146,7 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines, Markup
             if (inText)
                 lines.text(reader);
         } else if (token == XmlReader::StartElement) {
-            if (nameIs(name, "t"))
+            if (nameIs(name, "t") || nameIs(name, "text")) // a slide comment's text
                 inText = true;
             else if (nameIs(name, "r"))
                 ++runs;
@@ -168,7 +168,7 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines, Markup
             else if (nameIs(name, "txbxContent"))
                 lines.asideStart();
         } else {
-            if (nameIs(name, "t"))
+            if (nameIs(name, "t") || nameIs(name, "text"))
                 inText = false;
             else if (numbers && nameIs(name, "pPr"))
                 list.numberParagraph(*numbers, lines);
@@ -182,7 +182,7 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines, Markup
                 lines.rowEnd();
             else if (nameIs(name, "txbxContent"))
                 lines.asideEnd();
-            else if (nameIs(name, "comment"))
+            else if (nameIs(name, "comment") || nameIs(name, "cm"))
                 lines.finishLine();
         }
     }
@@ -225,9 +225,12 @@ void chartText(ZipContainer &zip, const QString &part, TextLines &lines) {
     }
 }
 
-void chartsOf(ZipContainer &zip, const std::vector<Relationship> &rels, TextLines &lines) {
+void drawingsOf(ZipContainer &zip, const std::vector<Relationship> &rels, TextLines &lines) {
     for (const QString &chart : targets(rels, u"chart"))
         chartText(zip, chart, lines);
+    // SmartArt: its data part holds the text its drawing part repeats.
+    for (const QString &diagram : targets(rels, u"diagramData"))
+        markupText(zip, diagram, lines);
 }
 
 } // namespace packagetext

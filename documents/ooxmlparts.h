@@ -46,8 +46,8 @@ void markupText(ZipContainer &zip, const QString &part, TextLines &lines,
 /// The text of a chart: its titles, axis titles, series names and category
 /// labels (the numbers are the sheet's, not text).
 void chartText(ZipContainer &zip, const QString &part, TextLines &lines);
-/// The text of the charts a part names.
-void chartsOf(ZipContainer &zip, const std::vector<Relationship> &rels, TextLines &lines);
+/// The text of the charts and SmartArt diagrams a part names.
+void drawingsOf(ZipContainer &zip, const std::vector<Relationship> &rels, TextLines &lines);
 
 /// The text of a workbook: sheet names, then each sheet's rows and notes.
 void excelText(ZipContainer &zip, const QString &main, TextLines &lines);

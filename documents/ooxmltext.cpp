@@ -14,7 +14,7 @@ void wordText(ZipContainer &zip, const QString &main, TextLines &lines) {
     ListNumbers numbers = ListNumbers::read(zip, main);
     markupText(zip, main, lines, {&numbers});
     const auto rels = relationships(zip, main);
-    chartsOf(zip, rels, lines);
+    drawingsOf(zip, rels, lines);
     for (const char16_t *type : {u"header", u"footer", u"footnotes", u"endnotes", u"comments"})
         for (const QString &part : targets(rels, type))
             markupText(zip, part, lines);
@@ -34,9 +34,10 @@ void powerPointText(ZipContainer &zip, const QString &main, TextLines &lines) {
     for (const QString &slide : std::as_const(slides)) {
         markupText(zip, slide, lines);
         const auto slideRels = relationships(zip, slide);
-        chartsOf(zip, slideRels, lines);
-        for (const QString &notes : targets(slideRels, u"notesSlide"))
-            markupText(zip, notes, lines);
+        drawingsOf(zip, slideRels, lines);
+        for (const char16_t *type : {u"notesSlide", u"comments"})
+            for (const QString &part : targets(slideRels, type))
+                markupText(zip, part, lines);
         for (const QString &layout : targets(slideRels, u"slideLayout"))
             if (!masters.contains(layout) && masters.size() < MaxRelationships)
                 masters << layout << targets(relationships(zip, layout), u"slideMaster");

@@ -303,7 +303,7 @@ void excelText(ZipContainer &zip, const QString &main, TextLines &lines) {
             markupText(zip, part, lines);
         for (const QString &part : targets(sheetRels, u"drawing")) {
             markupText(zip, part, lines);
-            chartsOf(zip, relationships(zip, part), lines);
+            drawingsOf(zip, relationships(zip, part), lines);
         }
     }
 }

@@ -103,6 +103,49 @@ TEST(Charts, TitlesSeriesNamesAndCategoriesFollowThePartThatHoldsThem) {
     }
 }
 
+// SmartArt keeps its text in a data part and again in a drawing part: read once.
+TEST(SlideComments, SmartArtAndCommentsFollowTheirSlideOrDocument) {
+    const QByteArray diagram =
+        "<dgm:dataModel><dgm:ptLst><dgm:pt><dgm:t><a:p><a:r><a:t>Plan</a:t></a:r></a:p></dgm:t>"
+        "</dgm:pt><dgm:pt><dgm:t><a:p><a:r><a:t>Build</a:t></a:r></a:p></dgm:t></dgm:pt>"
+        "</dgm:ptLst></dgm:dataModel>";
+    const QByteArray drawing = "<dsp:drawing><a:p><a:r><a:t>Plan</a:t></a:r></a:p></dsp:drawing>";
+    const QByteArray slideRels =
+        "<Relationships>"
+        "<Relationship Id=\"rId1\" Type=\"x/diagramData\" Target=\"../diagrams/data1.xml\"/>"
+        "<Relationship Id=\"rId2\" Type=\"x/diagramDrawing\" Target=\"../diagrams/drawing1.xml\"/>"
+        "<Relationship Id=\"rId3\" Type=\"x/comments\" Target=\"../comments/comment1.xml\"/>"
+        "</Relationships>";
+    auto slides = presentation();
+    slides.push_back(zipEntry("ppt/slides/_rels/slide1.xml.rels", slideRels));
+    slides.push_back(zipEntry("ppt/diagrams/data1.xml", diagram));
+    slides.push_back(zipEntry("ppt/diagrams/drawing1.xml", drawing));
+    slides.push_back(zipEntry("ppt/comments/comment1.xml",
+                              "<p:cmLst><p:cm authorId=\"0\" dt=\"2026-01-01\" idx=\"1\">"
+                              "<p:pos x=\"10\" y=\"10\"/><p:text>Check the figures</p:text>"
+                              "</p:cm></p:cmLst>"));
+    auto word = wordPackage(zipEntry(
+        "word/document.xml",
+        "<w:document><w:body><w:p><w:r><w:t>Body</w:t></w:r></w:p></w:body></w:document>"));
+    word.push_back(
+        zipEntry("word/_rels/document.xml.rels", rels("diagramData", "diagrams/data1.xml")));
+    word.push_back(zipEntry("word/diagrams/data1.xml", diagram));
+    const struct {
+        const char *format;
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {"pptx", zipFile(slides), u"Body\r\nPlan\r\nBuild\r\nCheck the figures\r\n"_qs},
+        {"docx", zipFile(word), u"Body\r\nPlan\r\nBuild\r\n"_qs},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.format);
+        Extraction extraction(c.bytes);
+        EXPECT_EQ(extractDocument(extraction), Outcome::Text);
+        EXPECT_EQ(extraction.text, c.text);
+    }
+}
+
 QByteArray shapes(const QByteArray &placeholderText, const QByteArray &drawnText) {
     return "<p:sldMaster><p:cSld><p:spTree><p:sp><p:nvSpPr><p:nvPr><p:ph type=\"title\"/>"
            "</p:nvPr></p:nvSpPr><p:txBody><a:p><a:r><a:t>" +
