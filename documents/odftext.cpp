@@ -157,5 +157,7 @@ Outcome extractOpenDocument(Extraction &extraction) {
             partText(*zip, QStringLiteral("styles.xml"), state, lines);
         }
     }
-    return out.limitReached() || zip->budgetSpent() ? Outcome::BoundReached : Outcome::Text;
+    if (out.limitReached() || zip->budgetSpent())
+        return Outcome::BoundReached;
+    return zip->damaged() ? Outcome::Damaged : Outcome::Text;
 }

@@ -100,5 +100,7 @@ Outcome extractOfficePackage(Extraction &extraction) {
         else
             powerPointText(*zip, main, lines);
     }
-    return out.limitReached() || zip->budgetSpent() ? Outcome::BoundReached : Outcome::Text;
+    if (out.limitReached() || zip->budgetSpent())
+        return Outcome::BoundReached;
+    return zip->damaged() ? Outcome::Damaged : Outcome::Text;
 }

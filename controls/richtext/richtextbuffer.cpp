@@ -50,7 +50,9 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly, StopTo
         documentsOnly ? extractDocumentNamedAsText(extraction) : extractDocument(extraction, path);
     if (outcome == Outcome::Encrypted)
         error_ = documenterrors::encrypted();
-    if (!givesText(outcome))
+    if (outcome == Outcome::Damaged && extraction.text.isEmpty())
+        error_ = documenterrors::damaged();
+    if (!givesText(outcome) || !error_.isEmpty())
         return false;
     text_ = std::move(extraction.text);
     fileName_ = path;

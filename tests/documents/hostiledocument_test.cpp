@@ -1,9 +1,12 @@
 // Documents crafted to crash, hang or reach outside themselves: each is read
 // as far as it is sound, or refused, and never leaves its own bytes.
+#include "controls/richtext/richtextbuffer.h"
+#include "documents/documenterrors.h"
 #include "documents/documenttext.h"
 #include "documents/pdftext.h"
 #include "documents/zipcontainer.h"
 #include "scan/documentpieces.h"
+#include "support/tempdir.h"
 #include "tests/support/zipbytes.h"
 
 #include <QStringTokenizer>
@@ -66,9 +69,43 @@ TEST(HostilePackage, EntriesThatShareTheirBytesAreRefused) {
     overlapping.replace(eocd + 12, 4, le32(size));
 
     ZipContainer zip;
-    EXPECT_TRUE(zip.open(sound));
+    ASSERT_TRUE(zip.open(sound));
+    EXPECT_FALSE(zip.damaged());
+    // Refused as it stands; the entries are read once each, as laid out.
     ZipContainer refused;
-    EXPECT_FALSE(refused.open(overlapping));
+    ASSERT_TRUE(refused.open(overlapping));
+    EXPECT_TRUE(refused.damaged());
+    EXPECT_EQ(refused.names(), zip.names());
+}
+
+// A document cut off (a broken download) or with a broken directory gives
+// the parts that are whole, or the damaged message; never its bytes as text.
+TEST(DamagedDocument, GivesItsWholePartsOrTheDamagedMessage) {
+    const QByteArray sound = wordDocument("<w:p><w:r><w:t>Body words</w:t></w:r></w:p>");
+    const qsizetype directory = sound.indexOf("PK\x01\x02");
+    const QByteArray noDirectory = sound.first(directory + 10);
+    const QByteArray withinFirstPart = sound.first(40);
+    QByteArray brokenDirectory = sound;
+    brokenDirectory[directory + 1] = 'X';
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QString text, error;
+    } cases[] = {
+        {"cut in its directory", noDirectory, u"Body words\r\n"_qs, {}},
+        {"broken directory", brokenDirectory, u"Body words\r\n"_qs, {}},
+        {"cut in its first part", withinFirstPart, {}, documenterrors::damaged()},
+        {"sound", sound, u"Body words\r\n"_qs, {}},
+    };
+    TempDir dir;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        RichTextBuffer box;
+        EXPECT_EQ(box.setFileName(dir.write(QStringLiteral("report.docx"), c.bytes)),
+                  c.error.isEmpty());
+        EXPECT_EQ(box.Text(), c.text);
+        EXPECT_EQ(box.errorString(), c.error);
+    }
 }
 
 TEST(HostilePdf, AFontThatNamesAFileOutsideTheDataFoldersIsRefused) {
