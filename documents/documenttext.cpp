@@ -23,7 +23,7 @@ constexpr DocumentFormat Formats[] = {
     {"Office Open XML", ZipContainer::looksLikeZip, isOfficePackage, "", true,
      extractOfficePackage},
     {"OpenDocument", ZipContainer::looksLikeZip, isOpenDocument, "", true, extractOpenDocument},
-    {"RTF", isRtf, nullptr, "", false, extractRtf},
+    {"RTF", isRtf, nullptr, "", true, extractRtf},
     {"Compound file", CompoundFile::isCompoundFile, nullptr, "", false, extractCompoundFile},
     {"Mail", mailtext::isMail, nullptr, "", false, extractMail},
     {"HTML", nullptr, nullptr, "htm html", false, extractHtml},
