@@ -2,24 +2,12 @@
 // their sheet or slides: found, without the codes and fields they are kept in.
 #include "documents/documenttext.h"
 #include "documents/pageheader.h"
-#include "scan/documentpieces.h"
+#include "support/documentrows.h"
 #include "tests/support/zipbytes.h"
 
-#include <QStringList>
-#include <QStringTokenizer>
 #include <gtest/gtest.h>
 
 namespace {
-
-QStringList pieces(const QByteArray &bytes) {
-    Extraction extraction(bytes);
-    EXPECT_EQ(extractDocument(extraction), Outcome::Text);
-    QStringList out;
-    for (const QStringView piece : QStringTokenizer(extraction.text, u"\r\n"))
-        if (!piece.isEmpty())
-            out << StripControlChars(piece);
-    return out;
-}
 
 QByteArray openDocument(const char *type, const QByteArray &content, const QByteArray &styles) {
     return zipFile(
@@ -51,7 +39,7 @@ TEST(PageHeaders, SheetsAndSlidesShowTheirHeadersAndFooters) {
         "<evenHeader>&amp;CBudget 2026</evenHeader></headerFooter></worksheet>";
     const QByteArray xlsx = zipFile(
         workbookPackage(zipEntry("xl/worksheets/sheet1.xml", sheet), "<sst/>", "<styleSheet/>"));
-    EXPECT_EQ(pieces(xlsx),
+    EXPECT_EQ(documentRows(xlsx),
               QStringList({u"Data"_qs, u"cell"_qs, u"Budget 2026"_qs, u"Confidential Page"_qs}));
 
     const QByteArray ods = openDocument(
@@ -66,7 +54,7 @@ TEST(PageHeaders, SheetsAndSlidesShowTheirHeadersAndFooters) {
         "</text:p></style:region-left></style:header><style:footer><text:p>Page "
         "<text:page-number>1</text:page-number> Internal</text:p></style:footer>"
         "</style:master-page></office:master-styles></office:document-styles>");
-    EXPECT_EQ(pieces(ods),
+    EXPECT_EQ(documentRows(ods),
               QStringList({u"S1"_qs, u"cell"_qs, u"Budget "_qs, u"Page  Internal"_qs}));
 
     const QByteArray odp = openDocument(
@@ -77,7 +65,7 @@ TEST(PageHeaders, SheetsAndSlidesShowTheirHeadersAndFooters) {
         "<draw:page><draw:frame><draw:text-box><text:p>Slide text</text:p></draw:text-box>"
         "</draw:frame></draw:page></office:presentation></office:body></office:document-content>",
         "<office:document-styles/>");
-    EXPECT_EQ(pieces(odp), QStringList({u"Sales meeting"_qs, u"Slide text"_qs}));
+    EXPECT_EQ(documentRows(odp), QStringList({u"Sales meeting"_qs, u"Slide text"_qs}));
 }
 
 } // namespace

@@ -1,11 +1,9 @@
 // The numbers and bullets of Word's lists are in no run of the document: a
 // search for "3.2 Scope" must still find the numbered heading.
 #include "documents/documenttext.h"
-#include "scan/documentpieces.h"
+#include "support/documentrows.h"
 #include "tests/support/zipbytes.h"
 
-#include <QStringList>
-#include <QStringTokenizer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,14 +63,7 @@ QStringList numberedPieces() {
                                "</Relationships>"));
     entries.push_back(zipEntry("word/numbering.xml", numbering));
     entries.push_back(zipEntry("word/styles.xml", styles));
-    const QByteArray bytes = zipFile(entries);
-    Extraction extraction(bytes);
-    EXPECT_EQ(extractDocument(extraction), Outcome::Text);
-    QStringList out;
-    for (const QStringView piece : QStringTokenizer(extraction.text, u"\r\n"))
-        if (!piece.isEmpty())
-            out << StripControlChars(piece);
-    return out;
+    return documentRows(zipFile(entries));
 }
 
 TEST(WordLists, NumbersLettersRomansAndBulletsAsWordDrawsThem) {
