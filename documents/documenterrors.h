@@ -10,6 +10,11 @@ inline QString encrypted() {
     return QStringLiteral("The document is encrypted");
 }
 
+/// A document too damaged to give any text.
+inline QString damaged() {
+    return QStringLiteral("The document is damaged");
+}
+
 /// A document past the size a reader takes into memory (documentsize.h).
 inline QString tooLarge() {
     return QStringLiteral("The document is too large");

@@ -23,7 +23,7 @@ constexpr DocumentFormat Formats[] = {
     {"Office Open XML", ZipContainer::looksLikeZip, isOfficePackage, "", true,
      extractOfficePackage},
     {"OpenDocument", ZipContainer::looksLikeZip, isOpenDocument, "", true, extractOpenDocument},
-    {"RTF", isRtf, nullptr, "", false, extractRtf},
+    {"RTF", isRtf, nullptr, "", true, extractRtf},
     {"Compound file", CompoundFile::isCompoundFile, nullptr, "", false, extractCompoundFile},
     {"Mail", mailtext::isMail, nullptr, "", false, extractMail},
     {"HTML", nullptr, nullptr, "htm html", false, extractHtml},
@@ -68,6 +68,11 @@ const DocumentFormat *formatOf(Extraction &extraction, QStringView fileName) {
 Outcome extractDocument(Extraction &extraction, QStringView fileName) {
     const DocumentFormat *format = formatOf(extraction, fileName);
     Outcome outcome = format ? format->extract(extraction) : Outcome::NotThisFormat;
+    // A zip that not even one whole entry can be read from is a damaged
+    // document (a cut-off download), never text.
+    if (outcome == Outcome::NotThisFormat && ZipContainer::looksLikeZip(extraction.bytes()) &&
+        !extraction.zip())
+        return finish(extraction, Outcome::Damaged);
     if (outcome == Outcome::NotThisFormat && !extraction.stop().stopped()) {
         // DIF, MPX and text saved under a document's name: read as a text file is.
         extraction.text = platform::decodeText(extraction.bytes());

@@ -5,6 +5,7 @@
 #include "documents/exceltext.h"
 
 #include "documents/numberformat.h"
+#include "documents/pageheader.h"
 
 #include "documents/textwriter.h"
 #include "platform/codepage.h"
@@ -42,6 +43,8 @@ enum Record : quint16 {
     DateMode = 0x0022,
     CodePage = 0x0042,
     Note = 0x001C,
+    Header = 0x0014,
+    Footer = 0x0015,
     TextObject = 0x01B6
 };
 
@@ -343,6 +346,16 @@ class Workbook {
         shapes_.push_back(std::move(text));
     }
 
+    /// The sheet's page header or footer: shown with its notes and shapes.
+    void pageHeader(QByteArrayView data) {
+        if (data.isEmpty())
+            return;
+        QString text =
+            sheetHeaderText(biff8_ ? unicodeString(data, 0, true) : string(data, 0, false));
+        if (!text.isEmpty())
+            shapes_.push_back(std::move(text));
+    }
+
     /// A BIFF5 note holds its text itself, continued by notes of row 0xFFFF.
     void note(QByteArrayView data) {
         const qsizetype count = u16(data, 4);
@@ -420,6 +433,9 @@ class Workbook {
             if (!biff8_)
                 note(data);
             return;
+        case Header:
+        case Footer:
+            return pageHeader(data);
         case BoolErr:
             if (data.size() >= 8 && data[7] == 0)
                 addCell(row, col, QStringView(data[6] ? u"TRUE" : u"FALSE"));

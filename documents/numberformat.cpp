@@ -703,6 +703,9 @@ QString formatDecimal(const Section &section, double v) {
     return out;
 }
 
+constexpr double MaxFractionValue = 1e14;
+constexpr qsizetype MaxFixedDenominatorDigits = 9;
+
 /// "# ?/?" and "?/8": the whole part, then the nearest fraction whose
 /// denominator has at most as many digits as its placeholders (or is fixed).
 QString formatFraction(const Section &section, double v) {
@@ -731,11 +734,18 @@ QString formatFraction(const Section &section, double v) {
         else
             break;
     }
+    // Past whole numbers of 14 digits, or a denominator of 10 digits, a
+    // fraction no longer fits the integers it is built from: show the number.
+    if (!std::isfinite(v) || std::fabs(v) >= MaxFractionValue ||
+        fixedDenominator.size() > MaxFixedDenominatorDigits)
+        return generalNumber(v);
     double whole = hasWhole ? std::floor(v) : 0;
     const double part = v - whole;
     qint64 bestN = 0, bestD = 1;
     if (!fixedDenominator.isEmpty()) {
         bestD = qMax<qint64>(1, fixedDenominator.toLongLong());
+        if (std::fabs(part) * double(bestD) >= MaxFractionValue)
+            return generalNumber(v);
         bestN = qint64(std::llround(part * double(bestD)));
     } else {
         const qint64 maxD = qint64(std::pow(10.0, qBound(1, denominatorDigits, 4))) - 1;

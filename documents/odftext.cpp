@@ -32,6 +32,21 @@ bool isHidden(const XmlReader &reader) {
            nameIs(name, "date-string") || nameIs(name, "note-citation");
 }
 
+// The fields of a sheet's page header: what they hold is a placeholder ("???",
+// the first page's number), not what any printed page shows.
+bool isSheetHeaderField(QByteArrayView name) {
+    return nameIs(name, "sheet-name") || nameIs(name, "page-number") ||
+           nameIs(name, "page-count") || nameIs(name, "date") || nameIs(name, "time") ||
+           nameIs(name, "file-name") || nameIs(name, "title");
+}
+
+// Elements whose text lines are shown like paragraphs: text paragraphs, and a
+// presentation's footer and header texts, declared once for its slides.
+bool isParagraph(QByteArrayView name) {
+    return nameIs(name, "p") || nameIs(name, "h") || nameIs(name, "footer-decl") ||
+           nameIs(name, "header-decl");
+}
+
 bool isPageRegion(QByteArrayView name) {
     return nameIs(name, "header") || nameIs(name, "footer") || nameIs(name, "header-left") ||
            nameIs(name, "footer-left") || nameIs(name, "header-first") ||
@@ -59,7 +74,7 @@ void startElement(const XmlReader &reader, OdfState &state, TextLines &lines) {
 }
 
 void endElement(QByteArrayView name, TextLines &lines) {
-    if (nameIs(name, "p") || nameIs(name, "h"))
+    if (isParagraph(name))
         lines.paragraphEnd();
     else if (nameIs(name, "table-cell") || nameIs(name, "covered-table-cell"))
         lines.cellEnd();
@@ -87,7 +102,8 @@ void partText(ZipContainer &zip, const QString &part, OdfState &state, TextLines
             if (paragraphs > 0)
                 lines.text(reader);
         } else if (token == XmlReader::StartElement) {
-            if (isHidden(reader)) {
+            if (isHidden(reader) ||
+                (state.pageStyles && state.body == Body::Spreadsheet && isSheetHeaderField(name))) {
                 reader.skipElement();
                 continue;
             }
@@ -95,10 +111,10 @@ void partText(ZipContainer &zip, const QString &part, OdfState &state, TextLines
                 state.body = Body::Text;
             else if (nameIs(name, "spreadsheet"))
                 state.body = Body::Spreadsheet;
-            paragraphs += nameIs(name, "p") || nameIs(name, "h");
+            paragraphs += isParagraph(name);
             startElement(reader, state, lines);
         } else {
-            if (nameIs(name, "p") || nameIs(name, "h"))
+            if (isParagraph(name))
                 paragraphs = qMax(0, paragraphs - 1);
             endElement(name, lines);
             if (pageRegion && reader.depth() < pageRegion)
@@ -136,10 +152,12 @@ Outcome extractOpenDocument(Extraction &extraction) {
         TextLines lines(out);
         OdfState state;
         partText(*zip, QStringLiteral("content.xml"), state, lines);
-        if (state.body == Body::Text) {
+        if (state.body != Body::Other) {
             state.pageStyles = true;
             partText(*zip, QStringLiteral("styles.xml"), state, lines);
         }
     }
-    return out.limitReached() || zip->budgetSpent() ? Outcome::BoundReached : Outcome::Text;
+    if (out.limitReached() || zip->budgetSpent())
+        return Outcome::BoundReached;
+    return zip->damaged() ? Outcome::Damaged : Outcome::Text;
 }

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class ListNumbers;
 class TextLines;
 class ZipContainer;
 
@@ -29,8 +30,24 @@ std::vector<Relationship> relationships(ZipContainer &zip, const QString &part);
 QStringList targets(const std::vector<Relationship> &rels, QStringView type);
 QHash<QString, QString> targetsById(const std::vector<Relationship> &rels);
 QString contentTypeOf(ZipContainer &zip, const QString &part);
+/// How a part's markup is read.
+struct MarkupOptions {
+    /// With numbers, each list paragraph begins with its number or bullet.
+    ListNumbers *numbers = nullptr;
+    /// Without placeholders, shapes that hold a slide's own text (on a
+    /// master or layout, their prompt texts) are left out.
+    bool placeholders = true;
+};
+
 /// The text of a part in WordprocessingML or DrawingML.
-void markupText(ZipContainer &zip, const QString &part, TextLines &lines);
+void markupText(ZipContainer &zip, const QString &part, TextLines &lines,
+                MarkupOptions options = {});
+
+/// The text of a chart: its titles, axis titles, series names and category
+/// labels (the numbers are the sheet's, not text).
+void chartText(ZipContainer &zip, const QString &part, TextLines &lines);
+/// The text of the charts and SmartArt diagrams a part names.
+void drawingsOf(ZipContainer &zip, const std::vector<Relationship> &rels, TextLines &lines);
 
 /// The text of a workbook: sheet names, then each sheet's rows and notes.
 void excelText(ZipContainer &zip, const QString &main, TextLines &lines);

@@ -2,6 +2,7 @@
 // relationship parts; the main part is named by the package's relationships.
 #include "documents/ooxmltext.h"
 
+#include "documents/listnumbers.h"
 #include "documents/ooxmlparts.h"
 #include "documents/textlines.h"
 #include "documents/zipcontainer.h"
@@ -10,8 +11,10 @@ namespace packagetext {
 namespace {
 
 void wordText(ZipContainer &zip, const QString &main, TextLines &lines) {
-    markupText(zip, main, lines);
+    ListNumbers numbers = ListNumbers::read(zip, main);
+    markupText(zip, main, lines, {&numbers});
     const auto rels = relationships(zip, main);
+    drawingsOf(zip, rels, lines);
     for (const char16_t *type : {u"header", u"footer", u"footnotes", u"endnotes", u"comments"})
         for (const QString &part : targets(rels, type))
             markupText(zip, part, lines);
@@ -27,11 +30,23 @@ void powerPointText(ZipContainer &zip, const QString &main, TextLines &lines) {
     while (reader.readNext() != XmlReader::EndDocument && slides.size() < MaxRelationships)
         if (reader.isStart("sldId"))
             slides.append(byId.value(reader.attribute("r:id")));
+    QStringList masters; // layouts and masters that slides use, in order of first use
     for (const QString &slide : std::as_const(slides)) {
         markupText(zip, slide, lines);
-        for (const QString &notes : targets(relationships(zip, slide), u"notesSlide"))
-            markupText(zip, notes, lines);
+        const auto slideRels = relationships(zip, slide);
+        drawingsOf(zip, slideRels, lines);
+        for (const char16_t *type : {u"notesSlide", u"comments"})
+            for (const QString &part : targets(slideRels, type))
+                markupText(zip, part, lines);
+        for (const QString &layout : targets(slideRels, u"slideLayout"))
+            if (!masters.contains(layout) && masters.size() < MaxRelationships)
+                masters << layout << targets(relationships(zip, layout), u"slideMaster");
     }
+    masters.removeDuplicates();
+    masters << targets(relationships(zip, main), u"handoutMaster");
+    // What a master or layout draws on its slides besides their own text.
+    for (const QString &master : std::as_const(masters))
+        markupText(zip, master, lines, {nullptr, false});
 }
 
 enum class Kind { None, Word, Excel, PowerPoint };
@@ -85,5 +100,7 @@ Outcome extractOfficePackage(Extraction &extraction) {
         else
             powerPointText(*zip, main, lines);
     }
-    return out.limitReached() || zip->budgetSpent() ? Outcome::BoundReached : Outcome::Text;
+    if (out.limitReached() || zip->budgetSpent())
+        return Outcome::BoundReached;
+    return zip->damaged() ? Outcome::Damaged : Outcome::Text;
 }

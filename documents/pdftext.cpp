@@ -48,6 +48,42 @@ void preparePoppler() {
 /// Pages read at most: more than any real document has.
 constexpr int MaxPages = 100000;
 
+bool isPdfDelimiter(char c) {
+    return QByteArrayView(" \t\r\n\f()<>[]{}/%").contains(c) || c == 0;
+}
+
+/// The name that follows a key at `at` (after white space), decoded.
+QByteArray nameAfter(QByteArrayView bytes, qsizetype at) {
+    while (at < bytes.size() && QByteArrayView(" \t\r\n\f").contains(bytes[at]))
+        ++at;
+    QByteArray name;
+    if (at >= bytes.size() || bytes[at] != '/')
+        return name;
+    for (++at; at < bytes.size() && !isPdfDelimiter(bytes[at]); ++at) {
+        if (bytes[at] == '#' && at + 2 < bytes.size()) {
+            name += QByteArray::fromHex(bytes.sliced(at + 1, 2).toByteArray()).left(1);
+            at += 2;
+        } else {
+            name += bytes[at];
+        }
+    }
+    return name;
+}
+
+/// Poppler looks a font's CMap up by name in its data folders: a name with a
+/// folder separator (written #2F) would make it open any file of the system,
+/// a device that never ends or a pipe that never answers. Such a document
+/// is refused before poppler sees it.
+bool namesFileOutsideData(QByteArrayView bytes) {
+    for (const QByteArrayView key : {QByteArrayView("/Encoding"), QByteArrayView("/UseCMap")})
+        for (qsizetype at = bytes.indexOf(key); at >= 0; at = bytes.indexOf(key, at + 1)) {
+            const QByteArray name = nameAfter(bytes, at + key.size());
+            if (name.contains('/') || name.contains('\\'))
+                return true;
+        }
+    return false;
+}
+
 } // namespace
 
 bool looksLikePdf(QByteArrayView bytes) {
@@ -58,6 +94,8 @@ Outcome extractPdf(Extraction &extraction) {
     const QByteArrayView bytes = extraction.bytes();
     if (!looksLikePdf(bytes) || bytes.size() > std::numeric_limits<int>::max())
         return Outcome::NotThisFormat;
+    if (namesFileOutsideData(bytes))
+        return Outcome::Damaged;
     preparePoppler();
     const std::unique_ptr<poppler::document> document(
         poppler::document::load_from_raw_data(bytes.data(), int(bytes.size())));

@@ -56,6 +56,7 @@ enum class Word {
     FontTable,
     ColorTable,
     Aside,
+    Holder, ///< a destination that holds no text itself, but groups that may
     Char
 };
 
@@ -117,31 +118,89 @@ const QHash<QByteArray, WordInfo> &words() {
                                  "uldashdd", "ulth", "ulhair", "ulldash", "ulthd", "ulthdash"})
             t.insert(name, {Word::Underline});
         // Groups whose content is machinery or hidden, never text the document shows.
-        for (const char *name :
-             {"stylesheet",   "info",         "pict",        "objdata",
-              "objclass",     "objname",      "themedata",   "colorschememapping",
-              "datastore",    "latentstyles", "listtable",   "listoverridetable",
-              "rsidtbl",      "generator",    "xmlnstbl",    "fldinst",
-              "bkmkstart",    "bkmkend",      "filetbl",     "revtbl",
-              "pgdsctbl",     "annotation",   "atnid",       "atnauthor",
-              "protusertbl",  "mmathPr",      "private",     "userprops",
-              "docvar",       "template",     "nonshppict",  "sp",
-              "sn",           "sv",           "xe",          "tc",
-              "tcn",          "blipuid",      "panose",      "falt",
-              "fontemb",      "fontfile",     "listpicture", "wgrffmtfilter",
-              "mhtmltag",     "htmltag",      "pn",          "pnseclvl",
-              "shpinst",      "defchp",       "defpap",      "passwordhash",
-              "operator",     "category",     "comment",     "company",
-              "author",       "title",        "subject",     "keywords",
-              "doccomm",      "hlinkbase",    "xmlopen",     "xmlattrname",
-              "xmlattrvalue", "ffname",       "ffdeftext",   "ffentrymcr",
-              "ffexitmcr",    "ffformat",     "ffhelptext",  "ffstattext",
-              "ffl",          "nextfile",     "ftnsep",      "ftnsepc",
-              "ftncn",        "aftnsep",      "aftnsepc",    "aftncn"})
+        for (const char *name : {"stylesheet",
+                                 "info",
+                                 "pict",
+                                 "objdata",
+                                 "objclass",
+                                 "objname",
+                                 "themedata",
+                                 "colorschememapping",
+                                 "datastore",
+                                 "latentstyles",
+                                 "listtable",
+                                 "listoverridetable",
+                                 "rsidtbl",
+                                 "generator",
+                                 "xmlnstbl",
+                                 "fldinst",
+                                 "bkmkstart",
+                                 "bkmkend",
+                                 "filetbl",
+                                 "revtbl",
+                                 "pgdsctbl",
+                                 "atnid",
+                                 "atnauthor",
+                                 "protusertbl",
+                                 "mmathPr",
+                                 "private",
+                                 "userprops",
+                                 "docvar",
+                                 "template",
+                                 "nonshppict",
+                                 "sp",
+                                 "sn",
+                                 "sv",
+                                 "xe",
+                                 "tc",
+                                 "tcn",
+                                 "blipuid",
+                                 "panose",
+                                 "falt",
+                                 "fontemb",
+                                 "fontfile",
+                                 "listpicture",
+                                 "wgrffmtfilter",
+                                 "mhtmltag",
+                                 "htmltag",
+                                 "pn",
+                                 "pnseclvl",
+                                 "defchp",
+                                 "defpap",
+                                 "passwordhash",
+                                 "operator",
+                                 "category",
+                                 "comment",
+                                 "company",
+                                 "author",
+                                 "title",
+                                 "subject",
+                                 "keywords",
+                                 "doccomm",
+                                 "hlinkbase",
+                                 "xmlopen",
+                                 "xmlattrname",
+                                 "xmlattrvalue",
+                                 "ffname",
+                                 "ffdeftext",
+                                 "ffentrymcr",
+                                 "ffexitmcr",
+                                 "ffformat",
+                                 "ffhelptext",
+                                 "ffstattext",
+                                 "ffl",
+                                 "nextfile",
+                                 "ftnsep",
+                                 "ftnsepc",
+                                 "ftncn",
+                                 "aftnsep",
+                                 "aftnsepc",
+                                 "aftncn"})
             t.insert(name, {Word::SkipDest});
         for (const char *name : {"header", "headerl", "headerr", "headerf", "footer", "footerl",
-                                 "footerr", "footerf", "footnote"})
+                                 "footerr", "footerf", "footnote", "annotation", "shptxt"})
             t.insert(name, {Word::Aside});
+        t.insert("shpinst", {Word::Holder}); // a shape: its text box is text
         return t;
     }();
     return table;
@@ -325,6 +384,8 @@ class Reader {
             return;
         case Word::Aside:
             f.aside = true;
+            return;
+        case Word::Holder:
             return;
         case Word::FontTable:
             st_.dest = Dest::FontTable;

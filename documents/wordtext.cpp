@@ -168,6 +168,68 @@ QByteArrayView pieceTable(QByteArrayView table, qsizetype clx, qsizetype size) {
     return {};
 }
 
+/// Byte ranges of the WordDocument stream.
+using Ranges = std::vector<std::pair<qsizetype, qsizetype>>;
+
+/// True when the character properties (a grpprl) mark text deleted with
+/// changes tracked (sprmCFRMarkDel on, or the opposite of its style's).
+bool marksDeleted(QByteArrayView grpprl) {
+    constexpr quint16 MarkDeleted = 0x0800;
+    for (qsizetype at = 0; at + 2 < grpprl.size();) {
+        const quint16 sprm = u16(grpprl, at);
+        at += 2;
+        if (sprm == MarkDeleted)
+            return grpprl[at] == 1 || quint8(grpprl[at]) == 0x81;
+        static constexpr qsizetype OperandSize[] = {1, 1, 2, 4, 2, 2, 0, 3};
+        const qsizetype size = OperandSize[sprm >> 13];
+        at += size ? size : 1 + quint8(grpprl[at]);
+    }
+    return false;
+}
+
+/// The text that tracked changes keep as deleted: Word shows it struck
+/// through while changes are shown, and never in the document as it reads.
+/// Found in the character property pages (PlcBteChpx) by their byte ranges.
+Ranges deletedText(QByteArrayView doc, QByteArrayView plcBte) {
+    constexpr qsizetype PageSize = 512;
+    Ranges deleted;
+    const qsizetype pages = (plcBte.size() - 4) / 8;
+    for (qsizetype i = 0; i < pages; ++i) {
+        const qsizetype pn = u32(plcBte, (pages + 1) * 4 + i * 4) & 0x3FFFFF;
+        if ((pn + 1) * PageSize > doc.size())
+            continue;
+        const QByteArrayView page = doc.sliced(pn * PageSize, PageSize);
+        const qsizetype runs = quint8(page[PageSize - 1]);
+        if ((runs + 1) * 4 + runs >= PageSize)
+            continue;
+        for (qsizetype k = 0; k < runs; ++k) {
+            const qsizetype at = quint8(page[(runs + 1) * 4 + k]) * 2;
+            if (at == 0 || at + 1 >= PageSize)
+                continue;
+            const qsizetype size = qMin<qsizetype>(quint8(page[at]), PageSize - at - 1);
+            if (marksDeleted(page.sliced(at + 1, size)))
+                deleted.push_back({u32(page, k * 4), u32(page, (k + 1) * 4)});
+        }
+    }
+    std::sort(deleted.begin(), deleted.end());
+    return deleted;
+}
+
+/// The parts of [from, to) outside the deleted ranges, in order.
+Ranges kept(qsizetype from, qsizetype to, const Ranges &deleted) {
+    Ranges parts;
+    for (const auto &[start, end] : deleted) {
+        if (end <= from || start >= to)
+            continue;
+        if (start > from)
+            parts.push_back({from, start});
+        from = qMax(from, end);
+    }
+    if (from < to)
+        parts.push_back({from, to});
+    return parts;
+}
+
 /// Word 6.0 and 95: pieces of 8-bit text at file offsets, or one run from
 /// fcMin as long as all the stories together.
 Outcome word6Text(QByteArrayView doc, QString &text, StopToken stop) {
@@ -239,28 +301,37 @@ Outcome wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayVie
     const qsizetype characters = qMin<qsizetype>(u32(plc, pieces * 4), doc.size());
     TextWriter out(text, TextWriter::limitFor(doc.size()), characters + characters / 8, stop);
     WordChars chars(out);
+    const qsizetype bteAt = qMin<qsizetype>(u32(doc, at + qsizetype(12) * 8), table.size());
+    const qsizetype bteSize =
+        qMin<qsizetype>(u32(doc, at + qsizetype(12) * 8 + 4), table.size() - bteAt);
+    const Ranges deleted = deletedText(doc, table.sliced(bteAt, bteSize));
+    const auto append = [&](qsizetype from, qsizetype count, bool eightBit) {
+        if (eightBit) {
+            chars.append(reinterpret_cast<const quint8 *>(doc.data()) + from, count);
+            return;
+        }
+        const char *bytes = doc.data() + from;
+        // Read in place where the bytes already are host-order UTF-16.
+        if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && quintptr(bytes) % alignof(char16_t) == 0) {
+            chars.append(reinterpret_cast<const char16_t *>(bytes), count);
+        } else {
+            const QString wide = platform::fromUtf16LE(QByteArrayView(bytes, count * 2));
+            chars.append(reinterpret_cast<const char16_t *>(wide.constData()), wide.size());
+        }
+    };
     for (qsizetype i = 0; i < pieces && !out.full(); ++i) {
         const quint32 start = u32(plc, i * 4), end = u32(plc, (i + 1) * 4);
         const quint32 fc = u32(plc, (pieces + 1) * 4 + i * 8 + 2);
         if (end <= start)
             continue;
-        const qsizetype count = end - start;
-        if (fc & 0x40000000) {
-            const qsizetype from = (fc & 0x3FFFFFFF) / 2;
-            if (from < doc.size())
-                chars.append(reinterpret_cast<const quint8 *>(doc.data()) + from,
-                             qMin(count, doc.size() - from));
-        } else if (fc < quint32(doc.size())) {
-            const qsizetype units = qMin(count, (doc.size() - fc) / 2);
-            const char *at = doc.data() + fc;
-            // Read in place where the bytes already are host-order UTF-16.
-            if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && quintptr(at) % alignof(char16_t) == 0) {
-                chars.append(reinterpret_cast<const char16_t *>(at), units);
-            } else {
-                const QString wide = platform::fromUtf16LE(QByteArrayView(at, units * 2));
-                chars.append(reinterpret_cast<const char16_t *>(wide.constData()), wide.size());
-            }
-        }
+        const bool eightBit = fc & 0x40000000;
+        const qsizetype from = eightBit ? (fc & 0x3FFFFFFF) / 2 : fc;
+        const qsizetype width = eightBit ? 1 : 2;
+        if (from >= doc.size())
+            continue;
+        const qsizetype count = qMin<qsizetype>(end - start, (doc.size() - from) / width);
+        for (const auto &[partStart, partEnd] : kept(from, from + count * width, deleted))
+            append(partStart, (partEnd - partStart) / width, eightBit);
     }
     return out.limitReached() ? Outcome::BoundReached : Outcome::Text;
 }

@@ -3,6 +3,7 @@
 #include "documents/ooxmlparts.h"
 
 #include "documents/numberformat.h"
+#include "documents/pageheader.h"
 #include "documents/textlines.h"
 #include "documents/zipcontainer.h"
 
@@ -221,6 +222,11 @@ void writeCell(const Workbook &book, const Cell &cell, TextLines &lines) {
     }
 }
 
+bool isPageHeader(QByteArrayView name) {
+    return nameIs(name, "oddHeader") || nameIs(name, "oddFooter") || nameIs(name, "evenHeader") ||
+           nameIs(name, "evenFooter") || nameIs(name, "firstHeader") || nameIs(name, "firstFooter");
+}
+
 void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, TextLines &lines) {
     const auto source = zip.entry(part);
     if (!source)
@@ -229,10 +235,15 @@ void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, Tex
     Cell cell;
     bool inValue = false;
     bool inText = false;
+    bool inHeader = false;
+    QString header;
+    QStringList headers; // odd, even and first pages often say the same
     for (XmlReader::Token token; (token = reader.readNext()) != XmlReader::EndDocument;) {
         const QByteArrayView name = reader.name();
         if (token == XmlReader::Characters) {
-            if (inValue)
+            if (inHeader)
+                header += reader.text();
+            else if (inValue)
                 cell.value.append(reader.rawText().data(), size_t(reader.rawText().size()));
             else if (inText)
                 cell.inlineText += reader.text();
@@ -245,7 +256,15 @@ void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, Tex
                 inText = true;
             } else if (nameIs(name, "rPh") || nameIs(name, "f")) {
                 reader.skipElement();
+            } else if (isPageHeader(name)) {
+                inHeader = true;
+                header.clear();
             }
+        } else if (isPageHeader(name)) {
+            inHeader = false;
+            header = sheetHeaderText(header);
+            if (!header.isEmpty() && !headers.contains(header))
+                headers.append(header);
         } else if (nameIs(name, "v") || nameIs(name, "t")) {
             inValue = inText = false;
         } else if (nameIs(name, "c")) {
@@ -257,6 +276,10 @@ void sheetText(ZipContainer &zip, const QString &part, const Workbook &book, Tex
         }
     }
     lines.rowEnd();
+    for (const QString &text : std::as_const(headers)) {
+        lines.append(text);
+        lines.finishLine();
+    }
 }
 
 } // namespace
@@ -276,9 +299,12 @@ void excelText(ZipContainer &zip, const QString &main, TextLines &lines) {
     for (const Workbook::Sheet &sheet : book.sheets) {
         sheetText(zip, sheet.part, book, lines);
         const auto sheetRels = relationships(zip, sheet.part);
-        for (const char16_t *type : {u"comments", u"drawing"})
-            for (const QString &part : targets(sheetRels, type))
-                markupText(zip, part, lines);
+        for (const QString &part : targets(sheetRels, u"comments"))
+            markupText(zip, part, lines);
+        for (const QString &part : targets(sheetRels, u"drawing")) {
+            markupText(zip, part, lines);
+            drawingsOf(zip, relationships(zip, part), lines);
+        }
     }
 }
 

@@ -2,6 +2,71 @@
 
 #include <zip.h>
 
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+void appendLittleEndian(QByteArray &to, quint32 value) {
+    const quint32 le = qToLittleEndian(value);
+    to.append(reinterpret_cast<const char *>(&le), 4);
+}
+
+// The entries that are whole from the start of the bytes, each with its
+// local header, then a central directory and end record naming them; empty
+// when not one is whole. An entry whose sizes follow its data (a streamed
+// zip) cannot be measured, so the walk ends there.
+QByteArray completeEntries(QByteArrayView bytes) {
+    constexpr qsizetype LocalHeaderSize = 30;
+    QByteArray entries, directory;
+    quint16 count = 0;
+    qsizetype at = 0;
+    while (at + LocalHeaderSize <= bytes.size() && bytes.sliced(at).startsWith("PK\x03\x04") &&
+           count < 0xFFFF) {
+        const auto *header = reinterpret_cast<const uchar *>(bytes.data() + at);
+        const quint16 flags = qFromLittleEndian<quint16>(header + 6);
+        const qint64 packed = qFromLittleEndian<quint32>(header + 18);
+        const qsizetype nameSize = qFromLittleEndian<quint16>(header + 26);
+        const qsizetype extraSize = qFromLittleEndian<quint16>(header + 28);
+        const qint64 end = at + LocalHeaderSize + nameSize + extraSize + packed;
+        if ((flags & 0x08) || end > bytes.size())
+            break;
+        QByteArray record("PK\x01\x02\x14\x00", 6);
+        record.append(reinterpret_cast<const char *>(header + 4), 26); // version .. extra size
+        record[30] = record[31] = 0;         // the local extra field is not repeated
+        record.append(QByteArray(10, '\0')); // comment, disk, attributes
+        appendLittleEndian(record, quint32(entries.size()));
+        record.append(reinterpret_cast<const char *>(header + LocalHeaderSize), nameSize);
+        directory += record;
+        entries += bytes.sliced(at, end - at);
+        ++count;
+        at = end;
+    }
+    if (count == 0)
+        return {};
+    QByteArray end("PK\x05\x06\0\0\0\0", 8);
+    for (const quint32 value : {quint32(count) | quint32(count) << 16, quint32(directory.size()),
+                                quint32(entries.size())})
+        appendLittleEndian(end, value);
+    end.append("\0\0", 2);
+    return entries + directory + end;
+}
+
+// Where the entries end: the start of the central directory, found from the
+// end record (the whole file for a zip64 directory or a damaged end record).
+qint64 entriesEnd(QByteArrayView bytes) {
+    constexpr qsizetype EndRecordSize = 22;
+    const qsizetype end = bytes.lastIndexOf(QByteArrayView("PK\x05\x06"));
+    if (end < 0 || bytes.size() - end < EndRecordSize)
+        return bytes.size();
+    const auto *at = reinterpret_cast<const uchar *>(bytes.data() + end);
+    const qint64 directorySize = qFromLittleEndian<quint32>(at + 12);
+    return directorySize <= end ? end - directorySize : bytes.size();
+}
+
+} // namespace
+
 class ZipContainer::Entry : public ByteSource {
   public:
     Entry(zip_file_t *file, qint64 &budget, StopToken stop)
@@ -39,6 +104,16 @@ bool ZipContainer::looksLikeZip(QByteArrayView bytes) {
 }
 
 bool ZipContainer::open(QByteArrayView bytes, qint64 inflateBudget, StopToken stop) {
+    if (openArchive(bytes, inflateBudget, stop))
+        return true;
+    // A cut-off or damaged zip: its complete entries, found from their own
+    // headers as unzip finds them, under a directory made for them.
+    repaired_ = completeEntries(bytes);
+    damaged_ = !repaired_.isEmpty() && openArchive(repaired_, inflateBudget, stop);
+    return damaged_;
+}
+
+bool ZipContainer::openArchive(QByteArrayView bytes, qint64 inflateBudget, StopToken stop) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t *source =
@@ -50,7 +125,33 @@ bool ZipContainer::open(QByteArrayView bytes, qint64 inflateBudget, StopToken st
     zip_error_fini(&error);
     budget_ = inflateBudget;
     stop_ = stop;
+    if (archive_ && entriesOverlap(bytes)) {
+        zip_discard(archive_);
+        archive_ = nullptr;
+    }
     return archive_ != nullptr;
+}
+
+// Entries that share their compressed bytes (a crafted zip lets thousands of
+// names inflate one block again and again) take more room together than the
+// entries' part of the file; entries laid end to end never do.
+bool ZipContainer::entriesOverlap(QByteArrayView bytes) const {
+    constexpr qint64 LocalHeaderSize = 30;
+    const qint64 room = entriesEnd(bytes);
+    qint64 total = 0;
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        if (zip_stat_index(archive_, zip_uint64_t(i), ZIP_FL_UNCHANGED, &stat) != 0)
+            continue;
+        const char *name = zip_get_name(archive_, zip_uint64_t(i), ZIP_FL_ENC_RAW);
+        total += LocalHeaderSize + (name ? qint64(std::strlen(name)) : 0);
+        if (stat.valid & ZIP_STAT_COMP_SIZE)
+            total += qint64(qMin<zip_uint64_t>(stat.comp_size, zip_uint64_t(room) + 1));
+        if (total > room)
+            return true;
+    }
+    return false;
 }
 
 qint64 ZipContainer::index(const QString &name) const {

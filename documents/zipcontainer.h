@@ -27,7 +27,10 @@ class ZipContainer {
     /// True for bytes that begin as a zip file does.
     static bool looksLikeZip(QByteArrayView bytes);
 
-    /// False when the bytes are no zip file libzip can read. The bytes must
+    /// False when the bytes are no zip file libzip can read, nor begin with
+    /// one whole entry, or entries overlap (share compressed bytes). A zip
+    /// that is cut off or whose directory is damaged gives the entries that
+    /// are whole, and damaged() says so. The bytes must
     /// outlive the container. Once the token stops, no entry opens and the
     /// open ones fail at their next read.
     bool open(QByteArrayView bytes, qint64 inflateBudget = DefaultInflateBudget,
@@ -47,12 +50,18 @@ class ZipContainer {
     QByteArray readAll(const QString &name, qint64 maxBytes);
 
     bool budgetSpent() const { return budget_ <= 0; }
+    /// True when only the whole entries of a damaged zip could be read.
+    bool damaged() const { return damaged_; }
 
   private:
     class Entry;
     qint64 index(const QString &name) const;
+    bool entriesOverlap(QByteArrayView bytes) const;
+    bool openArchive(QByteArrayView bytes, qint64 inflateBudget, StopToken stop);
 
     zip *archive_ = nullptr;
+    QByteArray repaired_; ///< a damaged zip's whole entries, under a new directory
+    bool damaged_ = false;
     qint64 budget_ = 0;
     StopToken stop_;
 };

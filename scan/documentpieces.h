@@ -5,7 +5,7 @@
 #include <type_traits>
 
 /// Keeps every character that is not a control character (C0, DEL, C1), in
-/// order.
+/// order; tabs between other characters become one space.
 QString StripControlChars(QStringView text);
 
 /// The pieces of a document's text: CR LF, CR and LF each end one. A visit

@@ -58,7 +58,9 @@ bool RichTextBuffer::load(platform::InputFile &file, const QString &path, bool d
         documentsOnly ? extractDocumentNamedAsText(extraction) : extractDocument(extraction, path);
     if (outcome == Outcome::Encrypted)
         error_ = documenterrors::encrypted();
-    if (!givesText(outcome))
+    if (outcome == Outcome::Damaged && extraction.text.isEmpty())
+        error_ = documenterrors::damaged();
+    if (!givesText(outcome) || !error_.isEmpty())
         return false;
     text_ = std::move(extraction.text);
     fileName_ = path;

@@ -118,6 +118,19 @@ TEST(ExcelText, CellsOutOfOrderAreSortedWithinTheirSheet) {
                              "Second\r\nalpha -5\r\n12.34\r\n"));
 }
 
+TEST(ExcelText, PageHeadersAndFootersFollowTheirSheetsRows) {
+    const auto header = [](quint16 type, const QByteArray &codes) {
+        QByteArray data;
+        put16(data, quint16(codes.size()));
+        return record(type, data + '\0' + codes);
+    };
+    const QByteArray sheet = header(0x0014, "&L&\"Arial,Bold\"Quarterly&CPage &P of &N") +
+                             header(0x0015, "&12Draft &&&K00FF00 copy") + record(0x0015, {}) +
+                             labelSst(0, 0, 0);
+    EXPECT_EQ(workbookText(workbook({"alpha"}, {{"Data", sheet}})),
+              QStringLiteral("Data\r\nalpha\r\nQuarterly Page of\r\nDraft & copy\r\n"));
+}
+
 TEST(ExcelText, SharedStringsSplitAcrossContinueRecords) {
     // "hello" with its count before the cut and its options after it;
     // "abcd" cut inside its characters, going on as UTF-16.

@@ -89,6 +89,14 @@ TEST(NumberFormat, Fractions) {
               u"3 14/99");
     EXPECT_EQ(fmt(2.375, u"# ?/8"), u"2 3/8");
     EXPECT_EQ(fmt(4, u"# ?/?"), u"4");
+    // Numbers and denominators past what a fraction's integers hold show the
+    // number as it is, never an overflowed fraction.
+    EXPECT_EQ(fmt(1e300, u"# ?/?"), u"1e+300");
+    EXPECT_EQ(fmt(1e17, u"????"
+                        u"/????"),
+              u"1e+17");
+    EXPECT_EQ(fmt(0.5, u"# ?/99999999999999999999"), u"0.5");
+    EXPECT_EQ(fmt(2e9, u"?/999999999"), u"2000000000");
 }
 
 TEST(NumberFormat, DatesByBothDateSystems) {

@@ -81,8 +81,8 @@ TEST(WordProcessorText, BodyTablesTextBoxesThenHeadersFootersNotesAndComments) {
                        "Müller café señor Straße Привет Ελληνικά 日本語", "Before note after note",
                        "Before endnote after endnote", "Commented paragraph",
                        "CellOne CellTwo CellThree", "CellFour CellFive CellSix", "Anchor paragraph",
-                       "TextBoxProbe inside", "Tabbetween and   spaces", "Last paragraph LastProbe",
-                       "HeaderProbe alpha", "FooterProbe beta"});
+                       "TextBoxProbe inside", "Tab between and   spaces",
+                       "Last paragraph LastProbe", "HeaderProbe alpha", "FooterProbe beta"});
         const QStringList all = documentPieces(name);
         for (const char *aside :
              {"FootnoteProbe below", "EndnoteProbe at the end", "CommentProbe remark"})

@@ -52,9 +52,17 @@ TEST(RtfReader, MachineryIsNotText) {
     EXPECT_EQ(plain(rtf), u"shown7");
 }
 
-TEST(RtfReader, HeadersAndFootnotesAreSeparatePieces) {
+TEST(RtfReader, HeadersFootnotesCommentsAndTextBoxesAreSeparatePieces) {
     EXPECT_EQ(plain(R"({\rtf1{\header head words}body{\footnote note words}})"),
               u"head words\r\nbody\r\nnote words");
+    // A comment without its author's initials or name; a shape's text box
+    // without its properties.
+    EXPECT_EQ(plain(R"({\rtf1 body{\*\atnid AB}{\*\atnauthor Ann}\chatn)"
+                    R"({\*\annotation{\*\atnref 1}remark words}})"),
+              u"body\r\nremark words");
+    EXPECT_EQ(plain(R"({\rtf1 body{\shp{\*\shpinst\shpleft0{\sp{\sn fillColor}{\sv 255}})"
+                    R"({\shptxt box words}}}})"),
+              u"body\r\nbox words");
 }
 
 TEST(RtfReader, FormattingFollowsGroups) {

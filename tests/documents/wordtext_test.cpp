@@ -115,6 +115,32 @@ TEST(WordText, SpecialCharactersAndFieldsAtEveryPlaceOfAPiece) {
     EXPECT_TRUE(wordText(pieces).endsWith(QStringLiteral("\u4E2D\u6587\r\n")));
 }
 
+// "dog" replaced by "frog" with changes tracked: the deleted word is in the
+// text, marked in the character properties; a reader sees only "frog".
+TEST(WordText, TextDeletedWithChangesTrackedIsNotShown) {
+    auto [doc, table] = wordStreams({{u"The dogfrog barks.\r"_qs, true}});
+    const quint32 dog = 1024 + 4, frog = dog + 3;
+    doc.append(QByteArray(512 - doc.size() % 512, '\0'));
+    const quint32 pn = quint32(doc.size() / 512);
+    QByteArray page(512, '\0');
+    qToLittleEndian(dog, page.data());
+    qToLittleEndian(frog, page.data() + 4);
+    page[8] = char(100);                                 // the run's properties at byte 200
+    page[200] = 3;                                       // their size
+    page.replace(201, 3, QByteArray("\x00\x08\x01", 3)); // sprmCFRMarkDel on
+    page[511] = 1;                                       // one run
+    doc += page;
+    QByteArray bte;
+    for (const quint32 value : {dog, frog, pn})
+        put32(bte, value);
+    qToLittleEndian(quint32(table.size()), doc.data() + 154 + 12 * 8);
+    qToLittleEndian(quint32(bte.size()), doc.data() + 154 + 12 * 8 + 4);
+    table += bte;
+    QString text;
+    EXPECT_EQ(officetext::wordStreamsText(doc, {}, table, text), Outcome::Text);
+    EXPECT_EQ(text, u"The frog barks.\r\n"_qs);
+}
+
 TEST(WordText, PiecesNamingOneRangeAgainAndAgainStopAtTheLimit) {
     std::vector<Piece> pieces{{QString(1 << 20, u'w'), true}};
     auto [doc, table] = wordStreams(pieces);

@@ -12,7 +12,7 @@ std::vector<MatchRecord> scan(const QString &path, const QString &search) {
 }
 
 TEST(StripControlChars, KeepsEveryCharacterButControlCharacters) {
-    EXPECT_EQ(StripControlChars(u"a\tb\r\nc\x7f"), u"abc");
+    EXPECT_EQ(StripControlChars(u"\ta\t\tb\r\nc\x7f\t"), u"a bc");
     EXPECT_EQ(StripControlChars(u"café naïve €5 “q” Œ Müller Straße señor"),
               u"café naïve €5 “q” Œ Müller Straße señor");
     EXPECT_EQ(StripControlChars(u"Ελλάδα Москва 東京 ok"), u"Ελλάδα Москва 東京 ok");

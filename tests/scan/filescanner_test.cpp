@@ -177,9 +177,11 @@ Scanned scanOne(const QString &path, const QString &search, int readers) {
 } // namespace
 
 // Reports of a large tree, as the engine gave them before its readers were
-// made one: the same rows and status texts, in the same order, with one
-// reader and with many. Files with NUL bytes give them when read as text;
-// otherwise each that matches gives its one binary row.
+// made one (since then, page headers and footers of sheets are text of their
+// own and RTF files are read as RTF whatever their name): the same rows and
+// status texts, in the same order, with one reader and with many. Files with
+// NUL bytes give them when read as text; otherwise each that matches gives
+// its one binary row.
 TEST(FileScanner, ALargeTreeGivesTheReportItAlwaysGave) {
     TempDir dir;
     plantLargeTree(dir);
@@ -232,8 +234,8 @@ TEST(FileScanner, EachKindOfFileGivesTheSameRowsThroughBothSchedules) {
         {u"blank.doc"_s, "one\r\ntwo", u""_s, {}, {}},
         {u"pieces.doc"_s,
          "first\r\nsecond\r\nword\tjoined",
-         u"second|wordjoined"_s,
-         {u"@1|second"_s, u"@2|wordjoined"_s},
+         u"second|word joined"_s,
+         {u"@1|second"_s, u"@2|word joined"_s},
          {}},
         {u"and.txt"_s, "a b\nb\na c b", u"a&b"_s, {u"1|a b"_s, u"3|a c b"_s}, {}},
         {u"utf16.txt"_s,
@@ -259,6 +261,11 @@ TEST(FileScanner, EachKindOfFileGivesTheSameRowsThroughBothSchedules) {
                     14),
          u"key"_s,
          {u"2|"_s + ScanTexts::BinaryFileMatches},
+         {}},
+        {u"letter.rtf"_s,
+         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}first\\par second\\par}",
+         u"second|arial"_s,
+         {u"@1|second"_s},
          {}},
         {u"missing.txt"_s,
          {},

@@ -113,12 +113,12 @@ TEST(ScanRun, ABlankSearchTakesEveryTextLineButNoDocumentPiece) {
 TEST(ScanRun, DocumentsAreCutAtLineEndsAndStrippedOfControlCharacters) {
     TempDir dir;
     dir.write(QStringLiteral("r.doc"), "first\r\nsecond\r\nword\tjoined\r\ncaf\xE9 ok");
-    Harness h(QStringLiteral("second|wordjoined|caf\u00E9 ok"));
+    Harness h(QStringLiteral("second|word joined|caf\u00E9 ok"));
     h.scanFiles(dir.path(), {QStringLiteral("r.doc")});
     const QString path = dir.file(QStringLiteral("r.doc"));
     const std::vector<MatchRecord> expected = {
         {path, LineCell::piece(1), QStringLiteral("second")},
-        {path, LineCell::piece(2), QStringLiteral("wordjoined")},
+        {path, LineCell::piece(2), QStringLiteral("word joined")},
         {path, LineCell::piece(3), QStringLiteral("caf\u00E9 ok")},
         marker(ScanTexts::EndOfMatches)};
     EXPECT_EQ(h.sinks.rows, expected);
