@@ -59,7 +59,25 @@ FileScanner::Outcome FileScanner::scan(const QString &path, bool document, Recei
 // receiver drops them.
 FileScanner::Outcome FileScanner::readDocument(const QString &path, bool documentsOnly,
                                                Receiver &receiver) {
-    const bool loaded = box_.setFileName(path, documentsOnly, stop_);
+    return handOnDocument(box_.setFileName(path, documentsOnly, stop_), receiver);
+}
+
+FileScanner::Outcome FileScanner::scanText(TextFileReader::Source &source, Receiver &receiver) {
+    TextLines lines(receiver);
+    lines.readAsText();
+    Outcome outcome;
+    outcome.ok = reader_.scan(source, lines);
+    if (!outcome.ok)
+        outcome.error = reader_.errorString();
+    return outcome;
+}
+
+FileScanner::Outcome FileScanner::scanDocument(QByteArrayView bytes, const QString &name,
+                                               Receiver &receiver) {
+    return handOnDocument(box_.setBytes(bytes, name, false, stop_), receiver);
+}
+
+FileScanner::Outcome FileScanner::handOnDocument(bool loaded, Receiver &receiver) {
     Outcome outcome;
     outcome.error = box_.errorString();
     outcome.document = loaded || !outcome.error.isEmpty();

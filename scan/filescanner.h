@@ -58,11 +58,17 @@ class FileScanner {
 
     /// Reads path as a document when named as one, else as text.
     Outcome scan(const QString &path, bool document, Receiver &receiver);
+    /// Reads a member of a container streamed as text.
+    Outcome scanText(TextFileReader::Source &source, Receiver &receiver);
+    /// Reads a member of a container already in memory as a document; name
+    /// gives its type.
+    Outcome scanDocument(QByteArrayView bytes, const QString &name, Receiver &receiver);
     TextFileReader &textReader() { return reader_; }
 
   private:
     class TextLines;
     Outcome readDocument(const QString &path, bool documentsOnly, Receiver &receiver);
+    Outcome handOnDocument(bool loaded, Receiver &receiver);
 
     RichTextBuffer &box_;
     StopToken stop_;

@@ -20,6 +20,8 @@ struct ScanQuery {
     /// The type as the user wrote it ("txt", ".txt" or "*.txt").
     QString type;
     QString searchText;
+    /// Archives and compressed files are read as the files they hold.
+    bool searchArchives = false;
 
     bool operator==(const ScanQuery &) const = default;
 };

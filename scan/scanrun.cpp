@@ -1,9 +1,12 @@
 #include "scan/scanrun.h"
 
+#include "documents/archivereader.h"
 #include "platform/codepage.h"
+#include "scan/containerscanner.h"
 #include "scan/compiledsearch.h"
 #include "scan/filetypefilter.h"
 #include "scan/readahead.h"
+#include "scan/rowpath.h"
 #include "scan/scantexts.h"
 #include "scan/walkahead.h"
 
@@ -29,7 +32,7 @@ class ScanRun::FileRows : public FileScanner::Receiver {
     bool lineFound(qint64 number, QByteArrayView line, QStringView cut) override {
         QString text = platform::decodeText(line);
         text += cut;
-        run_.record(path_, LineCell::line(number), text);
+        run_.record(path_, LineCell::line(number), text, inner_);
         return blockDone();
     }
     bool blockDone() override {
@@ -41,12 +44,35 @@ class ScanRun::FileRows : public FileScanner::Receiver {
         return true;
     }
     void pieceFound(qint64 index, const QString &piece) override {
-        run_.record(path_, LineCell::piece(index), piece);
+        run_.record(path_, LineCell::piece(index), piece, inner_);
     }
+    /// The member of a container whose rows come next.
+    void setInner(const QStringList &inner) { inner_ = inner; }
 
   private:
     ScanRun &run_;
     const QString &path_;
+    QStringList inner_;
+};
+
+/// The rows and errors of a container's members, read on the run's thread.
+class ScanRun::ContainerRows : public ContainerScanner::Rows {
+  public:
+    ContainerRows(ScanRun &run, const QString &path) : run_(run), path_(path), rows_(run, path) {}
+    FileScanner::Receiver &member(const QStringList &inner) override {
+        rows_.setInner(inner);
+        run_.status_.SBar(ScanTexts::ScanningFile + RowPath::shown(path_, inner));
+        return rows_;
+    }
+    void error(const QStringList &inner, const QString &description) override {
+        run_.status_.fileError(ScanTexts::fileError(description, RowPath::shown(path_, inner)));
+    }
+    bool goOn() override { return rows_.blockDone(); }
+
+  private:
+    ScanRun &run_;
+    const QString &path_;
+    FileRows rows_;
 };
 
 ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks)
@@ -76,8 +102,9 @@ bool ScanRun::searchChanged() {
     return search().get() != before;
 }
 
-void ScanRun::record(const QString &path, LineCell cell, const QString &text) {
-    if (!matches_.AddMatch({path, cell, text})) {
+void ScanRun::record(const QString &path, LineCell cell, const QString &text,
+                     const QStringList &inner) {
+    if (!matches_.AddMatch({path, cell, text, inner})) {
         // The row could not be kept (a report that failed to write): stop as Cancel does.
         ContinueScan = false;
         fileClosed_ = true;
@@ -96,7 +123,7 @@ void ScanRun::yield() {
 
 void ScanRun::addMarker() {
     const QString &text = rows_ == 0 ? ScanTexts::NoMatchesFound : ScanTexts::EndOfMatches;
-    matches_.AddMatch({QString(), LineCell(), text});
+    matches_.AddMatch({QString(), LineCell(), text, {}});
     ++rows_;
 }
 
@@ -179,10 +206,12 @@ void ScanRun::ScanSelectedFiles(const FileSelection &files) {
     // The selection and names are read afresh for every entry.
     scanList(
         files.count(),
-        [&files](qsizetype i) -> std::optional<ListEntry> {
+        [this, &files](qsizetype i) -> std::optional<ListEntry> {
             const int index = static_cast<int>(i);
             if (!files.isSelected(index))
                 return std::nullopt;
+            if (query_.searchArchives && ArchiveReader::isContainerName(files.name(index)))
+                return ListEntry{files.path(index), false, true};
             return ListEntry{files.path(index), FileTypeFilter::IsRichTextType(files.name(index))};
         },
         [&](qsizetype, bool listed) {
@@ -196,10 +225,26 @@ ScanRun::EntryAt ScanRun::treeEntryAt(const QString &extension, bool allFiles) c
         const QString &entry = FoundFilesList.at(i);
         const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
                                      : FileTypeFilter::passesSpecifiedType(entry, extension);
-        if (!passes)
-            return std::nullopt;
-        return ListEntry{entry, FileTypeFilter::IsRichTextType(entry)};
+        return entryOf(entry, passes);
     };
+}
+
+// With archives searched, an archive or compressed file of the list is read
+// for its members whatever the type filter says of its own name.
+std::optional<ScanRun::ListEntry> ScanRun::entryOf(const QString &path, bool passes) const {
+    if (query_.searchArchives && ArchiveReader::isContainerName(path))
+        return ListEntry{path, false, true};
+    if (!passes)
+        return std::nullopt;
+    return ListEntry{path, FileTypeFilter::IsRichTextType(path)};
+}
+
+// A member is judged by the same type filter as a file of the tree.
+bool ScanRun::memberPasses(const QString &name) const {
+    if (query_.mode == ScanMode::DirectoryTree && query_.specifiedType)
+        return FileTypeFilter::passesSpecifiedType(name,
+                                                   FileTypeFilter::normalisedType(query_.type));
+    return FileTypeFilter::passesAllFiles(name);
 }
 
 // The walk runs on a thread of its own. Here its texts are shown in walk order
@@ -259,6 +304,18 @@ void ScanRun::ScanRichTextFile(const QString &path) {
         scanFile(path, true);
 }
 
+void ScanRun::scanContainer(const QString &path) {
+    if (!ContinueScan)
+        return;
+    fileClosed_ = false;
+    status_.SBar(ScanTexts::ScanningFile + path);
+    ContainerRows rows(*this, path);
+    ContainerScanner container(scanner_, [this](const QString &name) { return memberPasses(name); });
+    const FileScanner::Outcome outcome = container.scan(path, rows);
+    if (!outcome.ok)
+        status_.fileError(ScanTexts::fileError(outcome.error, path));
+}
+
 void ScanRun::scanFile(const QString &path, bool document) {
     fileClosed_ = false;
     status_.SBar(ScanTexts::ScanningFile + path);
@@ -283,7 +340,9 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
         for (qsizetype i = 0; i < count && ContinueScan; ++i) {
             const std::optional<ListEntry> entry = entryAt(i);
             progress(i, entry.has_value());
-            if (entry && entry->rich)
+            if (entry && entry->container)
+                scanContainer(entry->path);
+            else if (entry && entry->rich)
                 ScanRichTextFile(entry->path);
             else if (entry)
                 ScanTextFile(entry->path);
@@ -303,14 +362,16 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
         const bool submitted = head && head->id == i;
         // A fixed list's entries were judged as they went to the readers.
         std::optional<ListEntry> entry;
-        if (!fixed || i >= next_)
+        if (!fixed || i >= next_ || !submitted)
             entry = entryAt(i);
-        else if (submitted)
+        else
             entry = ListEntry{head->path, head->rich};
         progress(i, entry.has_value());
-        if (!entry) {
+        if (!entry || entry->container) {
             if (submitted)
                 pool.dropHead();
+            if (entry)
+                scanContainer(entry->path);
             continue;
         }
         const ReadAhead::File file{i, entry->path, entry->rich};
@@ -343,7 +404,7 @@ void ScanRun::refill(qsizetype count, const EntryAt &entryAt, qsizetype limit) {
     std::vector<ReadAhead::File> stride;
     for (const qsizetype waiting = pool_->waiting();
          next_ < count && waiting + qsizetype(stride.size()) < limit; ++next_) {
-        if (std::optional<ListEntry> later = entryAt(next_))
+        if (std::optional<ListEntry> later = entryAt(next_); later && !later->container)
             stride.push_back({next_, std::move(later->path), later->rich});
     }
     pool_->submit(stride);

@@ -9,12 +9,16 @@ TextFileReader::TextFileReader(qsizetype blockSize, qsizetype lineLimit)
     : blockSize_(std::max<qsizetype>(blockSize, 4)), lineLimit_(std::max<qsizetype>(lineLimit, 4)),
       maxBuffer_(2 * std::max(blockSize_, lineLimit_)) {}
 
+qint64 TextFileReader::readRaw(char *to, qint64 room) {
+    return source_ ? source_->read(to, room) : file_.read(to, room);
+}
+
 qint64 TextFileReader::fill(char *to, qint64 room) {
     if (!utf16_)
-        return file_.read(to, room);
+        return readRaw(to, room);
     while (decodedPos_ == decoded_.size()) {
         char raw[64 * 1024];
-        const qint64 n = file_.read(raw, sizeof raw);
+        const qint64 n = readRaw(raw, sizeof raw);
         if (n <= 0)
             return n;
         decoded_ = QString((*utf16_)(QByteArrayView(raw, n))).toUtf8();
@@ -31,7 +35,7 @@ bool TextFileReader::startFile(qsizetype &length) {
     utf16_.reset();
     decoded_.clear();
     decodedPos_ = 0;
-    const qint64 n = file_.read(buffer_.data(), buffer_.size());
+    const qint64 n = readRaw(buffer_.data(), buffer_.size());
     if (n < 0)
         return false;
     length = n;
@@ -134,12 +138,24 @@ bool TextFileReader::followLongLine(qsizetype &length, bool &crPending, bool &at
 
 bool TextFileReader::scan(const QString &path, Client &client) {
     error_.clear();
-    lineNumber_ = 0;
-    stopped_ = false;
     if (!file_.open(path)) {
         error_ = file_.errorString();
         return false;
     }
+    return scanOpened(client);
+}
+
+bool TextFileReader::scan(Source &source, Client &client) {
+    error_.clear();
+    source_ = &source;
+    const bool ok = scanOpened(client);
+    source_ = nullptr;
+    return ok;
+}
+
+bool TextFileReader::scanOpened(Client &client) {
+    lineNumber_ = 0;
+    stopped_ = false;
     if (buffer_.size() != blockSize_) // a long line of the last file grew it
         buffer_ = QByteArray(blockSize_, Qt::Uninitialized);
     qsizetype length = 0;
@@ -185,7 +201,7 @@ bool TextFileReader::scan(const QString &path, Client &client) {
             break;
     }
     if (!ok)
-        error_ = file_.errorString();
+        error_ = source_ ? source_->errorString() : file_.errorString();
     file_.close();
     return ok;
 }

@@ -11,6 +11,8 @@ packages=(
   libgmime-3.0-dev
   # text of Office Open XML and OpenDocument packages, and of PDF
   libzip-dev zlib1g-dev libpoppler-cpp-dev
+  # archives and compressed files
+  libarchive-dev
   # tests, sanitizers, fuzzing, style
   googletest libgtest-dev libgmock-dev clang clang-format clang-tidy libclang-rt-dev
   xvfb xauth

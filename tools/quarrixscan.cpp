@@ -262,7 +262,13 @@ int main(int argc, char **argv) {
         QStringLiteral("Read and search N files at once (default: from the machine, or "
                        "QUARRIX_READERS)."),
         QStringLiteral("N"));
+    const QCommandLineOption zipOption(
+        {QStringLiteral("z"), QStringLiteral("search-zip")},
+        QStringLiteral("Look inside archives and compressed files (zip, 7z, tar, cpio, iso, rar; "
+                       ".gz .bz2 .xz .zst .lz4). A row inside one is named by the outer path "
+                       "and each inner name, joined by \" \u25B8 \"."));
     parser.addOption(typeOption);
+    parser.addOption(zipOption);
     parser.addOption(outputOption);
     parser.addOption(readersOption);
     parser.addPositionalArgument(QStringLiteral("SEARCH_TEXT"),
@@ -308,6 +314,7 @@ int main(int argc, char **argv) {
     query.specifiedType = parser.isSet(typeOption);
     query.type = parser.value(typeOption);
     query.searchText = *searchText;
+    query.searchArchives = parser.isSet(zipOption);
     ConsoleStatus status;
     if (query.specifiedType && FileTypeFilter::normalisedType(query.type).isEmpty()) {
         status.showMessage(ScanTexts::SpecifyExtension);

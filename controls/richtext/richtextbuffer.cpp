@@ -45,14 +45,22 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly, StopTo
         }
         bytes.append(block, n);
     }
+    return setBytes(bytes, path, documentsOnly, stop);
+}
+
+bool RichTextBuffer::setBytes(QByteArrayView bytes, const QString &name, bool documentsOnly,
+                              StopToken stop) {
+    fileName_.clear();
+    text_.clear();
+    error_.clear();
     Extraction extraction(bytes, stop);
     const Outcome outcome =
-        documentsOnly ? extractDocumentNamedAsText(extraction) : extractDocument(extraction, path);
+        documentsOnly ? extractDocumentNamedAsText(extraction) : extractDocument(extraction, name);
     if (outcome == Outcome::Encrypted)
         error_ = documenterrors::encrypted();
     if (!givesText(outcome))
         return false;
     text_ = std::move(extraction.text);
-    fileName_ = path;
+    fileName_ = name;
     return true;
 }

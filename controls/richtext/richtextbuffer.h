@@ -18,6 +18,11 @@ class RichTextBuffer {
     /// A document larger than documentsize.h allows is not read: false, and
     /// errorString() says it is too large.
     bool setFileName(const QString &path, bool documentsOnly = false, StopToken stop = {});
+    /// Loads a document already in memory (a member of an archive) as
+    /// setFileName() loads a file; name gives its type. Clear the box with
+    /// setFileName(QString()).
+    bool setBytes(QByteArrayView bytes, const QString &name, bool documentsOnly = false,
+                  StopToken stop = {});
     QString FileName() const { return fileName_; }
     /// The plain content; paragraph and line breaks appear as CR.
     QString Text() const { return text_; }
