@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <cstdio>
+
 namespace {
 
 /// Bytes asked of the source at a time.
@@ -44,8 +46,8 @@ QString memberName(archive_entry *entry) {
 
 } // namespace
 
-ArchiveReader::ArchiveReader(Source source, const QString &name)
-    : source_(std::move(source)), archive_(archive_read_new(), archive_read_free),
+ArchiveReader::ArchiveReader(Source source, const QString &name, Seek seek, qint64 size)
+    : source_(std::move(source)), seek_(std::move(seek)), size_(size), archive_(archive_read_new(), archive_read_free),
       block_(BlockSize, Qt::Uninitialized) {
     archive_read_support_filter_all(archive_.get());
     archive_read_support_format_all(archive_.get());
@@ -71,11 +73,25 @@ struct ArchiveCallbacks {
         const qint64 n = static_cast<ArchiveReader *>(self)->readBlock(buffer);
         return n < 0 ? ARCHIVE_FATAL : static_cast<la_ssize_t>(n);
     }
+    static la_int64_t seek(archive *, void *self, la_int64_t offset, int whence) {
+        const qint64 at = static_cast<ArchiveReader *>(self)->seekTo(offset, whence);
+        return at < 0 ? ARCHIVE_FATAL : at;
+    }
 };
+
+qint64 ArchiveReader::seekTo(qint64 offset, int whence) {
+    const qint64 base = whence == SEEK_END ? size_ : whence == SEEK_CUR ? position_ : 0;
+    const qint64 at = seek_(base + offset);
+    if (at >= 0)
+        position_ = at;
+    return at;
+}
 
 qint64 ArchiveReader::readBlock(const void **buffer) {
     *buffer = block_.constData();
-    return source_(block_.data(), block_.size());
+    const qint64 n = source_(block_.data(), block_.size());
+    position_ += std::max<qint64>(n, 0);
+    return n;
 }
 
 void ArchiveReader::fail() {
@@ -86,7 +102,10 @@ void ArchiveReader::fail() {
 std::optional<ArchiveReader::Member> ArchiveReader::next() {
     if (!opened_) {
         opened_ = true;
-        if (archive_read_open(archive_.get(), this, nullptr, ArchiveCallbacks::read, nullptr) != ARCHIVE_OK) {
+        if (seek_ && size_ >= 0)
+            archive_read_set_seek_callback(archive_.get(), ArchiveCallbacks::seek);
+        if (archive_read_open(archive_.get(), this, nullptr, ArchiveCallbacks::read, nullptr) !=
+            ARCHIVE_OK) {
             fail();
             return std::nullopt;
         }

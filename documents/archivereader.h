@@ -18,6 +18,10 @@ class ArchiveReader {
   public:
     /// Fills to with up to room bytes of the container: 0 at its end, -1 on failure.
     using Source = std::function<qint64(char *to, qint64 room)>;
+    /// Moves the container's bytes to offset from their start: the new
+    /// position, -1 on failure. Formats with a directory at the end (7z, and
+    /// zip read by its directory) need it.
+    using Seek = std::function<qint64(qint64 offset)>;
 
     struct Member {
         QString name;      ///< its path inside the container, as the container stores it
@@ -28,7 +32,9 @@ class ArchiveReader {
 
     /// name is the container's own name: a single compressed file's member is
     /// named after it without the compression's suffix.
-    ArchiveReader(Source source, const QString &name);
+    /// seek and size, where the container can be moved in, let it be read
+    /// by its directory.
+    ArchiveReader(Source source, const QString &name, Seek seek = {}, qint64 size = -1);
     ~ArchiveReader();
     ArchiveReader(const ArchiveReader &) = delete;
     ArchiveReader &operator=(const ArchiveReader &) = delete;
@@ -48,9 +54,13 @@ class ArchiveReader {
   private:
     friend struct ArchiveCallbacks;
     qint64 readBlock(const void **buffer);
+    qint64 seekTo(qint64 offset, int whence);
     void fail();
 
     Source source_;
+    Seek seek_;
+    qint64 size_ = -1;
+    qint64 position_ = 0; ///< of the container's bytes read
     QString compressedName_; ///< a single compressed file's member, when it is one
     std::unique_ptr<archive, int (*)(archive *)> archive_;
     QByteArray block_;

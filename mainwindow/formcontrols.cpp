@@ -15,6 +15,7 @@
 #include "scan/functionmodule.h"
 #include "scan/resultsmodel.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -76,6 +77,12 @@ FormControls::FormControls(QWidget &form, ResultsModel &results) : results(&resu
                      QStringLiteral("Directory Tree Scan"));
     ModeTabs->setTabToolTip(0, QStringLiteral("Scan Selected Files For Text"));
     ModeTabs->setTabToolTip(1, QStringLiteral("Scan Files In A Directory Tree For Text"));
+    // Beside the tabs, since it holds for both modes.
+    SearchArchives = new QCheckBox(QStringLiteral("Look inside archives and attachments"));
+    SearchArchives->setObjectName(QStringLiteral("SearchArchives"));
+    SearchArchives->setToolTip(QStringLiteral(
+        "Also Scan The Files Inside Archives And Compressed Files (zip, 7z, tar, gz ...)"));
+    ModeTabs->setCornerWidget(SearchArchives, Qt::TopRightCorner);
     createModeFrames(form);
     createSearchFrame(form);
     createResultsFrame(form, results);
@@ -286,6 +293,7 @@ ScanQuery FormControls::query() const {
     query.specifiedType = SpecifiedFiles->isChecked();
     query.type = SpecifiedType->text();
     query.searchText = TextList->currentText();
+    query.searchArchives = SearchArchives->isChecked();
     return query;
 }
 

@@ -12,6 +12,7 @@
 
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QCheckBox>
 #include <QSignalBlocker>
 #include <QTabWidget>
 
@@ -29,6 +30,7 @@ void load(FormControls &c, QWidget &window) {
     c.AllFiles->setChecked(!query.specifiedType);
     c.SpecifiedFiles->setChecked(query.specifiedType);
     c.SpecifiedType->setText(query.type);
+    c.SearchArchives->setChecked(query.searchArchives);
     c.SpecifiedType->setEnabled(c.SpecifiedFiles->isChecked());
     {
         // The window shows the mode itself once the settings are in.

@@ -105,6 +105,8 @@ ScanQuery ReadScanQuery() {
     if (tab.first(digits).toInt() == 2) // anything but 1 or 2 keeps the first tab
         query.mode = ScanMode::DirectoryTree;
     query.searchText = ReadSettingValue(QStringLiteral("LastScanText"), QString());
+    query.searchArchives =
+        booleanForm(ReadSettingValue(QStringLiteral("SearchArchives"), QString())).value_or(false);
     return query;
 }
 
@@ -115,6 +117,7 @@ void SaveScanQuery(const ScanQuery &query) {
     SaveSettingValue(QStringLiteral("SpecifiedFiles"), booleanText(query.specifiedType));
     SaveSettingValue(QStringLiteral("SpecifiedType"), query.type);
     SaveSettingValue(QStringLiteral("LastScanText"), query.searchText);
+    SaveSettingValue(QStringLiteral("SearchArchives"), booleanText(query.searchArchives));
     SaveSettingValue(QStringLiteral("LastTab"), query.mode == ScanMode::SelectedFiles
                                                     ? QStringLiteral("1")
                                                     : QStringLiteral("2"));

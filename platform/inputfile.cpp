@@ -97,6 +97,17 @@ qint64 InputFile::readFirst(char *buffer, qint64 size) {
     return -2;
 }
 
+qint64 InputFile::seek(qint64 offset) {
+    const off_t at = fd_ < 0 ? -1 : ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET);
+    if (at < 0) {
+        error_ = errorText(fd_ < 0 ? EBADF : errno);
+        return -1;
+    }
+    firstRead_ = false;
+    position_ = at;
+    return at;
+}
+
 qint64 InputFile::read(char *buffer, qint64 size) {
     if (fd_ < 0) {
         error_ = errorText(EBADF);

@@ -26,6 +26,9 @@ class InputFile {
     qint64 read(char *buffer, qint64 size);
     void close();
     bool isOpen() const { return fd_ >= 0; }
+    /// Moves to offset from the start (an archive's directory at its end):
+    /// the new position, -1 on failure.
+    qint64 seek(qint64 offset);
     /// The size the file had when opened: no more is read.
     qint64 size() const { return size_; }
     /// True when the first read of the file had to wait for the device: its

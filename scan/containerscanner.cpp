@@ -3,8 +3,11 @@
 #include "documents/archivereader.h"
 #include "documents/documenterrors.h"
 #include "documents/documentsize.h"
+#include "documents/packagetext.h"
 #include "platform/inputfile.h"
 #include "scan/filetypefilter.h"
+
+#include <cstring>
 
 namespace {
 
@@ -23,16 +26,55 @@ struct ContainerScanner::Level {
     qint64 counted = 0; ///< of reader.unpackedBytes(), what unpacked_ holds
 };
 
-/// A text member's bytes for the text reader, ended early at a bound or a stop.
+/// A member's bytes for the readers: its first bytes, or all of them, held
+/// to tell a document by its content, then the rest as it unpacks. Ends
+/// early at a bound or a stop.
 class ContainerScanner::MemberBytes : public TextFileReader::Source {
   public:
     MemberBytes(ContainerScanner &scanner, Level &level) : scanner_(scanner), level_(level) {}
-    qint64 read(char *to, qint64 room) override { return scanner_.readCounted(level_, to, room); }
+    qint64 read(char *to, qint64 room) override {
+        if (at_ < held_.size()) {
+            const qint64 n = std::min<qint64>(room, held_.size() - at_);
+            std::memcpy(to, held_.constData() + at_, static_cast<size_t>(n));
+            at_ += n;
+            return n;
+        }
+        return scanner_.readCounted(level_, to, room);
+    }
     QString errorString() const override { return level_.reader.errorString(); }
+    /// True when the first bytes begin as a document of a format read
+    /// whatever the name (a package, a PDF).
+    bool beginsAsDocument() {
+        while (held_.size() < HeadBytes && more(HeadBytes) > 0) {
+        }
+        return mayBeDocument(held_);
+    }
+    /// Holds the whole member when it has at most max bytes: true then.
+    bool holdWhole(qint64 max) {
+        qint64 n = 0;
+        while (held_.size() <= max && (n = more(max + 1 - held_.size())) > 0) {
+        }
+        failed_ = n < 0;
+        return n == 0 && held_.size() <= max;
+    }
+    bool failed() const { return failed_; }
+    QByteArrayView held() const { return held_; }
 
   private:
+    static constexpr qsizetype HeadBytes = 64;
+    qint64 more(qint64 room) {
+        char block[64 * 1024];
+        const qint64 n = scanner_.readCounted(level_, block, std::min<qint64>(room, sizeof block));
+        if (n > 0)
+            held_.append(block, n);
+        return n;
+    }
+
     ContainerScanner &scanner_;
     Level &level_;
+    QByteArray held_;
+    qsizetype at_ = 0;
+    bool failed_ = false;
 };
 
 ContainerScanner::Bounds ContainerScanner::Bounds::forFile(qint64 bytes) {
@@ -90,7 +132,7 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows,
             }
             return stopped_ || ended_ ? -1 : file.read(to, room);
         },
-        path);
+        path, [&file](qint64 offset) { return file.seek(offset); }, file.size());
     Level level{reader, {}};
     const bool read = readLevel(level);
     rows_ = nullptr;
@@ -102,6 +144,10 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows,
 // False when the container could not be read to its end.
 bool ContainerScanner::readLevel(Level &level) {
     while (!stopped_ && !ended_) {
+        if (!rows_->goOn()) {
+            stopped_ = true;
+            return true;
+        }
         const std::optional<ArchiveReader::Member> member = level.reader.next();
         if (!within(level) || stopped_)
             return true;
@@ -135,28 +181,29 @@ bool ContainerScanner::readLevel(Level &level) {
     return true;
 }
 
+// A member is read as a file of the tree is: a document named as one, or
+// one whose content says so, in memory within the document bound; anything
+// else streamed as text.
 void ContainerScanner::readMember(Level &level, const QStringList &names) {
     const QString &name = names.constLast();
+    FileScanner::Receiver &receiver = rows_->member(names);
+    MemberBytes bytes(*this, level);
+    const bool named = FileTypeFilter::IsRichTextType(name);
     FileScanner::Outcome outcome;
-    if (FileTypeFilter::IsRichTextType(name)) {
-        // A document is read whole, as a file of the tree is, within the same bound.
-        QByteArray bytes;
-        char block[64 * 1024];
-        qint64 n = 0;
-        while ((n = readCounted(level, block, sizeof block)) > 0 &&
-               bytes.size() + n <= MaxDocumentBytes)
-            bytes.append(block, n);
+    if (named || bytes.beginsAsDocument()) {
+        const bool whole = bytes.holdWhole(MaxDocumentBytes);
         if (stopped_ || ended_)
             return;
-        if (n < 0)
+        if (bytes.failed())
             outcome = {true, false, level.reader.errorString()};
-        else if (n > 0)
+        else if (whole)
+            outcome = scanner_.scanDocument(bytes.held(), name, receiver, !named);
+        else if (named)
             outcome = {true, false, documenterrors::tooLarge()};
-        else
-            outcome = scanner_.scanDocument(bytes, name, rows_->member(names));
+        if (!named && !outcome.document && !bytes.failed())
+            outcome = scanner_.scanText(bytes, receiver);
     } else {
-        MemberBytes bytes(*this, level);
-        outcome = scanner_.scanText(bytes, rows_->member(names));
+        outcome = scanner_.scanText(bytes, receiver);
     }
     if (!outcome.ok && !stopped_ && !ended_)
         rows_->error(names, outcome.error);

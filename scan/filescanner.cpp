@@ -73,8 +73,8 @@ FileScanner::Outcome FileScanner::scanText(TextFileReader::Source &source, Recei
 }
 
 FileScanner::Outcome FileScanner::scanDocument(QByteArrayView bytes, const QString &name,
-                                               Receiver &receiver) {
-    return handOnDocument(box_.setBytes(bytes, name, false, stop_), receiver);
+                                               Receiver &receiver, bool documentsOnly) {
+    return handOnDocument(box_.setBytes(bytes, name, documentsOnly, stop_), receiver);
 }
 
 FileScanner::Outcome FileScanner::handOnDocument(bool loaded, Receiver &receiver) {
@@ -86,12 +86,20 @@ FileScanner::Outcome FileScanner::handOnDocument(bool loaded, Receiver &receiver
         box_.setFileName(QString());
         return {true, true, {}};
     }
-    if (!loaded)
-        return outcome;
+    if (loaded)
+        handOnText(receiver);
+    return outcome;
+}
+
+// The pieces of the text in the box, then those of the files the document
+// carries, each under its own name.
+void FileScanner::handOnText(Receiver &receiver) {
     const QString text = box_.Text();
+    std::vector<EmbeddedFile> embedded = box_.takeEmbedded();
     qint64 index = 0;
+    bool goOn = true;
     forEachPiece(text, [&](QStringView piece) {
-        if (!receiver.nextPiece(index))
+        if (!(goOn = receiver.nextPiece(index)))
             return false;
         const QString filtered = StripControlChars(piece);
         if (receiver.search().expression.LineMatches(filtered))
@@ -100,5 +108,16 @@ FileScanner::Outcome FileScanner::handOnDocument(bool loaded, Receiver &receiver
         return true;
     });
     box_.setFileName(QString());
-    return outcome;
+    if (!goOn || embedded.empty() || inner_.size() >= MaxEmbeddedDepth)
+        return;
+    for (const EmbeddedFile &file : embedded) {
+        if (stop_.stopped())
+            break;
+        inner_.append(file.name);
+        receiver.memberStarted(inner_);
+        if (box_.setBytes(file.bytes, file.name, false, stop_))
+            handOnText(receiver);
+        inner_.removeLast();
+    }
+    receiver.memberStarted(inner_);
 }

@@ -5,6 +5,7 @@
 #include "scan/textfilereader.h"
 
 #include <QString>
+#include <QStringList>
 
 class RichTextBuffer;
 struct CompiledSearch;
@@ -42,6 +43,10 @@ class FileScanner {
         virtual bool nextPiece(qint64 index) = 0;
         /// A matching piece of a document, stripped of control characters.
         virtual void pieceFound(qint64 index, const QString &piece) = 0;
+        /// The pieces that follow are of a file the document carries (an
+        /// attachment, an embedded package), named by inner from the
+        /// document down; inner empty: of the document itself again.
+        virtual void memberStarted(const QStringList &inner) { (void)inner; }
     };
 
     /// How a file ended.
@@ -61,16 +66,23 @@ class FileScanner {
     /// Reads a member of a container streamed as text.
     Outcome scanText(TextFileReader::Source &source, Receiver &receiver);
     /// Reads a member of a container already in memory as a document; name
-    /// gives its type.
-    Outcome scanDocument(QByteArrayView bytes, const QString &name, Receiver &receiver);
+    /// gives its type. With documentsOnly, bytes that are no document by
+    /// their content are left (outcome.document false) for scanText().
+    Outcome scanDocument(QByteArrayView bytes, const QString &name, Receiver &receiver,
+                         bool documentsOnly = false);
     TextFileReader &textReader() { return reader_; }
 
   private:
     class TextLines;
     Outcome readDocument(const QString &path, bool documentsOnly, Receiver &receiver);
     Outcome handOnDocument(bool loaded, Receiver &receiver);
+    void handOnText(Receiver &receiver);
+
+    /// Files inside files inside a document read at most.
+    static constexpr qsizetype MaxEmbeddedDepth = 8;
 
     RichTextBuffer &box_;
     StopToken stop_;
     TextFileReader reader_;
+    QStringList inner_; ///< the carried file being read, from the document down
 };

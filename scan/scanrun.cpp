@@ -47,11 +47,13 @@ class ScanRun::FileRows : public FileScanner::Receiver {
         run_.record(path_, LineCell::piece(index), piece, inner_);
     }
     /// The member of a container whose rows come next.
-    void setInner(const QStringList &inner) { inner_ = inner; }
+    void setInner(const QStringList &inner) { base_ = inner_ = inner; }
+    void memberStarted(const QStringList &inner) override { inner_ = base_ + inner; }
 
   private:
     ScanRun &run_;
     const QString &path_;
+    QStringList base_; ///< the container's member being read
     QStringList inner_;
 };
 
@@ -439,7 +441,7 @@ void ScanRun::scanHead(ReadAhead &pool, const ReadAhead::File &file) {
             for (qsizetype i = 0; i < lines.size() && !restarted; ++i) {
                 last = lines.number(i);
                 record(file.path, document ? LineCell::piece(last) : LineCell::line(last),
-                       lines.text(i).toString());
+                       lines.text(i).toString(), lines.inner(i));
                 yield();
                 if (fileClosed_ && !document)
                     return;

@@ -22,6 +22,7 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly, StopTo
     fileName_.clear();
     text_.clear();
     error_.clear();
+    embedded_.clear();
     if (path.isEmpty())
         return true;
     platform::InputFile file;
@@ -53,6 +54,7 @@ bool RichTextBuffer::setBytes(QByteArrayView bytes, const QString &name, bool do
     fileName_.clear();
     text_.clear();
     error_.clear();
+    embedded_.clear();
     Extraction extraction(bytes, stop);
     const Outcome outcome =
         documentsOnly ? extractDocumentNamedAsText(extraction) : extractDocument(extraction, name);
@@ -61,6 +63,7 @@ bool RichTextBuffer::setBytes(QByteArrayView bytes, const QString &name, bool do
     if (!givesText(outcome))
         return false;
     text_ = std::move(extraction.text);
+    embedded_ = std::move(extraction.embedded);
     fileName_ = name;
     return true;
 }

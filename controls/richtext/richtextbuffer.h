@@ -1,9 +1,13 @@
 #pragma once
 
+#include "documents/embeddedfiles.h"
 #include "documents/stoptoken.h"
 
 #include <QByteArrayView>
 #include <QString>
+
+#include <utility>
+#include <vector>
 
 /// The hidden rich text box a scan loads a document into to get at its text.
 /// Setting the file name loads the file; setting it empty clears the box.
@@ -27,6 +31,9 @@ class RichTextBuffer {
     /// The plain content; paragraph and line breaks appear as CR.
     QString Text() const { return text_; }
     QString errorString() const { return error_; }
+    /// The files the loaded document carries (attachments, embedded
+    /// packages), handed over once.
+    std::vector<EmbeddedFile> takeEmbedded() { return std::exchange(embedded_, {}); }
 
   private:
     bool fitsInMemory(QByteArrayView head, qint64 size, bool documentsOnly);
@@ -34,4 +41,5 @@ class RichTextBuffer {
     QString fileName_;
     QString text_;
     QString error_;
+    std::vector<EmbeddedFile> embedded_;
 };
