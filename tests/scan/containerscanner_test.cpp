@@ -12,6 +12,8 @@
 #include "support/tempdir.h"
 
 #include <QFileInfo>
+#include <archive.h>
+#include <archive_entry.h>
 #include <climits>
 #include <gtest/gtest.h>
 
@@ -49,7 +51,7 @@ struct Harness {
 };
 
 QByteArray fixture(const char *name) {
-    return readAll(qEnvironmentVariable("QUARRIX_TEST_DATA") + u'/' + QLatin1StringView(name));
+    return readAll(QStringLiteral(SCAN_TEST_DATA) + QLatin1StringView(name));
 }
 
 } // namespace
@@ -283,4 +285,62 @@ TEST(ContainerCancel, StopsInsideALongMember) {
     EXPECT_TRUE(stopped.rows.isEmpty());
     EXPECT_TRUE(stopped.errors.isEmpty());
     EXPECT_LE(stopped.asked, 4);
+}
+
+namespace {
+
+Members membersOf(const QByteArray &zip) {
+    Members members;
+    archive *a = archive_read_new();
+    archive_read_support_format_zip(a);
+    archive_read_open_memory(a, zip.constData(), size_t(zip.size()));
+    archive_entry *entry = nullptr;
+    while (archive_read_next_header(a, &entry) == ARCHIVE_OK) {
+        QByteArray bytes(qsizetype(archive_entry_size(entry)), '\0');
+        archive_read_data(a, bytes.data(), size_t(bytes.size()));
+        members.emplace_back(QString::fromUtf8(archive_entry_pathname(entry)), bytes);
+    }
+    archive_read_free(a);
+    return members;
+}
+
+QByteArray mailWith(const std::vector<std::pair<QByteArray, QByteArray>> &attachments) {
+    QByteArray mail = "From: a@example.org\r\nSubject: reports\r\nMIME-Version: 1.0\r\n"
+                      "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+                      "--b\r\nContent-Type: text/plain\r\n\r\nSee attached.\r\n";
+    for (const auto &[name, bytes] : attachments)
+        mail += "--b\r\nContent-Type: application/octet-stream\r\n"
+                "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; "
+                "filename=\"" +
+                name + "\"\r\n\r\n" + bytes.toBase64() + "\r\n";
+    return mail + "--b--\r\n";
+}
+
+} // namespace
+
+// Files a mail or a document carries are read whenever it is, option or
+// not, in both reader modes, each row under the carried file's name.
+TEST(CarriedFiles, AttachmentsAndEmbeddedPackagesAreSearched) {
+    TempDir dir;
+    dir.write(QStringLiteral("note.eml"),
+              mailWith({{"report.docx", fixture("modern/writer.docx")},
+                        {"scan.pdf", fixture("modern/writer.pdf")}}));
+    Members docx = membersOf(fixture("modern/writer.docx"));
+    docx.emplace_back(QStringLiteral("word/embeddings/Sheet1.xlsx"), fixture("modern/calc.xlsx"));
+    dir.write(QStringLiteral("report.docx"), archiveBytes({"zip"}, docx));
+    for (const int readers : {1, 4}) {
+        Harness h;
+        h.search = QStringLiteral("BodyProbe|FirstSheetProbe|HeadingProbe");
+        h.scan(dir.path(), false, readers);
+        QStringList found = h.found();
+        found.removeDuplicates();
+        for (QString &row : found)
+            row = row.section(u':', 0, 0);
+        found.removeDuplicates();
+        EXPECT_EQ(found, QStringList({QStringLiteral("report.docx"), QStringLiteral("scan.pdf"),
+                                      QStringLiteral(""),
+                                      QStringLiteral("word/embeddings/Sheet1.xlsx")}))
+            << "readers " << readers;
+        EXPECT_TRUE(h.sinks.errors.isEmpty());
+    }
 }
