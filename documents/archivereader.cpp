@@ -13,12 +13,11 @@ namespace {
 constexpr qsizetype BlockSize = 64 * 1024;
 
 const QStringList &archiveTypes() {
-    static const QStringList types{QStringLiteral("zip"), QStringLiteral("7z"),
-                                   QStringLiteral("tar"), QStringLiteral("tgz"),
-                                   QStringLiteral("tbz"), QStringLiteral("tbz2"),
-                                   QStringLiteral("txz"), QStringLiteral("tzst"),
-                                   QStringLiteral("cpio"), QStringLiteral("iso"),
-                                   QStringLiteral("rar")};
+    static const QStringList types{
+        QStringLiteral("zip"), QStringLiteral("7z"),   QStringLiteral("tar"),
+        QStringLiteral("tgz"), QStringLiteral("tbz"),  QStringLiteral("tbz2"),
+        QStringLiteral("txz"), QStringLiteral("tzst"), QStringLiteral("cpio"),
+        QStringLiteral("iso"), QStringLiteral("rar")};
     return types;
 }
 
@@ -47,14 +46,24 @@ QString memberName(archive_entry *entry) {
 } // namespace
 
 ArchiveReader::ArchiveReader(Source source, const QString &name, Seek seek, qint64 size)
-    : source_(std::move(source)), seek_(std::move(seek)), size_(size), archive_(archive_read_new(), archive_read_free),
-      block_(BlockSize, Qt::Uninitialized) {
-    archive_read_support_filter_all(archive_.get());
-    archive_read_support_format_all(archive_.get());
+    : source_(std::move(source)), seek_(std::move(seek)), size_(size),
+      archive_(archive_read_new(), archive_read_free), block_(BlockSize, Qt::Uninitialized) {
+    archive *a = archive_.get();
+    archive_read_support_filter_all(a);
+    // Only formats with a signature: those that parse any text (mtree) would
+    // take a compressed log for a list of names.
+    archive_read_support_format_tar(a);
+    archive_read_support_format_cpio(a);
     const QString type = typeOf(name);
-    if (compressionTypes().contains(type)) {
+    if (!compressionTypes().contains(type)) {
+        archive_read_support_format_zip(a);
+        archive_read_support_format_7zip(a);
+        archive_read_support_format_iso9660(a);
+        archive_read_support_format_rar(a);
+        archive_read_support_format_rar5(a);
+    } else {
         // Read as the file it holds when no archive format claims what it unpacks to.
-        archive_read_support_format_raw(archive_.get());
+        archive_read_support_format_raw(a);
         const QString base = QFileInfo(name).fileName();
         compressedName_ = base.left(base.size() - type.size() - 1);
     }

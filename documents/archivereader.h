@@ -24,8 +24,8 @@ class ArchiveReader {
     using Seek = std::function<qint64(qint64 offset)>;
 
     struct Member {
-        QString name;      ///< its path inside the container, as the container stores it
-        qint64 size = -1;  ///< unpacked bytes, -1 when the container does not say
+        QString name;     ///< its path inside the container, as the container stores it
+        qint64 size = -1; ///< unpacked bytes, -1 when the container does not say
         QDateTime modified;
         bool encrypted = false;
     };
@@ -60,7 +60,7 @@ class ArchiveReader {
     Source source_;
     Seek seek_;
     qint64 size_ = -1;
-    qint64 position_ = 0; ///< of the container's bytes read
+    qint64 position_ = 0;    ///< of the container's bytes read
     QString compressedName_; ///< a single compressed file's member, when it is one
     std::unique_ptr<archive, int (*)(archive *)> archive_;
     QByteArray block_;

@@ -110,9 +110,8 @@ class MailReader {
         g_mime_data_wrapper_write_to_stream(content, stream);
         const GByteArray *bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
         if (bytes && bytes->len <= MaxEmbeddedBytes)
-            attachments.push_back(
-                {name, QByteArray(reinterpret_cast<const char *>(bytes->data),
-                                  static_cast<qsizetype>(bytes->len))});
+            attachments.push_back({name, QByteArray(reinterpret_cast<const char *>(bytes->data),
+                                                    static_cast<qsizetype>(bytes->len))});
         g_object_unref(stream);
     }
 

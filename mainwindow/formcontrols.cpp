@@ -80,8 +80,6 @@ FormControls::FormControls(QWidget &form, ResultsModel &results) : results(&resu
     // Beside the tabs, since it holds for both modes.
     SearchArchives = new QCheckBox(QStringLiteral("Look inside archives and attachments"));
     SearchArchives->setObjectName(QStringLiteral("SearchArchives"));
-    SearchArchives->setToolTip(QStringLiteral(
-        "Also Scan The Files Inside Archives And Compressed Files (zip, 7z, tar, gz ...)"));
     ModeTabs->setCornerWidget(SearchArchives, Qt::TopRightCorner);
     createModeFrames(form);
     createSearchFrame(form);

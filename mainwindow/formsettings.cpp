@@ -10,9 +10,9 @@
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QCheckBox>
 #include <QSignalBlocker>
 #include <QTabWidget>
 

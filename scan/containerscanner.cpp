@@ -88,7 +88,8 @@ ContainerScanner::ContainerScanner(FileScanner &scanner,
     : scanner_(scanner), passes_(std::move(passes)) {}
 
 QString ContainerScanner::tooDeep(int depth) {
-    return QStringLiteral("The archive nests more than %1 levels deep; what lies deeper is not read")
+    return QStringLiteral(
+               "The archive nests more than %1 levels deep; what lies deeper is not read")
         .arg(depth);
 }
 
@@ -111,8 +112,7 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows) {
     return scan(path, rows, bounds);
 }
 
-FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows,
-                                            const Bounds &bounds) {
+FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows, const Bounds &bounds) {
     platform::InputFile file;
     if (!file.open(path))
         return {false, false, file.errorString()};
@@ -169,8 +169,7 @@ bool ContainerScanner::readLevel(Level &level) {
             rows_->error(names, tooDeep(bounds_.depth));
         } else if (container) {
             ArchiveReader inside(
-                [&](char *to, qint64 room) { return readCounted(level, to, room); },
-                member->name);
+                [&](char *to, qint64 room) { return readCounted(level, to, room); }, member->name);
             Level below{inside, names, level.depth + 1};
             if (!readLevel(below) && !stopped_ && !ended_)
                 rows_->error(names, inside.errorString());

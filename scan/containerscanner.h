@@ -17,9 +17,9 @@ class ContainerScanner {
   public:
     /// The bounds on one file of the tree and everything inside it.
     struct Bounds {
-        int depth = 8;                 ///< containers inside containers
-        qint64 unpackedBytes = 0;      ///< unpacked from the file, all levels together
-        qint64 members = 100'000;      ///< members met, all levels together
+        int depth = 8;            ///< containers inside containers
+        qint64 unpackedBytes = 0; ///< unpacked from the file, all levels together
+        qint64 members = 100'000; ///< members met, all levels together
         /// At most 4 GiB, and at most 100 times the file's own size.
         static Bounds forFile(qint64 bytes);
     };

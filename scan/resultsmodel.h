@@ -66,7 +66,7 @@ class ResultsModel : public QAbstractTableModel, public MatchSink {
 
     std::deque<StoredRow> rows_;
     QStringList paths_;
-    QList<QStringList> inner_; ///< the member names of each of paths_
+    QList<QStringList> inner_;       ///< the member names of each of paths_
     std::vector<QByteArray> blocks_; ///< UTF-8 text of the rows, appended in order
     qsizetype shown_ = 0;            ///< rows the views know of
 };

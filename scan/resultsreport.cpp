@@ -42,8 +42,8 @@ QString rowLine(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return ScanTexts::EndOfMatches;
     // The path is the file's own, spaces at its ends included: a name may end in one.
-    return FileLabel + RowPath::shown(row.path, row.inner) + LineLabel + row.line.text() + MatchLabel +
-           trimmedSpaces(row.text);
+    return FileLabel + RowPath::shown(row.path, row.inner) + LineLabel + row.line.text() +
+           MatchLabel + trimmedSpaces(row.text);
 }
 
 bool Writer::writeLine(const QString &line) {

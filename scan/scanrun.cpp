@@ -2,8 +2,8 @@
 
 #include "documents/archivereader.h"
 #include "platform/codepage.h"
-#include "scan/containerscanner.h"
 #include "scan/compiledsearch.h"
+#include "scan/containerscanner.h"
 #include "scan/filetypefilter.h"
 #include "scan/readahead.h"
 #include "scan/rowpath.h"
@@ -312,7 +312,8 @@ void ScanRun::scanContainer(const QString &path) {
     fileClosed_ = false;
     status_.SBar(ScanTexts::ScanningFile + path);
     ContainerRows rows(*this, path);
-    ContainerScanner container(scanner_, [this](const QString &name) { return memberPasses(name); });
+    ContainerScanner container(scanner_,
+                               [this](const QString &name) { return memberPasses(name); });
     const FileScanner::Outcome outcome = container.scan(path, rows);
     if (!outcome.ok)
         status_.fileError(ScanTexts::fileError(outcome.error, path));

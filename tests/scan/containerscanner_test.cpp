@@ -1,7 +1,8 @@
-#include "documents/documenterrors.h"
 #include "controls/richtext/richtextbuffer.h"
+#include "documents/documenterrors.h"
 #include "scan/compiledsearch.h"
 #include "scan/containerscanner.h"
+#include "scan/membercopy.h"
 #include "scan/resultsmodel.h"
 #include "scan/resultsreport.h"
 #include "scan/rowpath.h"
@@ -123,7 +124,8 @@ TEST(ContainerNaming, NestedArchivesAndTheShownPath) {
 
 TEST(ContainerNaming, OffByDefaultAnArchiveIsWhatItWasBefore) {
     TempDir dir;
-    dir.write(QStringLiteral("a.tar"), archiveBytes({"ustar"}, {{QStringLiteral("x.txt"), Planted}}));
+    dir.write(QStringLiteral("a.tar"),
+              archiveBytes({"ustar"}, {{QStringLiteral("x.txt"), Planted}}));
     dir.write(QStringLiteral("a.zip"), archiveBytes({"zip"}, {{QStringLiteral("x.txt"), Planted}}));
     Harness h;
     h.scan(dir.path(), false);
@@ -163,10 +165,9 @@ TEST(ContainerMembers, AreJudgedAsTreeFiles) {
 
 TEST(ContainerMembers, EncryptedMemberAndDamagedContainerAreNamed) {
     TempDir dir;
-    const QString locked = dir.write(
-        QStringLiteral("locked.zip"),
-        archiveBytes({"zip", "", "zip:encryption=zipcrypt", "secret"},
-                     {{QStringLiteral("hidden.txt"), Planted}}));
+    const QString locked = dir.write(QStringLiteral("locked.zip"),
+                                     archiveBytes({"zip", "", "zip:encryption=zipcrypt", "secret"},
+                                                  {{QStringLiteral("hidden.txt"), Planted}}));
     QByteArray cut = archiveBytes({"ustar", "gzip"}, {{QStringLiteral("a.txt"), Planted},
                                                       {QStringLiteral("b.txt"), Planted}});
     const QString damaged = dir.write(QStringLiteral("cut.tgz"), cut.left(cut.size() / 2));
@@ -231,11 +232,11 @@ TEST(ContainerBounds, EachBoundEndsTheReadingWithItsMessage) {
     for (int i = 0; i < 50; ++i)
         many.emplace_back(QStringLiteral("m%1.txt").arg(i), Planted);
     const QString manyPath = dir.write(QStringLiteral("many.tar"), archiveBytes({"ustar"}, many));
-    const QString bombPath = dir.write(
-        QStringLiteral("bomb.zip"),
-        archiveBytes({"zip"}, {{QStringLiteral("first.txt"), Planted},
-                               {QStringLiteral("zeros.txt"), QByteArray(8 << 20, '\0')},
-                               {QStringLiteral("last.txt"), Planted}}));
+    const QString bombPath =
+        dir.write(QStringLiteral("bomb.zip"),
+                  archiveBytes({"zip"}, {{QStringLiteral("first.txt"), Planted},
+                                         {QStringLiteral("zeros.txt"), QByteArray(8 << 20, '\0')},
+                                         {QStringLiteral("last.txt"), Planted}}));
     const QString deepPath = dir.write(QStringLiteral("deep.zip"), nested(5));
 
     ContainerScanner::Bounds members = ContainerScanner::Bounds::forFile(1 << 20);
@@ -245,13 +246,14 @@ TEST(ContainerBounds, EachBoundEndsTheReadingWithItsMessage) {
     EXPECT_EQ(m.rows.size(), 10);
     EXPECT_EQ(m.errors, QStringList{QStringLiteral(": ") + ContainerScanner::tooManyMembers(10)});
 
-    const ContainerScanner::Bounds unpacked = ContainerScanner::Bounds::forFile(QFileInfo(bombPath).size());
+    const ContainerScanner::Bounds unpacked =
+        ContainerScanner::Bounds::forFile(QFileInfo(bombPath).size());
     ASSERT_LT(unpacked.unpackedBytes, 8 << 20); // 100 times the zip is less than its zeros
     Bounded b;
     EXPECT_TRUE(b.scan(bombPath, unpacked).ok);
     EXPECT_EQ(b.rows, QStringList{QStringLiteral("first.txt")});
-    EXPECT_EQ(b.errors,
-              QStringList{QStringLiteral(": ") + ContainerScanner::tooMuchUnpacked(unpacked.unpackedBytes)});
+    EXPECT_EQ(b.errors, QStringList{QStringLiteral(": ") +
+                                    ContainerScanner::tooMuchUnpacked(unpacked.unpackedBytes)});
 
     ContainerScanner::Bounds shallow = ContainerScanner::Bounds::forFile(1 << 20);
     Bounded fits;
@@ -261,8 +263,8 @@ TEST(ContainerBounds, EachBoundEndsTheReadingWithItsMessage) {
     Bounded d;
     d.scan(deepPath, shallow);
     EXPECT_TRUE(d.rows.isEmpty());
-    EXPECT_EQ(d.errors, QStringList{QStringLiteral("n2.zip|n3.zip|n4.zip: ") +
-                                    ContainerScanner::tooDeep(3)});
+    EXPECT_EQ(d.errors,
+              QStringList{QStringLiteral("n2.zip|n3.zip|n4.zip: ") + ContainerScanner::tooDeep(3)});
 }
 
 // A stop asked between blocks ends a long member and the rest of the container.
@@ -272,10 +274,10 @@ TEST(ContainerCancel, StopsInsideALongMember) {
     for (int i = 0; i < 200'000; ++i)
         longText += "a line of text that does not match at all\n";
     longText += "needle at the end\n";
-    const QString path = dir.write(
-        QStringLiteral("long.tgz"),
-        archiveBytes({"ustar", "gzip"},
-                     {{QStringLiteral("long.txt"), longText}, {QStringLiteral("b.txt"), Planted}}));
+    const QString path =
+        dir.write(QStringLiteral("long.tgz"),
+                  archiveBytes({"ustar", "gzip"}, {{QStringLiteral("long.txt"), longText},
+                                                   {QStringLiteral("b.txt"), Planted}}));
     Bounded all;
     all.scan(path, ContainerScanner::Bounds::forFile(1 << 30));
     EXPECT_EQ(all.rows, QStringList({QStringLiteral("long.txt"), QStringLiteral("b.txt")}));
@@ -322,9 +324,8 @@ QByteArray mailWith(const std::vector<std::pair<QByteArray, QByteArray>> &attach
 // not, in both reader modes, each row under the carried file's name.
 TEST(CarriedFiles, AttachmentsAndEmbeddedPackagesAreSearched) {
     TempDir dir;
-    dir.write(QStringLiteral("note.eml"),
-              mailWith({{"report.docx", fixture("modern/writer.docx")},
-                        {"scan.pdf", fixture("modern/writer.pdf")}}));
+    dir.write(QStringLiteral("note.eml"), mailWith({{"report.docx", fixture("modern/writer.docx")},
+                                                    {"scan.pdf", fixture("modern/writer.pdf")}}));
     Members docx = membersOf(fixture("modern/writer.docx"));
     docx.emplace_back(QStringLiteral("word/embeddings/Sheet1.xlsx"), fixture("modern/calc.xlsx"));
     dir.write(QStringLiteral("report.docx"), archiveBytes({"zip"}, docx));
@@ -337,10 +338,47 @@ TEST(CarriedFiles, AttachmentsAndEmbeddedPackagesAreSearched) {
         for (QString &row : found)
             row = row.section(u':', 0, 0);
         found.removeDuplicates();
-        EXPECT_EQ(found, QStringList({QStringLiteral("report.docx"), QStringLiteral("scan.pdf"),
-                                      QStringLiteral(""),
-                                      QStringLiteral("word/embeddings/Sheet1.xlsx")}))
+        EXPECT_EQ(found,
+                  QStringList({QStringLiteral("report.docx"), QStringLiteral("scan.pdf"),
+                               QStringLiteral(""), QStringLiteral("word/embeddings/Sheet1.xlsx")}))
             << "readers " << readers;
         EXPECT_TRUE(h.sinks.errors.isEmpty());
     }
+}
+
+// What Edit File, Launch File and File Information act on for a row inside:
+// the member at any depth (archive in archive, a file a document carries),
+// copied read-only into a folder only its owner may enter.
+TEST(InnerRowActions, MembersAreFoundAndCopiedReadOnly) {
+    TempDir dir;
+    const QByteArray sheet = fixture("modern/calc.xlsx");
+    Members docx = membersOf(fixture("modern/writer.docx"));
+    docx.emplace_back(QStringLiteral("word/embeddings/Sheet1.xlsx"), sheet);
+    const QByteArray zip =
+        archiveBytes({"zip"}, {{QStringLiteral("in/report.docx"), archiveBytes({"zip"}, docx)}});
+    const QString path =
+        dir.write(QStringLiteral("outer.tar.gz"),
+                  archiveBytes({"ustar", "gzip"}, {{QStringLiteral("a.txt"), Planted},
+                                                   {QStringLiteral("reports.zip"), zip}}));
+    const QStringList inner{QStringLiteral("reports.zip"), QStringLiteral("in/report.docx"),
+                            QStringLiteral("word/embeddings/Sheet1.xlsx")};
+    QString error;
+    const std::optional<MemberFile> member = readMember(path, inner, error);
+    ASSERT_TRUE(member) << error.toStdString();
+    EXPECT_EQ(member->bytes, sheet);
+    EXPECT_EQ(member->size, sheet.size());
+    EXPECT_EQ(member->modified.toSecsSinceEpoch(), 1'700'000'000);
+
+    const QString copy = MemberCopies::instance().copyOf(path, inner, error);
+    ASSERT_FALSE(copy.isEmpty()) << error.toStdString();
+    EXPECT_EQ(QFileInfo(copy).fileName(), QStringLiteral("Sheet1.xlsx"));
+    EXPECT_EQ(readAll(copy), sheet);
+    // Owner, group and others; the user's own bits say what root may do.
+    EXPECT_EQ(QFileInfo(copy).permissions() & 0x7077, QFileDevice::ReadOwner);
+    const QFileInfo folder(QFileInfo(QFileInfo(copy).path()).path());
+    EXPECT_EQ(folder.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
+    EXPECT_EQ(MemberCopies::instance().copyOf(path, inner, error), copy); // made once
+
+    EXPECT_FALSE(readMember(path, {QStringLiteral("gone.txt")}, error));
+    EXPECT_FALSE(error.isEmpty());
 }
