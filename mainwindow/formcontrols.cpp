@@ -81,6 +81,10 @@ FormControls::FormControls(QWidget &form, ResultsModel &results) : results(&resu
     SearchArchives = new QCheckBox(QStringLiteral("Look inside archives and attachments"));
     SearchArchives->setObjectName(QStringLiteral("SearchArchives"));
     ModeTabs->setCornerWidget(SearchArchives, Qt::TopRightCorner);
+    // At the window's first size both tabs stay in sight, their captions
+    // shortened, rather than one scrolled away.
+    ModeTabs->setUsesScrollButtons(false);
+    ModeTabs->setElideMode(Qt::ElideRight);
     createModeFrames(form);
     createSearchFrame(form);
     createResultsFrame(form, results);
