@@ -39,7 +39,7 @@ run_tool() {
     case $1 in
     quarrix) "$SCAN" -z "$WORD" "$ARCHIVE" ;;
     ugrep) ugrep -z -n "$WORD" "$ARCHIVE" ;;
-    rg) rg -z -n "$WORD" "$ARCHIVE" ;;
+    rg) rg -z -a -n "$WORD" "$ARCHIVE" ;; # -a: the tar stream holds NULs
     esac
 }
 for tool in "${tools[@]}"; do

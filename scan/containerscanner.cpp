@@ -7,14 +7,14 @@
 #include "platform/inputfile.h"
 #include "scan/filetypefilter.h"
 
+#include <QScopeGuard>
+
 #include <cstring>
 
 namespace {
 
 constexpr qint64 MaxUnpackedBytes = qint64{4} << 30;
 constexpr qint64 UnpackedPerByte = 100;
-/// Unpacked bytes between two asks whether the run goes on.
-constexpr qint64 AskEvery = 256 * 1024;
 
 } // namespace
 
@@ -120,16 +120,14 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows, con
     bounds_ = bounds;
     unpacked_ = members_ = 0;
     stopped_ = ended_ = false;
-    qint64 sinceAsked = 0;
-    // The outer bytes are where a stop is noticed while libarchive passes
-    // over members that are not read.
+    // The outer bytes are where a stop or a bound is noticed while
+    // libarchive passes over members that are not read.
     ArchiveReader reader(
         [&](char *to, qint64 room) -> qint64 {
-            if ((sinceAsked += room) >= AskEvery) {
-                sinceAsked = 0;
-                if (!rows.goOn())
-                    stopped_ = true;
-            }
+            if (!rows.goOn())
+                stopped_ = true;
+            else if (!open_.empty())
+                within();
             return stopped_ || ended_ ? -1 : file.read(to, room);
         },
         path, [&file](qint64 offset) { return file.seek(offset); }, file.size());
@@ -143,13 +141,15 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows, con
 
 // False when the container could not be read to its end.
 bool ContainerScanner::readLevel(Level &level) {
+    open_.push_back(&level);
+    const auto close = qScopeGuard([this] { open_.pop_back(); });
     while (!stopped_ && !ended_) {
         if (!rows_->goOn()) {
             stopped_ = true;
             return true;
         }
         const std::optional<ArchiveReader::Member> member = level.reader.next();
-        if (!within(level) || stopped_)
+        if (!within() || stopped_)
             return true;
         if (!member)
             return level.reader.errorString().isEmpty();
@@ -213,22 +213,24 @@ qint64 ContainerScanner::readCounted(Level &level, char *to, qint64 room) {
     if (stopped_ || ended_)
         return 0;
     const qint64 n = level.reader.read(to, room);
-    if (!within(level))
+    if (!within())
         return 0;
     return n;
 }
 
-// Counts what the level unpacked since last asked; past the bound, the
-// reading ends with its message.
-bool ContainerScanner::within(Level &level) {
-    const qint64 now = level.reader.unpackedBytes();
-    unpacked_ += now - level.counted;
-    level.counted = now;
+// Counts what every open level unpacked since last asked (members passed
+// over included); past the bound, the reading ends with its message.
+bool ContainerScanner::within() {
+    for (Level *level : open_) {
+        const qint64 now = level->reader.unpackedBytes();
+        unpacked_ += now - level->counted;
+        level->counted = now;
+    }
     if (unpacked_ <= bounds_.unpackedBytes)
         return true;
     if (!ended_) {
         ended_ = true;
-        rows_->error(level.inner, tooMuchUnpacked(bounds_.unpackedBytes));
+        rows_->error(open_.back()->inner, tooMuchUnpacked(bounds_.unpackedBytes));
     }
     return false;
 }

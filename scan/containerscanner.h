@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 class ArchiveReader;
 
@@ -57,11 +58,12 @@ class ContainerScanner {
     bool readLevel(Level &level);
     void readMember(Level &level, const QStringList &names);
     qint64 readCounted(Level &level, char *to, qint64 room);
-    bool within(Level &level);
+    bool within();
 
     FileScanner &scanner_;
     std::function<bool(const QString &)> passes_;
     Rows *rows_ = nullptr;
+    std::vector<Level *> open_; ///< the containers being read, outermost first
     Bounds bounds_;
     qint64 unpacked_ = 0;
     qint64 members_ = 0;

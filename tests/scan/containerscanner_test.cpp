@@ -187,7 +187,7 @@ namespace {
 struct Bounded : ContainerScanner::Rows, FileScanner::Receiver {
     Bounded() : search_(QStringLiteral("needle")), scanner_(box_) {}
     FileScanner::Outcome scan(const QString &path, ContainerScanner::Bounds bounds) {
-        ContainerScanner container(scanner_, [](const QString &) { return true; });
+        ContainerScanner container(scanner_, passes);
         return container.scan(path, *this, bounds);
     }
     FileScanner::Receiver &member(const QStringList &inner) override {
@@ -213,6 +213,7 @@ struct Bounded : ContainerScanner::Rows, FileScanner::Receiver {
     QStringList inner_, rows, errors;
     int asked = 0;
     int stopAfter = INT_MAX;
+    std::function<bool(const QString &)> passes = [](const QString &) { return true; };
 };
 
 QByteArray nested(int levels) {
@@ -254,6 +255,17 @@ TEST(ContainerBounds, EachBoundEndsTheReadingWithItsMessage) {
     EXPECT_EQ(b.rows, QStringList{QStringLiteral("first.txt")});
     EXPECT_EQ(b.errors, QStringList{QStringLiteral(": ") +
                                     ContainerScanner::tooMuchUnpacked(unpacked.unpackedBytes)});
+
+    // Unpacked while passing over a member that is not read counts too.
+    const QString skippedPath = dir.write(
+        QStringLiteral("skipped.tgz"),
+        archiveBytes({"ustar", "gzip"}, {{QStringLiteral("big.exe"), QByteArray(8 << 20, 'x')},
+                                         {QStringLiteral("last.txt"), Planted}}));
+    Bounded s;
+    s.passes = [](const QString &name) { return !name.endsWith(QLatin1StringView(".exe")); };
+    s.scan(skippedPath, ContainerScanner::Bounds::forFile(QFileInfo(skippedPath).size()));
+    EXPECT_TRUE(s.rows.isEmpty());
+    EXPECT_EQ(s.errors.size(), 1);
 
     ContainerScanner::Bounds shallow = ContainerScanner::Bounds::forFile(1 << 20);
     Bounded fits;
