@@ -2,7 +2,7 @@
 // reports how long it took, how live the window stayed and what the rows
 // cost in memory; can also take a screenshot of the window afterwards.
 //
-//   quarrix-window-bench tree FOLDER TEXT [--shot FILE.png] [--maximized]
+//   quarrix-window-bench tree FOLDER TEXT [--shot FILE.png] [--maximized] [--archives]
 //   quarrix-window-bench million [LINES] [--shot FILE.png] [--maximized]
 //
 // --maximized fills the screen with the window, as a user with a long list
@@ -17,6 +17,7 @@
 #include "scan/resultsmodel.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
@@ -224,7 +225,9 @@ int main(int argc, char **argv) {
         args.remove(at, 2);
     }
     const bool maximized = args.removeAll(QStringLiteral("--maximized")) > 0;
+    const bool archives = args.removeAll(QStringLiteral("--archives")) > 0;
     QuarrixForm form;
+    find<QCheckBox>(form, "SearchArchives")->setChecked(archives);
     if (maximized)
         form.showMaximized();
     else
@@ -238,9 +241,11 @@ int main(int argc, char **argv) {
         rc = millionScan(form, args.size() == 2 ? args.at(1).toInt() : 1000000);
     else
         std::fputs("usage: quarrix-window-bench tree FOLDER TEXT | million [LINES]  [--shot FILE] "
-                   "[--maximized]\n",
+                   "[--maximized] [--archives]\n",
                    stderr);
     if (!shot.isEmpty())
         shoot(form, shot);
+    // The settings kept at close stay as other runs expect them.
+    find<QCheckBox>(form, "SearchArchives")->setChecked(false);
     return rc;
 }

@@ -46,6 +46,8 @@ bool named(const DocumentFormat &format, QStringView fileName) {
 }
 
 Outcome finish(Extraction &extraction, Outcome outcome) {
+    if (givesText(outcome) && !extraction.stop().stopped())
+        collectEmbeddedFiles(extraction);
     return extraction.stop().stopped() ? Outcome::Stopped : outcome;
 }
 

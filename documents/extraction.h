@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/embeddedfiles.h"
 #include "documents/stoptoken.h"
 
 #include <QByteArrayView>
@@ -61,6 +62,9 @@ class Extraction {
 
     /// The text the extractor writes; paragraphs and rows end in CR LF.
     QString text;
+    /// Files the document carries (attachments, embedded packages), each
+    /// read as a document of its own.
+    std::vector<EmbeddedFile> embedded;
 
   private:
     QByteArrayView bytes_;

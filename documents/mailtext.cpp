@@ -27,6 +27,8 @@ class MailReader {
     explicit MailReader(StopToken stop) : stop_(stop) {}
 
     QString text;
+    /// Attachments of a type the text of which is not part of the mail.
+    std::vector<EmbeddedFile> attachments;
 
     void message(GMimeMessage *message, int depth) {
         if (stop_.stopped())
@@ -83,10 +85,14 @@ class MailReader {
     }
 
     void leaf(GMimePart *part) {
-        if (const char *name = g_mime_part_get_filename(part))
+        const char *name = g_mime_part_get_filename(part);
+        if (name)
             line(QString::fromUtf8(name));
-        if (!GMIME_IS_TEXT_PART(part))
+        if (!GMIME_IS_TEXT_PART(part)) {
+            if (name)
+                attach(QString::fromUtf8(name), part);
             return;
+        }
         const QString body = GString8(g_mime_text_part_get_text(GMIME_TEXT_PART(part))).text();
         GMimeContentType *type = g_mime_object_get_content_type(GMIME_OBJECT(part));
         const bool html = type && g_mime_content_type_is_type(type, "text", "html");
@@ -94,6 +100,19 @@ class MailReader {
         plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
             .replace(u'\n', QStringLiteral("\r\n"));
         line(plain);
+    }
+
+    void attach(const QString &name, GMimePart *part) {
+        GMimeDataWrapper *content = g_mime_part_get_content(part);
+        if (!content)
+            return;
+        GMimeStream *stream = g_mime_stream_mem_new();
+        g_mime_data_wrapper_write_to_stream(content, stream);
+        const GByteArray *bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(stream));
+        if (bytes && bytes->len <= MaxEmbeddedBytes)
+            attachments.push_back({name, QByteArray(reinterpret_cast<const char *>(bytes->data),
+                                                    static_cast<qsizetype>(bytes->len))});
+        g_object_unref(stream);
     }
 
     StopToken stop_;
@@ -160,5 +179,6 @@ Outcome extractMail(Extraction &extraction) {
     reader.message(message, 0);
     g_object_unref(message);
     extraction.text = std::move(reader.text);
+    extraction.embedded = std::move(reader.attachments);
     return Outcome::Text;
 }

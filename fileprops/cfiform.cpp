@@ -166,6 +166,8 @@ QLineEdit *CFIForm::addField(QWidget *frame, int row, const QString &name, const
 void CFIForm::Form_Load() {
     CFileInfo info;
     info.setFullPathName(FileInfoShared::FileInfoPath);
+    if (!FileInfoShared::FileInfoMember.isEmpty())
+        setWindowTitle(WindowCaption + QStringLiteral(" - ") + FileInfoShared::FileInfoMember);
     txtFileName->setText(platform::displayPath(info.DisplayName()));
     txtType->setText(info.TypeName());
     txtLocation->setText(platform::displayPath(info.FilePath()));

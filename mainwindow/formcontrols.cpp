@@ -77,6 +77,14 @@ FormControls::FormControls(QWidget &form, ResultsModel &results) : results(&resu
                      QStringLiteral("Directory Tree Scan"));
     ModeTabs->setTabToolTip(0, QStringLiteral("Scan Selected Files For Text"));
     ModeTabs->setTabToolTip(1, QStringLiteral("Scan Files In A Directory Tree For Text"));
+    // Beside the tabs, since it holds for both modes.
+    SearchArchives = new QCheckBox(QStringLiteral("Look inside archives and attachments"));
+    SearchArchives->setObjectName(QStringLiteral("SearchArchives"));
+    ModeTabs->setCornerWidget(SearchArchives, Qt::TopRightCorner);
+    // At the window's first size both tabs stay in sight, their captions
+    // shortened, rather than one scrolled away.
+    ModeTabs->setUsesScrollButtons(false);
+    ModeTabs->setElideMode(Qt::ElideRight);
     createModeFrames(form);
     createSearchFrame(form);
     createResultsFrame(form, results);
@@ -293,6 +301,7 @@ ScanQuery FormControls::query() const {
     query.type = SpecifiedType->text();
     query.searchText = TextList->currentText();
     query.binaryAsText = BinaryAsText->isChecked();
+    query.searchArchives = SearchArchives->isChecked();
     return query;
 }
 

@@ -15,6 +15,7 @@ class QLineEdit;
 class QListView;
 class QMenu;
 class QPushButton;
+class QCheckBox;
 class QRadioButton;
 class QStringListModel;
 class QTabWidget;
@@ -66,6 +67,7 @@ struct FormControls {
     QGroupBox *DSFrame = nullptr;
     FolderTreeView *FTV2 = nullptr;
     QGroupBox *Frame3 = nullptr;
+    QCheckBox *SearchArchives = nullptr; ///< look inside archives: off by default
     QRadioButton *AllFiles = nullptr;
     QRadioButton *SpecifiedFiles = nullptr;
     QLineEdit *SpecifiedType = nullptr;

@@ -30,6 +30,7 @@ void load(FormControls &c, QWidget &window) {
     c.AllFiles->setChecked(!query.specifiedType);
     c.SpecifiedFiles->setChecked(query.specifiedType);
     c.SpecifiedType->setText(query.type);
+    c.SearchArchives->setChecked(query.searchArchives);
     c.SpecifiedType->setEnabled(c.SpecifiedFiles->isChecked());
     c.BinaryAsText->setChecked(query.binaryAsText);
     {

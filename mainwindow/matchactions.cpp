@@ -13,22 +13,40 @@
 #include "platform/pathname.h"
 #include "platform/shellopen.h"
 #include "scan/functionmodule.h"
+#include "scan/membercopy.h"
+#include "scan/rowpath.h"
+#include "scan/scantexts.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace MatchActionTexts {
 
 QString fullLineText(const MatchRecord &row) {
     const QString paragraph = QStringLiteral("\r\n\r\n");
-    return QStringLiteral("File: ") + row.path + QStringLiteral(" (Line: ") + row.line.text() +
+    const QString path = row.inner.isEmpty() ? row.path : RowPath::shown(row.path, row.inner);
+    return QStringLiteral("File: ") + path + QStringLiteral(" (Line: ") + row.line.text() +
            QLatin1Char(')') + paragraph + QStringLiteral("Text Line:\r\n") + row.text + paragraph +
            QStringLiteral("The Matching Text Has Been Copied To The Clipboard.");
 }
 
 QString launchQuestion(const QString &path) {
     return LaunchQuestionStart + path + LaunchQuestionEnd;
+}
+
+QString readOnlyCopyNote(const MatchRecord &row) {
+    return QStringLiteral(" (a read-only copy of ") + RowPath::shown(row.path, row.inner) + u')';
+}
+
+QString memberInformation(const MatchRecord &row, const MemberFile &member) {
+    QString text = row.inner.join(RowPath::Separator) + QStringLiteral(", ") +
+                   QLocale().toString(member.size) + QStringLiteral(" bytes");
+    if (member.modified.isValid())
+        text += QStringLiteral(", modified ") +
+                QLocale().toString(member.modified, QLocale::ShortFormat);
+    return text;
 }
 
 } // namespace MatchActionTexts
@@ -46,18 +64,43 @@ void MatchActions::showFullLine(const MatchRecord &row) {
 }
 
 void MatchActions::fileInformation(const MatchRecord &row) {
-    if (!row.path.trimmed().isEmpty())
-        ShowFileInfo(row.path);
+    if (row.path.trimmed().isEmpty())
+        return;
+    QString error;
+    const std::optional<MemberFile> member =
+        row.inner.isEmpty() ? std::nullopt : readMember(row.path, row.inner, error);
+    FileInfoShared::FileInfoMember = member ? memberInformation(row, *member) : QString();
+    ShowFileInfo(row.path);
+    FileInfoShared::FileInfoMember.clear();
 }
 
 void MatchActions::launch(const MatchRecord &row) {
-    if (!row.path.trimmed().isEmpty())
-        LaunchFile(row.path);
+    if (row.path.trimmed().isEmpty())
+        return;
+    const QString path = row.inner.isEmpty() ? row.path : memberCopy(row);
+    if (!path.isEmpty())
+        LaunchFile(path);
 }
 
 void MatchActions::edit(const MatchRecord &row, const QString &searchText) {
-    if (!row.path.trimmed().isEmpty())
+    if (row.path.trimmed().isEmpty())
+        return;
+    if (row.inner.isEmpty()) {
         OpenInEditor(row.path, &window_, searchText, {row.line, row.text});
+    } else if (const QString copy = memberCopy(row); !copy.isEmpty()) {
+        OpenInEditor(copy, &window_, searchText, {row.line, row.text}, readOnlyCopyNote(row));
+    }
+}
+
+// A member opens as a read-only copy; one that cannot be read is said so.
+QString MatchActions::memberCopy(const MatchRecord &row) {
+    QString error;
+    const QString copy = MemberCopies::instance().copyOf(row.path, row.inner, error);
+    if (copy.isEmpty())
+        FunctionModule::showMessageBox(
+            &window_, ScanTexts::fileError(error, RowPath::shown(row.path, row.inner)),
+            MessageBoxStyle::OkOnly | MessageBoxStyle::Exclamation);
+    return copy;
 }
 
 void MatchActions::openContainingFolder(const MatchRecord &row) {
@@ -67,7 +110,7 @@ void MatchActions::openContainingFolder(const MatchRecord &row) {
 
 void MatchActions::copyPath(const MatchRecord &row) {
     if (!row.path.trimmed().isEmpty())
-        QGuiApplication::clipboard()->setText(platform::displayPath(row.path));
+        QGuiApplication::clipboard()->setText(RowPath::shown(row.path, row.inner));
 }
 
 void MatchActions::LaunchFile(const QString &path) {

@@ -50,6 +50,8 @@ class MatchActions {
     void ShowFileInfo(const QString &path);
 
   private:
+    QString memberCopy(const MatchRecord &row);
+
     QWidget &window_;
     StatusSink &status_;
 };

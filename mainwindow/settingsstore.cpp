@@ -107,6 +107,8 @@ ScanQuery ReadScanQuery() {
     query.searchText = ReadSettingValue(QStringLiteral("LastScanText"), QString());
     query.binaryAsText =
         booleanForm(ReadSettingValue(QStringLiteral("BinaryAsText"), QString())).value_or(false);
+    query.searchArchives =
+        booleanForm(ReadSettingValue(QStringLiteral("SearchArchives"), QString())).value_or(false);
     return query;
 }
 
@@ -118,6 +120,7 @@ void SaveScanQuery(const ScanQuery &query) {
     SaveSettingValue(QStringLiteral("SpecifiedType"), query.type);
     SaveSettingValue(QStringLiteral("LastScanText"), query.searchText);
     SaveSettingValue(QStringLiteral("BinaryAsText"), booleanText(query.binaryAsText));
+    SaveSettingValue(QStringLiteral("SearchArchives"), booleanText(query.searchArchives));
     SaveSettingValue(QStringLiteral("LastTab"), query.mode == ScanMode::SelectedFiles
                                                     ? QStringLiteral("1")
                                                     : QStringLiteral("2"));

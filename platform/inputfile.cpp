@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -103,6 +104,41 @@ qint64 InputFile::readFirst(char *buffer, qint64 size) {
     return -2;
 }
 
+bool InputFile::adoptBytes(QByteArrayView bytes) {
+    close();
+    const int fd = ::memfd_create("quarrix-member", MFD_CLOEXEC);
+    if (fd < 0) {
+        error_ = errorText(errno);
+        return false;
+    }
+    const char *at = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error_ = errorText(n < 0 ? errno : ENOSPC);
+            ::close(fd);
+            return false;
+        }
+        at += n;
+        left -= n;
+    }
+    return ::lseek(fd, 0, SEEK_SET) == 0 ? adopt(fd) : (::close(fd), false);
+}
+
+qint64 InputFile::seek(qint64 offset) {
+    const off_t at = fd_ < 0 ? -1 : ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET);
+    if (at < 0) {
+        error_ = errorText(fd_ < 0 ? EBADF : errno);
+        return -1;
+    }
+    firstRead_ = false;
+    position_ = at;
+    return at;
+}
+
 qint64 InputFile::read(char *buffer, qint64 size) {
     if (fd_ < 0) {
         error_ = errorText(EBADF);
@@ -130,16 +166,6 @@ qint64 InputFile::read(char *buffer, qint64 size) {
             return -1;
         }
     }
-}
-
-bool InputFile::seek(qint64 offset) {
-    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
-        error_ = errorText(errno);
-        return false;
-    }
-    position_ = offset;
-    firstRead_ = false;
-    return true;
 }
 
 void InputFile::close() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 namespace platform {
@@ -18,6 +19,9 @@ class InputFile {
     /// Takes an open file descriptor as the file, as open() would take the
     /// file it opens: closed on failure too.
     bool adopt(int fd);
+    /// Makes bytes a file of their own in memory (no name on any disk), to
+    /// hand to another process as an open file.
+    bool adoptBytes(QByteArrayView bytes);
     /// The open file descriptor, or -1; the file still owns it.
     int descriptor() const { return fd_; }
     /// While on, the folder of the last file opened stays open, and a file in
@@ -29,10 +33,11 @@ class InputFile {
     /// comes once the size the file had when opened is read, or where the
     /// system puts it for a file of no size (the kernel's own files).
     qint64 read(char *buffer, qint64 size);
-    /// Reads on from offset; false on failure (see errorString()).
-    bool seek(qint64 offset);
     void close();
     bool isOpen() const { return fd_ >= 0; }
+    /// Moves to offset from the start (an archive's directory at its end):
+    /// the new position, -1 on failure.
+    qint64 seek(qint64 offset);
     /// The size the file had when opened: no more is read.
     qint64 size() const { return size_; }
     /// True when the first read of the file had to wait for the device: its

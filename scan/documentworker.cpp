@@ -4,6 +4,7 @@
 #include "platform/inputfile.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QFileInfo>
 #include <QtEndian>
 
@@ -76,7 +77,7 @@ DocumentWorker::DocumentWorker(const Settings &settings) : settings_(settings) {
 
 DocumentReading DocumentWorker::failed(const QString &reason) {
     process_.kill();
-    return {false, reasonText(reason), {}};
+    return {false, reasonText(reason), {}, {}};
 }
 
 QString DocumentWorker::endReason() {
@@ -94,7 +95,24 @@ DocumentReading DocumentWorker::read(const QString &path, bool documentsOnly,
                                      const std::function<bool()> &keepWaiting) {
     platform::InputFile file;
     if (!file.open(path))
-        return {false, file.errorString(), {}};
+        return {false, file.errorString(), {}, {}};
+    return readOpened(file, path, documentsOnly, keepWaiting);
+}
+
+// A member or a carried file crosses to the worker as a file in memory, so
+// its reading is bounded and confined as a file of the tree is.
+DocumentReading DocumentWorker::readBytes(QByteArrayView bytes, const QString &name,
+                                          bool documentsOnly,
+                                          const std::function<bool()> &keepWaiting) {
+    platform::InputFile file;
+    if (!file.adoptBytes(bytes))
+        return {false, file.errorString(), {}, {}};
+    return readOpened(file, name, documentsOnly, keepWaiting);
+}
+
+DocumentReading DocumentWorker::readOpened(platform::InputFile &file, const QString &path,
+                                           bool documentsOnly,
+                                           const std::function<bool()> &keepWaiting) {
     if (!process_.isRunning()) {
         if (!process_.start(settings_.program, settings_.limits))
             return failed(QStringLiteral("its reader could not be started: ") +
@@ -107,7 +125,7 @@ DocumentReading DocumentWorker::read(const QString &path, bool documentsOnly,
     if (settings_.limits.addressSpaceBytes > 0)
         process_.limitAddressSpace(addressSpace_);
     if (!process_.send(documentworker::request(path, documentsOnly), file.descriptor()))
-        return {false, reasonText(endReason()), {}};
+        return {false, reasonText(endReason()), {}, {}};
     file.close();
 
     const auto deadline = std::chrono::steady_clock::now() + settings_.deadline;
@@ -131,6 +149,8 @@ DocumentReading DocumentWorker::read(const QString &path, bool documentsOnly,
         if (got == Received::Whole)
             got = process_.receive(reinterpret_cast<char *>(reading.text.data()), textChars * 2,
                                    deadline, keepWaiting);
+        if (got == Received::Whole && !receiveEmbedded(reading, size, deadline, keepWaiting))
+            return failed(QStringLiteral("its reader answered out of turn"));
     }
     switch (got) {
     case Received::Whole:
@@ -145,10 +165,59 @@ DocumentReading DocumentWorker::read(const QString &path, bool documentsOnly,
     case Received::Ended:
         break;
     }
-    return {false, reasonText(endReason()), {}};
+    return {false, reasonText(endReason()), {}, {}};
+}
+
+// The carried files follow the text; together they are bounded as the
+// files inside an archive are, by a hundred times the document's size.
+bool DocumentWorker::receiveEmbedded(DocumentReading &reading, qint64 size,
+                                     std::chrono::steady_clock::time_point deadline,
+                                     const std::function<bool()> &keepWaiting) {
+    char header[8];
+    using Received = platform::WorkerProcess::Received;
+    if (process_.receive(header, sizeof header, deadline, keepWaiting) != Received::Whole)
+        return false;
+    const qint64 length = qFromLittleEndian<qint64>(header);
+    const qint64 bound = std::min<qint64>(100 * std::max<qint64>(size, 1), qint64{2} << 30);
+    if (length < 0 || length > bound)
+        return false;
+    if (length == 0)
+        return true;
+    QByteArray bytes(length, Qt::Uninitialized);
+    if (process_.receive(bytes.data(), length, deadline, keepWaiting) != Received::Whole)
+        return false;
+    reading.embedded = documentworker::readEmbedded(bytes);
+    return true;
 }
 
 namespace documentworker {
+
+QByteArray embeddedBytes(const std::vector<EmbeddedFile> &files) {
+    QByteArray body;
+    if (!files.empty()) {
+        QDataStream out(&body, QIODevice::WriteOnly);
+        out << quint32(files.size());
+        for (const EmbeddedFile &file : files)
+            out << file.name << file.bytes;
+    }
+    QByteArray bytes(8, '\0');
+    putNumber(bytes, 0, quint64(body.size()));
+    return bytes + body;
+}
+
+std::vector<EmbeddedFile> readEmbedded(const QByteArray &bytes) {
+    QDataStream in(bytes);
+    quint32 count = 0;
+    in >> count;
+    std::vector<EmbeddedFile> files;
+    while (count-- > 0 && in.status() == QDataStream::Ok) {
+        EmbeddedFile file;
+        in >> file.name >> file.bytes;
+        if (in.status() == QDataStream::Ok)
+            files.push_back(std::move(file));
+    }
+    return files;
+}
 
 QByteArray request(const QString &path, bool documentsOnly) {
     QByteArray bytes(RequestHeaderBytes, '\0');

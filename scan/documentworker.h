@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/embeddedfiles.h"
 #include "platform/workerprocess.h"
 
 #include <QString>
@@ -7,12 +8,17 @@
 #include <chrono>
 #include <functional>
 
+namespace platform {
+class InputFile;
+}
+
 /// A document read by a worker process: what the hidden box would hold after
 /// loading it in this process.
 struct DocumentReading {
     bool loaded = false; ///< there is text
     QString error;       ///< why not, when it is a failure
     QString text;
+    std::vector<EmbeddedFile> embedded; ///< files the document carries
 };
 
 /// Reads documents in a worker process (quarrix-extract), bounded in memory,
@@ -41,12 +47,21 @@ class DocumentWorker {
     /// and gives no text and no error, as a stopped reading does.
     DocumentReading read(const QString &path, bool documentsOnly,
                          const std::function<bool()> &keepWaiting);
+    /// Loads a document held in memory (an archive's member, a carried
+    /// file); name gives its type.
+    DocumentReading readBytes(QByteArrayView bytes, const QString &name, bool documentsOnly,
+                              const std::function<bool()> &keepWaiting);
     /// True when documents are read in this process instead.
     bool inProcess() const { return settings_.inProcess; }
     /// How many worker processes were started (tests).
     int started() const { return started_; }
 
   private:
+    DocumentReading readOpened(platform::InputFile &file, const QString &path,
+                               bool documentsOnly, const std::function<bool()> &keepWaiting);
+    bool receiveEmbedded(DocumentReading &reading, qint64 size,
+                         std::chrono::steady_clock::time_point deadline,
+                         const std::function<bool()> &keepWaiting);
     DocumentReading failed(const QString &reason);
     QString endReason();
 
@@ -68,6 +83,10 @@ void readRequestHeader(const char *header, qint64 &pathChars, bool &documentsOnl
 QByteArray answerHead(const DocumentReading &reading);
 QByteArrayView textBytes(const DocumentReading &reading);
 constexpr qint64 AnswerHeaderBytes = 16;
+/// The files a document carries, after its text: their length in bytes
+/// (8 bytes) and then the files.
+QByteArray embeddedBytes(const std::vector<EmbeddedFile> &files);
+std::vector<EmbeddedFile> readEmbedded(const QByteArray &bytes);
 void readAnswerHeader(const char *header, bool &loaded, qint64 &errorChars, qint64 &textChars);
 /// The worker's exit status when memory ran out.
 constexpr int OutOfMemoryStatus = 3;

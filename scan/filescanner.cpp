@@ -57,12 +57,28 @@ FileScanner::Outcome FileScanner::scan(const QString &path, bool document, Recei
 // Documents are read by a worker process unless told to read them here.
 DocumentReading FileScanner::load(const QString &path, bool documentsOnly, Receiver &receiver) {
     if (!worker_.inProcess())
-        return worker_.read(path, documentsOnly,
-                            [&] { return !stop_.stopped() && receiver.documentWaiting(); });
+        return worker_.read(path, documentsOnly, waiting(receiver));
+    return fromBox(box_.setFileName(path, documentsOnly, stop_));
+}
+
+DocumentReading FileScanner::loadBytes(QByteArrayView bytes, const QString &name,
+                                       bool documentsOnly, Receiver &receiver) {
+    if (!worker_.inProcess())
+        return worker_.readBytes(bytes, name, documentsOnly, waiting(receiver));
+    return fromBox(box_.setBytes(bytes, name, documentsOnly, stop_));
+}
+
+std::function<bool()> FileScanner::waiting(Receiver &receiver) {
+    return [this, &receiver] { return !stop_.stopped() && receiver.documentWaiting(); };
+}
+
+DocumentReading FileScanner::fromBox(bool loaded) {
     DocumentReading reading;
-    reading.loaded = box_.setFileName(path, documentsOnly, stop_);
+    reading.loaded = loaded;
     reading.error = box_.errorString();
     reading.text = box_.Text();
+    reading.embedded = box_.takeEmbedded();
+    box_.setFileName(QString());
     return reading;
 }
 
@@ -71,22 +87,45 @@ DocumentReading FileScanner::load(const QString &path, bool documentsOnly, Recei
 // receiver drops them.
 FileScanner::Outcome FileScanner::readDocument(const QString &path, bool documentsOnly,
                                                Receiver &receiver) {
-    const DocumentReading reading = load(path, documentsOnly, receiver);
-    const bool loaded = reading.loaded;
+    return handOnDocument(load(path, documentsOnly, receiver), receiver);
+}
+
+FileScanner::Outcome FileScanner::scanText(TextFileReader::Source &source, Receiver &receiver) {
+    TextLines lines(receiver);
+    lines.readAsText();
+    Outcome outcome;
+    outcome.ok = reader_.scan(source, lines);
+    if (!outcome.ok)
+        outcome.error = reader_.errorString();
+    return outcome;
+}
+
+FileScanner::Outcome FileScanner::scanDocument(QByteArrayView bytes, const QString &name,
+                                               Receiver &receiver, bool documentsOnly) {
+    return handOnDocument(loadBytes(bytes, name, documentsOnly, receiver), receiver);
+}
+
+FileScanner::Outcome FileScanner::handOnDocument(DocumentReading reading, Receiver &receiver) {
     Outcome outcome;
     outcome.error = reading.error;
-    outcome.document = loaded || !outcome.error.isEmpty();
+    outcome.document = reading.loaded || !outcome.error.isEmpty();
     outcome.ok = outcome.error.isEmpty();
-    if (!receiver.documentLoaded(outcome.document)) {
-        box_.setFileName(QString());
+    if (!receiver.documentLoaded(outcome.document))
         return {true, true, {}};
-    }
-    if (!loaded)
-        return outcome;
-    const QString &text = reading.text;
+    if (reading.loaded)
+        handOnText(reading, receiver);
+    return outcome;
+}
+
+// The pieces of the text read, then those of the files the document
+// carries, each under its own name.
+void FileScanner::handOnText(DocumentReading &reading, Receiver &receiver) {
+    const QString text = std::exchange(reading.text, {});
+    const std::vector<EmbeddedFile> embedded = std::exchange(reading.embedded, {});
     qint64 index = 0;
+    bool goOn = true;
     forEachPiece(text, [&](QStringView piece) {
-        if (!receiver.nextPiece(index))
+        if (!(goOn = receiver.nextPiece(index)))
             return false;
         const QString filtered = StripControlChars(piece);
         if (receiver.search().expression.LineMatches(filtered))
@@ -94,6 +133,17 @@ FileScanner::Outcome FileScanner::readDocument(const QString &path, bool documen
         ++index;
         return true;
     });
-    box_.setFileName(QString());
-    return outcome;
+    if (!goOn || embedded.empty() || inner_.size() >= MaxEmbeddedDepth)
+        return;
+    for (const EmbeddedFile &file : embedded) {
+        if (stop_.stopped())
+            break;
+        inner_.append(file.name);
+        receiver.memberStarted(inner_);
+        DocumentReading inner = loadBytes(file.bytes, file.name, false, receiver);
+        if (inner.loaded)
+            handOnText(inner, receiver);
+        inner_.removeLast();
+    }
+    receiver.memberStarted(inner_);
 }

@@ -6,6 +6,7 @@
 #include "scan/textfilereader.h"
 
 #include <QString>
+#include <QStringList>
 
 class RichTextBuffer;
 struct CompiledSearch;
@@ -46,6 +47,10 @@ class FileScanner {
         virtual bool nextPiece(qint64 index) = 0;
         /// A matching piece of a document, stripped of control characters.
         virtual void pieceFound(qint64 index, const QString &piece) = 0;
+        /// The pieces that follow are of a file the document carries (an
+        /// attachment, an embedded package), named by inner from the
+        /// document down; inner empty: of the document itself again.
+        virtual void memberStarted(const QStringList &inner) { (void)inner; }
     };
 
     /// How a file ended.
@@ -62,16 +67,33 @@ class FileScanner {
 
     /// Reads path as a document when named as one, else as text.
     Outcome scan(const QString &path, bool document, Receiver &receiver);
+    /// Reads a member of a container streamed as text.
+    Outcome scanText(TextFileReader::Source &source, Receiver &receiver);
+    /// Reads a member of a container already in memory as a document; name
+    /// gives its type. With documentsOnly, bytes that are no document by
+    /// their content are left (outcome.document false) for scanText().
+    Outcome scanDocument(QByteArrayView bytes, const QString &name, Receiver &receiver,
+                         bool documentsOnly = false);
     TextFileReader &textReader() { return reader_; }
 
   private:
     class TextLines;
     Outcome readDocument(const QString &path, bool documentsOnly, Receiver &receiver);
+    Outcome handOnDocument(DocumentReading reading, Receiver &receiver);
+    void handOnText(DocumentReading &reading, Receiver &receiver);
+
+    /// Files inside files inside a document read at most.
+    static constexpr qsizetype MaxEmbeddedDepth = 8;
 
     DocumentReading load(const QString &path, bool documentsOnly, Receiver &receiver);
+    DocumentReading loadBytes(QByteArrayView bytes, const QString &name, bool documentsOnly,
+                              Receiver &receiver);
+    std::function<bool()> waiting(Receiver &receiver);
+    DocumentReading fromBox(bool loaded);
 
     RichTextBuffer &box_;
     StopToken stop_;
     DocumentWorker worker_;
     TextFileReader reader_;
+    QStringList inner_; ///< the carried file being read, from the document down
 };

@@ -25,3 +25,20 @@ qint64 FoundLines::cost() const {
            static_cast<qint64>(numbers_.capacity() * sizeof(qint64) +
                                ends_.capacity() * sizeof(qsizetype));
 }
+
+void FoundLines::startMember(const QStringList &inner) {
+    if (!members_.empty() && members_.back().first == size())
+        members_.back().second = inner;
+    else if (!members_.empty() || !inner.isEmpty())
+        members_.emplace_back(size(), inner);
+}
+
+QStringList FoundLines::inner(qsizetype i) const {
+    QStringList names;
+    for (const auto &[first, member] : members_) {
+        if (first > i)
+            break;
+        names = member;
+    }
+    return names;
+}

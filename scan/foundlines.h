@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -19,6 +20,11 @@ class FoundLines {
     /// Line from 1, or document piece from 0.
     qint64 number(qsizetype i) const { return numbers_[static_cast<size_t>(i)]; }
     QStringView text(qsizetype i) const;
+    /// The lines added from now on are of a file the document carries
+    /// (empty: of the file itself).
+    void startMember(const QStringList &inner);
+    /// The names of the carried file line i is of; empty for the file's own.
+    QStringList inner(qsizetype i) const;
     /// The bytes the batch holds.
     qint64 cost() const;
 
@@ -26,4 +32,6 @@ class FoundLines {
     std::vector<qint64> numbers_;
     std::vector<qsizetype> ends_;
     QString texts_;
+    /// Where the lines of a carried file begin: (first line, its names).
+    std::vector<std::pair<qsizetype, QStringList>> members_;
 };

@@ -71,6 +71,7 @@ class ReadAhead::Receiver : public FileScanner::Receiver {
         if (index > skipThrough_)
             lines_.add(index, piece);
     }
+    void memberStarted(const QStringList &inner) override { lines_.startMember(inner); }
     /// The lines not yet handed on.
     FoundLines takeLines() { return std::exchange(lines_, FoundLines()); }
     bool hand() { return pool_.hand(job_, lines_, generation_, finished_); }

@@ -2,6 +2,7 @@
 
 #include "platform/bidicontrols.h"
 #include "platform/pathname.h"
+#include "scan/rowpath.h"
 
 #include <limits>
 
@@ -12,11 +13,12 @@ constexpr qsizetype BlockSize = 1 << 20;
 
 } // namespace
 
-quint32 ResultsModel::pathIndex(const QString &path) {
+quint32 ResultsModel::pathIndex(const QString &path, const QStringList &inner) {
     // Rows come file by file, so the last path is nearly always the one.
-    if (!paths_.isEmpty() && paths_.constLast() == path)
+    if (!paths_.isEmpty() && paths_.constLast() == path && inner_.constLast() == inner)
         return static_cast<quint32>(paths_.size() - 1);
     paths_.append(path);
+    inner_.append(inner);
     return static_cast<quint32>(paths_.size() - 1);
 }
 
@@ -38,7 +40,7 @@ QByteArrayView ResultsModel::bytes(const StoredText &stored) const {
 
 bool ResultsModel::AddMatch(const MatchRecord &row) {
     StoredRow stored;
-    stored.path = pathIndex(row.path);
+    stored.path = pathIndex(row.path, row.inner);
     stored.cell = row.line.kind;
     const auto number = static_cast<quint64>(row.line.number);
     stored.numberLow = static_cast<quint32>(number);
@@ -59,7 +61,7 @@ QString ResultsModel::matchText(const StoredRow &row) const {
 
 MatchRecord ResultsModel::row(qsizetype index) const {
     const StoredRow &r = rows_[static_cast<size_t>(index)];
-    return {paths_.at(r.path), lineCell(r), matchText(r)};
+    return {paths_.at(r.path), lineCell(r), matchText(r), inner_.at(r.path)};
 }
 
 void ResultsModel::ResetResultsList(bool clearRows) {
@@ -68,6 +70,7 @@ void ResultsModel::ResetResultsList(bool clearRows) {
     beginResetModel();
     std::deque<StoredRow>().swap(rows_);
     paths_ = QStringList();
+    inner_ = QList<QStringList>();
     std::vector<QByteArray>().swap(blocks_);
     shown_ = 0;
     endResetModel();
@@ -99,7 +102,7 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const {
     switch (index.column()) {
     case PathColumn: {
         // The tooltip shows direction controls as markers, as the cell does.
-        const QString path = platform::displayPath(paths_.at(r.path));
+        const QString path = RowPath::shown(paths_.at(r.path), inner_.at(r.path));
         return role == Qt::ToolTipRole ? platform::markBidiControls(path) : path;
     }
     case LineColumn:

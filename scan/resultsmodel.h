@@ -58,7 +58,7 @@ class ResultsModel : public QAbstractTableModel, public MatchSink {
         LineCell::Kind cell = LineCell::Kind::None;
     };
 
-    quint32 pathIndex(const QString &path);
+    quint32 pathIndex(const QString &path, const QStringList &inner);
     StoredText store(const QByteArray &bytes);
     QByteArrayView bytes(const StoredText &stored) const;
     static LineCell lineCell(const StoredRow &row);
@@ -66,6 +66,7 @@ class ResultsModel : public QAbstractTableModel, public MatchSink {
 
     std::deque<StoredRow> rows_;
     QStringList paths_;
+    QList<QStringList> inner_;       ///< the member names of each of paths_
     std::vector<QByteArray> blocks_; ///< UTF-8 text of the rows, appended in order
     qsizetype shown_ = 0;            ///< rows the views know of
 };

@@ -1,6 +1,7 @@
 #include "scan/resultsreport.h"
 
 #include "platform/pathname.h"
+#include "scan/rowpath.h"
 #include "scan/scantexts.h"
 #include "scan/searchexpression.h"
 
@@ -41,8 +42,8 @@ QString rowLine(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return ScanTexts::EndOfMatches;
     // The path is the file's own, spaces at its ends included: a name may end in one.
-    return FileLabel + platform::displayPath(row.path) + LineLabel + row.line.text() + MatchLabel +
-           trimmedSpaces(row.text);
+    return FileLabel + RowPath::shown(row.path, row.inner) + LineLabel + row.line.text() +
+           MatchLabel + trimmedSpaces(row.text);
 }
 
 bool Writer::writeLine(const QString &line) {
@@ -55,9 +56,10 @@ bool Writer::writeLine(const QString &line) {
 bool Writer::writeRow(const MatchRecord &row) {
     if (row.text == ScanTexts::EndOfMatches)
         return writeLine(row.text);
-    if (row.path != rowPath_ || rowHead_.isEmpty()) {
+    if (row.path != rowPath_ || row.inner != rowInner_ || rowHead_.isEmpty()) {
         rowPath_ = row.path;
-        rowHead_ = (FileLabel + platform::displayPath(row.path) + LineLabel).toUtf8();
+        rowInner_ = row.inner;
+        rowHead_ = (FileLabel + RowPath::shown(row.path, row.inner) + LineLabel).toUtf8();
     }
     line_.truncate(0);
     line_ += rowHead_;

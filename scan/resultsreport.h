@@ -48,9 +48,10 @@ class Writer {
 
     QIODevice &device_;
     QStringEncoder encoder_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
-    QString rowPath_;    ///< the path of the last row written
-    QByteArray rowHead_; ///< its line up to the line cell
-    QByteArray line_;    ///< kept to spare an allocation a row
+    QString rowPath_;      ///< the path of the last row written
+    QStringList rowInner_; ///< and its member's names
+    QByteArray rowHead_;   ///< its line up to the line cell
+    QByteArray line_;      ///< kept to spare an allocation a row
 };
 
 } // namespace ResultsReport

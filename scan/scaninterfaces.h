@@ -3,12 +3,16 @@
 #include "scan/linecell.h"
 
 #include <QString>
+#include <QStringList>
 
 /// One row of the results: a match, or a marker row (empty path, no line cell).
 struct MatchRecord {
     QString path;
     LineCell line;
     QString text;
+    /// Where path is a container: the names of the member inside it,
+    /// outermost first (rowpath.h joins them for showing). Empty for a file.
+    QStringList inner;
 
     bool operator==(const MatchRecord &) const = default;
 };

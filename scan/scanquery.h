@@ -22,6 +22,8 @@ struct ScanQuery {
     QString searchText;
     /// Files with NUL bytes near their start are searched line by line as text.
     bool binaryAsText = false;
+    /// Archives and compressed files are read as the files they hold.
+    bool searchArchives = false;
 
     bool operator==(const ScanQuery &) const = default;
 };

@@ -1,9 +1,12 @@
 #include "scan/scanrun.h"
 
+#include "documents/archivereader.h"
 #include "platform/codepage.h"
 #include "scan/compiledsearch.h"
+#include "scan/containerscanner.h"
 #include "scan/filetypefilter.h"
 #include "scan/readahead.h"
+#include "scan/rowpath.h"
 #include "scan/scantexts.h"
 #include "scan/walkahead.h"
 
@@ -29,7 +32,7 @@ class ScanRun::FileRows : public FileScanner::Receiver {
     bool lineFound(qint64 number, QByteArrayView line, QStringView cut) override {
         QString text = platform::decodeText(line);
         text += cut;
-        run_.record(path_, LineCell::line(number), text);
+        run_.record(path_, LineCell::line(number), text, inner_);
         return blockDone();
     }
     bool blockDone() override {
@@ -42,12 +45,37 @@ class ScanRun::FileRows : public FileScanner::Receiver {
         return true;
     }
     void pieceFound(qint64 index, const QString &piece) override {
-        run_.record(path_, LineCell::piece(index), piece);
+        run_.record(path_, LineCell::piece(index), piece, inner_);
     }
+    /// The member of a container whose rows come next.
+    void setInner(const QStringList &inner) { base_ = inner_ = inner; }
+    void memberStarted(const QStringList &inner) override { inner_ = base_ + inner; }
 
   private:
     ScanRun &run_;
     const QString &path_;
+    QStringList base_; ///< the container's member being read
+    QStringList inner_;
+};
+
+/// The rows and errors of a container's members, read on the run's thread.
+class ScanRun::ContainerRows : public ContainerScanner::Rows {
+  public:
+    ContainerRows(ScanRun &run, const QString &path) : run_(run), path_(path), rows_(run, path) {}
+    FileScanner::Receiver &member(const QStringList &inner) override {
+        rows_.setInner(inner);
+        run_.status_.SBar(ScanTexts::ScanningFile + RowPath::shown(path_, inner));
+        return rows_;
+    }
+    void error(const QStringList &inner, const QString &description) override {
+        run_.status_.fileError(ScanTexts::fileError(description, RowPath::shown(path_, inner)));
+    }
+    bool goOn() override { return rows_.blockDone(); }
+
+  private:
+    ScanRun &run_;
+    const QString &path_;
+    FileRows rows_;
 };
 
 ScanRun::ScanRun(MatchSink &matches, StatusSink &status, RunHooks &hooks)
@@ -77,8 +105,9 @@ bool ScanRun::searchChanged() {
     return search().get() != before;
 }
 
-void ScanRun::record(const QString &path, LineCell cell, const QString &text) {
-    if (!matches_.AddMatch({path, cell, text})) {
+void ScanRun::record(const QString &path, LineCell cell, const QString &text,
+                     const QStringList &inner) {
+    if (!matches_.AddMatch({path, cell, text, inner})) {
         // The row could not be kept (a report that failed to write): stop as Cancel does.
         ContinueScan = false;
         fileClosed_ = true;
@@ -97,7 +126,7 @@ void ScanRun::yield() {
 
 void ScanRun::addMarker() {
     const QString &text = rows_ == 0 ? ScanTexts::NoMatchesFound : ScanTexts::EndOfMatches;
-    matches_.AddMatch({QString(), LineCell(), text});
+    matches_.AddMatch({QString(), LineCell(), text, {}});
     ++rows_;
 }
 
@@ -181,10 +210,12 @@ void ScanRun::ScanSelectedFiles(const FileSelection &files) {
     // The selection and names are read afresh for every entry.
     scanList(
         files.count(),
-        [&files](qsizetype i) -> std::optional<ListEntry> {
+        [this, &files](qsizetype i) -> std::optional<ListEntry> {
             const int index = static_cast<int>(i);
             if (!files.isSelected(index))
                 return std::nullopt;
+            if (query_.searchArchives && ArchiveReader::isContainerName(files.name(index)))
+                return ListEntry{files.path(index), false, true};
             return ListEntry{files.path(index), FileTypeFilter::IsRichTextType(files.name(index))};
         },
         [&](qsizetype, bool listed) {
@@ -198,10 +229,26 @@ ScanRun::EntryAt ScanRun::treeEntryAt(const QString &extension, bool allFiles) c
         const QString &entry = FoundFilesList.at(i);
         const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
                                      : FileTypeFilter::passesSpecifiedType(entry, extension);
-        if (!passes)
-            return std::nullopt;
-        return ListEntry{entry, FileTypeFilter::IsRichTextType(entry)};
+        return entryOf(entry, passes);
     };
+}
+
+// With archives searched, an archive or compressed file of the list is read
+// for its members whatever the type filter says of its own name.
+std::optional<ScanRun::ListEntry> ScanRun::entryOf(const QString &path, bool passes) const {
+    if (query_.searchArchives && ArchiveReader::isContainerName(path))
+        return ListEntry{path, false, true};
+    if (!passes)
+        return std::nullopt;
+    return ListEntry{path, FileTypeFilter::IsRichTextType(path)};
+}
+
+// A member is judged by the same type filter as a file of the tree.
+bool ScanRun::memberPasses(const QString &name) const {
+    if (query_.mode == ScanMode::DirectoryTree && query_.specifiedType)
+        return FileTypeFilter::passesSpecifiedType(name,
+                                                   FileTypeFilter::normalisedType(query_.type));
+    return FileTypeFilter::passesAllFiles(name);
 }
 
 // The walk runs on a thread of its own. Here its texts are shown in walk order
@@ -261,6 +308,19 @@ void ScanRun::ScanRichTextFile(const QString &path) {
         scanFile(path, true);
 }
 
+void ScanRun::scanContainer(const QString &path) {
+    if (!ContinueScan)
+        return;
+    fileClosed_ = false;
+    status_.SBar(ScanTexts::ScanningFile + path);
+    ContainerRows rows(*this, path);
+    ContainerScanner container(scanner_,
+                               [this](const QString &name) { return memberPasses(name); });
+    const FileScanner::Outcome outcome = container.scan(path, rows);
+    if (!outcome.ok)
+        status_.fileError(ScanTexts::fileError(outcome.error, path));
+}
+
 void ScanRun::scanFile(const QString &path, bool document) {
     fileClosed_ = false;
     status_.SBar(ScanTexts::ScanningFile + path);
@@ -285,7 +345,9 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
         for (qsizetype i = 0; i < count && ContinueScan; ++i) {
             const std::optional<ListEntry> entry = entryAt(i);
             progress(i, entry.has_value());
-            if (entry && entry->rich)
+            if (entry && entry->container)
+                scanContainer(entry->path);
+            else if (entry && entry->rich)
                 ScanRichTextFile(entry->path);
             else if (entry)
                 ScanTextFile(entry->path);
@@ -305,14 +367,16 @@ void ScanRun::scanList(qsizetype count, const EntryAt &entryAt, const Progress &
         const bool submitted = head && head->id == i;
         // A fixed list's entries were judged as they went to the readers.
         std::optional<ListEntry> entry;
-        if (!fixed || i >= next_)
+        if (!fixed || i >= next_ || !submitted)
             entry = entryAt(i);
-        else if (submitted)
+        else
             entry = ListEntry{head->path, head->rich};
         progress(i, entry.has_value());
-        if (!entry) {
+        if (!entry || entry->container) {
             if (submitted)
                 pool.dropHead();
+            if (entry)
+                scanContainer(entry->path);
             continue;
         }
         const ReadAhead::File file{i, entry->path, entry->rich};
@@ -347,7 +411,7 @@ void ScanRun::refill(qsizetype count, const EntryAt &entryAt, qsizetype limit) {
     std::vector<ReadAhead::File> stride;
     for (const qsizetype waiting = pool_->waiting();
          next_ < count && waiting + qsizetype(stride.size()) < limit; ++next_) {
-        if (std::optional<ListEntry> later = entryAt(next_))
+        if (std::optional<ListEntry> later = entryAt(next_); later && !later->container)
             stride.push_back({next_, std::move(later->path), later->rich});
     }
     pool_->submit(stride);
@@ -382,7 +446,7 @@ void ScanRun::scanHead(ReadAhead &pool, const ReadAhead::File &file) {
             for (qsizetype i = 0; i < lines.size() && !restarted; ++i) {
                 last = lines.number(i);
                 record(file.path, document ? LineCell::piece(last) : LineCell::line(last),
-                       lines.text(i).toString());
+                       lines.text(i).toString(), lines.inner(i));
                 yield();
                 if (fileClosed_ && !document)
                     return;

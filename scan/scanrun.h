@@ -74,12 +74,14 @@ class ScanRun {
     struct ListEntry {
         QString path;
         bool rich = false;
+        bool container = false; ///< read member by member on the run's thread
     };
     using EntryAt = std::function<std::optional<ListEntry>(qsizetype)>;
     /// Called once for each index of the list, as its turn comes; listed
     /// says whether the entry is scanned.
     using Progress = std::function<void(qsizetype index, bool listed)>;
     class FileRows;
+    class ContainerRows;
 
     const std::shared_ptr<const CompiledSearch> &search();
     bool searchChanged();
@@ -94,9 +96,13 @@ class ScanRun {
     void scanList(qsizetype count, const EntryAt &entryAt, const Progress &progress,
                   bool fixed = false);
     void scanFile(const QString &path, bool document);
+    void scanContainer(const QString &path);
+    std::optional<ListEntry> entryOf(const QString &path, bool passes) const;
+    bool memberPasses(const QString &name) const;
     void resubmit(ReadAhead &pool, const ReadAhead::File &file);
     void scanHead(ReadAhead &pool, const ReadAhead::File &file);
-    void record(const QString &path, LineCell cell, const QString &text);
+    void record(const QString &path, LineCell cell, const QString &text,
+                const QStringList &inner = {});
     void addMarker();
 
     MatchSink &matches_;

@@ -101,17 +101,21 @@ TextFileReader::TextFileReader(qsizetype blockSize, qsizetype lineLimit)
     : blockSize_(std::max<qsizetype>(blockSize, 4)), lineLimit_(std::max<qsizetype>(lineLimit, 4)),
       maxBuffer_(2 * std::max(blockSize_, lineLimit_)) {}
 
+qint64 TextFileReader::readRaw(char *to, qint64 room) {
+    return source_ ? source_->read(to, room) : file_.read(to, room);
+}
+
 qint64 TextFileReader::fill(char *to, qint64 room) {
     if (!utf16_) {
         if (rangeEnd_ >= 0)
             room = std::min(room, rangeEnd_ - offset_);
-        const qint64 n = room > 0 ? file_.read(to, room) : 0;
+        const qint64 n = room > 0 ? readRaw(to, room) : 0;
         offset_ += std::max<qint64>(n, 0);
         return n;
     }
     while (decodedPos_ == decoded_.size()) {
         char raw[64 * 1024];
-        const qint64 n = file_.read(raw, sizeof raw);
+        const qint64 n = readRaw(raw, sizeof raw);
         if (n <= 0)
             return n;
         decoded_ = QString((*utf16_)(QByteArrayView(raw, n))).toUtf8();
@@ -128,7 +132,7 @@ bool TextFileReader::startFile(qsizetype &length) {
     utf16_.reset();
     decoded_.clear();
     decodedPos_ = 0;
-    const qint64 n = file_.read(buffer_.data(), buffer_.size());
+    const qint64 n = readRaw(buffer_.data(), buffer_.size());
     if (n < 0)
         return false;
     length = n;
@@ -246,14 +250,30 @@ bool TextFileReader::followLongLine(qsizetype &length, bool &crPending, bool &at
 
 bool TextFileReader::scan(const QString &path, Client &client) {
     error_.clear();
-    lineNumber_ = 0;
-    stopped_ = false;
     rangeEnd_ = -1;
     offset_ = 0;
     if (!file_.open(path)) {
         error_ = file_.errorString();
         return false;
     }
+    return scanOpened(&path, client);
+}
+
+bool TextFileReader::scan(Source &source, Client &client) {
+    error_.clear();
+    rangeEnd_ = -1;
+    offset_ = 0;
+    source_ = &source;
+    const bool ok = scanOpened(nullptr, client);
+    source_ = nullptr;
+    return ok;
+}
+
+// A file of the tree (path given) may be cut into stretches; a member
+// streamed from a container is read in one.
+bool TextFileReader::scanOpened(const QString *path, Client &client) {
+    lineNumber_ = 0;
+    stopped_ = false;
     if (buffer_.size() != blockSize_) // a long line of the last file grew it
         buffer_ = QByteArray(blockSize_, Qt::Uninitialized);
     qsizetype length = 0;
@@ -262,12 +282,12 @@ bool TextFileReader::scan(const QString &path, Client &client) {
         file_.close();
         return true;
     }
-    Stretches stretches = ok ? startStretches(path, client.finder()) : Stretches();
+    Stretches stretches = ok && path ? startStretches(*path, client.finder()) : Stretches();
     ok = ok && readLines(length, client);
     if (ok && !stopped_)
         ok = deliverStretches(stretches, client);
     if (!ok && error_.isEmpty())
-        error_ = file_.errorString();
+        error_ = source_ ? source_->errorString() : file_.errorString();
     stretches.clear(); // stops and waits for them
     file_.close();
     return ok;
@@ -284,7 +304,7 @@ bool TextFileReader::scanRange(const QString &path, qint64 from, qint64 to, Clie
     rangeEnd_ = to;
     offset_ = from;
     buffer_ = QByteArray(blockSize_, Qt::Uninitialized);
-    bool ok = file_.open(path) && file_.seek(from) && readLines(0, client);
+    bool ok = file_.open(path) && file_.seek(from) >= 0 && readLines(0, client);
     if (!ok)
         error_ = file_.errorString();
     file_.close();
@@ -306,7 +326,7 @@ std::vector<qint64> TextFileReader::cuts(const QString &path) const {
     QByteArray window(64 * 1024, Qt::Uninitialized);
     for (qint64 k = 1; k < shares; ++k) {
         const qint64 at = size * k / shares;
-        const qint64 got = probe.seek(at) ? probe.read(window.data(), window.size()) : -1;
+        const qint64 got = probe.seek(at) >= 0 ? probe.read(window.data(), window.size()) : -1;
         const void *lf = got > 0 ? std::memchr(window.constData(), '\n', size_t(got)) : nullptr;
         if (!lf)
             continue;

@@ -41,6 +41,15 @@ class TextFileReader {
         virtual bool handsBack(QByteArrayView /*head*/) { return false; }
     };
 
+    /// Bytes from somewhere other than a file of the tree (a member of an archive).
+    class Source {
+      public:
+        virtual ~Source() = default;
+        /// Up to room bytes: 0 at the end, -1 on failure.
+        virtual qint64 read(char *to, qint64 room) = 0;
+        virtual QString errorString() const = 0;
+    };
+
     /// Bytes kept of a matching line that is longer.
     static constexpr qsizetype DefaultLineLimit = qsizetype{1} << 20;
 
@@ -50,6 +59,8 @@ class TextFileReader {
     /// False when the file could not be opened or read (see errorString());
     /// a stop asked for by the client, or a file handed back, is not a failure.
     bool scan(const QString &path, Client &client);
+    /// Reads source's bytes as scan(path) reads a file's.
+    bool scan(Source &source, Client &client);
     QString errorString() const { return error_; }
     /// True when the last file's first read waited for the device.
     bool waitedForDevice() const { return file_.waitedForDevice(); }
@@ -73,6 +84,8 @@ class TextFileReader {
   private:
     class Stretch;
     using Stretches = std::vector<std::unique_ptr<Stretch>>;
+    bool scanOpened(const QString *path, Client &client);
+    qint64 readRaw(char *to, qint64 room);
     qint64 fill(char *to, qint64 room);
     bool readLines(qsizetype length, Client &client);
     bool scanRange(const QString &path, qint64 from, qint64 to, Client &client);
@@ -98,6 +111,7 @@ class TextFileReader {
     qint64 offset_ = 0;    ///< bytes of the file read so far
     QByteArray buffer_;
     platform::InputFile file_;
+    Source *source_ = nullptr; ///< read instead of file_ while set
     std::optional<QStringDecoder> utf16_;
     QByteArray decoded_; ///< UTF-8 from utf16_ not yet delivered
     qsizetype decodedPos_ = 0;

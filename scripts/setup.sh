@@ -13,6 +13,8 @@ packages=(
   libzip-dev zlib1g-dev libpoppler-cpp-dev
   # the document reader's confinement
   libseccomp-dev
+  # archives and compressed files
+  libarchive-dev
   # tests, sanitizers, fuzzing, style
   googletest libgtest-dev libgmock-dev clang clang-format clang-tidy libclang-rt-dev
   xvfb xauth

@@ -46,12 +46,13 @@ void loadReaders() {
 DocumentReading read(int fd, const QString &path, bool documentsOnly) {
     platform::InputFile file;
     if (!file.adopt(fd))
-        return {false, file.errorString(), {}};
+        return {false, file.errorString(), {}, {}};
     RichTextBuffer box;
     DocumentReading reading;
     reading.loaded = box.load(file, path, documentsOnly);
     reading.error = box.errorString();
     reading.text = box.Text();
+    reading.embedded = box.takeEmbedded();
     return reading;
 }
 
@@ -79,7 +80,8 @@ bool serve(int processorSeconds) {
             std::_Exit(documentworker::OutOfMemoryStatus);
         }
     return platform::sendToParent(documentworker::answerHead(reading)) &&
-           platform::sendToParent(documentworker::textBytes(reading));
+           platform::sendToParent(documentworker::textBytes(reading)) &&
+           platform::sendToParent(documentworker::embeddedBytes(reading.embedded));
 }
 
 } // namespace

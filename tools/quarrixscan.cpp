@@ -266,7 +266,13 @@ int main(int argc, char **argv) {
         QStringList{QStringLiteral("a"), QStringLiteral("text")},
         QStringLiteral("Search binary files (NUL bytes near their start) line by line as "
                        "text; otherwise a matching one gives one row, \"Binary file matches\"."));
+    const QCommandLineOption zipOption(
+        {QStringLiteral("z"), QStringLiteral("search-zip")},
+        QStringLiteral("Look inside archives and compressed files (zip, 7z, tar, cpio, iso, rar; "
+                       ".gz .bz2 .xz .zst .lz4). A row inside one is named by the outer path "
+                       "and each inner name, joined by \" \u25B8 \"."));
     parser.addOption(typeOption);
+    parser.addOption(zipOption);
     parser.addOption(outputOption);
     parser.addOption(readersOption);
     parser.addOption(textOption);
@@ -314,6 +320,7 @@ int main(int argc, char **argv) {
     query.type = parser.value(typeOption);
     query.searchText = *searchText;
     query.binaryAsText = parser.isSet(textOption);
+    query.searchArchives = parser.isSet(zipOption);
     ConsoleStatus status;
     if (query.specifiedType && FileTypeFilter::normalisedType(query.type).isEmpty()) {
         status.showMessage(ScanTexts::SpecifyExtension);

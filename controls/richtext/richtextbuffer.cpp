@@ -22,6 +22,7 @@ bool RichTextBuffer::setFileName(const QString &path, bool documentsOnly, StopTo
     fileName_.clear();
     text_.clear();
     error_.clear();
+    embedded_.clear();
     if (path.isEmpty())
         return true;
     platform::InputFile file;
@@ -53,9 +54,18 @@ bool RichTextBuffer::load(platform::InputFile &file, const QString &path, bool d
         }
         bytes.append(block, n);
     }
+    return setBytes(bytes, path, documentsOnly, stop);
+}
+
+bool RichTextBuffer::setBytes(QByteArrayView bytes, const QString &name, bool documentsOnly,
+                              StopToken stop) {
+    fileName_.clear();
+    text_.clear();
+    error_.clear();
+    embedded_.clear();
     Extraction extraction(bytes, stop);
     const Outcome outcome =
-        documentsOnly ? extractDocumentNamedAsText(extraction) : extractDocument(extraction, path);
+        documentsOnly ? extractDocumentNamedAsText(extraction) : extractDocument(extraction, name);
     if (outcome == Outcome::Encrypted)
         error_ = documenterrors::encrypted();
     if (outcome == Outcome::Damaged && extraction.text.isEmpty())
@@ -63,6 +73,7 @@ bool RichTextBuffer::load(platform::InputFile &file, const QString &path, bool d
     if (!givesText(outcome) || !error_.isEmpty())
         return false;
     text_ = std::move(extraction.text);
-    fileName_ = path;
+    embedded_ = std::move(extraction.embedded);
+    fileName_ = name;
     return true;
 }

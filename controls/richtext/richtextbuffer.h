@@ -1,9 +1,13 @@
 #pragma once
 
+#include "documents/embeddedfiles.h"
 #include "documents/stoptoken.h"
 
 #include <QByteArrayView>
 #include <QString>
+
+#include <utility>
+#include <vector>
 
 /// The hidden rich text box a scan loads a document into to get at its text.
 /// Setting the file name loads the file; setting it empty clears the box.
@@ -25,10 +29,18 @@ class RichTextBuffer {
     /// Loads an open file as setFileName() loads path.
     bool load(platform::InputFile &file, const QString &path, bool documentsOnly = false,
               StopToken stop = {});
+    /// Loads a document already in memory (a member of an archive) as
+    /// setFileName() loads a file; name gives its type. Clear the box with
+    /// setFileName(QString()).
+    bool setBytes(QByteArrayView bytes, const QString &name, bool documentsOnly = false,
+                  StopToken stop = {});
     QString FileName() const { return fileName_; }
     /// The plain content; paragraph and line breaks appear as CR.
     QString Text() const { return text_; }
     QString errorString() const { return error_; }
+    /// The files the loaded document carries (attachments, embedded
+    /// packages), handed over once.
+    std::vector<EmbeddedFile> takeEmbedded() { return std::exchange(embedded_, {}); }
 
   private:
     bool fitsInMemory(QByteArrayView head, qint64 size, bool documentsOnly);
@@ -36,4 +48,5 @@ class RichTextBuffer {
     QString fileName_;
     QString text_;
     QString error_;
+    std::vector<EmbeddedFile> embedded_;
 };

@@ -29,7 +29,7 @@ expect() {
   [ "$got" = "$want" ] || { echo "completing '$*': got '$got', want '$want'"; failed=1; }
 }
 
-expect "-- --help --output --readers --text --type --version" quarrix-scan -
+expect "-- --help --output --readers --search-zip --text --type --version -z" quarrix-scan -
 expect "--output" quarrix-scan --o
 expect "txt" quarrix-scan --type tx
 expect "report.log" quarrix-scan --output rep

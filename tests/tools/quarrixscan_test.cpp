@@ -77,6 +77,34 @@ TEST(QuarrixScan, ScansNamedFilesInOrderAndWritesTheReport) {
     EXPECT_EQ(lines[9], "** End Of Matches **");
 }
 
+// -z reads a compressed file as what it holds, and a bound met inside goes
+// to standard error and the exit status like any file that failed.
+TEST(QuarrixScan, SearchZipNamesRowsInsideAndReportsBounds) {
+    TempDir dir;
+    QProcess gzip;
+    const QString log = dir.write(QStringLiteral("syslog.2"), "boot\nalpha here\n");
+    gzip.start(QStringLiteral("gzip"), {log});
+    ASSERT_TRUE(gzip.waitForFinished());
+    const QString gz = log + QStringLiteral(".gz");
+    EXPECT_EQ(runScan({QStringLiteral("alpha"), gz}).exitCode, 1);
+    const Result inside = runScan({QStringLiteral("-z"), QStringLiteral("alpha"), gz});
+    EXPECT_EQ(inside.exitCode, 0);
+    EXPECT_TRUE(inside.out.contains("FILE: " + gz.toUtf8() +
+                                    " \xE2\x96\xB8 syslog.2;  LINE: 2;  MATCH: alpha here"))
+        << inside.out.toStdString();
+
+    // A gzip bomb in small: 10 MiB of one line packs far below a hundredth of its size.
+    const QString zeros =
+        dir.write(QStringLiteral("zeros"), QByteArray("beta\n").repeated(2 << 20));
+    gzip.start(QStringLiteral("gzip"), {zeros});
+    ASSERT_TRUE(gzip.waitForFinished());
+    const Result bomb = runScan(
+        {QStringLiteral("--search-zip"), QStringLiteral("alpha"), zeros + QStringLiteral(".gz")});
+    EXPECT_EQ(bomb.exitCode, 2);
+    EXPECT_TRUE(bomb.err.startsWith("Error: The archive unpacks to more than "))
+        << bomb.err.toStdString();
+}
+
 // Names may begin or end with a space: the report names the file that exists.
 TEST(QuarrixScan, ANameWithSpacesAtItsEndsIsReportedAsItIs) {
     TempDir dir;

@@ -1,0 +1,236 @@
+#include "scan/containerscanner.h"
+
+#include "documents/archivereader.h"
+#include "documents/documenterrors.h"
+#include "documents/documentsize.h"
+#include "documents/packagetext.h"
+#include "platform/inputfile.h"
+#include "scan/filetypefilter.h"
+
+#include <QScopeGuard>
+
+#include <cstring>
+
+namespace {
+
+constexpr qint64 MaxUnpackedBytes = qint64{4} << 30;
+constexpr qint64 UnpackedPerByte = 100;
+
+} // namespace
+
+/// One container being read: the reader of its members and where it lies.
+struct ContainerScanner::Level {
+    ArchiveReader &reader;
+    QStringList inner; ///< the container's own names inside the file of the tree
+    int depth = 1;
+    qint64 counted = 0; ///< of reader.unpackedBytes(), what unpacked_ holds
+};
+
+/// A member's bytes for the readers: its first bytes, or all of them, held
+/// to tell a document by its content, then the rest as it unpacks. Ends
+/// early at a bound or a stop.
+class ContainerScanner::MemberBytes : public TextFileReader::Source {
+  public:
+    MemberBytes(ContainerScanner &scanner, Level &level) : scanner_(scanner), level_(level) {}
+    qint64 read(char *to, qint64 room) override {
+        if (at_ < held_.size()) {
+            const qint64 n = std::min<qint64>(room, held_.size() - at_);
+            std::memcpy(to, held_.constData() + at_, static_cast<size_t>(n));
+            at_ += n;
+            return n;
+        }
+        return scanner_.readCounted(level_, to, room);
+    }
+    QString errorString() const override { return level_.reader.errorString(); }
+    /// True when the first bytes begin as a document of a format read
+    /// whatever the name (a package, a PDF).
+    bool beginsAsDocument() {
+        while (held_.size() < HeadBytes && more(HeadBytes) > 0) {
+        }
+        return mayBeDocument(held_);
+    }
+    /// Holds the whole member when it has at most max bytes: true then.
+    bool holdWhole(qint64 max) {
+        qint64 n = 0;
+        while (held_.size() <= max && (n = more(max + 1 - held_.size())) > 0) {
+        }
+        failed_ = n < 0;
+        return n == 0 && held_.size() <= max;
+    }
+    bool failed() const { return failed_; }
+    QByteArrayView held() const { return held_; }
+
+  private:
+    static constexpr qsizetype HeadBytes = 64;
+    qint64 more(qint64 room) {
+        char block[64 * 1024];
+        const qint64 n = scanner_.readCounted(level_, block, std::min<qint64>(room, sizeof block));
+        if (n > 0)
+            held_.append(block, n);
+        return n;
+    }
+
+    ContainerScanner &scanner_;
+    Level &level_;
+    QByteArray held_;
+    qsizetype at_ = 0;
+    bool failed_ = false;
+};
+
+ContainerScanner::Bounds ContainerScanner::Bounds::forFile(qint64 bytes) {
+    Bounds bounds;
+    bounds.unpackedBytes = std::min(MaxUnpackedBytes, std::max<qint64>(bytes, 1) * UnpackedPerByte);
+    return bounds;
+}
+
+ContainerScanner::ContainerScanner(FileScanner &scanner,
+                                   std::function<bool(const QString &name)> passes)
+    : scanner_(scanner), passes_(std::move(passes)) {}
+
+QString ContainerScanner::tooDeep(int depth) {
+    return QStringLiteral(
+               "The archive nests more than %1 levels deep; what lies deeper is not read")
+        .arg(depth);
+}
+
+QString ContainerScanner::tooMuchUnpacked(qint64 bytes) {
+    return QStringLiteral("The archive unpacks to more than %1 bytes; the rest is not read")
+        .arg(bytes);
+}
+
+QString ContainerScanner::tooManyMembers(qint64 members) {
+    return QStringLiteral("The archive holds more than %1 files; the rest are not read")
+        .arg(members);
+}
+
+FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows) {
+    platform::InputFile file;
+    if (!file.open(path))
+        return {false, false, file.errorString()};
+    const Bounds bounds = Bounds::forFile(file.size());
+    file.close();
+    return scan(path, rows, bounds);
+}
+
+FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows, const Bounds &bounds) {
+    platform::InputFile file;
+    if (!file.open(path))
+        return {false, false, file.errorString()};
+    rows_ = &rows;
+    bounds_ = bounds;
+    unpacked_ = members_ = 0;
+    stopped_ = ended_ = false;
+    // The outer bytes are where a stop or a bound is noticed while
+    // libarchive passes over members that are not read.
+    ArchiveReader reader(
+        [&](char *to, qint64 room) -> qint64 {
+            if (!rows.goOn())
+                stopped_ = true;
+            else if (!open_.empty())
+                within();
+            return stopped_ || ended_ ? -1 : file.read(to, room);
+        },
+        path, [&file](qint64 offset) { return file.seek(offset); }, file.size());
+    Level level{reader, {}};
+    const bool read = readLevel(level);
+    rows_ = nullptr;
+    if (!read && !stopped_ && !ended_)
+        return {false, false, reader.errorString()};
+    return {};
+}
+
+// False when the container could not be read to its end.
+bool ContainerScanner::readLevel(Level &level) {
+    open_.push_back(&level);
+    const auto close = qScopeGuard([this] { open_.pop_back(); });
+    while (!stopped_ && !ended_) {
+        if (!rows_->goOn()) {
+            stopped_ = true;
+            return true;
+        }
+        const std::optional<ArchiveReader::Member> member = level.reader.next();
+        if (!within() || stopped_)
+            return true;
+        if (!member)
+            return level.reader.errorString().isEmpty();
+        if (++members_ > bounds_.members) {
+            ended_ = true;
+            rows_->error(level.inner, tooManyMembers(bounds_.members));
+            return true;
+        }
+        const QStringList names = level.inner + QStringList{member->name};
+        const bool container = ArchiveReader::isContainerName(member->name);
+        if (!container && !passes_(member->name))
+            continue;
+        if (member->encrypted) {
+            rows_->error(names, documenterrors::encrypted());
+        } else if (container && level.depth >= bounds_.depth) {
+            ended_ = true;
+            rows_->error(names, tooDeep(bounds_.depth));
+        } else if (container) {
+            ArchiveReader inside(
+                [&](char *to, qint64 room) { return readCounted(level, to, room); }, member->name);
+            Level below{inside, names, level.depth + 1};
+            if (!readLevel(below) && !stopped_ && !ended_)
+                rows_->error(names, inside.errorString());
+        } else {
+            readMember(level, names);
+        }
+    }
+    return true;
+}
+
+// A member is read as a file of the tree is: a document named as one, or
+// one whose content says so, in memory within the document bound; anything
+// else streamed as text.
+void ContainerScanner::readMember(Level &level, const QStringList &names) {
+    const QString &name = names.constLast();
+    FileScanner::Receiver &receiver = rows_->member(names);
+    MemberBytes bytes(*this, level);
+    const bool named = FileTypeFilter::IsRichTextType(name);
+    FileScanner::Outcome outcome;
+    if (named || bytes.beginsAsDocument()) {
+        const bool whole = bytes.holdWhole(MaxDocumentBytes);
+        if (stopped_ || ended_)
+            return;
+        if (bytes.failed())
+            outcome = {true, false, level.reader.errorString()};
+        else if (whole)
+            outcome = scanner_.scanDocument(bytes.held(), name, receiver, !named);
+        else if (named)
+            outcome = {true, false, documenterrors::tooLarge()};
+        if (!named && !outcome.document && !bytes.failed())
+            outcome = scanner_.scanText(bytes, receiver);
+    } else {
+        outcome = scanner_.scanText(bytes, receiver);
+    }
+    if (!outcome.ok && !stopped_ && !ended_)
+        rows_->error(names, outcome.error);
+}
+
+// A member's next bytes: 0 once a bound or a stop ends the reading.
+qint64 ContainerScanner::readCounted(Level &level, char *to, qint64 room) {
+    if (stopped_ || ended_)
+        return 0;
+    const qint64 n = level.reader.read(to, room);
+    if (!within())
+        return 0;
+    return n;
+}
+
+// Counts what every open level unpacked since last asked (members passed
+// over included); past the bound, the reading ends with its message.
+bool ContainerScanner::within() {
+    for (Level *level : open_) {
+        const qint64 now = level->reader.unpackedBytes();
+        unpacked_ += now - level->counted;
+        level->counted = now;
+    }
+    if (unpacked_ <= bounds_.unpackedBytes)
+        return true;
+    if (!ended_) {
+        ended_ = true;
+        rows_->error(open_.back()->inner, tooMuchUnpacked(bounds_.unpackedBytes));
+    }
+    return false;
+}
