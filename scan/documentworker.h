@@ -57,8 +57,8 @@ class DocumentWorker {
     int started() const { return started_; }
 
   private:
-    DocumentReading readOpened(platform::InputFile &file, const QString &path,
-                               bool documentsOnly, const std::function<bool()> &keepWaiting);
+    DocumentReading readOpened(platform::InputFile &file, const QString &path, bool documentsOnly,
+                               const std::function<bool()> &keepWaiting);
     bool receiveEmbedded(DocumentReading &reading, qint64 size,
                          std::chrono::steady_clock::time_point deadline,
                          const std::function<bool()> &keepWaiting);
