@@ -308,16 +308,16 @@ int FormControls::shownMatchRow() const {
     const QItemSelectionModel *selection = MatchLV->selectionModel();
     const QModelIndex current = MatchLV->currentIndex();
     if (current.isValid() && selection->isRowSelected(current.row()))
-        return current.row();
+        return MatchLV->sourceRow(current.row());
     const QModelIndexList rows = selection->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return rows.isEmpty() ? -1 : MatchLV->sourceRow(rows.first().row());
 }
 
 int FormControls::lastSelectedMatchRow() const {
     int last = -1;
     for (const QModelIndex &index : MatchLV->selectionModel()->selectedRows())
         last = std::max(last, index.row());
-    return last;
+    return MatchLV->sourceRow(last);
 }
 
 QSize largestOnScreen(const QWidget &window) {

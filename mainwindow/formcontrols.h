@@ -42,9 +42,9 @@ struct FormControls {
     /// a selected one; empty without one.
     QString fileListEntryPath() const;
     /// The results row the full-line display shows (the current row when it
-    /// is selected, else the first selected), or -1.
+    /// is selected, else the first selected), as the results model's row, or -1.
     int shownMatchRow() const;
-    /// The last selected results row in list order, or -1.
+    /// The last selected results row in list order, as the results model's row, or -1.
     int lastSelectedMatchRow() const;
 
     /// The tag layout over every control after a resize, the least size kept;

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTabWidget>
 
 namespace ResultsRoom {
@@ -38,8 +39,11 @@ void reshape(QWidget *control, int topBy, int heightBy) {
 
 int listHeightFor(const FormControls &c, int rows) {
     const ResultsView *list = c.MatchLV;
+    // The Match column is wider than the list on a small screen, so its
+    // horizontal scroll bar takes a row's height of its own.
+    const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
     return list->horizontalHeader()->sizeHint().height() +
-           rows * list->verticalHeader()->defaultSectionSize() + 2 * list->frameWidth();
+           rows * list->verticalHeader()->defaultSectionSize() + 2 * list->frameWidth() + scrollBar;
 }
 
 void keepRowsInSight(const FormControls &c) {

@@ -15,6 +15,7 @@ inline constexpr int LeastRows = 5;
 /// Moves the controls, in pixels, so the results list shows LeastRows rows
 /// where the trees can give the height.
 void keepRowsInSight(const FormControls &controls);
-/// The height the results list needs for rows rows under its header.
+/// The height the results list needs for rows rows between its header
+/// and its horizontal scroll bar.
 int listHeightFor(const FormControls &controls, int rows);
 } // namespace ResultsRoom
