@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -240,7 +241,12 @@ int main(int argc, char **argv) {
         std::fputs("usage: quarrix-window-bench tree FOLDER TEXT | million [LINES]  [--shot FILE] "
                    "[--maximized]\n",
                    stderr);
-    if (!shot.isEmpty())
+    if (!shot.isEmpty()) {
+        // A row in the middle is selected, so that the preview shows it.
+        auto *list = find<QTableView>(form, "MatchLV");
+        list->selectRow(list->model()->rowCount() / 2);
+        list->scrollTo(list->currentIndex());
         shoot(form, shot);
+    }
     return rc;
 }

@@ -6,6 +6,7 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/accessiblenames.h"
 #include "mainwindow/filelistbox.h"
+#include "mainwindow/previewpane.h"
 #include "mainwindow/programicon.h"
 #include "mainwindow/resultsroom.h"
 #include "mainwindow/resultsview.h"
@@ -15,6 +16,7 @@
 #include "scan/functionmodule.h"
 #include "scan/resultsmodel.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -162,6 +164,12 @@ void FormControls::createResultsFrame(QWidget &form, ResultsModel &results) {
     MatchLV->setToolTip(QStringLiteral(
         "Results Of Your Last Scan, Double-Click A Line To Display The Entire Line"));
     MatchLV->setResults(&results);
+    // Placed under the list, in pixels, by ResultsRoom after each layout.
+    Preview = new PreviewPane(ScanFrame);
+    Preview->setObjectName(QStringLiteral("PreviewPane"));
+    ShowPreview = new QCheckBox(FormTexts::PreviewCaption, ScanFrame);
+    ShowPreview->setObjectName(QStringLiteral("ShowPreview"));
+    ShowPreview->setToolTip(FormTexts::PreviewTip);
 }
 
 void FormControls::createButtonStrip(QWidget &form) {
@@ -236,9 +244,10 @@ void FormControls::fitCountLabel() {
 
 void FormControls::setTabOrder() {
     // Top to bottom, left to right, as the controls stand.
-    const QList<QWidget *> order{ModeTabs,       FTV1,          File1,       FTV2,       AllFiles,
-                                 SpecifiedFiles, SpecifiedType, TextList,    ScanButton, MatchLV,
-                                 SaveButton,     HelpButton,    AboutButton, ExitButton};
+    const QList<QWidget *> order{ModeTabs,   FTV1,           File1,         FTV2,
+                                 AllFiles,   SpecifiedFiles, SpecifiedType, TextList,
+                                 ScanButton, MatchLV,        ShowPreview,   SaveButton,
+                                 HelpButton, AboutButton,    ExitButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -256,6 +265,7 @@ void FormControls::layOut(QWidget &form) {
         form.setMinimumSize(form.size().boundedTo(largestOnScreen(form)));
     alignBottomStrips(form);
     ResultsRoom::keepRowsInSight(*this);
+    ResultsRoom::placePreview(*this);
 }
 
 void FormControls::ResetResultsList(bool clearRows) {

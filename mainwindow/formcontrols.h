@@ -8,6 +8,7 @@
 class FileListBox;
 class FolderTreeView;
 class QAction;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -18,6 +19,7 @@ class QRadioButton;
 class QStringListModel;
 class QTabWidget;
 class QWidget;
+class PreviewPane;
 class ResultsModel;
 class ResultsView;
 class SearchBox;
@@ -75,6 +77,8 @@ struct FormControls {
     QPushButton *ScanButton = nullptr;
     QGroupBox *ScanFrame = nullptr;
     ResultsView *MatchLV = nullptr;
+    QCheckBox *ShowPreview = nullptr; ///< shows PreviewPane under the results
+    PreviewPane *Preview = nullptr;
     QWidget *Picture1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *MatchCountLabel = nullptr;

@@ -10,6 +10,7 @@
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -42,6 +43,8 @@ void load(FormControls &c, QWidget &window) {
     }
     c.TextList->setEditText(query.searchText);
     c.MatchLV->setUserWidths(ReadColumnWidths());
+    c.ShowPreview->setChecked(
+        booleanForm(ReadSettingValue(ShowPreviewKey, QString())).value_or(true));
     window.restoreGeometry(
         QByteArray::fromBase64(ReadSettingValue(WindowGeometryKey, QString()).toLatin1()));
 }
@@ -55,6 +58,7 @@ void save(const FormControls &c, const QWidget &window) {
                          n <= c.TextList->count() ? c.TextList->itemText(n - 1) : QString());
     SaveSettingValue(WindowGeometryKey, QString::fromLatin1(window.saveGeometry().toBase64()));
     SaveColumnWidths(c.MatchLV->userWidths());
+    SaveSettingValue(ShowPreviewKey, booleanText(c.ShowPreview->isChecked()));
 }
 
 } // namespace FormSettings

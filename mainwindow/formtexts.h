@@ -16,4 +16,7 @@ inline const QString ScanCaption = QStringLiteral("&Scan");
 inline const QString CancelCaption = QStringLiteral("&Cancel");
 inline const QString ScanTip = QStringLiteral("Scan For The Entered Text String");
 inline const QString CancelTip = QStringLiteral("Cancel The Current Scan");
+inline const QString PreviewCaption = QStringLiteral("Pre&view");
+inline const QString PreviewTip =
+    QStringLiteral("Show The Selected Match In Its File, With The Lines Around It");
 } // namespace FormTexts

@@ -6,6 +6,7 @@
 #include "mainwindow/formkeys.h"
 #include "mainwindow/formsettings.h"
 #include "mainwindow/matchactions.h"
+#include "mainwindow/previewpane.h"
 #include "mainwindow/readfailures.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/runpacer.h"
@@ -16,9 +17,11 @@
 #include "scan/resultsmodel.h"
 #include "scan/scanrun.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -114,6 +117,12 @@ void QuarrixForm::wireMatchActions() {
     connect(c.mnuOpenFolder, &QAction::triggered, this,
             [this] { actions_->openContainingFolder(activeRow()); });
     connect(c.mnuCopyPath, &QAction::triggered, this, [this] { actions_->copyPath(activeRow()); });
+    connect(c.MatchLV->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &QuarrixForm::showPreview);
+    connect(c.ShowPreview, &QCheckBox::toggled, this, [this] {
+        Form_Resize();
+        showPreview();
+    });
     for (QWidget *watched : {static_cast<QWidget *>(c.File1), c.File1->viewport(),
                              static_cast<QWidget *>(c.MatchLV), c.MatchLV->viewport()})
         watched->installEventFilter(this);
@@ -260,4 +269,12 @@ MatchRecord QuarrixForm::shownRow(int row) const {
     if (results_->rowCount() <= 1 || row < 0 || row >= results_->rowCount())
         return {};
     return results_->row(row);
+}
+
+void QuarrixForm::showPreview() {
+    if (!controls_.Preview->isVisible())
+        return;
+    const int row = controls_.shownMatchRow();
+    controls_.Preview->showRow(row >= 0 ? results_->row(row) : MatchRecord(),
+                               currentQuery().searchText);
 }

@@ -71,6 +71,8 @@ class QuarrixForm : public QWidget {
     /// of at most one row.
     MatchRecord shownRow(int row) const;
     void showPopup(const QPoint &globalPos);
+    /// The selected row in the preview pane, when it shows.
+    void showPreview();
 
     ResultsModel *results_;
     FormControls controls_;

@@ -3,9 +3,11 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/formcontrols.h"
+#include "mainwindow/previewpane.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/taglayout.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -70,6 +72,26 @@ void keepRowsInSight(const FormControls &c) {
     reshape(c.Frame1, -give, 0);
     reshape(c.ScanFrame, -give, give);
     reshape(c.MatchLV, 0, give);
+}
+
+void placePreview(const FormControls &c) {
+    const QSize box = c.ShowPreview->sizeHint();
+    c.ShowPreview->setGeometry(c.ScanFrame->width() - box.width() - 2 * Margin, 0, box.width(),
+                               box.height());
+    QRect list = c.MatchLV->geometry();
+    const int lineHeight = c.Preview->fontMetrics().lineSpacing();
+    // The pane shows at least the match and a few lines around it.
+    const int least = (PreviewText::Around + 1) * lineHeight + 2 * c.Preview->frameWidth();
+    const int pane = std::max(
+        least, std::min(list.height() * 2 / 5, (2 * PreviewText::Around + 2) * lineHeight));
+    const bool shown =
+        c.ShowPreview->isChecked() && list.height() - pane - Margin >= listHeightFor(c, LeastRows);
+    c.Preview->setVisible(shown);
+    if (!shown)
+        return;
+    list.setHeight(list.height() - pane - Margin);
+    c.MatchLV->setGeometry(list);
+    c.Preview->setGeometry(list.x(), list.bottom() + 1 + Margin, list.width(), pane);
 }
 
 } // namespace ResultsRoom

@@ -39,6 +39,7 @@ void SaveScanQuery(const ScanQuery &query);
 /// where none), under keys of their own.
 inline const QString WindowGeometryKey = QStringLiteral("WindowGeometry");
 inline const QString ColumnWidthsKey = QStringLiteral("ColumnWidths");
+inline const QString ShowPreviewKey = QStringLiteral("ShowPreview");
 QList<int> ReadColumnWidths();
 void SaveColumnWidths(const QList<int> &widths);
 
