@@ -6,6 +6,7 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/accessiblenames.h"
 #include "mainwindow/filelistbox.h"
+#include "mainwindow/pathbox.h"
 #include "mainwindow/previewpane.h"
 #include "mainwindow/programicon.h"
 #include "mainwindow/resultsroom.h"
@@ -78,6 +79,10 @@ FormControls::FormControls(QWidget &form, ResultsModel &results) : results(&resu
                      QStringLiteral("Directory Tree Scan"));
     ModeTabs->setTabToolTip(0, QStringLiteral("Scan Selected Files For Text"));
     ModeTabs->setTabToolTip(1, QStringLiteral("Scan Files In A Directory Tree For Text"));
+    Path = new PathBox(&form);
+    Path->setObjectName(QStringLiteral("PathBox"));
+    Path->setToolTip(FormTexts::PathTip);
+    Path->acceptDropsOn(form);
     createModeFrames(form);
     createSearchFrame(form);
     createResultsFrame(form, results);
@@ -266,6 +271,7 @@ void FormControls::layOut(QWidget &form) {
     alignBottomStrips(form);
     ResultsRoom::keepRowsInSight(*this);
     ResultsRoom::placePreview(*this);
+    Path->placeBeside(*ModeTabs);
 }
 
 void FormControls::ResetResultsList(bool clearRows) {

@@ -19,6 +19,7 @@ class QRadioButton;
 class QStringListModel;
 class QTabWidget;
 class QWidget;
+class PathBox;
 class PreviewPane;
 class ResultsModel;
 class ResultsView;
@@ -60,6 +61,7 @@ struct FormControls {
     void fitCountLabel();
 
     QTabWidget *ModeTabs = nullptr;
+    PathBox *Path = nullptr; ///< the folder the trees show, typed or dropped
     QGroupBox *FileFrame = nullptr;
     FolderTreeView *FTV1 = nullptr;
     QLabel *Label1 = nullptr;

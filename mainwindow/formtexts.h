@@ -19,4 +19,6 @@ inline const QString CancelTip = QStringLiteral("Cancel The Current Scan");
 inline const QString PreviewCaption = QStringLiteral("Pre&view");
 inline const QString PreviewTip =
     QStringLiteral("Show The Selected Match In Its File, With The Lines Around It");
+inline const QString PathTip =
+    QStringLiteral("Folder To Scan: Type Or Paste A Path, Or Drop A Folder On The Window");
 } // namespace FormTexts

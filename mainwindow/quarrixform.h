@@ -66,6 +66,9 @@ class QuarrixForm : public QWidget {
     void FTV1_FolderChanged();
     void FTV2_FolderChanged();
     void resetBothTrees();
+    /// A folder from the path box or a drop: the trees go there, and the
+    /// file list selects fileName when it is given.
+    void goToFolder(const QString &folder, const QString &fileName);
     void ScanButton_Click();
     /// The results row the full-line display shows; none (no path) for a list
     /// of at most one row.
