@@ -21,4 +21,8 @@ inline const QString PreviewTip =
     QStringLiteral("Show The Selected Match In Its File, With The Lines Around It");
 inline const QString PathTip =
     QStringLiteral("Folder To Scan: Type Or Paste A Path, Or Drop A Folder On The Window");
+/// The progress bar's text during a run: files read of the files found.
+inline QString filesReadText(qint64 done, qint64 total) {
+    return QStringLiteral("Files Read: %1 Of %2").arg(done).arg(total);
+}
 } // namespace FormTexts
