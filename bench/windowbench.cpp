@@ -4,6 +4,8 @@
 //
 //   quarrix-window-bench tree FOLDER TEXT [--shot FILE.png] [--maximized] [--archives]
 //   quarrix-window-bench million [LINES] [--shot FILE.png] [--maximized]
+//   quarrix-window-bench memory FOLDER TEXT [RUNS]   (resident memory: fresh, after 1 and RUNS
+//   scans)
 //
 // --maximized fills the screen with the window, as a user with a long list
 // would (run it on a screen of the size wanted, e.g. under Xvfb).
@@ -24,6 +26,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -161,6 +164,48 @@ int treeScan(QuarrixForm &form, const QString &folder, const QString &text) {
     return 0;
 }
 
+/// The process's resident memory now, in MB.
+double residentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return -1;
+}
+
+/// Resident memory of the window fresh, after one scan of folder and after
+/// runs scans: what a run leaves held beyond its rows.
+int memoryScans(QuarrixForm &form, const QString &folder, const QString &text, int runs) {
+    find<QTabWidget>(form, "ModeTabs")->setCurrentIndex(1);
+    find<FolderTreeView>(form, "FTV2")->setSelectedFolder(folder);
+    find<QRadioButton>(form, "AllFiles")->setChecked(true);
+    find<SearchBox>(form, "TextList")->setEditText(text);
+    QCoreApplication::processEvents();
+    const double fresh = residentMb();
+    std::printf("memory: fresh window %.1f MB\n", fresh);
+    for (int run = 1; run <= runs; ++run) {
+        LoopWatch watch;
+        scan(form, watch);
+        QCoreApplication::processEvents();
+        const ResultsModel &rows = form.results();
+        qint64 rowBytes = 0;
+        for (qsizetype i = 0; i < rows.totalRows(); ++i) {
+            const MatchRecord row = rows.row(i);
+            rowBytes += row.text.toUtf8().size() + row.path.size() * 2 + 32;
+        }
+        const double held = residentMb();
+        const double goal = fresh + double(rowBytes) / (1 << 20) + 50;
+        if (run == 1 || run == runs)
+            std::printf(
+                "memory: after %d scan(s) %.1f MB, %lld rows (~%.1f MB); goal <= %.1f MB: %s\n",
+                run, held, static_cast<long long>(rows.totalRows()), double(rowBytes) / (1 << 20),
+                goal, held <= goal ? "ok" : "OVER");
+    }
+    return 0;
+}
+
 int millionScan(QuarrixForm &form, int lines) {
     QTemporaryDir dir;
     {
@@ -237,14 +282,22 @@ int main(int argc, char **argv) {
     int rc = 2;
     if (args.value(0) == u"tree" && args.size() == 3)
         rc = treeScan(form, args.at(1), args.at(2));
+    else if (args.value(0) == u"memory" && args.size() >= 3 && args.size() <= 4)
+        rc = memoryScans(form, args.at(1), args.at(2), args.size() == 4 ? args.at(3).toInt() : 8);
     else if (args.value(0) == u"million" && args.size() <= 2)
         rc = millionScan(form, args.size() == 2 ? args.at(1).toInt() : 1000000);
     else
-        std::fputs("usage: quarrix-window-bench tree FOLDER TEXT | million [LINES]  [--shot FILE] "
+        std::fputs("usage: quarrix-window-bench tree FOLDER TEXT | memory FOLDER TEXT [RUNS] | "
+                   "million [LINES]  [--shot FILE] "
                    "[--maximized] [--archives]\n",
                    stderr);
-    if (!shot.isEmpty())
+    if (!shot.isEmpty()) {
+        // A row in the middle is selected, so that the preview shows it.
+        auto *list = find<QTableView>(form, "MatchLV");
+        list->selectRow(list->model()->rowCount() / 2);
+        list->scrollTo(list->currentIndex());
         shoot(form, shot);
+    }
     // The settings kept at close stay as other runs expect them.
     find<QCheckBox>(form, "SearchArchives")->setChecked(false);
     return rc;

@@ -1,12 +1,11 @@
 // quarrix-window-tour: walks the main window through what a user does after a
 // scan, under a real display, and saves a screenshot of the screen at each
-// step: the results, the popup menu on a row, the file information window,
-// the launch question, the editor, a mail's row in the editor with its find
-// bar, the full-line display, the popup menu
-// opened from the keyboard, the save dialog, the saved report's status, the
-// question before replacing it, the About window, a directory-tree scan with
-// its progress mid-run, and Help. The window is maximized; each shot holds the
-// part of the screen the program's windows cover.
+// step: the results, the preview of a text row and of a mail's row, the popup menu on a row, the
+// file information window, the launch question, the editor, a mail's row in the editor with its
+// find bar, the full-line display, the popup menu opened from the keyboard, the save dialog, the
+// saved report's status, the question before replacing it, the About window, a directory-tree scan
+// with its progress mid-run, and Help. The window is maximized; each shot holds the part of the
+// screen the program's windows cover.
 //
 //   quarrix-window-tour FOLDER OUT_DIR [BIG_FOLDER]
 //
@@ -205,6 +204,12 @@ int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
     find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("alpha|gamma"));
     find<QPushButton>(form, "ScanButton")->click();
     shoot(QStringLiteral("scanned"));
+    // The preview of a text file's row, then of the mail's row (its pieces).
+    auto *results = find<QTableView>(form, "MatchLV");
+    results->selectRow(1);
+    shoot(QStringLiteral("preview"));
+    results->selectRow(results->model()->rowCount() - 2);
+    shoot(QStringLiteral("preview-document"));
 
     whenModal(QStringLiteral("file-information"),
               [](QWidget *modal) { static_cast<QDialog *>(modal)->accept(); });

@@ -6,6 +6,8 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/accessiblenames.h"
 #include "mainwindow/filelistbox.h"
+#include "mainwindow/pathbox.h"
+#include "mainwindow/previewpane.h"
 #include "mainwindow/programicon.h"
 #include "mainwindow/resultsroom.h"
 #include "mainwindow/resultsview.h"
@@ -85,6 +87,10 @@ FormControls::FormControls(QWidget &form, ResultsModel &results) : results(&resu
     // shortened, rather than one scrolled away.
     ModeTabs->setUsesScrollButtons(false);
     ModeTabs->setElideMode(Qt::ElideRight);
+    Path = new PathBox(&form);
+    Path->setObjectName(QStringLiteral("PathBox"));
+    Path->setToolTip(FormTexts::PathTip);
+    Path->acceptDropsOn(form);
     createModeFrames(form);
     createSearchFrame(form);
     createResultsFrame(form, results);
@@ -175,6 +181,12 @@ void FormControls::createResultsFrame(QWidget &form, ResultsModel &results) {
     MatchLV->setToolTip(QStringLiteral(
         "Results Of Your Last Scan, Double-Click A Line To Display The Entire Line"));
     MatchLV->setResults(&results);
+    // Placed under the list, in pixels, by ResultsRoom after each layout.
+    Preview = new PreviewPane(ScanFrame);
+    Preview->setObjectName(QStringLiteral("PreviewPane"));
+    ShowPreview = new QCheckBox(FormTexts::PreviewCaption, ScanFrame);
+    ShowPreview->setObjectName(QStringLiteral("ShowPreview"));
+    ShowPreview->setToolTip(FormTexts::PreviewTip);
 }
 
 void FormControls::createButtonStrip(QWidget &form) {
@@ -251,8 +263,8 @@ void FormControls::setTabOrder() {
     // Top to bottom, left to right, as the controls stand.
     const QList<QWidget *> order{ModeTabs,   FTV1,           File1,         FTV2,
                                  AllFiles,   SpecifiedFiles, SpecifiedType, BinaryAsText,
-                                 TextList,   ScanButton,     MatchLV,       SaveButton,
-                                 HelpButton, AboutButton,    ExitButton};
+                                 TextList,   ScanButton,     MatchLV,       ShowPreview,
+                                 SaveButton, HelpButton,     AboutButton,   ExitButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -270,6 +282,8 @@ void FormControls::layOut(QWidget &form) {
         form.setMinimumSize(form.size().boundedTo(largestOnScreen(form)));
     alignBottomStrips(form);
     ResultsRoom::keepRowsInSight(*this);
+    ResultsRoom::placePreview(*this);
+    Path->placeBeside(*ModeTabs);
 }
 
 void FormControls::ResetResultsList(bool clearRows) {
@@ -324,16 +338,16 @@ int FormControls::shownMatchRow() const {
     const QItemSelectionModel *selection = MatchLV->selectionModel();
     const QModelIndex current = MatchLV->currentIndex();
     if (current.isValid() && selection->isRowSelected(current.row()))
-        return current.row();
+        return MatchLV->sourceRow(current.row());
     const QModelIndexList rows = selection->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return rows.isEmpty() ? -1 : MatchLV->sourceRow(rows.first().row());
 }
 
 int FormControls::lastSelectedMatchRow() const {
     int last = -1;
     for (const QModelIndex &index : MatchLV->selectionModel()->selectedRows())
         last = std::max(last, index.row());
-    return last;
+    return MatchLV->sourceRow(last);
 }
 
 QSize largestOnScreen(const QWidget &window) {

@@ -20,6 +20,8 @@ class QRadioButton;
 class QStringListModel;
 class QTabWidget;
 class QWidget;
+class PathBox;
+class PreviewPane;
 class ResultsModel;
 class ResultsView;
 class SearchBox;
@@ -44,9 +46,9 @@ struct FormControls {
     /// a selected one; empty without one.
     QString fileListEntryPath() const;
     /// The results row the full-line display shows (the current row when it
-    /// is selected, else the first selected), or -1.
+    /// is selected, else the first selected), as the results model's row, or -1.
     int shownMatchRow() const;
-    /// The last selected results row in list order, or -1.
+    /// The last selected results row in list order, as the results model's row, or -1.
     int lastSelectedMatchRow() const;
 
     /// The tag layout over every control after a resize, the least size kept;
@@ -60,6 +62,7 @@ struct FormControls {
     void fitCountLabel();
 
     QTabWidget *ModeTabs = nullptr;
+    PathBox *Path = nullptr; ///< the folder the trees show, typed or dropped
     QGroupBox *FileFrame = nullptr;
     FolderTreeView *FTV1 = nullptr;
     QLabel *Label1 = nullptr;
@@ -79,6 +82,8 @@ struct FormControls {
     QPushButton *ScanButton = nullptr;
     QGroupBox *ScanFrame = nullptr;
     ResultsView *MatchLV = nullptr;
+    QCheckBox *ShowPreview = nullptr; ///< shows PreviewPane under the results
+    PreviewPane *Preview = nullptr;
     QWidget *Picture1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *MatchCountLabel = nullptr;

@@ -6,6 +6,7 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/formcontrols.h"
+#include "mainwindow/pathbox.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
@@ -45,6 +46,12 @@ void load(FormControls &c, QWidget &window) {
     }
     c.TextList->setEditText(query.searchText);
     c.MatchLV->setUserWidths(ReadColumnWidths());
+    QStringList recent;
+    for (int n = 1; n <= PathBox::RecentCount; ++n)
+        recent << ReadSettingValue(recentFolderKey(n), QString());
+    c.Path->setRecentFolders(recent);
+    c.ShowPreview->setChecked(
+        booleanForm(ReadSettingValue(ShowPreviewKey, QString())).value_or(true));
     window.restoreGeometry(
         QByteArray::fromBase64(ReadSettingValue(WindowGeometryKey, QString()).toLatin1()));
 }
@@ -58,6 +65,10 @@ void save(const FormControls &c, const QWidget &window) {
                          n <= c.TextList->count() ? c.TextList->itemText(n - 1) : QString());
     SaveSettingValue(WindowGeometryKey, QString::fromLatin1(window.saveGeometry().toBase64()));
     SaveColumnWidths(c.MatchLV->userWidths());
+    const QStringList recent = c.Path->recentFolders();
+    for (int n = 1; n <= PathBox::RecentCount; ++n)
+        SaveSettingValue(recentFolderKey(n), recent.value(n - 1));
+    SaveSettingValue(ShowPreviewKey, booleanText(c.ShowPreview->isChecked()));
 }
 
 } // namespace FormSettings

@@ -6,6 +6,8 @@
 #include "mainwindow/formkeys.h"
 #include "mainwindow/formsettings.h"
 #include "mainwindow/matchactions.h"
+#include "mainwindow/pathbox.h"
+#include "mainwindow/previewpane.h"
 #include "mainwindow/readfailures.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/runpacer.h"
@@ -16,9 +18,11 @@
 #include "scan/resultsmodel.h"
 #include "scan/scanrun.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -82,6 +86,7 @@ void QuarrixForm::wireEvents() {
     // The run reads the search box live: an edit is a new revision of its query.
     connect(c.TextList, &QComboBox::editTextChanged, pacer_, &RunPacer::editSearchText);
     connect(c.TextList, &QComboBox::currentTextChanged, pacer_, &RunPacer::editSearchText);
+    connect(c.Path, &PathBox::folderChosen, this, &QuarrixForm::goToFolder);
     connect(c.ScanButton, &QPushButton::clicked, this, &QuarrixForm::ScanButton_Click);
     connect(c.SaveButton, &QPushButton::clicked, this, [this] {
         FormCommands::saveResults(*this, controls_, *pacer_, scan_->failures().reportLines());
@@ -114,6 +119,12 @@ void QuarrixForm::wireMatchActions() {
     connect(c.mnuOpenFolder, &QAction::triggered, this,
             [this] { actions_->openContainingFolder(activeRow()); });
     connect(c.mnuCopyPath, &QAction::triggered, this, [this] { actions_->copyPath(activeRow()); });
+    connect(c.MatchLV->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &QuarrixForm::showPreview);
+    connect(c.ShowPreview, &QCheckBox::toggled, this, [this] {
+        Form_Resize();
+        showPreview();
+    });
     for (QWidget *watched : {static_cast<QWidget *>(c.File1), c.File1->viewport(),
                              static_cast<QWidget *>(c.MatchLV), c.MatchLV->viewport()})
         watched->installEventFilter(this);
@@ -139,10 +150,12 @@ void QuarrixForm::ModeTabs_Click() {
     SBar(fileMode ? FormTexts::FileScanning : FormTexts::DirectoryScanning);
     c.FileFrame->setTitle(c.FTV1->selectedFolder());
     c.DSFrame->setTitle(c.FTV2->selectedFolder());
+    c.Path->showFolder(c.shownFolder());
 }
 
 void QuarrixForm::FTV1_FolderChanged() {
     const FormControls &c = controls_;
+    c.Path->showFolder(c.FTV1->selectedFolder());
     c.FileFrame->setTitle(c.FTV1->selectedFolder());
     if (!c.File1->setPath(c.FTV1->selectedFolder()) ||
         !c.FTV2->setSelectedFolder(c.FTV1->selectedFolder())) {
@@ -154,6 +167,7 @@ void QuarrixForm::FTV1_FolderChanged() {
 
 void QuarrixForm::FTV2_FolderChanged() {
     const FormControls &c = controls_;
+    c.Path->showFolder(c.FTV2->selectedFolder());
     c.DSFrame->setTitle(c.FTV2->selectedFolder());
     if (!c.FTV1->setSelectedFolder(c.FTV2->selectedFolder())) {
         resetBothTrees();
@@ -167,7 +181,21 @@ void QuarrixForm::resetBothTrees() {
     controls_.FTV2->setSelectedFolder(QDir::rootPath());
 }
 
+void QuarrixForm::goToFolder(const QString &folder, const QString &fileName) {
+    const FormControls &c = controls_;
+    if (!(c.selectedFileMode() ? c.FTV1 : c.FTV2)->setSelectedFolder(folder))
+        return;
+    const QList<QListWidgetItem *> named = c.File1->findItems(fileName, Qt::MatchExactly);
+    if (fileName.isEmpty() || named.isEmpty())
+        return;
+    c.File1->clearSelection();
+    c.File1->setCurrentItem(named.first());
+    named.first()->setSelected(true);
+}
+
 void QuarrixForm::ScanButton_Click() {
+    if (!scanning())
+        controls_.Path->noteRecent(controls_.shownFolder());
     scan_->click();
     if (pacer_->takeClosePending())
         close();
@@ -260,4 +288,12 @@ MatchRecord QuarrixForm::shownRow(int row) const {
     if (results_->rowCount() <= 1 || row < 0 || row >= results_->rowCount())
         return {};
     return results_->row(row);
+}
+
+void QuarrixForm::showPreview() {
+    if (!controls_.Preview->isVisible())
+        return;
+    const int row = controls_.shownMatchRow();
+    controls_.Preview->showRow(row >= 0 ? results_->row(row) : MatchRecord(),
+                               currentQuery().searchText);
 }

@@ -66,11 +66,16 @@ class QuarrixForm : public QWidget {
     void FTV1_FolderChanged();
     void FTV2_FolderChanged();
     void resetBothTrees();
+    /// A folder from the path box or a drop: the trees go there, and the
+    /// file list selects fileName when it is given.
+    void goToFolder(const QString &folder, const QString &fileName);
     void ScanButton_Click();
     /// The results row the full-line display shows; none (no path) for a list
     /// of at most one row.
     MatchRecord shownRow(int row) const;
     void showPopup(const QPoint &globalPos);
+    /// The selected row in the preview pane, when it shows.
+    void showPreview();
 
     ResultsModel *results_;
     FormControls controls_;

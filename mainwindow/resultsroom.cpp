@@ -3,6 +3,7 @@
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/formcontrols.h"
+#include "mainwindow/previewpane.h"
 #include "mainwindow/resultsview.h"
 #include "mainwindow/taglayout.h"
 
@@ -10,6 +11,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTabWidget>
 
 namespace ResultsRoom {
@@ -39,8 +41,11 @@ void reshape(QWidget *control, int topBy, int heightBy) {
 
 int listHeightFor(const FormControls &c, int rows) {
     const ResultsView *list = c.MatchLV;
+    // The Match column is wider than the list on a small screen, so its
+    // horizontal scroll bar takes a row's height of its own.
+    const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
     return list->horizontalHeader()->sizeHint().height() +
-           rows * list->verticalHeader()->defaultSectionSize() + 2 * list->frameWidth();
+           rows * list->verticalHeader()->defaultSectionSize() + 2 * list->frameWidth() + scrollBar;
 }
 
 void keepRowsInSight(const FormControls &c) {
@@ -67,6 +72,26 @@ void keepRowsInSight(const FormControls &c) {
     reshape(c.Frame1, -give, 0);
     reshape(c.ScanFrame, -give, give);
     reshape(c.MatchLV, 0, give);
+}
+
+void placePreview(const FormControls &c) {
+    const QSize box = c.ShowPreview->sizeHint();
+    c.ShowPreview->setGeometry(c.ScanFrame->width() - box.width() - 2 * Margin, 0, box.width(),
+                               box.height());
+    QRect list = c.MatchLV->geometry();
+    const int lineHeight = c.Preview->fontMetrics().lineSpacing();
+    // The pane shows at least the match and a few lines around it.
+    const int least = (PreviewText::Around + 1) * lineHeight + 2 * c.Preview->frameWidth();
+    const int pane = std::max(
+        least, std::min(list.height() * 2 / 5, (2 * PreviewText::Around + 2) * lineHeight));
+    const bool shown =
+        c.ShowPreview->isChecked() && list.height() - pane - Margin >= listHeightFor(c, LeastRows);
+    c.Preview->setVisible(shown);
+    if (!shown)
+        return;
+    list.setHeight(list.height() - pane - Margin);
+    c.MatchLV->setGeometry(list);
+    c.Preview->setGeometry(list.x(), list.bottom() + 1 + Margin, list.width(), pane);
 }
 
 } // namespace ResultsRoom

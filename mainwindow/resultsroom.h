@@ -15,6 +15,12 @@ inline constexpr int LeastRows = 5;
 /// Moves the controls, in pixels, so the results list shows LeastRows rows
 /// where the trees can give the height.
 void keepRowsInSight(const FormControls &controls);
-/// The height the results list needs for rows rows under its header.
+/// Shares the results list's height with the preview pane under it when
+/// Preview is checked, the list keeping LeastRows rows; the pane is hidden
+/// where that leaves it too little room. The Preview box sits at the
+/// results frame's top right.
+void placePreview(const FormControls &controls);
+/// The height the results list needs for rows rows between its header
+/// and its horizontal scroll bar.
 int listHeightFor(const FormControls &controls, int rows);
 } // namespace ResultsRoom

@@ -2,6 +2,7 @@
 
 #include "mainwindow/endfollower.h"
 #include "mainwindow/resultscells.h"
+#include "mainwindow/resultssort.h"
 #include "mainwindow/taglayout.h"
 #include "scan/resultsmodel.h"
 #include "scan/resultsreport.h"
@@ -11,6 +12,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
 
 namespace {
 
@@ -50,8 +52,20 @@ ResultsView::ResultsView(QWidget *parent) : QTableView(parent) {
 
 void ResultsView::setResults(const ResultsModel *results) {
     results_ = results;
-    setModel(const_cast<ResultsModel *>(results));
+    order_ = new ResultsSort(*results, this);
+    setModel(order_);
     follower_ = new EndFollower(*this);
+    QHeaderView *header = horizontalHeader();
+    header->setSectionsClickable(true);
+    connect(header, &QHeaderView::sectionClicked, order_, &ResultsSort::clickHeader);
+    connect(order_, &ResultsSort::orderChanged, this, [header](int column, Qt::SortOrder order) {
+        header->setSortIndicatorShown(column >= 0);
+        header->setSortIndicator(column, order);
+    });
+}
+
+int ResultsView::sourceRow(int viewRow) const {
+    return order_ ? order_->sourceRow(viewRow) : viewRow;
 }
 
 void ResultsView::noteDrag(int column, int, int newWidth) {
@@ -71,8 +85,13 @@ void ResultsView::applyColumnRule(double listWidthTwips) {
     // that they stay readable in a large window.
     const double extra = std::max(0.0, listWidthTwips - DesignListWidth);
     const double path = ResultsColumns::PathWidth + extra * PathShareOfExtra;
+    // The Match column ends at the vertical scroll bar, so that no
+    // horizontal one takes a row's height while no column was dragged.
+    const double scrollBar =
+        (style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) + 2 * frameWidth()) *
+        TagLayout::TwipsPerPixel;
     const double rest =
-        listWidthTwips - ResultsColumns::MatchWidthAllowance - extra * PathShareOfExtra;
+        listWidthTwips - ResultsColumns::MatchWidthAllowance - extra * PathShareOfExtra - scrollBar;
     const double rule[] = {path, double(ResultsColumns::LineWidth),
                            std::max<double>(rest, ResultsColumns::LineWidth)};
     applyingRule_ = true;
@@ -91,11 +110,14 @@ QString ResultsView::selectedReportLines() const {
               [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     QStringList lines;
     for (const QModelIndex &index : rows)
-        lines << ResultsReport::rowLine(results_->row(index.row()));
+        lines << ResultsReport::rowLine(results_->row(sourceRow(index.row())));
     return lines.join(u'\n');
 }
 
-QString ResultsView::shownText(const QModelIndex &index) const {
+QString ResultsView::shownText(const QModelIndex &cell) const {
+    // A cell of the results model is found where the order shows it.
+    const QModelIndex index =
+        order_ && cell.model() == order_->sourceModel() ? order_->mapFromSource(cell) : cell;
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     option.rect = visualRect(index);
@@ -115,7 +137,7 @@ void ResultsView::keyPressEvent(QKeyEvent *event) {
         // Enter acts on the focused row; it must not reach the window, where
         // it would start a new scan and clear the list.
         if (currentIndex().isValid())
-            Q_EMIT rowShowRequested(currentIndex().row());
+            Q_EMIT rowShowRequested(sourceRow(currentIndex().row()));
         event->accept();
         return;
     }

@@ -9,6 +9,7 @@
 #include "mainwindow/runpacer.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/statusbar.h"
+#include "platform/freememory.h"
 #include "scan/resultsmodel.h"
 
 #include <QApplication>
@@ -86,6 +87,9 @@ void ScanCommand::enterPhase(RunHooks::Phase phase) {
         break;
     case RunHooks::Phase::Finished:
         setIdleCaption();
+        // The readers' buffers and the pacer's queues are free now; give the
+        // pages back so that the window holds its rows and little more.
+        platform::giveBackFreeMemory();
         break;
     }
 }

@@ -145,4 +145,8 @@ QString pastSearchKey(int n) {
     return QStringLiteral("LastSearch%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
+QString recentFolderKey(int n) {
+    return QStringLiteral("RecentFolder%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
 } // namespace SettingsStore

@@ -25,6 +25,8 @@ std::optional<bool> booleanForm(const QString &value);
 QString booleanText(bool value);
 /// "LastSearch01" to "LastSearch15".
 QString pastSearchKey(int n);
+/// "RecentFolder01" ... : the path box's recent folders, most recent first.
+QString recentFolderKey(int n);
 inline constexpr int PastSearchCount = 15;
 
 /// The scan the user last set up: the folder (LastDSPath, the root when it is
@@ -39,6 +41,7 @@ void SaveScanQuery(const ScanQuery &query);
 /// where none), under keys of their own.
 inline const QString WindowGeometryKey = QStringLiteral("WindowGeometry");
 inline const QString ColumnWidthsKey = QStringLiteral("ColumnWidths");
+inline const QString ShowPreviewKey = QStringLiteral("ShowPreview");
 QList<int> ReadColumnWidths();
 void SaveColumnWidths(const QList<int> &widths);
 

@@ -1,5 +1,7 @@
 #include "mainwindow/statusbar.h"
 
+#include "mainwindow/formtexts.h"
+
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
@@ -42,7 +44,7 @@ StatusBar::StatusBar(QWidget *parent)
     date_->setObjectName(QStringLiteral("DatePanel"));
     progress_->setObjectName(QStringLiteral("RunProgress"));
     progress_->setTextVisible(false);
-    progress_->setMaximumWidth(fontMetrics().averageCharWidth() * 24);
+    progress_->setMaximumWidth(fontMetrics().averageCharWidth() * 32);
     progress_->setMaximumHeight(fontMetrics().height());
     progress_->hide();
     addWidget(status_, 1);
@@ -75,7 +77,13 @@ void StatusBar::showProgress(bool running, qint64 done, qint64 total) {
     progress_->setRange(0, total < 0 ? 0 : int(total / scale));
     if (total >= 0)
         progress_->setValue(int(std::min(done, total) / scale));
-    progress_->setToolTip(total < 0 ? QString() : QStringLiteral("%1 / %2").arg(done).arg(total));
+    // The bar says the counts itself, the files read of the files found;
+    // while the list is being built there is no total to say.
+    const QString counts =
+        total < 0 ? QString() : FormTexts::filesReadText(std::min(done, total), total);
+    progress_->setFormat(counts);
+    progress_->setTextVisible(total >= 0);
+    progress_->setToolTip(counts);
     progress_->show();
 }
 

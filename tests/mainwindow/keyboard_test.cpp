@@ -179,7 +179,7 @@ TEST_F(KeyboardTest, TabAndShiftTabLeaveTheResultsListAndArrowsMoveWithinIt) {
     openScanned();
     arrowTo(1);
     QTest::keyClick(list(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("SaveButton"));
+    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("ShowPreview")); // the next control
     list()->setFocus();
     QTest::keyClick(list(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("ScanButton"));

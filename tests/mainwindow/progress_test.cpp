@@ -19,6 +19,7 @@ namespace {
 struct Sample {
     bool visible;
     int value, maximum;
+    QString text;
 };
 
 class ProgressTest : public WindowTest {};
@@ -45,7 +46,7 @@ TEST_F(ProgressTest, TheBarCountsFilesDoneOfTotalDuringARunOnly) {
     QTimer watch;
     watch.setInterval(0);
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        samples.push_back({bar->isVisible(), bar->value(), bar->maximum()});
+        samples.push_back({bar->isVisible(), bar->value(), bar->maximum(), bar->text()});
     });
     watch.start();
     scanFor(QStringLiteral("zebra"));
@@ -59,6 +60,7 @@ TEST_F(ProgressTest, TheBarCountsFilesDoneOfTotalDuringARunOnly) {
     for (size_t i = 0; i < during.size(); ++i) {
         EXPECT_EQ(during[i].maximum, files);
         EXPECT_LE(during[i].value, files);
+        EXPECT_EQ(during[i].text, u"Files Read: %1 Of %2"_qs.arg(during[i].value).arg(files));
         if (i > 0) {
             EXPECT_GE(during[i].value, during[i - 1].value);
         }
