@@ -31,7 +31,7 @@ void offerToAssociatedApplication(QWidget *owner, const QString &path) {
 } // namespace
 
 void openInEditorWindow(const QString &path, QWidget *owner, std::function<QString()> searchText,
-                        const EditorPlace &place) {
+                        const EditorPlace &place, const SearchOptions &options) {
     QString error;
     QByteArray bytes;
     if (!EditedFile::read(path, bytes, error)) {
@@ -44,10 +44,12 @@ void openInEditorWindow(const QString &path, QWidget *owner, std::function<QStri
     }
     QUARXEditorForm &editor = QUARXEditorForm::instance();
     editor.setSearchTextReader(std::move(searchText));
+    editor.setSearchOptions(options);
     editor.openBytes(path, bytes);
     // The view is centred on the line once the window has its size.
     QTimer::singleShot(0, &editor, [&editor, place] { editor.goTo(place); });
     editor.setWindowModality(Qt::ApplicationModal);
     editor.exec();
     editor.setSearchTextReader({});
+    editor.setSearchOptions({});
 }

@@ -18,5 +18,6 @@ inline const QString BinaryQuestion =
 /// associated application instead; a file that cannot be read is reported in
 /// a message box and nothing opens. The editor shows the place's line, or
 /// the top when it names none.
+/// The options say how the text is matched, as in the scan.
 void openInEditorWindow(const QString &path, QWidget *owner, std::function<QString()> searchText,
-                        const EditorPlace &place = {});
+                        const EditorPlace &place = {}, const SearchOptions &options = {});

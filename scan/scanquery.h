@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scan/searchoptions.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,9 +19,11 @@ struct ScanQuery {
     QStringList selectedFiles;
     /// Directory-tree mode: only files of one type, else all files.
     bool specifiedType = false;
-    /// The type as the user wrote it ("txt", ".txt" or "*.txt").
+    /// The type as the user wrote it ("txt", ".txt" or "*.txt"), or a list
+    /// of them ("c;h;cpp").
     QString type;
     QString searchText;
+    SearchOptions options;
 
     bool operator==(const ScanQuery &) const = default;
 };

@@ -19,6 +19,9 @@ inline const QString ScanningCancelled = QStringLiteral("Scanning Cancelled");
 inline const QString LineCut = QStringLiteral(" [... line cut: only its first 1 MiB is kept]");
 
 /// "Checking <folder>...", the status line of a folder the walk is about to read.
+inline QString linesGivenUp(qint64 lines) {
+    return QStringLiteral(" (%1 lines given up: the expression took too long on them)").arg(lines);
+}
 inline QString checkingFolder(const QString &path) {
     return QStringLiteral("Checking ") + path + QStringLiteral("...");
 }
