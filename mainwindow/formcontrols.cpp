@@ -3,6 +3,10 @@
 
 #include "mainwindow/formcontrols.h"
 
+#include "mainwindow/searchoptionspanel.h"
+
+#include <QToolButton>
+
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/accessiblenames.h"
 #include "mainwindow/filelistbox.h"
@@ -150,6 +154,7 @@ void FormControls::createSearchFrame(QWidget &form) {
                                           QStringLiteral("L"), FormTexts::ScanCaption);
     ScanButton->setToolTip(FormTexts::ScanTip);
     ScanButton->setDefault(true);
+    Options = new SearchOptionsPanel(form, *Frame1);
 }
 
 void FormControls::createResultsFrame(QWidget &form, ResultsModel &results) {
@@ -241,6 +246,9 @@ void FormControls::setTabOrder() {
                                  SaveButton,     HelpButton,    AboutButton, ExitButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+    // The options toggle comes last, so the chain of the other controls stays
+    // as it was; Alt+O reaches it at once.
+    QWidget::setTabOrder(ExitButton, Options->toggle);
 }
 
 void FormControls::layOut(QWidget &form) {
@@ -255,6 +263,7 @@ void FormControls::layOut(QWidget &form) {
     if (firstPass)
         form.setMinimumSize(form.size().boundedTo(largestOnScreen(form)));
     alignBottomStrips(form);
+    Options->place();
     ResultsRoom::keepRowsInSight(*this);
 }
 
@@ -286,6 +295,7 @@ ScanQuery FormControls::query() const {
     query.specifiedType = SpecifiedFiles->isChecked();
     query.type = SpecifiedType->text();
     query.searchText = TextList->currentText();
+    query.options = Options->options();
     return query;
 }
 

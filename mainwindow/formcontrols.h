@@ -21,6 +21,7 @@ class QWidget;
 class ResultsModel;
 class ResultsView;
 class SearchBox;
+class SearchOptionsPanel;
 class StatusBar;
 
 /// The main window's controls, each named as its objectName(): made at their
@@ -73,6 +74,7 @@ struct FormControls {
     QGroupBox *Frame1 = nullptr;
     SearchBox *TextList = nullptr;
     QPushButton *ScanButton = nullptr;
+    SearchOptionsPanel *Options = nullptr; ///< its toggle sits in Frame1's title row
     QGroupBox *ScanFrame = nullptr;
     ResultsView *MatchLV = nullptr;
     QWidget *Picture1 = nullptr;

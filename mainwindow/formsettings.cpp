@@ -3,6 +3,8 @@
 
 #include "mainwindow/formsettings.h"
 
+#include "mainwindow/searchoptionspanel.h"
+
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/formcontrols.h"
@@ -41,6 +43,7 @@ void load(FormControls &c, QWidget &window) {
             c.TextList->addItem(past);
     }
     c.TextList->setEditText(query.searchText);
+    c.Options->setOptions(query.options);
     c.MatchLV->setUserWidths(ReadColumnWidths());
     window.restoreGeometry(
         QByteArray::fromBase64(ReadSettingValue(WindowGeometryKey, QString()).toLatin1()));

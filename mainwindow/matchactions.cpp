@@ -55,9 +55,10 @@ void MatchActions::launch(const MatchRecord &row) {
         LaunchFile(row.path);
 }
 
-void MatchActions::edit(const MatchRecord &row, const QString &searchText) {
+void MatchActions::edit(const MatchRecord &row, const QString &searchText,
+                        const SearchOptions &options) {
     if (!row.path.trimmed().isEmpty())
-        OpenInEditor(row.path, &window_, searchText, {row.line, row.text});
+        OpenInEditor(row.path, &window_, searchText, {row.line, row.text}, options);
 }
 
 void MatchActions::openContainingFolder(const MatchRecord &row) {

@@ -5,7 +5,8 @@
 #include <QWidget>
 
 void OpenInEditor(const QString &path, QWidget *owner, const QString &searchText,
-                  const EditorPlace &place) {
+                  const EditorPlace &place, const SearchOptions &options) {
     openInEditorWindow(
-        path, owner ? owner->window() : nullptr, [searchText] { return searchText; }, place);
+        path, owner ? owner->window() : nullptr, [searchText] { return searchText; }, place,
+        options);
 }

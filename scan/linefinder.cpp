@@ -23,6 +23,8 @@ LineFinder::LineFinder(const SearchExpression &expression, bool everyLine)
     }
     if (expression.regex()) {
         mode_ = expression.regex()->isValid() ? Mode::Regex : Mode::Nothing;
+        if (const QByteArray &literal = expression.regex()->requiredLiteral(); !literal.isEmpty())
+            needles_.emplace_back(literal.toUpper());
         return;
     }
     const QStringList &terms = expression.terms();

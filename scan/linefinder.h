@@ -165,6 +165,18 @@ template <class OnLine>
 void LineFinder::regexLines(const char *begin, const char *end, OnLine &onLine) const {
     const RegexPattern &regex = *expression_->regex();
     const char *p = begin;
+    // A literal every match holds finds the lines worth matching, as fast as
+    // the plain search.
+    while (!needles_.empty() && p < end) {
+        const char *hit = kernels_.find(p, end, needles_.front().view());
+        if (!hit)
+            return;
+        const char *start = lineStart(p, hit);
+        const char *lineEnd = kernels_.findLineEnd(hit, end);
+        if (regex.matchesLine(start, lineEnd) && !onLine(start, lineEnd))
+            return;
+        p = nextLine(lineEnd, end);
+    }
     while (regex.blockSafe() && p < end) {
         const char *from = nullptr;
         const char *to = nullptr;

@@ -45,6 +45,61 @@ bool looksAtEdges(const QString &expression) {
     return false;
 }
 
+bool isLiteralByte(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+// The longest run of plain letters, digits and "_" that an expression without
+// alternation or groups must match, its last character left out when a
+// quantifier follows. Caseless, "k" and "s" are left out: Unicode folds them
+// with signs outside ASCII that the byte search would not see.
+QByteArray requiredLiteralOf(const QByteArray &pattern, bool caseless) {
+    if (pattern.contains('|') || pattern.contains('(') || pattern.contains("\\Q") ||
+        pattern.contains("\\]"))
+        return {};
+    QByteArray best;
+    QByteArray run;
+    const auto endRun = [&](bool lastOptional) {
+        if (lastOptional && !run.isEmpty())
+            run.chop(1);
+        if (run.size() > best.size())
+            best = run;
+        run.clear();
+    };
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '\\') { // an escape: a class or a character, never part of a run
+            endRun(false);
+            ++i;
+            if (i + 1 < pattern.size() && pattern[i + 1] == '{')
+                i = std::max(i, pattern.indexOf('}', i));
+            if (i < 0)
+                return {};
+        } else if (c == '[') {
+            endRun(false);
+            // A "]" right after "[" or "[^" is one of the class's characters.
+            const qsizetype first = i + (i + 1 < pattern.size() && pattern[i + 1] == '^' ? 3 : 2);
+            const qsizetype close = pattern.indexOf(']', first);
+            if (close < 0)
+                return {};
+            i = close;
+        } else if (c == '{' || c == '?' || c == '*') {
+            endRun(true);
+            if (c == '{')
+                i = pattern.indexOf('}', i);
+            if (i < 0)
+                return {};
+        } else if (isLiteralByte(c) &&
+                   !(caseless && (c == 'k' || c == 'K' || c == 's' || c == 'S'))) {
+            run += c;
+        } else {
+            endRun(false);
+        }
+    }
+    endRun(false);
+    return best.size() >= 2 ? best : QByteArray();
+}
+
 } // namespace
 
 struct RegexPattern::Code {
@@ -82,6 +137,7 @@ RegexPattern::RegexPattern(const QString &expression, Options options) {
     }
     code_ = new Code{code, pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0};
     blockSafe_ = !looksAtEdges(expression);
+    literal_ = requiredLiteralOf(expression.toUtf8(), options.caseless);
 }
 
 RegexPattern::~RegexPattern() {

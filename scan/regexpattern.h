@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -45,6 +46,9 @@ class RegexPattern {
     /// exactly the matching lines: false for expressions that look at the
     /// subject's edges (\A, \z, lookaround), which are then matched line by line.
     bool blockSafe() const { return blockSafe_; }
+    /// ASCII letters, digits or "_" that every match holds, for a byte search
+    /// to find the lines worth matching; empty when none is known.
+    const QByteArray &requiredLiteral() const { return literal_; }
     /// Lines given up so far, across threads.
     qint64 linesGivenUp() const { return givenUp_.load(std::memory_order_relaxed); }
 
@@ -56,5 +60,6 @@ class RegexPattern {
     QString error_;
     qsizetype errorOffset_ = -1;
     bool blockSafe_ = true;
+    QByteArray literal_;
     mutable std::atomic<qint64> givenUp_ = 0;
 };

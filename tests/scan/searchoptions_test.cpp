@@ -82,6 +82,11 @@ TEST(SearchOptions, EachOptionAloneAndWithCompoundTerms) {
         {"r", "\\p{Lu}{3}", "ÀÉÎ", true},
         {"rw", "foo\\d", "foo1 bar", true},
         {"rw", "foo\\d", "foo12", false},
+        {"r", "colou?r", "COLOR", true}, // what a quantifier may drop is not required
+        {"r", "ab*c{0}d", "ad", true},
+        {"r", "[^]x]abc", "yabc", true},
+        {"rc", "[^]x]abc", "xabc", false},
+        {"r", "mask", "MAK", false},
     };
     for (const Case &c : cases) {
         const SearchExpression expression(QString::fromUtf8(c.search), optionsOf(c.flags));
