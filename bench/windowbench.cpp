@@ -17,6 +17,7 @@
 #include "scan/resultsmodel.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdio>
 #include <ctime>
 #include <malloc.h>
@@ -224,6 +226,9 @@ int main(int argc, char **argv) {
         args.remove(at, 2);
     }
     const bool maximized = args.removeAll(QStringLiteral("--maximized")) > 0;
+    // Search options for screenshots: a regular expression, the panel open.
+    const bool regex = args.removeAll(QStringLiteral("--regex")) > 0;
+    const bool openOptions = args.removeAll(QStringLiteral("--open-options")) > 0;
     QuarrixForm form;
     if (maximized)
         form.showMaximized();
@@ -231,6 +236,7 @@ int main(int argc, char **argv) {
         form.show();
     form.setWindowTitle(QuarrixForm::titleText());
     QCoreApplication::processEvents();
+    find<QCheckBox>(form, "RegularExpression")->setChecked(regex);
     int rc = 2;
     if (args.value(0) == u"tree" && args.size() == 3)
         rc = treeScan(form, args.at(1), args.at(2));
@@ -240,6 +246,7 @@ int main(int argc, char **argv) {
         std::fputs("usage: quarrix-window-bench tree FOLDER TEXT | million [LINES]  [--shot FILE] "
                    "[--maximized]\n",
                    stderr);
+    find<QToolButton>(form, "OptionsToggle")->setChecked(openOptions);
     if (!shot.isEmpty())
         shoot(form, shot);
     return rc;
