@@ -30,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdio>
 #include <ctime>
 #include <malloc.h>
@@ -271,6 +272,9 @@ int main(int argc, char **argv) {
     }
     const bool maximized = args.removeAll(QStringLiteral("--maximized")) > 0;
     const bool archives = args.removeAll(QStringLiteral("--archives")) > 0;
+    // Search options for screenshots: a regular expression, the panel open.
+    const bool regex = args.removeAll(QStringLiteral("--regex")) > 0;
+    const bool openOptions = args.removeAll(QStringLiteral("--open-options")) > 0;
     QuarrixForm form;
     find<QCheckBox>(form, "SearchArchives")->setChecked(archives);
     if (maximized)
@@ -279,6 +283,7 @@ int main(int argc, char **argv) {
         form.show();
     form.setWindowTitle(QuarrixForm::titleText());
     QCoreApplication::processEvents();
+    find<QCheckBox>(form, "RegularExpression")->setChecked(regex);
     int rc = 2;
     if (args.value(0) == u"tree" && args.size() == 3)
         rc = treeScan(form, args.at(1), args.at(2));
@@ -289,8 +294,9 @@ int main(int argc, char **argv) {
     else
         std::fputs("usage: quarrix-window-bench tree FOLDER TEXT | memory FOLDER TEXT [RUNS] | "
                    "million [LINES]  [--shot FILE] "
-                   "[--maximized] [--archives]\n",
+                   "[--maximized] [--archives] [--regex] [--open-options]\n",
                    stderr);
+    find<QToolButton>(form, "OptionsToggle")->setChecked(openOptions);
     if (!shot.isEmpty()) {
         // A row in the middle is selected, so that the preview shows it.
         auto *list = find<QTableView>(form, "MatchLV");

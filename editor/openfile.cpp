@@ -31,7 +31,8 @@ void offerToAssociatedApplication(QWidget *owner, const QString &path) {
 } // namespace
 
 void openInEditorWindow(const QString &path, QWidget *owner, std::function<QString()> searchText,
-                        const EditorPlace &place, const QString &captionNote) {
+                        const EditorPlace &place, const SearchOptions &options,
+                        const QString &captionNote) {
     QString error;
     QByteArray bytes;
     if (!EditedFile::read(path, bytes, error)) {
@@ -44,6 +45,7 @@ void openInEditorWindow(const QString &path, QWidget *owner, std::function<QStri
     }
     QUARXEditorForm &editor = QUARXEditorForm::instance();
     editor.setSearchTextReader(std::move(searchText));
+    editor.setSearchOptions(options);
     editor.openBytes(path, bytes);
     if (!captionNote.isEmpty())
         editor.setWindowTitle(editor.windowTitle() + captionNote);
@@ -52,4 +54,5 @@ void openInEditorWindow(const QString &path, QWidget *owner, std::function<QStri
     editor.setWindowModality(Qt::ApplicationModal);
     editor.exec();
     editor.setSearchTextReader({});
+    editor.setSearchOptions({});
 }

@@ -18,7 +18,8 @@ inline const QString BinaryQuestion =
 /// associated application instead; a file that cannot be read is reported in
 /// a message box and nothing opens. The editor shows the place's line, or
 /// the top when it names none.
-/// captionNote follows the file's name in the caption (a read-only copy
-/// says so).
+/// The options say how the text is matched, as in the scan; captionNote
+/// follows the file's name in the caption (a read-only copy says so).
 void openInEditorWindow(const QString &path, QWidget *owner, std::function<QString()> searchText,
-                        const EditorPlace &place = {}, const QString &captionNote = {});
+                        const EditorPlace &place = {}, const SearchOptions &options = {},
+                        const QString &captionNote = {});

@@ -63,10 +63,10 @@ QColor colorOf(quint32 colorRef) {
     return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
 }
 
-MarkOverlay::Finder finderFor(const QString &text) {
+MarkOverlay::Finder finderFor(const QString &text, const SearchOptions &options) {
     if (isBlank(text))
         return {};
-    return [expression = SearchExpression(text)](QStringView paragraph) {
+    return [expression = SearchExpression(text, options)](QStringView paragraph) {
         QList<MarkOverlay::Range> ranges;
         for (const SearchExpression::TermHit &hit : expression.termHits(paragraph))
             ranges.append({hit.start, hit.length});
@@ -215,7 +215,7 @@ void QUARXEditorForm::openBytes(const QString &path, const QByteArray &bytes) {
 void QUARXEditorForm::goTo(const EditorPlace &place) {
     if (place.line.isNone())
         return;
-    const SearchExpression expression(searchText_ ? searchText_() : QString());
+    const SearchExpression expression(searchText_ ? searchText_() : QString(), searchOptions_);
     const QTextBlock block = blockOf(*rtfText->document(), place, expression);
     if (!block.isValid())
         return;
@@ -319,12 +319,13 @@ void QUARXEditorForm::Form_Activate() {
     const QString text = searchText_();
     if (text.trimmed().isEmpty())
         return;
-    HighlightMatches(rtfText, text, Red);
+    HighlightMatches(rtfText, text, Red, searchOptions_);
     FirstActivate = false;
 }
 
-void QUARXEditorForm::HighlightMatches(RichTextBox *box, const QString &text, quint32 colorRef) {
-    box->marks().setFinder(finderFor(text), colorOf(colorRef));
+void QUARXEditorForm::HighlightMatches(RichTextBox *box, const QString &text, quint32 colorRef,
+                                       const SearchOptions &options) {
+    box->marks().setFinder(finderFor(text, options), colorOf(colorRef));
     box->viewport()->update();
 }
 
@@ -450,7 +451,7 @@ void QUARXEditorForm::find(bool forward) {
     }
     const QTextCursor caret = rtfText->textCursor();
     const std::optional<FindHit> hit =
-        findHit(*rtfText->document(), SearchExpression(text),
+        findHit(*rtfText->document(), SearchExpression(text, searchOptions_),
                 forward ? caret.selectionEnd() : caret.selectionStart(), forward);
     if (!hit) {
         findBar->showNote(EditorTexts::FindNotFound);

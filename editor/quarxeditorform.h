@@ -51,6 +51,8 @@ class QUARXEditorForm : public QDialog {
 
     /// Where the search text comes from when the window is activated.
     void setSearchTextReader(std::function<QString()> reader);
+    /// How the search text is matched when the editor colours and finds it.
+    void setSearchOptions(const SearchOptions &options) { searchOptions_ = options; }
     /// Loads the file and prepares a fresh history; false with error when it
     /// cannot be read (the window then keeps nothing of it).
     bool openFile(const QString &path, QString &error);
@@ -61,7 +63,8 @@ class QUARXEditorForm : public QDialog {
 
     /// Colours every occurrence of each term of the search text in box, by the
     /// scan's own rules, over the text: the content is not changed.
-    static void HighlightMatches(RichTextBox *box, const QString &text, quint32 colorRef);
+    static void HighlightMatches(RichTextBox *box, const QString &text, quint32 colorRef,
+                                 const SearchOptions &options = {});
 
     void EditTB_ButtonClick(const QString &key);
     void SaveText();
@@ -106,6 +109,7 @@ class QUARXEditorForm : public QDialog {
     EditedFileKind kind_;
     QByteArray original_;
     std::function<QString()> searchText_;
+    SearchOptions searchOptions_;
     QList<QKeySequence> shortcuts_;
     /// Where the last typed text ended, to join a word's letters in one undo step.
     int lastTypedEnd_ = -1;

@@ -3,6 +3,10 @@
 
 #include "mainwindow/formcontrols.h"
 
+#include "mainwindow/searchoptionspanel.h"
+
+#include <QToolButton>
+
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/accessiblenames.h"
 #include "mainwindow/filelistbox.h"
@@ -169,6 +173,7 @@ void FormControls::createSearchFrame(QWidget &form) {
                                           QStringLiteral("L"), FormTexts::ScanCaption);
     ScanButton->setToolTip(FormTexts::ScanTip);
     ScanButton->setDefault(true);
+    Options = new SearchOptionsPanel(form, *Frame1);
 }
 
 void FormControls::createResultsFrame(QWidget &form, ResultsModel &results) {
@@ -267,6 +272,9 @@ void FormControls::setTabOrder() {
                                  SaveButton, HelpButton,     AboutButton,   ExitButton};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+    // The options toggle comes last, so the chain of the other controls stays
+    // as it was; Alt+O reaches it at once.
+    QWidget::setTabOrder(ExitButton, Options->toggle);
 }
 
 void FormControls::layOut(QWidget &form) {
@@ -281,6 +289,7 @@ void FormControls::layOut(QWidget &form) {
     if (firstPass)
         form.setMinimumSize(form.size().boundedTo(largestOnScreen(form)));
     alignBottomStrips(form);
+    Options->place();
     ResultsRoom::keepRowsInSight(*this);
     ResultsRoom::placePreview(*this);
     Path->placeBeside(*ModeTabs);
@@ -316,6 +325,7 @@ ScanQuery FormControls::query() const {
     query.searchText = TextList->currentText();
     query.binaryAsText = BinaryAsText->isChecked();
     query.searchArchives = SearchArchives->isChecked();
+    query.options = Options->options();
     return query;
 }
 

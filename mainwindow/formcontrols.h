@@ -25,6 +25,7 @@ class PreviewPane;
 class ResultsModel;
 class ResultsView;
 class SearchBox;
+class SearchOptionsPanel;
 class StatusBar;
 
 /// The main window's controls, each named as its objectName(): made at their
@@ -80,6 +81,7 @@ struct FormControls {
     QGroupBox *Frame1 = nullptr;
     SearchBox *TextList = nullptr;
     QPushButton *ScanButton = nullptr;
+    SearchOptionsPanel *Options = nullptr; ///< its toggle sits in Frame1's title row
     QGroupBox *ScanFrame = nullptr;
     ResultsView *MatchLV = nullptr;
     QCheckBox *ShowPreview = nullptr; ///< shows PreviewPane under the results

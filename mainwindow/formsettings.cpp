@@ -3,6 +3,8 @@
 
 #include "mainwindow/formsettings.h"
 
+#include "mainwindow/searchoptionspanel.h"
+
 #include "controls/foldertree/foldertreeview.h"
 #include "mainwindow/filelistbox.h"
 #include "mainwindow/formcontrols.h"
@@ -45,6 +47,7 @@ void load(FormControls &c, QWidget &window) {
             c.TextList->addItem(past);
     }
     c.TextList->setEditText(query.searchText);
+    c.Options->setOptions(query.options);
     c.MatchLV->setUserWidths(ReadColumnWidths());
     QStringList recent;
     for (int n = 1; n <= PathBox::RecentCount; ++n)

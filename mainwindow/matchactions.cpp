@@ -82,13 +82,15 @@ void MatchActions::launch(const MatchRecord &row) {
         LaunchFile(path);
 }
 
-void MatchActions::edit(const MatchRecord &row, const QString &searchText) {
+void MatchActions::edit(const MatchRecord &row, const QString &searchText,
+                        const SearchOptions &options) {
     if (row.path.trimmed().isEmpty())
         return;
     if (row.inner.isEmpty()) {
-        OpenInEditor(row.path, &window_, searchText, {row.line, row.text});
+        OpenInEditor(row.path, &window_, searchText, {row.line, row.text}, options);
     } else if (const QString copy = memberCopy(row); !copy.isEmpty()) {
-        OpenInEditor(copy, &window_, searchText, {row.line, row.text}, readOnlyCopyNote(row));
+        OpenInEditor(copy, &window_, searchText, {row.line, row.text}, options,
+                     readOnlyCopyNote(row));
     }
 }
 

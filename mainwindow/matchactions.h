@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/scaninterfaces.h"
+#include "scan/searchoptions.h"
 
 #include <QString>
 
@@ -38,7 +39,7 @@ class MatchActions {
     void fileInformation(const MatchRecord &row);
     void launch(const MatchRecord &row);
     /// A results row opens at its own line, a file without one at the top.
-    void edit(const MatchRecord &row, const QString &searchText);
+    void edit(const MatchRecord &row, const QString &searchText, const SearchOptions &options = {});
     /// Opens the folder that holds the row's file, as the desktop opens folders.
     void openContainingFolder(const MatchRecord &row);
     /// Puts the row's full path on the clipboard.

@@ -5,8 +5,9 @@
 #include <QWidget>
 
 void OpenInEditor(const QString &path, QWidget *owner, const QString &searchText,
-                  const EditorPlace &place, const QString &captionNote) {
+                  const EditorPlace &place, const SearchOptions &options,
+                  const QString &captionNote) {
     openInEditorWindow(
         path, owner ? owner->window() : nullptr, [searchText] { return searchText; }, place,
-        captionNote);
+        options, captionNote);
 }

@@ -10,4 +10,5 @@ class QWidget;
 /// place of a results row (or at the top). owner is the main window or one
 /// of its controls.
 void OpenInEditor(const QString &path, QWidget *owner, const QString &searchText,
-                  const EditorPlace &place = {}, const QString &captionNote = {});
+                  const EditorPlace &place = {}, const SearchOptions &options = {},
+                  const QString &captionNote = {});

@@ -114,8 +114,10 @@ void QuarrixForm::wireMatchActions() {
     connect(c.mnuFileInfo, &QAction::triggered, this,
             [this] { actions_->fileInformation(activeRow()); });
     connect(c.mnuLaunch, &QAction::triggered, this, [this] { actions_->launch(activeRow()); });
-    connect(c.mnuEdit, &QAction::triggered, this,
-            [this] { actions_->edit(activeRow(), currentQuery().searchText); });
+    connect(c.mnuEdit, &QAction::triggered, this, [this] {
+        const ScanQuery query = currentQuery();
+        actions_->edit(activeRow(), query.searchText, query.options);
+    });
     connect(c.mnuOpenFolder, &QAction::triggered, this,
             [this] { actions_->openContainingFolder(activeRow()); });
     connect(c.mnuCopyPath, &QAction::triggered, this, [this] { actions_->copyPath(activeRow()); });

@@ -3,6 +3,9 @@
 
 #include "mainwindow/scancommand.h"
 
+#include "mainwindow/searchoptionspanel.h"
+#include "scan/searchexpression.h"
+
 #include "mainwindow/formcontrols.h"
 #include "mainwindow/readfailures.h"
 #include "mainwindow/resultsview.h"
@@ -34,10 +37,16 @@ void ScanCommand::click() {
     }
     if (pacer_.running())
         return; // a cancelled run is still finishing its file
+    // An expression that cannot be used is shown by the search box; nothing is scanned.
+    const ScanQuery query = c_.query();
+    const QString error = SearchExpression(query.searchText, query.options).error();
+    c_.Options->showError(error);
+    if (!error.isEmpty())
+        return;
     c_.SaveButton->setEnabled(false);
     c_.ResetResultsList(true);
     failures_->clear();
-    const ScanOutcome outcome = pacer_.run(c_.query(), &selection_);
+    const ScanOutcome outcome = pacer_.run(query, &selection_);
     failures_->runEnded();
     if (failures_->count() > 0)
         pacer_.SBar(c_.StatBar->panelText() + QStringLiteral(" - ") +

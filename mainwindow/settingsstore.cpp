@@ -109,7 +109,57 @@ ScanQuery ReadScanQuery() {
         booleanForm(ReadSettingValue(QStringLiteral("BinaryAsText"), QString())).value_or(false);
     query.searchArchives =
         booleanForm(ReadSettingValue(QStringLiteral("SearchArchives"), QString())).value_or(false);
+    query.options = readSearchOptions();
     return query;
+}
+
+// Each option has a key of its own, written only once it was set, so that a
+// settings file of a user who never set one stays as it was.
+namespace {
+const QString MatchCaseKey = QStringLiteral("MatchCase");
+const QString WholeWordKey = QStringLiteral("WholeWord");
+const QString RegexKey = QStringLiteral("RegularExpression");
+const QString ExcludeKey = QStringLiteral("Exclude");
+const QString ModifiedWithinKey = QStringLiteral("ModifiedWithinDays");
+const QString LargerThanKey = QStringLiteral("LargerThanBytes");
+const QString SmallerThanKey = QStringLiteral("SmallerThanBytes");
+
+void saveOption(const QString &key, const QString &value, bool set) {
+    if (set || !ReadSettingValue(key, QString()).isEmpty())
+        SaveSettingValue(key, value);
+}
+
+qint64 readLimit(const QString &key) {
+    bool ok = false;
+    const qint64 value = ReadSettingValue(key, QString()).toLongLong(&ok);
+    return ok && value >= 0 ? value : -1;
+}
+} // namespace
+
+SearchOptions readSearchOptions() {
+    SearchOptions options;
+    const auto flag = [](const QString &key) {
+        return booleanForm(ReadSettingValue(key, QString())).value_or(false);
+    };
+    options.matchCase = flag(MatchCaseKey);
+    options.wholeWord = flag(WholeWordKey);
+    options.regex = flag(RegexKey);
+    options.excludes = ReadSettingValue(ExcludeKey, QString()).split(u';', Qt::SkipEmptyParts);
+    options.changedWithinDays = int(std::clamp<qint64>(readLimit(ModifiedWithinKey), 0, 36500));
+    options.largerThan = readLimit(LargerThanKey);
+    options.smallerThan = readLimit(SmallerThanKey);
+    return options;
+}
+
+void saveSearchOptions(const SearchOptions &options) {
+    saveOption(MatchCaseKey, booleanText(options.matchCase), options.matchCase);
+    saveOption(WholeWordKey, booleanText(options.wholeWord), options.wholeWord);
+    saveOption(RegexKey, booleanText(options.regex), options.regex);
+    saveOption(ExcludeKey, options.excludes.join(u';'), !options.excludes.isEmpty());
+    saveOption(ModifiedWithinKey, QString::number(options.changedWithinDays),
+               options.changedWithinDays > 0);
+    saveOption(LargerThanKey, QString::number(options.largerThan), options.largerThan >= 0);
+    saveOption(SmallerThanKey, QString::number(options.smallerThan), options.smallerThan >= 0);
 }
 
 void SaveScanQuery(const ScanQuery &query) {
@@ -124,6 +174,7 @@ void SaveScanQuery(const ScanQuery &query) {
     SaveSettingValue(QStringLiteral("LastTab"), query.mode == ScanMode::SelectedFiles
                                                     ? QStringLiteral("1")
                                                     : QStringLiteral("2"));
+    saveSearchOptions(query.options);
 }
 
 QList<int> ReadColumnWidths() {

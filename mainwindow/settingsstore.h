@@ -34,6 +34,9 @@ inline constexpr int PastSearchCount = 15;
 /// SpecifiedType) and the search text (LastScanText). Selected files are not
 /// kept. A value that does not convert gives the design's choice.
 ScanQuery ReadScanQuery();
+/// The search options under keys of their own, each written only once set.
+SearchOptions readSearchOptions();
+void saveSearchOptions(const SearchOptions &options);
 /// Writes query under the keys ReadScanQuery reads, AllFiles included.
 void SaveScanQuery(const ScanQuery &query);
 

@@ -63,7 +63,8 @@ bool passesAllFiles(const QString &entry) {
     return !typeIsOneOf(entry, kExcludedTypes, false);
 }
 
-QString normalisedType(const QString &type) {
+namespace {
+QString bareType(const QString &type) {
     QString bare = trimSpaces(type);
     if (bare.startsWith(u'*'))
         bare.remove(0, 1);
@@ -71,9 +72,27 @@ QString normalisedType(const QString &type) {
         bare.remove(0, 1);
     return bare;
 }
+} // namespace
+
+QString normalisedType(const QString &type) {
+    if (!type.contains(u';'))
+        return bareType(type);
+    QStringList types;
+    for (const QString &one : type.split(u';'))
+        if (const QString bare = bareType(one); !bare.isEmpty())
+            types += bare;
+    return types.join(u';');
+}
 
 bool passesSpecifiedType(const QString &entry, const QString &type) {
-    return GetAfterLast(entry, u'.').toLower() == normalisedType(type).toLower();
+    const QString extension = GetAfterLast(entry, u'.');
+    const QString normalised = normalisedType(type);
+    if (!normalised.contains(u';'))
+        return extension.toLower() == normalised.toLower();
+    const QStringList types = normalised.split(u';');
+    return std::any_of(types.cbegin(), types.cend(), [&extension](const QString &one) {
+        return extension.compare(one, Qt::CaseInsensitive) == 0;
+    });
 }
 
 } // namespace FileTypeFilter

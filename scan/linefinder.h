@@ -36,17 +36,25 @@ class LineFinder {
     const char *searchPiece(LongLine &line, const char *begin, const char *end, bool last) const;
 
   private:
-    enum class Mode { Nothing, EveryLine, NonBlankLines, AnyTerm, AllTerms, Decoded };
+    enum class Mode { Nothing, EveryLine, NonBlankLines, AnyTerm, AllTerms, Decoded, Regex };
 
     template <class OnLine> void eachLine(const char *begin, const char *end, OnLine &onLine) const;
     template <class OnLine> void anyTerm(const char *begin, const char *end, OnLine &onLine) const;
     template <class OnLine> void allTerms(const char *begin, const char *end, OnLine &onLine) const;
+    template <class OnLine>
+    void regexLines(const char *begin, const char *end, OnLine &onLine) const;
+    /// Match case and whole word: a line the case-blind byte search found is checked.
+    bool verified(const char *begin, const char *end) const;
+    /// Term i occurs in [begin, end) as the options ask.
+    bool termIn(const char *begin, const char *end, std::size_t i) const;
     bool lineSelected(const char *begin, const char *end) const;
     bool allInLine(const char *begin, const char *end, MultiTermMatcher::Found &found) const;
     const char *firstHit(const char *begin, const char *end, std::vector<const char *> &next,
                          std::vector<bool> &exhausted) const;
     const char *searchDecodedPiece(LongLine &line, const char *begin, const char *end,
                                    bool last) const;
+    const char *searchRegexPiece(LongLine &line, const char *begin, const char *end,
+                                 bool last) const;
 
     static const char *lineStart(const char *floor, const char *at);
 
@@ -61,6 +69,9 @@ class LineFinder {
     const bytesearch::Kernels &kernels_;
     Mode mode_ = Mode::Nothing;
     std::vector<bytesearch::Needle> needles_; ///< AllTerms: the first drives the search
+    std::vector<QByteArray> exact_;           ///< per needle: the term as typed (match case)
+    bool verify_ = false;                     ///< match case or whole word asked for
+    bool isOr_ = true;
     /// Beyond a handful of terms: all of them at once (shared by copies).
     std::shared_ptr<const MultiTermMatcher> matcher_;
     qsizetype longestTerm_ = 0; ///< bytes (ASCII) or characters (decoded)
@@ -92,6 +103,8 @@ void LineFinder::forEachMatch(const char *begin, const char *end, OnLine &&onLin
         return anyTerm(begin, end, onLine);
     case Mode::AllTerms:
         return allTerms(begin, end, onLine);
+    case Mode::Regex:
+        return regexLines(begin, end, onLine);
     default:
         return eachLine(begin, end, onLine);
     }
@@ -122,7 +135,8 @@ void LineFinder::anyTerm(const char *begin, const char *end, OnLine &onLine) con
         if (!hit)
             return;
         const char *lineEnd = kernels_.findLineEnd(hit, end);
-        if (!onLine(lineStart(p, hit), lineEnd))
+        const char *start = lineStart(p, hit);
+        if ((!verify_ || verified(start, lineEnd)) && !onLine(start, lineEnd))
             return;
         p = nextLine(lineEnd, end);
     }
@@ -137,7 +151,52 @@ void LineFinder::allTerms(const char *begin, const char *end, OnLine &onLine) co
             return;
         const char *start = lineStart(p, hit);
         const char *lineEnd = kernels_.findLineEnd(hit, end);
-        if (allInLine(start, lineEnd, found) && !onLine(start, lineEnd))
+        const bool all = verify_ ? verified(start, lineEnd) : allInLine(start, lineEnd, found);
+        if (all && !onLine(start, lineEnd))
+            return;
+        p = nextLine(lineEnd, end);
+    }
+}
+
+// The block is searched at once; a match is checked on its line alone unless
+// it lies inside that line. Expressions that look at the subject's edges, and
+// the rest of a block whose search went past the limits, go line by line.
+template <class OnLine>
+void LineFinder::regexLines(const char *begin, const char *end, OnLine &onLine) const {
+    const RegexPattern &regex = *expression_->regex();
+    const char *p = begin;
+    // A literal every match holds finds the lines worth matching, as fast as
+    // the plain search.
+    while (!needles_.empty() && p < end) {
+        const char *hit = kernels_.find(p, end, needles_.front().view());
+        if (!hit)
+            return;
+        const char *start = lineStart(p, hit);
+        const char *lineEnd = kernels_.findLineEnd(hit, end);
+        if (regex.matchesLine(start, lineEnd) && !onLine(start, lineEnd))
+            return;
+        p = nextLine(lineEnd, end);
+    }
+    while (regex.blockSafe() && p < end) {
+        const char *from = nullptr;
+        const char *to = nullptr;
+        const auto result = regex.find(begin, end, p, &from, &to);
+        if (result == RegexPattern::Result::NoMatch)
+            return;
+        if (result == RegexPattern::Result::GaveUp)
+            break;
+        if (*from == '\n' && from > p && from[-1] == '\r')
+            --from; // a match from inside a CR LF belongs to the line it ends
+        const char *start = lineStart(p, from);
+        const char *lineEnd = kernels_.findLineEnd(from, end);
+        const bool inside = to <= lineEnd;
+        if ((inside || regex.matchesLine(start, lineEnd)) && !onLine(start, lineEnd))
+            return;
+        p = nextLine(lineEnd, end);
+    }
+    while (p < end) {
+        const char *lineEnd = kernels_.findLineEnd(p, end);
+        if (regex.matchesLine(p, lineEnd) && !onLine(p, lineEnd))
             return;
         p = nextLine(lineEnd, end);
     }

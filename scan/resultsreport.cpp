@@ -1,6 +1,7 @@
 #include "scan/resultsreport.h"
 
 #include "platform/pathname.h"
+#include "scan/contextlines.h"
 #include "scan/rowpath.h"
 #include "scan/scantexts.h"
 #include "scan/searchexpression.h"
@@ -12,14 +13,15 @@ QString formatDateTime(const QDateTime &when, const QLocale &locale) {
 }
 
 QStringList headerLines(const Header &header, const QLocale &locale) {
-    return {header.selectedFileMode ? QStringLiteral("Results From Selected File Scan")
-                                    : QStringLiteral("Results From Directory Tree Scan"),
-            QStringLiteral("Date/Time: ") + formatDateTime(header.when, locale),
-            QStringLiteral("Searched For: ") + header.searchedFor,
-            QStringLiteral("Directory: ") + platform::displayPath(header.directory),
-            QString(),
-            QString(),
-            QStringLiteral("Matches...")};
+    QStringList lines{header.selectedFileMode ? QStringLiteral("Results From Selected File Scan")
+                                              : QStringLiteral("Results From Directory Tree Scan"),
+                      QStringLiteral("Date/Time: ") + formatDateTime(header.when, locale),
+                      QStringLiteral("Searched For: ") + header.searchedFor};
+    if (!header.options.isEmpty())
+        lines += QStringLiteral("Options: ") + header.options;
+    lines += {QStringLiteral("Directory: ") + platform::displayPath(header.directory), QString(),
+              QString(), QStringLiteral("Matches...")};
+    return lines;
 }
 
 Header headerOf(const ScanQuery &query, const QDateTime &when) {
@@ -28,7 +30,35 @@ Header headerOf(const ScanQuery &query, const QDateTime &when) {
     header.when = when;
     header.searchedFor = query.searchText;
     header.directory = query.folder;
+    header.options = optionsText(query.options);
     return header;
+}
+
+QString optionsText(const SearchOptions &options) {
+    QStringList parts;
+    if (options.matchCase)
+        parts += QStringLiteral("Match Case");
+    if (options.wholeWord)
+        parts += QStringLiteral("Whole Word");
+    if (options.regex)
+        parts += QStringLiteral("Regular Expression");
+    if (!options.includes.isEmpty())
+        parts += QStringLiteral("Names: ") + options.includes.join(u';');
+    if (!options.excludes.isEmpty())
+        parts += QStringLiteral("Exclude: ") + options.excludes.join(u';');
+    if (options.largerThan >= 0)
+        parts += QStringLiteral("Larger Than: %1 bytes").arg(options.largerThan);
+    if (options.smallerThan >= 0)
+        parts += QStringLiteral("Smaller Than: %1 bytes").arg(options.smallerThan);
+    if (options.changedWithinDays > 0)
+        parts += QStringLiteral("Modified Within: %1 days").arg(options.changedWithinDays);
+    if (options.changedAfter.isValid())
+        parts += QStringLiteral("Modified After: ") + options.changedAfter.toString(Qt::ISODate);
+    if (options.contextBefore > 0 || options.contextAfter > 0)
+        parts += QStringLiteral("Context: %1 before, %2 after")
+                     .arg(options.contextBefore)
+                     .arg(options.contextAfter);
+    return parts.join(QStringLiteral("; "));
 }
 
 namespace {
@@ -36,6 +66,7 @@ namespace {
 constexpr QLatin1StringView FileLabel("FILE: ");
 constexpr QLatin1StringView LineLabel(";  LINE: ");
 constexpr QLatin1StringView MatchLabel(";  MATCH: ");
+constexpr QLatin1StringView ContextLabel(";  CONTEXT: ");
 } // namespace
 
 QString rowLine(const MatchRecord &row) {
@@ -88,6 +119,41 @@ void Writer::appendUtf8(QStringView text) {
 bool Writer::writeHeader(const Header &header, const QLocale &locale) {
     for (const QString &line : headerLines(header, locale))
         if (!writeLine(line))
+            return false;
+    return true;
+}
+
+bool Writer::writeRowsWithContext(const QList<MatchRecord> &rows, int before, int after) {
+    const bool lines = std::all_of(rows.cbegin(), rows.cend(), [](const MatchRecord &row) {
+        return row.line.kind == LineCell::Kind::Line && row.inner.isEmpty();
+    });
+    if (rows.isEmpty() || !lines || (before <= 0 && after <= 0)) {
+        for (const MatchRecord &row : rows)
+            if (!writeRow(row))
+                return false;
+        return true;
+    }
+    QList<qint64> numbers;
+    for (const MatchRecord &row : rows)
+        numbers.append(row.line.number);
+    qsizetype at = 0; // the next matching row
+    for (const QList<ContextLine> &group : readContext(rows.front().path, numbers, before, after)) {
+        if (groupsWritten_++ > 0 && !writeLine(QStringLiteral("--")))
+            return false;
+        for (const ContextLine &line : group) {
+            const bool matched = at < rows.size() && rows[at].line.number == line.number;
+            const bool ok = matched
+                                ? writeRow(rows[at++])
+                                : writeLine(FileLabel + platform::displayPath(rows.front().path) +
+                                            LineLabel + QString::number(line.number) +
+                                            ContextLabel + trimmedSpaces(line.text));
+            if (!ok)
+                return false;
+        }
+    }
+    // Rows the file no longer holds (it changed since) are still written.
+    for (; at < rows.size(); ++at)
+        if (!writeRow(rows[at]))
             return false;
     return true;
 }

@@ -17,14 +17,18 @@ struct Header {
     QDateTime when;
     QString searchedFor;
     QString directory;
+    QString options; ///< the search options set, or empty: no line for them
 };
+
+/// The options set, in words ("Match Case; Whole Word; Exclude: .git;build*").
+QString optionsText(const SearchOptions &options);
 
 /// The header of a report on query's scan: its mode, search text and folder.
 Header headerOf(const ScanQuery &query, const QDateTime &when = QDateTime::currentDateTime());
 
 /// "Tuesday, July, 17, 2001 (11:33:05)" with the locale's day and month names.
 QString formatDateTime(const QDateTime &when, const QLocale &locale = QLocale());
-/// The seven lines before the rows.
+/// The seven lines before the rows (eight with options).
 QStringList headerLines(const Header &header, const QLocale &locale = QLocale());
 /// The report line of one row.
 QString rowLine(const MatchRecord &row);
@@ -41,6 +45,9 @@ class Writer {
     /// that names the file is made once for a file's rows.
     bool writeRow(const MatchRecord &row);
     bool writeHeader(const Header &header, const QLocale &locale = QLocale());
+    /// One file's matching rows (lines, in order) with up to before and after
+    /// lines around each, read from the file: "--" between groups apart.
+    bool writeRowsWithContext(const QList<MatchRecord> &rows, int before, int after);
     QString errorString() const { return device_.errorString(); }
 
   private:
@@ -52,6 +59,7 @@ class Writer {
     QStringList rowInner_; ///< and its member's names
     QByteArray rowHead_;   ///< its line up to the line cell
     QByteArray line_;      ///< kept to spare an allocation a row
+    qint64 groupsWritten_ = 0;
 };
 
 } // namespace ResultsReport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scan/searchoptions.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,13 +19,15 @@ struct ScanQuery {
     QStringList selectedFiles;
     /// Directory-tree mode: only files of one type, else all files.
     bool specifiedType = false;
-    /// The type as the user wrote it ("txt", ".txt" or "*.txt").
+    /// The type as the user wrote it ("txt", ".txt" or "*.txt"), or a list
+    /// of them ("c;h;cpp").
     QString type;
     QString searchText;
     /// Files with NUL bytes near their start are searched line by line as text.
     bool binaryAsText = false;
     /// Archives and compressed files are read as the files they hold.
     bool searchArchives = false;
+    SearchOptions options;
 
     bool operator==(const ScanQuery &) const = default;
 };

@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "scan/compiledsearch.h"
 #include "scan/containerscanner.h"
+#include "scan/filelimits.h"
 #include "scan/filetypefilter.h"
 #include "scan/readahead.h"
 #include "scan/rowpath.h"
@@ -91,8 +92,9 @@ void ScanRun::editSearchText(const QString &text) {
 const std::shared_ptr<const CompiledSearch> &ScanRun::search() {
     if (!search_ || revision_ != searchRevision_) {
         searchRevision_ = revision_;
-        if (!search_ || search_->expression.searchText() != query_.searchText)
-            search_ = std::make_shared<const CompiledSearch>(query_.searchText);
+        if (!search_ || search_->expression.searchText() != query_.searchText ||
+            search_->options != query_.options)
+            search_ = std::make_shared<const CompiledSearch>(query_.searchText, query_.options);
     }
     return search_;
 }
@@ -146,6 +148,11 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
         status_.showMessage(ScanTexts::SelectFilesFirst);
         return ScanOutcome::Refused;
     }
+    // An expression that does not compile is refused before anything is read.
+    if (const QString error = search()->expression.error(); !error.isEmpty()) {
+        status_.showMessage(error);
+        return ScanOutcome::Refused;
+    }
     hooks_.phaseChanged(RunHooks::Phase::Started);
     if (selectedMode) {
         ScanSelectedFiles(selection);
@@ -182,8 +189,15 @@ ScanOutcome ScanRun::run(const ScanQuery &query, const FileSelection *files) {
     }
     addMarker();
     hooks_.phaseChanged(RunHooks::Phase::Finished);
-    status_.SBar(ContinueScan ? ScanTexts::ScanningComplete : ScanTexts::ScanningCancelled);
+    const QString ended = ContinueScan ? ScanTexts::ScanningComplete : ScanTexts::ScanningCancelled;
+    const qint64 givenUp = linesGivenUp();
+    status_.SBar(givenUp > 0 ? ended + ScanTexts::linesGivenUp(givenUp) : ended);
     return ContinueScan ? ScanOutcome::Completed : ScanOutcome::Cancelled;
+}
+
+qint64 ScanRun::linesGivenUp() const {
+    const RegexPattern *regex = search_ ? search_->expression.regex() : nullptr;
+    return regex ? regex->linesGivenUp() : 0;
 }
 
 void ScanRun::cancel() {
@@ -225,10 +239,13 @@ void ScanRun::ScanSelectedFiles(const FileSelection &files) {
 }
 
 ScanRun::EntryAt ScanRun::treeEntryAt(const QString &extension, bool allFiles) const {
-    return [this, extension, allFiles](qsizetype i) -> std::optional<ListEntry> {
+    auto limits = std::make_shared<const FileLimits>(query_.options);
+    return [this, extension, allFiles, limits](qsizetype i) -> std::optional<ListEntry> {
         const QString &entry = FoundFilesList.at(i);
         const bool passes = allFiles ? FileTypeFilter::passesAllFiles(entry)
                                      : FileTypeFilter::passesSpecifiedType(entry, extension);
+        if (!limits->passes(entry))
+            return std::nullopt;
         return entryOf(entry, passes);
     };
 }
@@ -255,7 +272,8 @@ bool ScanRun::memberPasses(const QString &name) const {
 // and the files it finds go to the readers at once; their rows wait in the
 // readers until the list is built and their turn comes.
 bool ScanRun::walkTree(const QString &folder, const EntryAt &entryAt) {
-    WalkAhead walk(folder, leftOut_);
+    const auto limits = std::make_shared<const FileLimits>(query_.options);
+    WalkAhead walk(folder, leftOut_, limits->isEmpty() ? nullptr : limits);
     // Cancel is taken here, so it stops the walk as it stops a file.
     const auto goOn = [this] {
         yield();

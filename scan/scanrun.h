@@ -32,6 +32,8 @@ class ScanRun {
     ScanOutcome run(const ScanQuery &query, const FileSelection *files = nullptr);
     /// The query of the run, as last edited.
     const ScanQuery &query() const { return query_; }
+    /// Lines of the last run whose regular-expression match went past the limits.
+    qint64 linesGivenUp() const;
     /// An edit of the search text, taken during a yield (the window's search
     /// box is read live): a new revision of the query, whose text the run
     /// searches for from its next line on.

@@ -22,6 +22,9 @@ inline const QString LineCut = QStringLiteral(" [... line cut: only its first 1 
 inline const QString BinaryFileMatches = QStringLiteral("Binary file matches");
 
 /// "Checking <folder>...", the status line of a folder the walk is about to read.
+inline QString linesGivenUp(qint64 lines) {
+    return QStringLiteral(" (%1 lines given up: the expression took too long on them)").arg(lines);
+}
 inline QString checkingFolder(const QString &path) {
     return QStringLiteral("Checking ") + path + QStringLiteral("...");
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "scan/regexpattern.h"
+#include "scan/searchoptions.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 /// The search text the user typed, parsed: one simple term, terms any of which
 /// must occur ("a|b"), or terms all of which must occur ("a&b"), letter case
@@ -10,14 +15,20 @@ class SearchExpression {
   public:
     enum class Form { Simple, Or, And };
 
-    explicit SearchExpression(const QString &searchText = {});
+    explicit SearchExpression(const QString &searchText = {}, const SearchOptions &options = {});
 
     const QString &searchText() const { return text_; }
+    bool matchCase() const { return matchCase_; }
+    bool wholeWord() const { return wholeWord_; }
+    /// The compiled expression in regular-expression mode, else null.
+    const RegexPattern *regex() const { return regex_.get(); }
+    /// Empty, or why the regular expression cannot be used.
+    QString error() const;
     Form form() const { return form_; }
     /// The text is empty or spaces only: LineMatches() is false for every line.
     bool isBlank() const { return blank_; }
-    /// Upper-cased terms; trimmed of spaces in the OR and AND forms, where an
-    /// empty term occurs in every line that is not blank.
+    /// Upper-cased terms (as typed with matchCase); trimmed of spaces in the OR and AND forms,
+    /// where an empty term occurs in every line that is not blank.
     const QStringList &terms() const { return terms_; }
     /// Every term is ASCII, so lines can be matched on their raw bytes.
     bool isAscii() const { return ascii_; }
@@ -37,8 +48,13 @@ class SearchExpression {
 
   private:
     bool matchesUpper(QStringView line, const QString &upper) const;
+    QList<TermHit> regexHits(QStringView line) const;
+    qsizetype indexOf(const QString &text, const QString &term, qsizetype from) const;
 
     QString text_;
+    bool matchCase_ = false;
+    bool wholeWord_ = false;
+    std::shared_ptr<const RegexPattern> regex_;
     Form form_ = Form::Simple;
     bool blank_ = true;
     bool ascii_ = true;
@@ -52,3 +68,7 @@ inline QString trimSpaces(QStringView text) {
 }
 /// Empty or spaces only.
 bool isBlank(QStringView text);
+/// A letter, digit, mark or "_": what a whole word is made of.
+bool isWordCharacter(char32_t c);
+/// Whether [at, at + length) of text has no word character on either side.
+bool isWholeWord(QStringView text, qsizetype at, qsizetype length);

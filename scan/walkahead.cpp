@@ -16,9 +16,14 @@ constexpr auto PublishAfter = std::chrono::milliseconds(5);
 
 class WalkAhead::Visitor : public TraverseDirectories::WalkVisitor {
   public:
-    Visitor(WalkAhead &walk, std::vector<platform::FileId> leftOut)
-        : walk_(walk), leftOut_(std::move(leftOut)) {}
+    Visitor(WalkAhead &walk, std::vector<platform::FileId> leftOut,
+            std::shared_ptr<const FileLimits> limits)
+        : walk_(walk), leftOut_(std::move(leftOut)), limits_(std::move(limits)) {}
     WalkState enterFolder(const QString &path) override {
+        // The folder named for the scan is entered whatever its name.
+        if (limits_ && entered_ && limits_->excludesFolder(lastName(path)))
+            return WalkState::Skip;
+        entered_ = true;
         // What the folders before gave goes to the run in batches, or after a
         // while, so that a slow folder does not hold back what was found.
         if (!batch_.empty() && std::chrono::steady_clock::now() - published_ > PublishAfter)
@@ -63,16 +68,20 @@ class WalkAhead::Visitor : public TraverseDirectories::WalkVisitor {
 
     WalkAhead &walk_;
     std::vector<platform::FileId> leftOut_;
+    std::shared_ptr<const FileLimits> limits_;
+    bool entered_ = false; ///< the root folder was entered
     std::vector<Event> batch_;
     std::chrono::steady_clock::time_point published_ = std::chrono::steady_clock::now();
 };
 
-WalkAhead::WalkAhead(const QString &folder, std::vector<platform::FileId> leftOut) {
-    thread_ = std::thread([this, folder, leftOut = std::move(leftOut)]() mutable {
-        Visitor visitor(*this, std::move(leftOut));
-        const WalkState state = TraverseDirectories::TraverseFolder(folder, true, visitor);
-        visitor.finish(state != WalkState::Quit);
-    });
+WalkAhead::WalkAhead(const QString &folder, std::vector<platform::FileId> leftOut,
+                     std::shared_ptr<const FileLimits> limits) {
+    thread_ = std::thread(
+        [this, folder, leftOut = std::move(leftOut), limits = std::move(limits)]() mutable {
+            Visitor visitor(*this, std::move(leftOut), std::move(limits));
+            const WalkState state = TraverseDirectories::TraverseFolder(folder, true, visitor);
+            visitor.finish(state != WalkState::Quit);
+        });
 }
 
 WalkAhead::~WalkAhead() {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/pathname.h"
+#include "scan/filelimits.h"
 
 #include <QString>
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -29,8 +31,9 @@ class WalkAhead {
     };
 
     /// Starts walking folder and everything below it; files in leftOut are
-    /// passed over.
-    WalkAhead(const QString &folder, std::vector<platform::FileId> leftOut);
+    /// passed over, and folders below it that limits exclude are not entered.
+    WalkAhead(const QString &folder, std::vector<platform::FileId> leftOut,
+              std::shared_ptr<const FileLimits> limits = {});
     /// Stops the walk and waits for its thread.
     ~WalkAhead();
     WalkAhead(const WalkAhead &) = delete;

@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # mail text of documents
   libgmime-3.0-dev
+  # regular expressions
+  libpcre2-dev
   # text of Office Open XML and OpenDocument packages, and of PDF
   libzip-dev zlib1g-dev libpoppler-cpp-dev
   # the document reader's confinement

@@ -141,3 +141,31 @@ TEST_F(ScanQueryTest, EachStoredKeyIsFollowedAtStart) {
     openWindow();
     EXPECT_EQ(control<FolderTreeView>("FTV2")->selectedFolder(), QDir::rootPath());
 }
+
+// The options come back as given; a settings file of a user who never set one
+// gains no key, and one set and cleared again reads as off.
+TEST_F(ScanQueryTest, SearchOptionsRoundTripAndLeaveAnUntouchedFileAlone) {
+    ScanQuery query;
+    query.folder = dir.mkdir(QStringLiteral("tree"));
+    query.searchText = QStringLiteral("x");
+    SaveScanQuery(query);
+    QFile file(settingsFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray plain = file.readAll();
+    file.close();
+    for (const char *key : {"MatchCase", "WholeWord", "RegularExpression", "Exclude", "Bytes"})
+        EXPECT_FALSE(plain.contains(key)) << key;
+
+    query.options.matchCase = true;
+    query.options.wholeWord = true;
+    query.options.regex = true;
+    query.options.excludes = {QStringLiteral(".git"), QStringLiteral("build*")};
+    query.options.changedWithinDays = 7;
+    query.options.largerThan = 1024;
+    query.options.smallerThan = 1 << 20;
+    SaveScanQuery(query);
+    EXPECT_EQ(ReadScanQuery(), query);
+    query.options = {};
+    SaveScanQuery(query);
+    EXPECT_EQ(ReadScanQuery(), query);
+}

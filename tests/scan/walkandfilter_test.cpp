@@ -40,7 +40,12 @@ TEST(FileTypeFilter, SpecifiedTypeIsOneTrimmedExtensionCaseIgnored) {
             << written;
     EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("*txt.")));
     EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("**.txt")));
-    EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("txt;log")));
+    // A list takes any of its types, each written in any of the ways above.
+    for (const char *list : {"txt;log", "c; *.TXT", "*.log;.txt;"})
+        EXPECT_TRUE(passesSpecifiedType(QStringLiteral("report.txt"), QString::fromLatin1(list)))
+            << list;
+    EXPECT_FALSE(passesSpecifiedType(QStringLiteral("report.txt"), QStringLiteral("c;h")));
+    EXPECT_EQ(normalisedType(QStringLiteral(" ; ; ")), QString()); // refused as no type
     EXPECT_FALSE(passesSpecifiedType(QStringLiteral("README"), QStringLiteral("txt")));
 }
 
