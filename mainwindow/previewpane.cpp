@@ -1,5 +1,7 @@
 #include "mainwindow/previewpane.h"
 
+#include "scan/membercopy.h"
+
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QTextBlock>
@@ -35,6 +37,16 @@ void PreviewPane::cancelReading() {
     reading_.cancel();
 }
 
+// A row inside a container is shown from the read-only copy of its member.
+MatchRecord PreviewPane::readable(MatchRecord row) {
+    if (row.inner.isEmpty())
+        return row;
+    QString error;
+    row.path = MemberCopies::instance().copyOf(row.path, row.inner, error);
+    row.inner.clear();
+    return row;
+}
+
 void PreviewPane::showRow(const MatchRecord &row, const QString &searchText) {
     cancelReading();
     searchText_ = searchText;
@@ -42,13 +54,14 @@ void PreviewPane::showRow(const MatchRecord &row, const QString &searchText) {
         present({});
         return;
     }
-    if (row.line.kind == LineCell::Kind::Line && QFileInfo(row.path).size() <= ReadAtOnce) {
+    if (row.inner.isEmpty() && row.line.kind == LineCell::Kind::Line &&
+        QFileInfo(row.path).size() <= ReadAtOnce) {
         present(PreviewText::linesAround(row));
         return;
     }
     stop_ = std::make_shared<std::atomic<bool>>(false);
     reading_.setFuture(QtConcurrent::run([row, stop = stop_] {
-        return PreviewText::linesAround(row, PreviewText::Around, stop.get());
+        return PreviewText::linesAround(readable(row), PreviewText::Around, stop.get());
     }));
 }
 

@@ -28,6 +28,7 @@ class PreviewPane : public QTextEdit {
     void rowShown();
 
   private:
+    static MatchRecord readable(MatchRecord row);
     void present(const PreviewLines &lines);
     void cancelReading();
 

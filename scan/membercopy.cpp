@@ -114,6 +114,7 @@ MemberCopies &MemberCopies::instance() {
 }
 
 QString MemberCopies::copyOf(const QString &path, const QStringList &inner, QString &error) {
+    const std::lock_guard lock(mutex_);
     const QStringList key = QStringList{path} + inner;
     if (const auto made = made_.constFind(key); made != made_.cend() && QFileInfo::exists(*made))
         return *made;

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 
 /// What a row inside a container names: the member's bytes, size and time.
@@ -26,10 +27,12 @@ std::optional<MemberFile> readMember(const QString &path, const QStringList &inn
 class MemberCopies {
   public:
     static MemberCopies &instance();
-    /// The copy's path, named as the member is; empty with error.
+    /// The copy's path, named as the member is; empty with error. Safe from
+    /// any thread (the preview reads members off the event loop).
     QString copyOf(const QString &path, const QStringList &inner, QString &error);
 
   private:
+    std::mutex mutex_;
     std::unique_ptr<QTemporaryDir> dir_;
     QHash<QStringList, QString> made_;
 };
