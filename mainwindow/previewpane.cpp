@@ -47,9 +47,11 @@ MatchRecord PreviewPane::readable(MatchRecord row) {
     return row;
 }
 
-void PreviewPane::showRow(const MatchRecord &row, const QString &searchText) {
+void PreviewPane::showRow(const MatchRecord &row, const QString &searchText,
+                          const SearchOptions &options) {
     cancelReading();
     searchText_ = searchText;
+    options_ = options;
     if (row.line.isNone() || row.path.isEmpty()) {
         present({});
         return;
@@ -94,7 +96,8 @@ void PreviewPane::present(const PreviewLines &lines) {
         cursor.insertText(QStringLiteral("%1  ").arg(n, digits), numberHere);
         const QString &text = lines.lines[i];
         qsizetype at = 0;
-        for (const PreviewText::TermRange &range : PreviewText::termRanges(searchText_, text)) {
+        for (const PreviewText::TermRange &range :
+             PreviewText::termRanges(searchText_, text, options_)) {
             cursor.insertText(text.mid(at, range.start - at), plain);
             cursor.insertText(text.mid(range.start, range.length), term);
             at = range.start + range.length;

@@ -19,7 +19,8 @@ class PreviewPane : public QTextEdit {
 
     /// Shows row's lines, coloured for searchText; a row without a line
     /// (none selected, the end marker) clears the pane.
-    void showRow(const MatchRecord &row, const QString &searchText);
+    void showRow(const MatchRecord &row, const QString &searchText,
+                 const SearchOptions &options = {});
     /// The lines shown now, for the keyboard and for tests.
     const PreviewLines &shown() const { return shown_; }
 
@@ -34,6 +35,7 @@ class PreviewPane : public QTextEdit {
 
     PreviewLines shown_;
     QString searchText_;
+    SearchOptions options_;
     QFutureWatcher<PreviewLines> reading_;
     std::shared_ptr<std::atomic<bool>> stop_;
 };

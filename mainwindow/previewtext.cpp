@@ -106,12 +106,14 @@ PreviewLines linesAround(const MatchRecord &row, int around, const std::atomic<b
     return {};
 }
 
-QList<TermRange> termRanges(const QString &searchText, QStringView line) {
+QList<TermRange> termRanges(const QString &searchText, QStringView line,
+                            const SearchOptions &options) {
     // Every term counts alone here: a line around the match holds some of
     // an AND search's terms, and they are coloured too.
-    const SearchExpression search(searchText);
+    const SearchExpression search(searchText, options);
     const SearchExpression anyTerm(
-        search.form() == SearchExpression::Form::And ? search.terms().join(u'|') : searchText);
+        search.form() == SearchExpression::Form::And ? search.terms().join(u'|') : searchText,
+        options);
     QList<TermRange> ranges;
     for (const SearchExpression::TermHit &hit : anyTerm.termHits(line))
         ranges.append({hit.start, hit.length});

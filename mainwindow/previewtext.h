@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/scaninterfaces.h"
+#include "scan/searchoptions.h"
 
 #include <QList>
 #include <QString>
@@ -34,5 +35,6 @@ struct TermRange {
     qsizetype length;
     bool operator==(const TermRange &) const = default;
 };
-QList<TermRange> termRanges(const QString &searchText, QStringView line);
+QList<TermRange> termRanges(const QString &searchText, QStringView line,
+                            const SearchOptions &options = {});
 } // namespace PreviewText

@@ -296,6 +296,7 @@ void QuarrixForm::showPreview() {
     if (!controls_.Preview->isVisible())
         return;
     const int row = controls_.shownMatchRow();
-    controls_.Preview->showRow(row >= 0 ? results_->row(row) : MatchRecord(),
-                               currentQuery().searchText);
+    const ScanQuery query = currentQuery();
+    controls_.Preview->showRow(row >= 0 ? results_->row(row) : MatchRecord(), query.searchText,
+                               query.options);
 }

@@ -44,17 +44,28 @@ TEST(PreviewText, EveryTermIsColouredWhereverItOccurs) {
         const char16_t *search;
         const char16_t *line;
         QList<TermRange> ranges;
+        bool wholeWord = false, matchCase = false, regex = false;
     } cases[] = {
         {u"alpha", u"Alpha and ALPHA", {{0, 5}, {10, 5}}},
         {u"alpha|beta", u"beta, then alpha", {{0, 4}, {11, 5}}},
         // A line around an AND match holds one term only: it is coloured too.
         {u"alpha&beta", u"only beta here", {{5, 4}}},
         {u"", u"anything", {}},
+        // The scan's options colour what the scan found, no more.
+        {u"log", u"login log", {{6, 3}}, true},
+        {u"Error", u"error Error", {{6, 5}}, false, true},
+        {u"a+b", u"xaab a+b", {{1, 3}}, false, false, true},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(PreviewText::termRanges(QString::fromUtf16(c.search), QStringView(c.line)),
-                  c.ranges)
+    for (const auto &c : cases) {
+        SearchOptions options;
+        options.wholeWord = c.wholeWord;
+        options.matchCase = c.matchCase;
+        options.regex = c.regex;
+        EXPECT_EQ(
+            PreviewText::termRanges(QString::fromUtf16(c.search), QStringView(c.line), options),
+            c.ranges)
             << QString::fromUtf16(c.search).toStdString();
+    }
 }
 
 class PreviewWindow : public WindowTest {};
