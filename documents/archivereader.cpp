@@ -10,7 +10,7 @@
 namespace {
 
 /// Bytes asked of the source at a time.
-constexpr qsizetype BlockSize = 64 * 1024;
+constexpr qsizetype BlockSize = qsizetype{64} * 1024;
 
 const QStringList &archiveTypes() {
     static const QStringList types{

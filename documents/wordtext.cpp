@@ -203,7 +203,7 @@ Ranges deletedText(QByteArrayView doc, QByteArrayView plcBte) {
         if ((runs + 1) * 4 + runs >= PageSize)
             continue;
         for (qsizetype k = 0; k < runs; ++k) {
-            const qsizetype at = quint8(page[(runs + 1) * 4 + k]) * 2;
+            const qsizetype at = qsizetype{quint8(page[(runs + 1) * 4 + k])} * 2;
             if (at == 0 || at + 1 >= PageSize)
                 continue;
             const qsizetype size = qMin<qsizetype>(quint8(page[at]), PageSize - at - 1);

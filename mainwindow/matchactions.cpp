@@ -97,7 +97,7 @@ void MatchActions::edit(const MatchRecord &row, const QString &searchText,
 // A member opens as a read-only copy; one that cannot be read is said so.
 QString MatchActions::memberCopy(const MatchRecord &row) {
     QString error;
-    const QString copy = MemberCopies::instance().copyOf(row.path, row.inner, error);
+    QString copy = MemberCopies::instance().copyOf(row.path, row.inner, error);
     if (copy.isEmpty())
         FunctionModule::showMessageBox(
             &window_, ScanTexts::fileError(error, RowPath::shown(row.path, row.inner)),

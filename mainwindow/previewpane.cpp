@@ -11,7 +11,7 @@
 namespace {
 
 /// A file up to this size is read at once; a larger one off the event loop.
-constexpr qint64 ReadAtOnce = 256 * 1024;
+constexpr qint64 ReadAtOnce = qint64{256} * 1024;
 
 } // namespace
 

@@ -11,7 +11,7 @@ namespace PreviewText {
 
 namespace {
 
-constexpr qint64 BlockSize = 64 * 1024;
+constexpr qint64 BlockSize = qint64{64} * 1024;
 
 /// Keeps line number n's text when it falls in the range shown.
 class LineKeeper {

@@ -7,6 +7,7 @@
 #include <iconv.h>
 #include <seccomp.h>
 #include <sys/resource.h>
+#include <vector>
 
 namespace platform {
 
@@ -76,9 +77,10 @@ constexpr const char *Charsets[] = {
 // Each converter is kept open for the process's life, so that its module
 // stays loaded and later conversions find it without opening a file.
 void loadConverters() {
+    static std::vector<iconv_t> kept;
     for (const char *charset : Charsets) {
-        iconv_open("UTF-8", charset);
-        iconv_open(charset, "UTF-8");
+        kept.push_back(iconv_open("UTF-8", charset));
+        kept.push_back(iconv_open(charset, "UTF-8"));
     }
 }
 // Named, the zone is read once; unnamed, the system looks for its file

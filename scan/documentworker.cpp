@@ -84,7 +84,7 @@ QString DocumentWorker::endReason() {
     const platform::WorkerProcess::Ending ended = process_.reap();
     if (ended.exitStatus == documentworker::OutOfMemoryStatus)
         return QStringLiteral("it needs more than %1 MB of memory")
-            .arg(addressSpace_ / (1024 * 1024));
+            .arg(addressSpace_ / (qint64{1024} * 1024));
     if (ended.outOfProcessorTime)
         return QStringLiteral("it needs more than %1 seconds of processor time")
             .arg(settings_.limits.cpuSeconds);

@@ -14,7 +14,7 @@ struct ThreadMatcher {
     ThreadMatcher() {
         data = pcre2_match_data_create(1, nullptr);
         context = pcre2_match_context_create(nullptr);
-        stack = pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr);
+        stack = pcre2_jit_stack_create(size_t{32} * 1024, size_t{1024} * 1024, nullptr);
         pcre2_set_match_limit(context, MatchLimit);
         pcre2_set_depth_limit(context, DepthLimit);
         pcre2_jit_stack_assign(context, nullptr, stack);

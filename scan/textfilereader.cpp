@@ -323,7 +323,7 @@ std::vector<qint64> TextFileReader::cuts(const QString &path) const {
     if (!probe.open(path))
         return {};
     std::vector<qint64> cuts;
-    QByteArray window(64 * 1024, Qt::Uninitialized);
+    QByteArray window(qsizetype{64} * 1024, Qt::Uninitialized);
     for (qint64 k = 1; k < shares; ++k) {
         const qint64 at = size * k / shares;
         const qint64 got = probe.seek(at) >= 0 ? probe.read(window.data(), window.size()) : -1;
