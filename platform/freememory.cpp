@@ -1,5 +1,7 @@
 #include "platform/freememory.h"
 
+#include <cstdlib> // brings in <features.h>, which says whether this is glibc
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
