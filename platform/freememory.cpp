@@ -4,6 +4,8 @@
 
 #if defined(__GLIBC__)
 #include <malloc.h>
+#elif defined(__gnu_linux__)
+#error "glibc not detected: memory freed after a run would never be given back"
 #endif
 
 namespace platform {
