@@ -16,6 +16,7 @@
 #include "mainwindow/quarrixform.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
+#include "platform/freememory.h"
 #include "scan/resultsmodel.h"
 
 #include <QApplication>
@@ -263,6 +264,7 @@ int millionScan(QuarrixForm &form, int lines) {
 } // namespace
 
 int main(int argc, char **argv) {
+    platform::shareAllocatorArenas(); // as the program does
     QApplication app(argc, argv);
     QTemporaryDir settings;
     SettingsStore::useStoreFile(settings.filePath(QStringLiteral("settings.ini")));

@@ -16,4 +16,10 @@ void giveBackFreeMemory() {
 #endif
 }
 
+void shareAllocatorArenas() {
+#if defined(__GLIBC__)
+    mallopt(M_ARENA_MAX, 2);
+#endif
+}
+
 } // namespace platform
