@@ -16,6 +16,7 @@
 #include "mainwindow/quarrixform.h"
 #include "mainwindow/searchbox.h"
 #include "mainwindow/settingsstore.h"
+#include "platform/freememory.h"
 #include "scan/resultsmodel.h"
 
 #include <QApplication>
@@ -185,7 +186,8 @@ int memoryScans(QuarrixForm &form, const QString &folder, const QString &text, i
     find<SearchBox>(form, "TextList")->setEditText(text);
     QCoreApplication::processEvents();
     const double fresh = residentMb();
-    std::printf("memory: fresh window %.1f MB\n", fresh);
+    std::printf("memory: fresh window %.1f MB (heap in use %.1f MB)\n", fresh,
+                double(heapInUse()) / (1 << 20));
     for (int run = 1; run <= runs; ++run) {
         LoopWatch watch;
         scan(form, watch);
@@ -199,10 +201,12 @@ int memoryScans(QuarrixForm &form, const QString &folder, const QString &text, i
         const double held = residentMb();
         const double goal = fresh + double(rowBytes) / (1 << 20) + 50;
         if (run == 1 || run == runs)
-            std::printf(
-                "memory: after %d scan(s) %.1f MB, %lld rows (~%.1f MB); goal <= %.1f MB: %s\n",
-                run, held, static_cast<long long>(rows.totalRows()), double(rowBytes) / (1 << 20),
-                goal, held <= goal ? "ok" : "OVER");
+            std::printf("memory: after %d scan(s) %.1f MB (heap in use %.1f MB), %lld rows (~%.1f "
+                        "MB); goal "
+                        "<= %.1f MB: %s\n",
+                        run, held, double(heapInUse()) / (1 << 20),
+                        static_cast<long long>(rows.totalRows()), double(rowBytes) / (1 << 20),
+                        goal, held <= goal ? "ok" : "OVER");
     }
     return 0;
 }
@@ -260,6 +264,7 @@ int millionScan(QuarrixForm &form, int lines) {
 } // namespace
 
 int main(int argc, char **argv) {
+    platform::shareAllocatorArenas(); // as the program does
     QApplication app(argc, argv);
     QTemporaryDir settings;
     SettingsStore::useStoreFile(settings.filePath(QStringLiteral("settings.ini")));

@@ -3,6 +3,7 @@
 #include "dialogs/readablecolours.h"
 #include "mainwindow/programicon.h"
 #include "mainwindow/quarrixform.h"
+#include "platform/freememory.h"
 
 #include <QApplication>
 
@@ -16,6 +17,7 @@ void Main(QuarrixForm &form) {
 } // namespace
 
 int main(int argc, char **argv) {
+    platform::shareAllocatorArenas();
     QApplication app(argc, argv);
     ReadableStyle::install();
     QApplication::setApplicationName(FormTexts::ProductName);

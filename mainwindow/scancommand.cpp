@@ -54,6 +54,9 @@ void ScanCommand::click() {
     if (outcome != ScanOutcome::Refused && c_.results->totalRows() > 1)
         c_.SaveButton->setEnabled(true);
     c_.ModeTabs->setEnabled(true);
+    // Only now is all of the run freed (its readers, walk and queues): give
+    // the pages back, so that the window holds its rows and little more.
+    platform::giveBackFreeMemory();
 }
 
 bool ScanCommand::holdClose() {
@@ -89,6 +92,8 @@ void ScanCommand::enterPhase(RunHooks::Phase phase) {
         break;
     case RunHooks::Phase::BuildingList:
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        // The last walk's list goes now, not when this walk ends: never two lists at once.
+        c_.foundFiles->setStringList({});
         break;
     case RunHooks::Phase::ListBuilt:
         QApplication::restoreOverrideCursor();
@@ -96,9 +101,6 @@ void ScanCommand::enterPhase(RunHooks::Phase phase) {
         break;
     case RunHooks::Phase::Finished:
         setIdleCaption();
-        // The readers' buffers and the pacer's queues are free now; give the
-        // pages back so that the window holds its rows and little more.
-        platform::giveBackFreeMemory();
         break;
     }
 }

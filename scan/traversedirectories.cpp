@@ -16,6 +16,17 @@ QString CutAtNul(const QString &text) {
     return at < 0 ? text : text.left(at);
 }
 
+namespace {
+// A path of exactly its length: the run keeps every file the walk finds, and
+// QString's own + leaves half as much again spare.
+QString joined(const QString &folder, const QString &name) {
+    QString path;
+    path.reserve(folder.size() + name.size());
+    path.append(folder).append(name);
+    return path;
+}
+} // namespace
+
 WalkState TraverseFolder(const QString &folder, bool recurse, WalkVisitor &visitor) {
     std::set<std::pair<quint64, quint64>> visited;
     const std::function<bool()> keepGoing = [&visitor] { return visitor.keepGoing(); };
@@ -45,7 +56,7 @@ WalkState TraverseFolder(const QString &folder, bool recurse, WalkVisitor &visit
         for (const platform::DirEntry &entry : listing.entries) {
             const QString name = CutAtNul(platform::pathText(entry.name));
             if (entry.kind == platform::DirEntry::Kind::File)
-                state = visitor.visitFile(path + name, entry.inode);
+                state = visitor.visitFile(joined(path, name), entry.inode);
             else if (recurse && !entry.link && entry.kind == platform::DirEntry::Kind::Directory)
                 subfolders.push_back(path + name);
             if (state == WalkState::Quit)
