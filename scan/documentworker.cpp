@@ -126,8 +126,8 @@ DocumentReading DocumentWorker::readOpened(platform::InputFile &file, const QStr
         process_.limitAddressSpace(addressSpace_);
     if (!process_.send(documentworker::request(path, documentsOnly), file.descriptor()))
         return {false, reasonText(endReason()), {}, {}};
-    file.close();
-
+    // The file stays open here until the answer comes, as while this process
+    // reads a document itself.
     const auto deadline = std::chrono::steady_clock::now() + settings_.deadline;
     char header[documentworker::AnswerHeaderBytes];
     using Received = platform::WorkerProcess::Received;
