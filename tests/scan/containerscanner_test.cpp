@@ -63,7 +63,7 @@ TEST(ContainerNaming, EachFamilyNamesItsMembers) {
     const Members members{{QStringLiteral("docs/q3.txt"), Planted}};
     struct Case {
         const char *file;
-        ArchiveSpec spec;
+        ArchiveMaking making;
         QString inner;
     };
     const std::vector<Case> cases{
@@ -82,7 +82,7 @@ TEST(ContainerNaming, EachFamilyNamesItsMembers) {
         TempDir dir;
         QStringList expected;
         for (const Case &c : cases) {
-            dir.write(QString::fromLatin1(c.file), archiveBytes(c.spec, members));
+            dir.write(QString::fromLatin1(c.file), archiveBytes(c.making, members));
             expected << QString::fromLatin1(c.file) + u'|' + c.inner + QStringLiteral(": 2");
         }
         dir.write(QStringLiteral("plain.txt"), Planted);

@@ -10,24 +10,24 @@
 
 /// Builds small archives and compressed files in memory with libarchive's
 /// writer, so that no fixture of that kind lives in the repository.
-struct ArchiveSpec {
+struct ArchiveMaking {
     const char *format = "zip"; ///< a libarchive format name ("zip", "7zip", "ustar", "raw" ...)
     const char *filter = "";    ///< a libarchive filter name ("gzip", "xz" ...), or none
     const char *options = "";   ///< libarchive writer options ("zip:compression=store")
     const char *passphrase = nullptr;
 };
 
-inline QByteArray archiveBytes(const ArchiveSpec &spec,
+inline QByteArray archiveBytes(const ArchiveMaking &making,
                                const std::vector<std::pair<QString, QByteArray>> &members) {
     QByteArray out;
     archive *a = archive_write_new();
-    archive_write_set_format_by_name(a, spec.format);
-    if (*spec.filter)
-        archive_write_add_filter_by_name(a, spec.filter);
-    if (*spec.options)
-        archive_write_set_options(a, spec.options);
-    if (spec.passphrase)
-        archive_write_set_passphrase(a, spec.passphrase);
+    archive_write_set_format_by_name(a, making.format);
+    if (*making.filter)
+        archive_write_add_filter_by_name(a, making.filter);
+    if (*making.options)
+        archive_write_set_options(a, making.options);
+    if (making.passphrase)
+        archive_write_set_passphrase(a, making.passphrase);
     archive_write_set_bytes_in_last_block(a, 1);
     archive_write_open(
         a, &out, nullptr,
