@@ -30,7 +30,7 @@ constexpr DocumentFormat Formats[] = {
     {"RTF", isRtf, nullptr, "", true, extractRtf},
     {"Outlook message", CompoundFile::isCompoundFile, msgtext::isMessage, "", true, extractMessage},
     {"Compound file", CompoundFile::isCompoundFile, nullptr, "", false, extractCompoundFile},
-    {"Mail", mailtext::isMail, nullptr, "", false, extractMail},
+    {"Mail", mailtext::isMail, nullptr, "eml", false, extractMail},
     {"HTML", nullptr, nullptr, "htm html", false, extractHtml},
 };
 
