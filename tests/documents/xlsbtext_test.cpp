@@ -42,13 +42,11 @@ QByteArray xf(quint16 format) {
     return record(47, le16(0) + le16(format) + QByteArray(12, '\0'));
 }
 
-/// The workbook, its sheet part cut after sheetBytes when that is given.
-QByteArray binaryWorkbook(qsizetype sheetBytes = -1) {
-    const QByteArray rels =
-        "<Relationships>"
-        "<Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"worksheets/sheet1.bin\"/>"
-        "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" Target=\"sharedStrings.bin\"/>"
-        "<Relationship Id=\"rId3\" Type=\"x/styles\" Target=\"styles.bin\"/></Relationships>";
+struct Parts {
+    QByteArray book, sheet, strings, styles;
+};
+
+Parts workbookParts() {
     const QByteArray book = record(131) + record(153, le32(0) + le32(0)) +
                             record(156, le32(0) + le32(1) + wide(QStringLiteral("rId1")) +
                                             wide(QStringLiteral("Data"))) +
@@ -71,6 +69,17 @@ QByteArray binaryWorkbook(qsizetype sheetBytes = -1) {
         cell(62, 1, 0, '\0' + wide(QStringLiteral("Rich text"))) +
         cell(2, 2, 0, le32(quint32(-7 * 4) | 2)) + cell(5, 3, 3, real(46000)) + record(146) +
         record(130);
+    return {book, sheet, strings, styles};
+}
+
+/// The workbook, its sheet part cut after sheetBytes when that is given.
+QByteArray binaryWorkbook(qsizetype sheetBytes = -1) {
+    const auto [book, sheet, strings, styles] = workbookParts();
+    const QByteArray rels =
+        "<Relationships>"
+        "<Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"worksheets/sheet1.bin\"/>"
+        "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" Target=\"sharedStrings.bin\"/>"
+        "<Relationship Id=\"rId3\" Type=\"x/styles\" Target=\"styles.bin\"/></Relationships>";
     return zipFile(
         {zipEntry("[Content_Types].xml",
                   "<Types><Override PartName=\"/xl/workbook.bin\" ContentType=\"application/"
@@ -130,15 +139,17 @@ TEST(BinaryWorkbook, CutOffRecordsGiveTheCellsBeforeTheCut) {
     }
 }
 
-// QUARRIX_WRITE_SEEDS=dir writes the workbook as a seed for fuzzing.
+// QUARRIX_WRITE_SEEDS=dir writes the workbook's parts as a seed for fuzzing.
 TEST(BinaryWorkbook, WritesFuzzSeedsWhenAsked) {
     const QString dir = qEnvironmentVariable("QUARRIX_WRITE_SEEDS");
     if (dir.isEmpty())
         GTEST_SKIP();
     QDir().mkpath(dir);
-    QFile file(dir + QStringLiteral("/book.xlsb"));
+    QFile file(dir + QStringLiteral("/book.parts"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(binaryWorkbook());
+    const Parts parts = workbookParts();
+    file.write(parts.book + "|PART|" + parts.sheet + "|PART|" + parts.strings + "|PART|" +
+               parts.styles);
 }
 
 } // namespace
