@@ -4,11 +4,13 @@
 #include "documents/compoundtext.h"
 #include "documents/htmltext.h"
 #include "documents/mailtext.h"
+#include "documents/msgtext.h"
 #include "documents/odftext.h"
 #include "documents/ooxmltext.h"
 #include "documents/packagetext.h"
 #include "documents/pdftext.h"
 #include "documents/rtfreader.h"
+#include "documents/xlsbtext.h"
 #include "documents/zipcontainer.h"
 #include "platform/codepage.h"
 
@@ -20,12 +22,15 @@ namespace {
 // each other, so the order matters only among formats of one container.
 constexpr DocumentFormat Formats[] = {
     {"PDF", looksLikePdf, nullptr, "", true, extractPdf},
+    {"Excel binary workbook", ZipContainer::looksLikeZip, isBinaryWorkbook, "", true,
+     extractBinaryWorkbook},
     {"Office Open XML", ZipContainer::looksLikeZip, isOfficePackage, "", true,
      extractOfficePackage},
     {"OpenDocument", ZipContainer::looksLikeZip, isOpenDocument, "", true, extractOpenDocument},
     {"RTF", isRtf, nullptr, "", true, extractRtf},
+    {"Outlook message", CompoundFile::isCompoundFile, msgtext::isMessage, "", true, extractMessage},
     {"Compound file", CompoundFile::isCompoundFile, nullptr, "", false, extractCompoundFile},
-    {"Mail", mailtext::isMail, nullptr, "", false, extractMail},
+    {"Mail", mailtext::isMail, nullptr, "eml", false, extractMail},
     {"HTML", nullptr, nullptr, "htm html", false, extractHtml},
 };
 

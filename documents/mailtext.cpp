@@ -2,6 +2,8 @@
 
 #include "documents/htmltext.h"
 
+#include <QList>
+
 #include <gmime/gmime.h>
 
 #include <mutex>
@@ -21,6 +23,55 @@ struct GString8 {
     QString text() const { return p ? QString::fromUtf8(p) : QString(); }
     char *p;
 };
+
+bool shown(const char *name) {
+    for (const char *h : ShownHeaders)
+        if (g_ascii_strcasecmp(name, h) == 0)
+            return true;
+    return false;
+}
+
+/// Appends "Name: value" with its encoded words decoded, for a field a
+/// reader of the mail sees.
+void shownHeader(QString &text, const char *name, const char *raw) {
+    if (!name || !raw || !shown(name))
+        return;
+    QString value = GString8(g_mime_utils_header_decode_text(nullptr, raw)).text();
+    value.replace(u'\r', u' ').replace(u'\n', u' ');
+    value = value.simplified();
+    if (!value.isEmpty())
+        text += QString::fromUtf8(name) + QStringLiteral(": ") + value + QStringLiteral("\r\n");
+}
+
+/// The fields a reader sees of a header block GMime could not parse:
+/// folded lines joined, the block ending at the first empty line.
+QString headerBlockText(QByteArrayView bytes) {
+    QString text;
+    QByteArray field;
+    const auto flush = [&] {
+        const qsizetype colon = field.indexOf(':');
+        if (colon > 0)
+            shownHeader(text, field.first(colon).trimmed().constData(),
+                        field.sliced(colon + 1).trimmed().constData());
+        field.clear();
+    };
+    const QList<QByteArray> lines =
+        bytes.first(qMin<qsizetype>(bytes.size(), 1 << 20)).toByteArray().split('\n');
+    for (QByteArrayView line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            break;
+        if (line[0] == ' ' || line[0] == '\t') {
+            field += ' ' + line.trimmed().toByteArray();
+            continue;
+        }
+        flush();
+        field = line.toByteArray();
+    }
+    flush();
+    return text;
+}
 
 class MailReader {
   public:
@@ -50,21 +101,8 @@ class MailReader {
         const int count = list ? g_mime_header_list_get_count(list) : 0;
         for (int i = 0; i < count; ++i) {
             GMimeHeader *header = g_mime_header_list_get_header_at(list, i);
-            const char *name = g_mime_header_get_name(header);
-            const char *raw = g_mime_header_get_raw_value(header);
-            if (!name || !raw || !shown(name))
-                continue;
-            QString value = GString8(g_mime_utils_header_decode_text(nullptr, raw)).text();
-            value.replace(u'\r', u' ').replace(u'\n', u' ');
-            line(QString::fromUtf8(name) + QStringLiteral(": ") + value.simplified());
+            shownHeader(text, g_mime_header_get_name(header), g_mime_header_get_raw_value(header));
         }
-    }
-
-    static bool shown(const char *name) {
-        for (const char *h : ShownHeaders)
-            if (g_ascii_strcasecmp(name, h) == 0)
-                return true;
-        return false;
     }
 
     void part(GMimeObject *object, int depth) {
@@ -118,6 +156,16 @@ class MailReader {
     StopToken stop_;
 };
 
+/// Where the header block begins: after a byte-order mark and the empty
+/// lines that some programs save before it.
+QByteArrayView fromHeaders(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    while (!bytes.isEmpty() && (bytes.front() == '\r' || bytes.front() == '\n'))
+        bytes = bytes.sliced(1);
+    return bytes;
+}
+
 bool isFieldName(QByteArrayView name) {
     if (name.isEmpty())
         return false;
@@ -135,6 +183,7 @@ bool isMail(QByteArrayView bytes) {
     static const QByteArrayView known[] = {
         "from",        "to",         "subject",      "date",         "received",
         "return-path", "message-id", "mime-version", "delivered-to", "x-mailer"};
+    bytes = fromHeaders(bytes);
     const QByteArrayView head = bytes.first(qMin<qsizetype>(bytes.size(), 8192));
     bool sawKnown = false;
     qsizetype at = head.startsWith("From ") ? head.indexOf('\n') + 1 : 0;
@@ -163,7 +212,7 @@ bool isMail(QByteArrayView bytes) {
 } // namespace mailtext
 
 Outcome extractMail(Extraction &extraction) {
-    const QByteArrayView bytes = extraction.bytes();
+    const QByteArrayView bytes = fromHeaders(extraction.bytes());
     static std::once_flag init;
     std::call_once(init, [] { g_mime_init(); });
     GMimeStream *stream = g_mime_stream_mem_new_with_buffer(bytes.data(), size_t(bytes.size()));
@@ -171,8 +220,8 @@ Outcome extractMail(Extraction &extraction) {
     g_object_unref(stream);
     GMimeMessage *message = g_mime_parser_construct_message(parser, nullptr);
     g_object_unref(parser);
-    if (!message) {
-        extraction.text = QString::fromLatin1(bytes);
+    if (!message) { // what a reader could make out: the fields, never the raw bytes
+        extraction.text = headerBlockText(bytes);
         return Outcome::Damaged;
     }
     MailReader reader(extraction.stop());

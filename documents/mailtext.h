@@ -15,6 +15,6 @@ bool isMail(QByteArrayView bytes);
 /// The extractor of mail messages: the text a reader of the message sees, its
 /// headers with encoded words decoded, text bodies in their charsets, HTML
 /// bodies as text, the names of attachments and the content of text
-/// attachments. Lines end in CR LF. A message that cannot be parsed gives its
-/// bytes as Latin-1 text.
+/// attachments. Lines end in CR LF. A message that cannot be parsed gives the
+/// fields of its header block that a reader sees, and is damaged.
 Outcome extractMail(Extraction &extraction);

@@ -9,6 +9,7 @@
 #include "scan/scanrun.h"
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
+#include "tests/support/messagebytes.h"
 #include "tests/support/zipbytes.h"
 
 #include <QFile>
@@ -143,6 +144,8 @@ TEST(DocumentFormats, ContentFirstNameSecondAndOneOutcomeEach) {
         {"{\\rtf1 RtfWord\\par}", QStringLiteral("a.html"), "RTF", Outcome::Text, "RtfWord"},
         {doc, QStringLiteral("page.htm"), "Compound file", Outcome::Text, "BodyWord"},
         {doc.first(1024), {}, "Compound file", Outcome::Damaged, nullptr},
+        {messagebytes::message({}, {messagebytes::unicode(0x0037, QStringLiteral("MsgWord"))}),
+         QStringLiteral("mail.txt"), "Outlook message", Outcome::Text, "MsgWord"},
         {"From: a@b\r\nSubject: MailWord\r\n\r\nbody", {}, "Mail", Outcome::Text, "MailWord"},
         {html, QStringLiteral("page.HTML"), "HTML", Outcome::Text, "HtmlWord & more"},
         {html, QStringLiteral("page.doc"), nullptr, Outcome::Text, "<p>HtmlWord"},
@@ -160,9 +163,11 @@ TEST(DocumentFormats, ContentFirstNameSecondAndOneOutcomeEach) {
                 << extraction.text.left(200).toStdString();
         else
             EXPECT_TRUE(extraction.text.isEmpty() || c.outcome == Outcome::Damaged);
-        // Only packages and PDF are documents whatever the file's name.
+        // Only packages, PDF and messages are documents whatever the file's
+        // name; any zip or compound file may be one.
         const bool whateverName = format && format->whateverName;
-        EXPECT_EQ(mayBeDocument(c.bytes), whateverName || c.bytes == plainZip);
+        EXPECT_EQ(mayBeDocument(c.bytes),
+                  whateverName || c.bytes == plainZip || CompoundFile::isCompoundFile(c.bytes));
         Extraction namedAsText(c.bytes);
         EXPECT_EQ(extractDocumentNamedAsText(namedAsText) != Outcome::NotThisFormat, whateverName);
     }

@@ -1,4 +1,5 @@
 // Mail messages: recognised by their headers, read as their reader sees them.
+#include "documents/documenttext.h"
 #include "documents/mailtext.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,58 @@ TEST(MailText, TwoContentTypeHeadersKeepTheBody) {
                                   "Content-Type: multipart/mixed; boundary=XX\r\n"
                                   "Content-Type: text/plain\r\n\r\nBodyWord here\r\n");
     EXPECT_TRUE(text.contains(u"BodyWord here")) << text.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST(MailText, ShowsWhatAReaderSeesAndNoTransportOrEncodedBytes) {
+    const QByteArray mail =
+        "Received: from relay.example.net by mx.example.org; Mon, 7 Dec 2026\r\n"
+        "DKIM-Signature: v=1; a=rsa-sha256; d=example.org; b=SignatureBlob\r\n"
+        "Authentication-Results: mx.example.org; spf=pass smtp.mailfrom=relay\r\n"
+        "From: Anna <anna@example.org>\r\nTo: Bob <bob@example.org>\r\n"
+        "Cc: Carol <carol@example.org>\r\nSubject: Figures\r\n"
+        "Date: Mon, 7 Dec 2026 10:00:00 +0100\r\nMIME-Version: 1.0\r\n"
+        "Content-Type: multipart/mixed; boundary=XX\r\n\r\n"
+        "--XX\r\nContent-Type: text/plain; charset=utf-8\r\n"
+        "Content-Transfer-Encoding: base64\r\n\r\n"
+        "VmlzaWJsZSBib2R5\r\n!!not base64 at all!!\r\nQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFB\r\n"
+        "--XX\r\nContent-Type: text/plain; name=notes.txt\r\n"
+        "Content-Disposition: attachment; filename=notes.txt\r\n"
+        "Content-Transfer-Encoding: base64\r\n\r\n"
+        "QXR0YWNoZWQgbm90ZXM=\r\n--XX--\r\n";
+    const QString text = mailText(mail);
+    for (const char16_t *shown : {u"From: Anna <anna@example.org>", u"To: Bob <bob@example.org>",
+                                  u"Cc: Carol <carol@example.org>", u"Subject: Figures",
+                                  u"Date: Mon, 7 Dec 2026 10:00:00 +0100", u"Visible body",
+                                  u"notes.txt", u"Attached notes"})
+        EXPECT_TRUE(text.contains(shown)) << QString::fromUtf16(shown).toStdString() << "\n"
+                                          << text.toStdString();
+    for (const char16_t *hidden :
+         {u"relay", u"SignatureBlob", u"spf=pass", u"VmlzaWJsZSBib2R5", u"QUFB", u"QXR0"})
+        EXPECT_FALSE(text.contains(hidden)) << QString::fromUtf16(hidden).toStdString();
+}
+
+TEST(MailText, AMailThatDoesNotBeginAsMailIsStillReadAsOne) {
+    // Saved with a byte-order mark or empty lines first, or with a header
+    // line no mail program writes: never its raw bytes.
+    const QByteArray rest = "From: Anna <anna@example.org>\r\nSubject: Kept\r\n"
+                            "Content-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n"
+                            "\r\nVmlzaWJsZSBib2R5\r\n";
+    for (const QByteArray &mail : {"\xEF\xBB\xBF" + rest, "\r\n\r\n" + rest,
+                                   QByteArray("Subject: Kept\r\nFrom: Anna <anna@example.org>\r\n"
+                                              "Not a header\r\n\r\nBody")}) {
+        SCOPED_TRACE(mail.left(30).toStdString());
+        Extraction extraction(mail);
+        ASSERT_TRUE(givesText(extractDocument(extraction, u"saved.eml")));
+        EXPECT_TRUE(extraction.text.contains(u"From: Anna <anna@example.org>"))
+            << extraction.text.toStdString();
+        EXPECT_TRUE(extraction.text.contains(u"Subject: Kept"));
+        EXPECT_FALSE(extraction.text.contains(u"VmlzaWJsZSBib2R5") ||
+                     extraction.text.contains(u"Content-Type"));
+    }
 }
 
 } // namespace
