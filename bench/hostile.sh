@@ -25,7 +25,7 @@ trap 'rm -rf "$scratch"' EXIT
 # Archives are opened only with -z; without it they must be passed over as cheaply.
 archive_case() { [[ $1 == zip-* || $1 == tar-* ]]; }
 
-printf '%-18s %-3s %6s %7s %7s %5s %-4s %s\n' case -z seconds sum_MB max_MB good pass message
+printf '%-18s %-3s %6s %6s %6s %6s %4s %-4s %s\n' case -z wall_s cpu_s sum_MB max_MB good pass message
 failed=0
 for case in $CASES; do
     dir="$scratch/$case"
@@ -37,7 +37,7 @@ for case in $CASES; do
     for mode in "${modes[@]}"; do
         flags=(-l --output "$scratch/found")
         [[ $mode == -z ]] && flags+=(-z)
-        read -r seconds sum_mb max_mb status < <(python3 "$HERE/hostilecases.py" measure \
+        read -r seconds cpu sum_mb max_mb status < <(python3 "$HERE/hostilecases.py" measure \
             "$KILL_SECONDS" "$SCAN" "${flags[@]}" -- "$WORD" "$dir" 2>"$scratch/errors")
         good=$(grep -c "/good[0-9]*\." "$scratch/found" 2>/dev/null || true)
         message=$(grep -m1 -v '^$' "$scratch/errors" | sed "s|$dir/||g" | cut -c1-90 || true)
@@ -48,13 +48,14 @@ for case in $CASES; do
             pass=NO
             failed=$((failed + 1))
         fi
-        printf '%-18s %-3s %6s %7s %7s %5s %-4s %s\n' "$case" "${mode/no/-}" "$seconds" \
-            "$sum_mb" "$max_mb" "$good" "$pass" "${message:--}"
+        printf '%-18s %-3s %6s %6s %6s %6s %4s %-4s %s\n' "$case" "${mode/no/-}" "$seconds" \
+            "$cpu" "$sum_mb" "$max_mb" "$good" "$pass" "${message:--}"
         rm -f "$scratch/found"
     done
     rm -rf "$dir"
 done
-echo "sum_MB: the process tree's summed resident memory, sampled every 10 ms, at its peak;" \
+echo "wall_s, cpu_s: wall and processor seconds of the whole tree (the machine's load shows" \
+    "in the first); sum_MB: the process tree's summed resident memory, sampled every 10 ms, at its peak;" \
     "max_MB: the largest single process's peak (the kernel's count)"
 echo "$failed failing"
 exit $((failed > 0))

@@ -6,7 +6,7 @@
     hostilecases.py good DIR WORD N   writes N good files holding WORD into DIR
     hostilecases.py measure SECONDS COMMAND...
                                       runs COMMAND, killed after SECONDS, and prints its wall
-                                      time, the peak of its process tree's summed resident
+                                      and processor time, the peak of its process tree's summed resident
                                       memory (sampled every 10 ms) and the largest one
                                       process's peak (from the kernel), in MB, and its exit
 
@@ -543,8 +543,9 @@ def measure(seconds, command):
             child.wait()
         time.sleep(0.01)
     wall = time.monotonic() - start
-    largest = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss * 1024
-    print("%.1f %d %d %s" % (wall, peak // MiB, largest // MiB,
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    print("%.1f %.1f %d %d %s" % (wall, usage.ru_utime + usage.ru_stime, peak // MiB,
+                                  usage.ru_maxrss * 1024 // MiB,
                              "killed" if killed else child.returncode))
 
 
