@@ -5,10 +5,10 @@
     hostilecases.py make CASE DIR     writes CASE's files into DIR
     hostilecases.py good DIR WORD N   writes N good files holding WORD into DIR
     hostilecases.py measure SECONDS COMMAND...
-                                      runs COMMAND, killed after SECONDS, and prints its wall
-                                      and processor time, the peak of its process tree's summed resident
-                                      memory (sampled every 10 ms) and the largest one
-                                      process's peak (from the kernel), in MB, and its exit
+                                      runs COMMAND, killed after SECONDS; prints its wall and
+                                      processor seconds, the peak of its process tree's summed
+                                      resident memory (sampled every 10 ms) and the largest one
+                                      process's peak (the kernel's count), in MB, and its exit
 
 Large contents are only ever compressed or sparse on disk; no case writes more than a few
 tens of MB.
@@ -144,11 +144,11 @@ def repeated_deflate(chunk, count):
     return first + middle * (count - 1) + b"\x03\x00"  # an empty final block
 
 
-def checksum(function, chunk, count, start):
-    value = start
+def repeated_crc(chunk, count):
+    value = 0
     for _ in range(count):
-        value = function(chunk, value)
-    return value & 0xFFFFFFFF
+        value = zlib.crc32(chunk, value)
+    return value
 
 
 def adler_combine(first, second, second_length):
@@ -182,7 +182,7 @@ def repeated_flate(chunk, count):
 
 def repeated_gzip(chunk, count):
     return (b"\x1f\x8b\x08\0\0\0\0\0\0\xff" + repeated_deflate(chunk, count)
-            + struct.pack("<II", checksum(zlib.crc32, chunk, count, 0),
+            + struct.pack("<II", repeated_crc(chunk, count),
                           (len(chunk) * count) & 0xFFFFFFFF))
 
 
@@ -210,8 +210,8 @@ TEXT = b"BT /F1 12 Tf 72 720 Td (hostile page) Tj ET"
 def zip_bomb_flat(d):
     # 16 members of 256 MiB of zeros each: 4 GiB unpacked from about 4 MB.
     chunk, count = bytes(4 * MiB), 64
-    packed = repeated_deflate(chunk, count)[:-2] + b"\x03\x00"
-    crc = checksum(zlib.crc32, chunk, count, 0)
+    packed = repeated_deflate(chunk, count)
+    crc = repeated_crc(chunk, count)
     write_zip(os.path.join(d, "bomb.zip"), [("zeros%02d.txt" % i, 8, packed, crc, len(chunk) * count)
                                             for i in range(16)])
 
