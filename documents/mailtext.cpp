@@ -11,6 +11,10 @@
 namespace {
 
 constexpr int MaxMessageDepth = 8;
+// GMime tests every line against every boundary still open, so thousands of
+// nested parts take minutes; real mails declare a few. A mail is read up to its
+// MaxBoundaries-th boundary.
+constexpr int MaxBoundaries = 1000;
 
 const char *const ShownHeaders[] = {"From", "To", "Cc", "Bcc", "Reply-To", "Subject", "Date"};
 
@@ -211,8 +215,26 @@ bool isMail(QByteArrayView bytes) {
 
 } // namespace mailtext
 
+namespace {
+
+/// Where the boundary past MaxBoundaries is declared, or the whole length.
+qsizetype boundedLength(QByteArrayView bytes) {
+    qsizetype cut = bytes.size();
+    for (const char *declared : {"oundary=", "OUNDARY="}) {
+        qsizetype at = -1;
+        for (int seen = 0; seen <= MaxBoundaries && (at = bytes.indexOf(declared, at + 1)) >= 0;)
+            ++seen;
+        if (at >= 0)
+            cut = std::min(cut, at);
+    }
+    return cut;
+}
+
+} // namespace
+
 Outcome extractMail(Extraction &extraction) {
-    const QByteArrayView bytes = fromHeaders(extraction.bytes());
+    const QByteArrayView whole = fromHeaders(extraction.bytes());
+    const QByteArrayView bytes = whole.first(boundedLength(whole));
     static std::once_flag init;
     std::call_once(init, [] { g_mime_init(); });
     GMimeStream *stream = g_mime_stream_mem_new_with_buffer(bytes.data(), size_t(bytes.size()));
@@ -229,5 +251,5 @@ Outcome extractMail(Extraction &extraction) {
     g_object_unref(message);
     extraction.text = std::move(reader.text);
     extraction.embedded = std::move(reader.attachments);
-    return Outcome::Text;
+    return bytes.size() < whole.size() ? Outcome::BoundReached : Outcome::Text;
 }

@@ -3,6 +3,7 @@
 #include "controls/richtext/richtextbuffer.h"
 #include "documents/documenterrors.h"
 #include "documents/documenttext.h"
+#include "documents/mailtext.h"
 #include "documents/pdftext.h"
 #include "documents/zipcontainer.h"
 #include "scan/documentpieces.h"
@@ -76,6 +77,30 @@ TEST(HostilePackage, EntriesThatShareTheirBytesAreRefused) {
     ASSERT_TRUE(refused.open(overlapping));
     EXPECT_TRUE(refused.damaged());
     EXPECT_EQ(refused.names(), zip.names());
+}
+
+// Nested parts, each with its own boundary: read up to a bound, for the mail
+// parser's work grows with the square of their depth.
+TEST(HostileMail, DeeplyNestedPartsAreReadUpToABound) {
+    const auto nested = [](int depth) {
+        QByteArray mail = "From: a@example.org\nSubject: nested\nMIME-Version: 1.0\n";
+        for (int i = 0; i < depth; ++i)
+            mail += "Content-Type: multipart/mixed; boundary=\"b" + QByteArray::number(i) +
+                    "\"\n\n--b" + QByteArray::number(i) + '\n';
+        mail += "Content-Type: text/plain\n\ndeepest\n";
+        for (int i = depth - 1; i >= 0; --i)
+            mail += "--b" + QByteArray::number(i) + "--\n";
+        return mail;
+    };
+    const QByteArray few = nested(50);
+    const QByteArray many = nested(20000);
+    Extraction shallow(few);
+    EXPECT_EQ(extractMail(shallow), Outcome::Text);
+    EXPECT_TRUE(shallow.text.contains(u"deepest"));
+    Extraction deep(many);
+    EXPECT_EQ(extractMail(deep), Outcome::BoundReached);
+    EXPECT_TRUE(deep.text.contains(u"nested")); // the header fields before the bound
+    EXPECT_FALSE(deep.text.contains(u"deepest"));
 }
 
 // A document cut off (a broken download) or with a broken directory gives
