@@ -5,6 +5,8 @@
 
 #include <QElapsedTimer>
 
+#include <utility>
+
 namespace ResultsReport {
 namespace {
 
@@ -14,7 +16,16 @@ using RIROR_CommonDialog::FileDialogResult;
 /// status repaint per row would make a long list slow to save.
 constexpr qint64 StatusIntervalMs = 20;
 
-bool writeRows(Writer &writer, const ResultsModel &rows, const StatusCallback &status) {
+/// Rows in the list's order; with context lines, each run of one file's rows
+/// goes out together so the lines around them are read once.
+bool writeRows(Writer &writer, const Header &header, const ResultsModel &rows,
+               const StatusCallback &status) {
+    const bool context = header.contextBefore > 0 || header.contextAfter > 0;
+    QList<MatchRecord> fileRows;
+    const auto flush = [&] {
+        return writer.writeRowsWithContext(std::exchange(fileRows, {}), header.contextBefore,
+                                           header.contextAfter);
+    };
     QElapsedTimer sinceShown;
     sinceShown.start();
     const qsizetype count = rows.totalRows();
@@ -23,11 +34,17 @@ bool writeRows(Writer &writer, const ResultsModel &rows, const StatusCallback &s
             status(SavingMatch + QString::number(n));
             sinceShown.restart();
         }
-        const MatchRecord row = rows.row(n - 1);
-        if (!writer.writeRow(row))
+        MatchRecord row = rows.row(n - 1);
+        if (!context) {
+            if (!writer.writeRow(row))
+                return false;
+            continue;
+        }
+        if (!fileRows.isEmpty() && fileRows.front().path != row.path && !flush())
             return false;
+        fileRows.append(std::move(row));
     }
-    return true;
+    return fileRows.isEmpty() || flush();
 }
 
 /// Writes the report through output, which keeps it under a temporary name
@@ -36,7 +53,7 @@ bool writeReport(platform::OutputFile &output, const Header &header, const Resul
                  const StatusCallback &status, const QLocale &locale,
                  const QStringList &closingLines, QString &error) {
     Writer writer(output.device());
-    bool written = writer.writeHeader(header, locale) && writeRows(writer, rows, status);
+    bool written = writer.writeHeader(header, locale) && writeRows(writer, header, rows, status);
     for (const QString &line : closingLines)
         written = written && writer.writeLine(line);
     if (!written || !output.commit()) {

@@ -1,8 +1,10 @@
 #include "mainwindow/searchoptionspanel.h"
 
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -47,8 +49,23 @@ SearchOptionsPanel::SearchOptionsPanel(QWidget &form, QWidget &frame)
     changedWithin = limitBox(this, QStringLiteral("Modified Within"), QStringLiteral(" days"));
     largerThan = limitBox(this, QStringLiteral("Larger Than"), QStringLiteral(" KiB"));
     smallerThan = limitBox(this, QStringLiteral("Smaller Than"), QStringLiteral(" KiB"));
-    for (QSpinBox *box : {changedWithin, largerThan, smallerThan})
+    changedAfterSet = check("ModifiedAfterSet", QStringLiteral("A&fter:"));
+    changedAfter = new QDateEdit(QDate::currentDate(), this);
+    changedAfter->setObjectName(QStringLiteral("Modified After"));
+    changedAfter->setAccessibleName(QStringLiteral("Modified After"));
+    changedAfter->setCalendarPopup(true);
+    changedAfter->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    changedAfter->setEnabled(false);
+    connect(changedAfterSet, &QCheckBox::toggled, changedAfter, &QWidget::setEnabled);
+    connect(changedAfter, &QDateEdit::dateChanged, this, [this] { showState(); });
+    contextLines = limitBox(this, QStringLiteral("Context Lines"), QString());
+    contextLines->setRange(0, 9);
+    contextLines->setToolTip(QStringLiteral("Lines before and after each match in a saved report"));
+    for (QSpinBox *box : {changedWithin, largerThan, smallerThan, contextLines})
         connect(box, &QSpinBox::valueChanged, this, [this] { showState(); });
+    auto *after = new QHBoxLayout;
+    after->addWidget(changedAfterSet);
+    after->addWidget(changedAfter, 1);
     auto *excludeLabel = new QLabel(QStringLiteral("Exc&lude:"), this);
     excludeLabel->setBuddy(excludes);
     layout->addWidget(matchCase, 0, 0);
@@ -58,9 +75,14 @@ SearchOptionsPanel::SearchOptionsPanel(QWidget &form, QWidget &frame)
     layout->addWidget(excludes, 1, 1, 1, 2);
     layout->addWidget(new QLabel(QStringLiteral("Modified Within:"), this), 2, 0);
     layout->addWidget(changedWithin, 2, 1);
+    layout->addLayout(after, 2, 2);
     layout->addWidget(new QLabel(QStringLiteral("Larger Than / Smaller Than:"), this), 3, 0);
     layout->addWidget(largerThan, 3, 1);
     layout->addWidget(smallerThan, 3, 2);
+    auto *contextLabel = new QLabel(QStringLiteral("Co&ntext Lines:"), this);
+    contextLabel->setBuddy(contextLines);
+    layout->addWidget(contextLabel, 4, 0);
+    layout->addWidget(contextLines, 4, 1);
     hide();
 
     toggle = new QToolButton(&frame);
@@ -69,7 +91,7 @@ SearchOptionsPanel::SearchOptionsPanel(QWidget &form, QWidget &frame)
     toggle->setAutoRaise(true);
     toggle->setAccessibleName(QStringLiteral("Search Options"));
     toggle->setToolTip(QStringLiteral("Match Case, Whole Word, Regular Expression, Exclusions, "
-                                      "Size And Date Limits"));
+                                      "Size And Date Limits, Context Lines"));
     connect(toggle, &QToolButton::toggled, this, [this](bool open) {
         setVisible(open);
         if (open) {
@@ -96,6 +118,9 @@ SearchOptions SearchOptionsPanel::options() const {
     options.changedWithinDays = changedWithin->value();
     options.largerThan = largerThan->value() > 0 ? largerThan->value() * KiB : -1;
     options.smallerThan = smallerThan->value() > 0 ? smallerThan->value() * KiB : -1;
+    if (changedAfterSet->isChecked())
+        options.changedAfter = changedAfter->date();
+    options.contextBefore = options.contextAfter = contextLines->value();
     return options;
 }
 
@@ -107,6 +132,11 @@ void SearchOptionsPanel::setOptions(const SearchOptions &options) {
     changedWithin->setValue(options.changedWithinDays);
     largerThan->setValue(options.largerThan > 0 ? int(options.largerThan / KiB) : 0);
     smallerThan->setValue(options.smallerThan > 0 ? int(options.smallerThan / KiB) : 0);
+    changedAfterSet->setChecked(options.changedAfter.isValid());
+    changedAfter->setEnabled(options.changedAfter.isValid());
+    changedAfter->setDate(options.changedAfter.isValid() ? options.changedAfter
+                                                         : QDate::currentDate());
+    contextLines->setValue(std::max(options.contextBefore, options.contextAfter));
 }
 
 void SearchOptionsPanel::showError(const QString &text) {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -34,8 +35,11 @@ class SearchOptionsPanel : public QWidget {
     QCheckBox *regex = nullptr;
     QLineEdit *excludes = nullptr;
     QSpinBox *changedWithin = nullptr;
+    QCheckBox *changedAfterSet = nullptr;
+    QDateEdit *changedAfter = nullptr;
     QSpinBox *largerThan = nullptr;
     QSpinBox *smallerThan = nullptr;
+    QSpinBox *contextLines = nullptr;
 
   private:
     void showState();

@@ -123,6 +123,9 @@ const QString ExcludeKey = QStringLiteral("Exclude");
 const QString ModifiedWithinKey = QStringLiteral("ModifiedWithinDays");
 const QString LargerThanKey = QStringLiteral("LargerThanBytes");
 const QString SmallerThanKey = QStringLiteral("SmallerThanBytes");
+const QString ModifiedAfterKey = QStringLiteral("ModifiedAfter");
+const QString ContextBeforeKey = QStringLiteral("ContextLinesBefore");
+const QString ContextAfterKey = QStringLiteral("ContextLinesAfter");
 
 void saveOption(const QString &key, const QString &value, bool set) {
     if (set || !ReadSettingValue(key, QString()).isEmpty())
@@ -148,6 +151,10 @@ SearchOptions readSearchOptions() {
     options.changedWithinDays = int(std::clamp<qint64>(readLimit(ModifiedWithinKey), 0, 36500));
     options.largerThan = readLimit(LargerThanKey);
     options.smallerThan = readLimit(SmallerThanKey);
+    options.changedAfter =
+        QDate::fromString(ReadSettingValue(ModifiedAfterKey, QString()), Qt::ISODate);
+    options.contextBefore = int(std::clamp<qint64>(readLimit(ContextBeforeKey), 0, 9));
+    options.contextAfter = int(std::clamp<qint64>(readLimit(ContextAfterKey), 0, 9));
     return options;
 }
 
@@ -160,6 +167,10 @@ void saveSearchOptions(const SearchOptions &options) {
                options.changedWithinDays > 0);
     saveOption(LargerThanKey, QString::number(options.largerThan), options.largerThan >= 0);
     saveOption(SmallerThanKey, QString::number(options.smallerThan), options.smallerThan >= 0);
+    saveOption(ModifiedAfterKey, options.changedAfter.toString(Qt::ISODate),
+               options.changedAfter.isValid());
+    saveOption(ContextBeforeKey, QString::number(options.contextBefore), options.contextBefore > 0);
+    saveOption(ContextAfterKey, QString::number(options.contextAfter), options.contextAfter > 0);
 }
 
 void SaveScanQuery(const ScanQuery &query) {

@@ -31,6 +31,8 @@ Header headerOf(const ScanQuery &query, const QDateTime &when) {
     header.searchedFor = query.searchText;
     header.directory = query.folder;
     header.options = optionsText(query.options);
+    header.contextBefore = query.options.contextBefore;
+    header.contextAfter = query.options.contextAfter;
     return header;
 }
 

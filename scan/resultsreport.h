@@ -17,7 +17,10 @@ struct Header {
     QDateTime when;
     QString searchedFor;
     QString directory;
-    QString options; ///< the search options set, or empty: no line for them
+    QString options = {}; ///< the search options set, or empty: no line for them
+    /// Lines written around each matching line of a file on disk.
+    int contextBefore = 0;
+    int contextAfter = 0;
 };
 
 /// The options set, in words ("Match Case; Whole Word; Exclude: .git;build*").

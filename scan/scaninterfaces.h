@@ -12,7 +12,7 @@ struct MatchRecord {
     QString text;
     /// Where path is a container: the names of the member inside it,
     /// outermost first (rowpath.h joins them for showing). Empty for a file.
-    QStringList inner;
+    QStringList inner = {};
 
     bool operator==(const MatchRecord &) const = default;
 };

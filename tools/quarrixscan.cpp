@@ -385,6 +385,10 @@ struct OptionFlags {
                                      QStringLiteral("In a folder scan, only files modified in the "
                                                     "last DAYS days."),
                                      QStringLiteral("DAYS")};
+    QCommandLineOption changedAfter{QStringLiteral("changed-after"),
+                                    QStringLiteral("In a folder scan, only files modified on or "
+                                                   "after DATE (YYYY-MM-DD, local time)."),
+                                    QStringLiteral("DATE")};
     QCommandLineOption after{{QStringLiteral("A"), QStringLiteral("after-context")},
                              QStringLiteral("Show NUM lines after each matching line (0-9)."),
                              QStringLiteral("NUM")};
@@ -405,7 +409,7 @@ struct OptionFlags {
 
     void addTo(QCommandLineParser &parser) const {
         parser.addOptions({word, regex, matchCase, glob, excludeDir, maxFilesize, changedWithin,
-                           after, before, context, names, count, json});
+                           changedAfter, after, before, context, names, count, json});
     }
     std::optional<SearchOptions> read(const QCommandLineParser &parser) const {
         SearchOptions options;
@@ -426,6 +430,11 @@ struct OptionFlags {
             options.changedWithinDays = parser.value(changedWithin).toInt(&ok);
             if (!ok || options.changedWithinDays < 1)
                 return refuse(QStringLiteral("--changed-within takes a number of days from 1"));
+        }
+        if (parser.isSet(changedAfter)) {
+            options.changedAfter = QDate::fromString(parser.value(changedAfter), Qt::ISODate);
+            if (!options.changedAfter.isValid())
+                return refuse(QStringLiteral("--changed-after takes a date such as 2024-03-31"));
         }
         const auto lines = [&parser](const QCommandLineOption &option, int &to) {
             if (!parser.isSet(option))

@@ -29,7 +29,7 @@ expect() {
   [ "$got" = "$want" ] || { echo "completing '$*': got '$got', want '$want'"; failed=1; }
 }
 
-expect "-- --after-context --before-context --changed-within --context --count --exclude-dir --files-with-matches --glob --help --json --match-case --max-filesize --output --readers --regex --search-zip --text --type --version --word-regexp -A -B -C -E -c -g -l -w -z" quarrix-scan -
+expect "-- --after-context --before-context --changed-after --changed-within --context --count --exclude-dir --files-with-matches --glob --help --json --match-case --max-filesize --output --readers --regex --search-zip --text --type --version --word-regexp -A -B -C -E -c -g -l -w -z" quarrix-scan -
 expect "--match-case --max-filesize" quarrix-scan --ma
 expect "notes notes.txt" quarrix-scan -C 2 -g '*.txt' alpha no
 expect "--output" quarrix-scan --o

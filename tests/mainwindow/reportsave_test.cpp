@@ -88,6 +88,29 @@ TEST_F(ReportSaveTest, WritesEveryRowAfterARealScan) {
                            QStringLiteral("Save Complete")}));
 }
 
+// Context lines set in the window reach the saved report, read from each file
+// once for its run of rows.
+TEST_F(ReportSaveTest, ContextLinesSurroundEachFilesRows) {
+    scan();
+    Header withContext = header();
+    withContext.contextBefore = withContext.contextAfter = 1;
+    const FileDialogResult choice = chosen(out.path(), QStringLiteral("context.txt"));
+    ASSERT_EQ(saveReport(choice, withContext, model, recorder(), QLocale::c()), SaveOutcome::Saved);
+    const QString a = QStringLiteral("FILE: ") + dir.file(QStringLiteral("a.txt"));
+    const QString b = QStringLiteral("FILE: ") + dir.file(QStringLiteral("b.txt"));
+    const QStringList expected{a + QStringLiteral(";  LINE: 1;  MATCH: alpha one"),
+                               a + QStringLiteral(";  LINE: 2;  CONTEXT: beta"),
+                               a + QStringLiteral(";  LINE: 3;  MATCH: ALPHA two"),
+                               QStringLiteral("--"),
+                               b + QStringLiteral(";  LINE: 1;  CONTEXT: no"),
+                               b + QStringLiteral(";  LINE: 2;  MATCH: alpha three"),
+                               QStringLiteral("** End Of Matches **")};
+    const QStringList lines =
+        QString::fromUtf8(readAll(choice.fullPath())).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.mid(lines.indexOf(QStringLiteral("Matches...")) + 1, expected.size()),
+              expected);
+}
+
 TEST_F(ReportSaveTest, DirectoryTreeModeAndTheCurrentTime) {
     scan();
     Header tree = header();

@@ -163,6 +163,8 @@ TEST_F(ScanQueryTest, SearchOptionsRoundTripAndLeaveAnUntouchedFileAlone) {
     query.options.changedWithinDays = 7;
     query.options.largerThan = 1024;
     query.options.smallerThan = 1 << 20;
+    query.options.changedAfter = QDate(2024, 3, 31);
+    query.options.contextBefore = query.options.contextAfter = 2;
     SaveScanQuery(query);
     EXPECT_EQ(ReadScanQuery(), query);
     query.options = {};

@@ -1,8 +1,12 @@
 #include "support/tempdir.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <fcntl.h>
 #include <functional>
@@ -467,4 +471,85 @@ TEST(QuarrixScan, ControlCharactersReachATerminalEscapedButAFileExact) {
     EXPECT_EQ(runScan({QStringLiteral("--output"), report, QStringLiteral("key"), a}).exitCode, 0);
     EXPECT_TRUE(readAll(report).contains("a\x1B[2J\xE2\x80\xAEtxt.exe;  LINE: 1;  MATCH: key "
                                          "\x1B]0;title\x07 end \xE2\x81\xA7\xE2\x80\x8F"));
+}
+
+// The search flags as a grep user types them: what each matches, leaves out
+// and writes, and a refusal (status 2) for a value it cannot use.
+TEST(QuarrixScan, SearchFlagsMatchLeaveOutAndWriteAsGrepUsersExpect) {
+    TempDir dir;
+    dir.write(QStringLiteral("a.c"), "log in\nlogin\nError here\nerror there\nfoo_bar\n");
+    dir.write(QStringLiteral("b.h"), "one log\n");
+    dir.write(QStringLiteral("build/c.c"), "log built\n");
+    const QString a = dir.file(QStringLiteral("a.c"));
+    const QString b = dir.file(QStringLiteral("b.h"));
+    const QString c = dir.file(QStringLiteral("build/c.c"));
+    struct Case {
+        const char *args; ///< words apart by spaces, before the folder
+        int exitCode;
+        QStringList lines;  ///< lines the output holds
+        QStringList absent; ///< texts it must not hold
+    };
+    const auto row = [](const QString &path, int line, const char *text) {
+        return QStringLiteral("FILE: %1;  LINE: %2;  MATCH: %3")
+            .arg(path)
+            .arg(line)
+            .arg(QLatin1String(text));
+    };
+    const auto context = [](const QString &path, int line, const char *text) {
+        return QStringLiteral("FILE: %1;  LINE: %2;  CONTEXT: %3")
+            .arg(path)
+            .arg(line)
+            .arg(QLatin1String(text));
+    };
+    const auto texts = [](std::initializer_list<const char *> list) {
+        QStringList out;
+        for (const char *text : list)
+            out << QString::fromUtf8(text);
+        return out;
+    };
+    const QString reportRow = QStringLiteral("FILE: ");
+    const QList<Case> cases{
+        {"-w log", 0, {row(a, 1, "log in"), row(b, 1, "one log")}, texts({"login"})},
+        {"--match-case Error", 0, {row(a, 3, "Error here")}, texts({"error there"})},
+        {"-E fo+_\\w+", 0, {row(a, 5, "foo_bar")}, {}},
+        {"-E log(", 2, {}, {reportRow}},
+        {"-g *.h log", 0, {row(b, 1, "one log")}, texts({"a.c"})},
+        {"-g !*.h --exclude-dir build log", 0, {row(a, 2, "login")}, texts({"b.h", "c.c"})},
+        {"--max-filesize 12 log", 0, {row(b, 1, "one log")}, texts({"a.c"})},
+        {"--changed-after 2999-01-01 log", 1, {}, texts({"a.c"})},
+        {"--changed-after yesterday log", 2, {}, {}},
+        {"-A 10 log", 2, {}, {}},
+        {"-l -w log", 0, {a, b, c}, {reportRow}},
+        {"-c log",
+         0,
+         {a + QStringLiteral(":2"), b + QStringLiteral(":1"), c + QStringLiteral(":1")},
+         {reportRow}},
+        {"-C 1 --exclude-dir build there",
+         0,
+         {context(a, 3, "Error here"), row(a, 4, "error there"), context(a, 5, "foo_bar")},
+         {}},
+    };
+    for (const Case &test : cases) {
+        const QString args = QString::fromUtf8(test.args);
+        const Result result = runScan(args.split(u' ') << dir.path());
+        const QString out = QString::fromUtf8(result.out);
+        const QStringList lines = out.split(QRegularExpression(QStringLiteral("\r?\n")));
+        EXPECT_EQ(result.exitCode, test.exitCode) << test.args;
+        for (const QString &line : test.lines)
+            EXPECT_TRUE(lines.contains(line))
+                << test.args << " wants " << line.toStdString() << " in\n"
+                << out.toStdString();
+        for (const QString &text : test.absent)
+            EXPECT_FALSE(out.contains(text)) << test.args;
+    }
+
+    // One object per matching line with the byte range of each hit, and one per file end.
+    const Result json = runScan({QStringLiteral("--json"), QStringLiteral("é|log"), b});
+    const QList<QByteArray> objects = json.out.trimmed().split('\n');
+    ASSERT_EQ(objects.size(), 2) << json.out.toStdString();
+    const QJsonObject match = QJsonDocument::fromJson(objects[0]).object();
+    EXPECT_EQ(match[QStringLiteral("type")].toString(), QStringLiteral("match"));
+    EXPECT_EQ(match[QStringLiteral("path")].toString(), b);
+    EXPECT_EQ(match[QStringLiteral("hits")].toArray(), (QJsonArray{QJsonArray{4, 7}}));
+    EXPECT_EQ(QJsonDocument::fromJson(objects[1]).object()[QStringLiteral("matches")].toInt(), 1);
 }
