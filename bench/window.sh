@@ -7,21 +7,39 @@
 #  (c) a scan recording one million matches: it finishes, the window stays
 #      live, and the rows hold at most 3 times their text's bytes plus 100
 #      bytes a row; then the same with five million (gap limit: under 50 ms).
-# Usage: bench/window.sh [DIR]   (DIR as for bench/run.sh)
+# Usage: bench/window.sh [DIR]          (DIR as for bench/run.sh: corpora built there
+#                                       when missing; a folder holding anything else
+#                                       is refused)
+#        bench/window.sh --tree FOLDER  (FOLDER scanned as it is, e.g. /usr; no (c))
 # Env:   BENCH_RUNS runs per tool and query (default 5; medians are shown),
 #        BENCH_TREE_ONLY=1 to leave out (c)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+die() { printf 'window.sh: %s\n' "$*" >&2; exit 2; }
+TREE=""
+if [ "${1:-}" = --tree ]; then
+    TREE=${2:-}
+    [ -d "$TREE" ] || die "--tree needs a folder"
+    BENCH_TREE_ONLY=1
+fi
 DIR=${1:-/var/tmp/quarrix-bench}
 RUNS=${BENCH_RUNS:-5}
 QS=$ROOT/build/release/tools/quarrix-scan
 QW=$ROOT/build/release/bench/quarrix-window-bench
 export QT_QPA_PLATFORM=offscreen
 
-[ -f "$DIR/.complete" ] || bash "$ROOT/bench/make-corpora.sh" "$DIR"
+if [ -z "$TREE" ]; then
+    # make-corpora.sh deletes and writes inside the folder: only an empty or
+    # missing one becomes a corpora folder.
+    if [ ! -f "$DIR/.complete" ]; then
+        [ ! -e "$DIR" ] || [ -z "$(ls -A "$DIR")" ] ||
+            die "$DIR is not a corpora folder (no .complete); use --tree to scan a folder as it is"
+        bash "$ROOT/bench/make-corpora.sh" "$DIR"
+    fi
+    TREE=$DIR/tree
+fi
 [ -x "$QS" ] && [ -x "$QW" ] || (cd "$ROOT" && cmake --preset release >/dev/null &&
     cmake --build --preset release)
-TREE=$DIR/tree
 "$QS" warmup "$TREE" >/dev/null || true
 
 median() { sort -n | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
