@@ -15,6 +15,8 @@
 #        QUARRIX_SCAN  binary (default build/release/tools/quarrix-scan)
 #        QUARRIX_BASE  a second quarrix-scan to compare with, in the same rounds:
 #                      tools base and base:N run it as quarrix and quarrix:N
+#        BENCH_CLOCK   wall (default) or cpu: user+sys processor time, steadier
+#                      than wall time on a busy machine (but blind to idle cores)
 set -euo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -25,8 +27,10 @@ TOOLS=${BENCH_TOOLS:-quarrix rg quarrix:1 rg:1}
 QUERIES=${BENCH_QUERIES:-rare common or}
 QS=${QUARRIX_SCAN:-$ROOT/build/release/tools/quarrix-scan}
 BASE=${QUARRIX_BASE:-}
+CLOCK=${BENCH_CLOCK:-wall}
 
 die() { printf 'parallel.sh: %s\n' "$*" >&2; exit 2; }
+[[ $CLOCK == wall || $CLOCK == cpu ]] || die "BENCH_CLOCK is wall or cpu"
 [[ -x $QS ]] || die "$QS missing: build the release preset first"
 [[ -z $BASE || -x $BASE ]] || die "$BASE missing"
 command -v rg >/dev/null || die "rg not found (apt-get install ripgrep)"
@@ -43,14 +47,14 @@ median_s() { tr ' ' '\n' | grep . | sort -n | awk '{v[NR]=$1} END {
     m = (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2; printf "%.3f", m / 1e6 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b == 0) print "-"; else printf "%.2f", a / b }'; }
 
-# Runs one tool once on path; prints the elapsed microseconds.
+# Runs one tool once on path; prints the elapsed (or processor) microseconds.
 run_once() {
-    local tool=$1 path=$2 query=$3 t0 t1 rc=0 p
+    local tool=$1 path=$2 query=$3 t0 t1 rc=0 p TIMEFORMAT='%3U %3S'
     local -a e=()
     for p in ${PATS[$query]}; do e+=(-e "$p"); done
     [[ $MODE == cold ]] && { sync; echo 3 > /proc/sys/vm/drop_caches; }
     t0=$(now_us)
-    case $tool in
+    { time { case $tool in
         quarrix)   "$QS" -- "${TEXT[$query]}" "$path" ;;
         quarrix:*) "$QS" --readers "${tool#*:}" -- "${TEXT[$query]}" "$path" ;;
         base)      "$BASE" -- "${TEXT[$query]}" "$path" ;;
@@ -59,15 +63,19 @@ run_once() {
         rg:*)      rg -j"${tool#*:}" -i -F -n -a "${e[@]}" "$path" ;;
         dd)        [[ -f $path ]] && dd if="$path" of=/dev/null bs=256K status=none ;;
         *) die "unknown tool $tool" ;;
-    esac > "$OUT/out" 2> "$OUT/err" || rc=$?
+    esac > "$OUT/out" 2> "$OUT/err" || rc=$?; }; } 2> "$OUT/time"
     t1=$(now_us)
     (( rc <= 1 )) || { head -5 "$OUT/err" >&2; die "$tool failed with exit code $rc"; }
-    echo $((t1 - t0))
+    if [[ $CLOCK == cpu ]]; then
+        awk '{ printf "%d\n", ($1 + $2) * 1e6 }' "$OUT/time"
+    else
+        echo $((t1 - t0))
+    fi
 }
 
 echo "# readers benchmark  $(date -u '+%Y-%m-%d %H:%M UTC')  $(nproc) cores  load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "# $(rg --version | head -1); quarrix-scan default readers: ${QUARRIX_READERS:-from the machine}"
-echo "# medians in seconds; q/rg = quarrix / rg (default threads); q1/rg1 = quarrix:1 / rg:1"
+echo "# medians in seconds ($CLOCK); q/rg = quarrix / rg (default threads); q1/rg1 = quarrix:1 / rg:1"
 header=$(printf '%-5s %-5s %-7s' mode corpus query)
 for tool in $TOOLS; do header+=$(printf ' %10s' "$tool"); done
 [[ -n $BASE ]] && header+="   q/base" || true

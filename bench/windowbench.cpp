@@ -159,9 +159,10 @@ int treeScan(QuarrixForm &form, const QString &folder, const QString &text) {
     LoopWatch watch;
     const qint64 ms = scan(form, watch);
     std::printf("tree scan: %lld ms, %lld rows, %ld event-loop turns, longest gap %lld ms "
-                "(processor %lld ms)\n",
+                "(processor %lld ms, %ld waits, %ld preempted), longest slice %lld ms\n",
                 static_cast<long long>(ms), static_cast<long long>(form.results().totalRows()),
                 watch.turns(), static_cast<long long>(watch.longestGapMs()),
+                static_cast<long long>(watch.gapCpuMs()), watch.gapWaits(), watch.gapPreempted(),
                 static_cast<long long>(watch.longestCpuGapMs()));
     return 0;
 }

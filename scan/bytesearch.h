@@ -34,6 +34,9 @@ struct Needle {
 struct Kernels {
     /// First case-insensitive occurrence of the needle in [begin, end), or nullptr.
     const char *(*find)(const char *begin, const char *end, const NeedleView &needle);
+    /// First case-insensitive occurrence of either needle, or nullptr.
+    const char *(*findEither)(const char *begin, const char *end, const NeedleView &a,
+                              const NeedleView &b);
     /// First CR or LF in [begin, end), or end.
     const char *(*findLineEnd)(const char *begin, const char *end);
     /// Line ends in [begin, end): every LF, every CR, a CR LF pair once.

@@ -47,6 +47,40 @@ const char *findNeedle(const char *begin, const char *end, const bytesearch::Nee
     return nullptr;
 }
 
+// Both needles' candidates are taken from the same chunks, so two terms cost
+// one pass over the bytes rather than two.
+template <class V>
+const char *findEither(const char *begin, const char *end, const bytesearch::NeedleView &a,
+                       const bytesearch::NeedleView &b) {
+    const int longest = a.size > b.size ? a.size : b.size;
+    const char *p = begin;
+    if (a.size > 0 && b.size > 0 && end - begin >= longest) {
+        const char *last = end - longest;
+        const auto a1 = V::splat(a.lower[a.first]), af1 = V::splat(a.fold[a.first]);
+        const auto a2 = V::splat(a.lower[a.second]), af2 = V::splat(a.fold[a.second]);
+        const auto b1 = V::splat(b.lower[b.first]), bf1 = V::splat(b.fold[b.first]);
+        const auto b2 = V::splat(b.lower[b.second]), bf2 = V::splat(b.fold[b.second]);
+        for (; last - p >= V::Width - 1; p += V::Width) {
+            const unsigned inA =
+                V::mask(V::andBits(V::equal(V::orBits(V::load(p + a.first), af1), a1),
+                                   V::equal(V::orBits(V::load(p + a.second), af2), a2)));
+            const unsigned inB =
+                V::mask(V::andBits(V::equal(V::orBits(V::load(p + b.first), bf1), b1),
+                                   V::equal(V::orBits(V::load(p + b.second), bf2), b2)));
+            for (unsigned mask = inA | inB; mask != 0; mask &= mask - 1) {
+                const int at = __builtin_ctz(mask);
+                if ((((inA >> at) & 1) && verifyAt(p + at, a)) ||
+                    (((inB >> at) & 1) && verifyAt(p + at, b)))
+                    return p + at;
+            }
+        }
+    }
+    // The last few places (or an empty needle): each needle alone, the nearer wins.
+    const char *inA = findNeedle<V>(p, end, a);
+    const char *inB = findNeedle<V>(p, end, b);
+    return !inA ? inB : !inB ? inA : inA < inB ? inA : inB;
+}
+
 template <class V> const char *findLineEnd(const char *begin, const char *end) {
     const auto cr = V::splat('\r');
     const auto lf = V::splat('\n');
@@ -116,7 +150,7 @@ template <class V> std::size_t countLineEnds(const char *begin, const char *end)
 }
 
 template <class V> bytesearch::Kernels makeKernels() {
-    return {&findNeedle<V>, &findLineEnd<V>, &countLineEnds<V>};
+    return {&findNeedle<V>, &findEither<V>, &findLineEnd<V>, &countLineEnds<V>};
 }
 
 } // namespace

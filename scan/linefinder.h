@@ -131,7 +131,10 @@ void LineFinder::anyTerm(const char *begin, const char *end, OnLine &onLine) con
         exhausted.assign(needles_.size(), false);
     }
     for (const char *p = begin; p < end;) {
-        const char *hit = matcher_ ? matcher_->findAny(p, end) : firstHit(p, end, next, exhausted);
+        const char *hit = matcher_ ? matcher_->findAny(p, end)
+                          : needles_.size() == 2
+                              ? kernels_.findEither(p, end, needles_[0].view(), needles_[1].view())
+                              : firstHit(p, end, next, exhausted);
         if (!hit)
             return;
         const char *lineEnd = kernels_.findLineEnd(hit, end);

@@ -92,6 +92,29 @@ class ReadAhead::Receiver : public FileScanner::Receiver {
     bool wanted_ = true;
 };
 
+/// A large file's later stretches hold their buffers and waiting lines within
+/// the pool's bound, in the room the readers ahead may take, never the head's.
+class ReadAhead::StretchRoom final : public TextFileReader::Budget {
+  public:
+    explicit StretchRoom(ReadAhead &pool) : pool_(pool) {}
+    bool reserve(qint64 bytes) override {
+        const std::lock_guard lock(pool_.mutex_);
+        const qint64 bound = pool_.limits_.inFlightBytes - pool_.limits_.inFlightBytes / 4;
+        if (pool_.counters_.inFlight + bytes > bound)
+            return false;
+        pool_.charge(bytes);
+        return true;
+    }
+    void release(qint64 bytes) override {
+        const std::lock_guard lock(pool_.mutex_);
+        pool_.charge(-bytes);
+        pool_.wakeRoomWaiters();
+    }
+
+  private:
+    ReadAhead &pool_;
+};
+
 namespace {
 /// How long after a read waited for the device the device readers keep reading.
 constexpr auto DeviceWaitCounts = std::chrono::milliseconds(250);
@@ -467,6 +490,8 @@ void ReadAhead::work(bool deviceReader) {
     scanner.textReader().setBinaryAsText(limits_.binaryAsText);
     // One large file may keep every core busy.
     scanner.textReader().setStretchReaders(QThread::idealThreadCount());
+    StretchRoom room(*this);
+    scanner.textReader().setStretchBudget(&room);
     std::vector<Outcome> finished; // not yet handed on
     std::unique_lock lock(mutex_);
     for (std::vector<Claim> claims; !(claims = claim(lock, deviceReader)).empty();) {

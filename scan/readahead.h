@@ -103,6 +103,7 @@ class ReadAhead {
   private:
     struct Job;
     class Receiver;
+    class StretchRoom;
     /// A file a reader took, as it was when taken.
     struct Claim {
         std::shared_ptr<Job> job;

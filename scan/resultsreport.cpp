@@ -6,6 +6,8 @@
 #include "scan/scantexts.h"
 #include "scan/searchexpression.h"
 
+#include <charconv>
+
 namespace ResultsReport {
 
 QString formatDateTime(const QDateTime &when, const QLocale &locale) {
@@ -96,7 +98,13 @@ bool Writer::writeRow(const MatchRecord &row) {
     }
     line_.truncate(0);
     line_ += rowHead_;
-    appendUtf8(row.line.text());
+    if (row.line.kind == LineCell::Kind::Line) { // most rows: spare a string a row
+        char digits[24];
+        const char *end = std::to_chars(digits, digits + sizeof digits, row.line.number).ptr;
+        line_.append(digits, end - digits);
+    } else {
+        appendUtf8(row.line.text());
+    }
     line_ += MatchLabel;
     appendUtf8(trimmedSpaces(row.text));
     line_ += "\r\n";

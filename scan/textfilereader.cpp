@@ -5,26 +5,44 @@
 
 #include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <mutex>
 #include <thread>
 
 /// A later stretch of a file cut at line ends, searched on a thread of its
-/// own. Its lines, numbered from the stretch's start, wait here within a bound
-/// until the file's reader hands them on in turn.
+/// own. Its lines, numbered from the stretch's start, are gathered a block at
+/// a time and wait here until the file's reader hands them on in turn: up to
+/// BaseQueue bytes always, and more while the budget grants room.
 class TextFileReader::Stretch final : public TextFileReader::Client {
   public:
-    struct Line {
-        qint64 number = 0;
+    /// Lines kept one after another, so a line costs no allocation of its own.
+    struct Lines {
+        struct Line {
+            qint64 number;
+            qsizetype end; ///< in text
+            bool cut;
+        };
         QByteArray text;
-        bool cut = false;
+        std::vector<Line> lines;
+
+        qsizetype cost() const {
+            return text.size() + static_cast<qsizetype>(lines.size() * sizeof(Line));
+        }
+        QByteArrayView at(size_t i) const {
+            const qsizetype begin = i == 0 ? 0 : lines[i - 1].end;
+            return QByteArrayView(text).sliced(begin, lines[i].end - begin);
+        }
     };
+
+    /// Held before a stretch starts: its buffer and its first waiting lines.
+    static qint64 baseCost(qsizetype blockSize) { return blockSize + BaseQueue; }
 
     Stretch(const TextFileReader &file, const QString &path, qint64 from, qint64 to,
             const LineFinder &finder)
-        : reader_(file.blockSize_, file.lineLimit_), finder_(finder) {
+        : reader_(file.blockSize_, file.lineLimit_), finder_(finder), budget_(file.budget_),
+          baseCost_(baseCost(file.blockSize_)) {
         thread_ = std::thread([this, path, from, to] {
             const bool ok = reader_.scanRange(path, from, to, *this);
+            publish();
             const std::lock_guard lock(mutex_);
             ok_ = ok;
             done_ = true;
@@ -38,6 +56,8 @@ class TextFileReader::Stretch final : public TextFileReader::Client {
         }
         room_.notify_all();
         thread_.join();
+        if (budget_)
+            budget_->release(baseCost_ + allowed_ - BaseQueue);
     }
 
     const LineFinder &finder() override { return finder_; }
@@ -48,23 +68,26 @@ class TextFileReader::Stretch final : public TextFileReader::Client {
         return add(number, head, true);
     }
     bool blockDone() override {
-        const std::lock_guard lock(mutex_);
-        return !stopping_;
+        publish();
+        return waitForRoom();
     }
 
     /// The lines found since the last take, waiting up to ms for some; done
     /// once the stretch is read and every line taken.
-    std::vector<Line> take(int ms, bool &done) {
+    std::vector<Lines> take(int ms, bool &done) {
         std::unique_lock lock(mutex_);
         news_.wait_for(lock, std::chrono::milliseconds(ms),
                        [this] { return !queued_.empty() || done_; });
-        std::vector<Line> lines(std::make_move_iterator(queued_.begin()),
-                                std::make_move_iterator(queued_.end()));
-        queued_.clear();
+        std::vector<Lines> taken = std::exchange(queued_, {});
+        queued_.reserve(taken.size());
         bytes_ = 0;
+        const qsizetype extra = std::exchange(allowed_, BaseQueue) - BaseQueue;
         done = done_;
+        lock.unlock();
         room_.notify_all();
-        return lines;
+        if (budget_ && extra > 0)
+            budget_->release(extra);
+        return taken;
     }
     /// After done: how the read ended, and the line ends it counted.
     bool ok() const { return ok_; }
@@ -72,24 +95,50 @@ class TextFileReader::Stretch final : public TextFileReader::Client {
     qint64 lineEnds() const { return reader_.lineNumber_; }
 
   private:
-    static constexpr qsizetype MostQueued = qsizetype{1} << 20;
+    static constexpr qsizetype BaseQueue = qsizetype{1} << 20;
+    /// Room asked of the budget at a time beyond BaseQueue.
+    static constexpr qsizetype MoreRoom = qsizetype{4} << 20;
 
     bool add(qint64 number, QByteArrayView text, bool cut) {
-        std::unique_lock lock(mutex_);
-        queued_.push_back({number, text.toByteArray(), cut});
-        bytes_ += text.size() + qsizetype(sizeof(Line));
+        pending_.text += text;
+        pending_.lines.push_back({number, pending_.text.size(), cut});
+        return true;
+    }
+    void publish() {
+        if (pending_.lines.empty())
+            return;
+        const qsizetype cost = pending_.cost();
+        const std::lock_guard lock(mutex_);
+        queued_.push_back(std::exchange(pending_, {}));
+        bytes_ += cost;
         news_.notify_all();
-        room_.wait(lock, [this] { return stopping_ || bytes_ < MostQueued; });
+    }
+    // Past the room held, more is asked of the budget before waiting for a take.
+    bool waitForRoom() {
+        std::unique_lock lock(mutex_);
+        while (!stopping_ && bytes_ >= allowed_) {
+            lock.unlock();
+            const bool more = budget_ && budget_->reserve(MoreRoom);
+            lock.lock();
+            if (more)
+                allowed_ += MoreRoom;
+            else
+                room_.wait(lock, [this] { return stopping_ || bytes_ < allowed_; });
+        }
         return !stopping_;
     }
 
     TextFileReader reader_;
     const LineFinder &finder_;
+    Budget *budget_;
+    const qint64 baseCost_;
+    Lines pending_; ///< this block's lines, on the stretch's thread
     std::mutex mutex_;
     std::condition_variable news_; ///< lines queued, or done
     std::condition_variable room_; ///< lines taken, or stopping
-    std::deque<Line> queued_;
+    std::vector<Lines> queued_;
     qsizetype bytes_ = 0;
+    qsizetype allowed_ = BaseQueue; ///< beyond BaseQueue, reserved of the budget
     bool done_ = false;
     bool ok_ = true;
     bool stopping_ = false;
@@ -341,7 +390,8 @@ TextFileReader::Stretches TextFileReader::startStretches(const QString &path,
                                                          const LineFinder &finder) {
     const std::vector<qint64> at = cuts(path);
     Stretches stretches;
-    if (at.empty())
+    const auto cost = static_cast<qint64>(at.size()) * Stretch::baseCost(blockSize_);
+    if (at.empty() || (budget_ && !budget_->reserve(cost)))
         return stretches;
     rangeEnd_ = at.front(); // this reader keeps the first stretch
     for (size_t k = 0; k < at.size(); ++k) {
@@ -357,12 +407,15 @@ bool TextFileReader::deliverStretches(Stretches &stretches, Client &client) {
     for (const std::unique_ptr<Stretch> &stretch : stretches) {
         const qint64 base = lineNumber_;
         for (bool done = false; !done;) {
-            for (const Stretch::Line &line : stretch->take(WaitMilliseconds, done)) {
-                const qint64 number = base + line.number;
-                if (!(line.cut ? client.longLineMatched(number, line.text)
-                               : client.lineMatched(number, line.text))) {
-                    stopped_ = true;
-                    return true;
+            for (const Stretch::Lines &batch : stretch->take(WaitMilliseconds, done)) {
+                for (size_t i = 0; i < batch.lines.size(); ++i) {
+                    const qint64 number = base + batch.lines[i].number;
+                    const QByteArrayView text = batch.at(i);
+                    if (!(batch.lines[i].cut ? client.longLineMatched(number, text)
+                                             : client.lineMatched(number, text))) {
+                        stopped_ = true;
+                        return true;
+                    }
                 }
             }
             if (!client.blockDone()) {

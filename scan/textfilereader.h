@@ -50,6 +50,17 @@ class TextFileReader {
         virtual QString errorString() const = 0;
     };
 
+    /// The memory a file's later stretches may hold (their buffers and the
+    /// lines waiting to be handed on), shared with whoever else reads ahead.
+    /// Called from the stretches' threads.
+    class Budget {
+      public:
+        virtual ~Budget() = default;
+        /// Takes room for bytes more if there is some; never waits.
+        virtual bool reserve(qint64 bytes) = 0;
+        virtual void release(qint64 bytes) = 0;
+    };
+
     /// Bytes kept of a matching line that is longer.
     static constexpr qsizetype DefaultLineLimit = qsizetype{1} << 20;
 
@@ -80,6 +91,10 @@ class TextFileReader {
         stretchFrom_ = std::max<qint64>(from, 2);
     }
     static constexpr qint64 StretchFrom = qint64{8} << 20;
+    /// Without a budget a stretch holds a few MB; with one, a file is cut only
+    /// when it grants the stretches' room, and their lines may wait beyond that
+    /// while it grants more.
+    void setStretchBudget(Budget *budget) { budget_ = budget; }
 
   private:
     class Stretch;
@@ -107,6 +122,7 @@ class TextFileReader {
     bool binary_ = false; ///< this file's first block held a NUL byte
     int stretchReaders_ = 1;
     qint64 stretchFrom_ = StretchFrom;
+    Budget *budget_ = nullptr;
     qint64 rangeEnd_ = -1; ///< no byte at or past this is read; -1: to the end
     qint64 offset_ = 0;    ///< bytes of the file read so far
     QByteArray buffer_;

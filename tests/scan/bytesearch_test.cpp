@@ -46,9 +46,20 @@ TEST_P(Kernels, FindAgreesWithANaiveSearch) {
             continue;
         const bytesearch::Needle needle(term);
         const qsizetype from = hay.isEmpty() ? 0 : random.bounded(int(hay.size()));
-        EXPECT_EQ(k.find(hay.constData() + from, hay.constData() + hay.size(), needle.view()),
-                  naiveFind(hay, from, term))
+        const char *end = hay.constData() + hay.size();
+        EXPECT_EQ(k.find(hay.constData() + from, end, needle.view()), naiveFind(hay, from, term))
             << hay.toStdString() << " / " << term.toStdString();
+        // Two terms at once: the nearer occurrence of either.
+        const QByteArray other = randomText(random, random.bounded(1, 9)).toUpper();
+        if (other.contains('\r') || other.contains('\n'))
+            continue;
+        const char *first = naiveFind(hay, from, term);
+        const char *second = naiveFind(hay, from, other);
+        const char *either = !first ? second : !second ? first : std::min(first, second);
+        EXPECT_EQ(k.findEither(hay.constData() + from, end, needle.view(),
+                               bytesearch::Needle(other).view()),
+                  either)
+            << hay.toStdString() << " / " << term.toStdString() << " | " << other.toStdString();
     }
 }
 

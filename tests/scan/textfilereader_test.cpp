@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <mutex>
 
 namespace {
 
@@ -402,5 +403,59 @@ TEST(Stretches, AFileTruncatedDuringTheReadStaysSound) {
         EXPECT_GT(number, last);
         last = number;
         EXPECT_TRUE(content.contains(line + '\n')) << line.toStdString();
+    }
+}
+
+// The stretches hold their buffers and waiting lines within the budget they
+// are given, give all of it back, and give the rows of one reader whether the
+// budget refuses a cut, grants just the first room or grants more.
+TEST(Stretches, HoldTheirLinesWithinTheBudget) {
+    class Counting : public TextFileReader::Budget {
+      public:
+        explicit Counting(qint64 limit) : limit_(limit) {}
+        bool reserve(qint64 bytes) override {
+            const std::lock_guard lock(mutex_);
+            if (held + bytes > limit_)
+                return false;
+            held += bytes;
+            peak = std::max(peak, held);
+            return true;
+        }
+        void release(qint64 bytes) override {
+            const std::lock_guard lock(mutex_);
+            held -= bytes;
+        }
+        qint64 held = 0;
+        qint64 peak = 0;
+
+      private:
+        qint64 limit_;
+        std::mutex mutex_;
+    };
+    QByteArray content; // every line matches: far more than a MB of lines waits
+    for (int i = 1; content.size() < (qint64{6} << 20); ++i)
+        content += "line " + QByteArray::number(i) + " hit\n";
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("all.log"), content);
+    const SearchExpression expression(QStringLiteral("hit"));
+    const LineFinder finder(expression, true);
+    constexpr qsizetype Block = 64 * 1024;
+    const auto read = [&](int readers, Counting *budget) {
+        Collect collect(finder);
+        TextFileReader reader(Block);
+        reader.setStretchReaders(readers, 1000);
+        reader.setStretchBudget(budget);
+        EXPECT_TRUE(reader.scan(path, collect));
+        return collect.lines;
+    };
+    const Lines one = read(1, nullptr);
+    const qint64 firstRoom = Block + (qint64{1} << 20);
+    for (const qint64 limit : {qint64{0}, firstRoom, qint64{64} << 20}) {
+        Counting budget(limit);
+        EXPECT_EQ(read(2, &budget), one) << limit;
+        EXPECT_EQ(budget.held, 0) << limit;
+        EXPECT_LE(budget.peak, limit);
+        if (limit > firstRoom)
+            EXPECT_GT(budget.peak, firstRoom) << "lines waited beyond the first room";
     }
 }
