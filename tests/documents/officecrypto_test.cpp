@@ -41,8 +41,8 @@ TEST(OfficeCrypto, WorkbooksOpenWithTheDefaultPasswordOnly) {
     QString expected;
     ASSERT_EQ(officetext::workbookText(plain, expected), Outcome::Text);
     ASSERT_TRUE(expected.contains(u"LongString1499 makes the shared string table long"));
-    for (const WorkbookMethod method :
-         {WorkbookMethod::Xor, WorkbookMethod::Rc4, WorkbookMethod::CryptoApi}) {
+    for (const WorkbookMethod method : {WorkbookMethod::Xor, WorkbookMethod::Rc4,
+                                        WorkbookMethod::CryptoApi, WorkbookMethod::CryptoApi40}) {
         SCOPED_TRACE(int(method));
         const QByteArray opens =
             officeencryptor::encryptWorkbook(plain, method, officecrypto::DefaultPassword);

@@ -77,7 +77,10 @@ QByteArray rc4Key(officeencryptor::WorkbookMethod method, const QByteArray &salt
         return digest("MD5", digest("MD5", buffer).first(5) + le32(block));
     }
     const QByteArray h0 = digest("SHA1", salt + utf16(password));
-    return digest("SHA1", h0 + le32(block)).first(16); // a 128-bit key
+    const QByteArray key = digest("SHA1", h0 + le32(block));
+    if (method == officeencryptor::WorkbookMethod::CryptoApi40) // padded to 128 bits
+        return key.first(5) + QByteArray(11, '\0');
+    return key.first(16);
 }
 
 QByteArray filePass(officeencryptor::WorkbookMethod method, QStringView password,
@@ -107,7 +110,7 @@ QByteArray filePass(officeencryptor::WorkbookMethod method, QStringView password
     put32(header, 0);
     put32(header, 0x6801); // RC4
     put32(header, 0x8004); // SHA-1
-    put32(header, 128);
+    put32(header, method == WorkbookMethod::CryptoApi40 ? 40 : 128);
     put32(header, 1);
     put32(header, 0);
     put32(header, 0);

@@ -11,7 +11,7 @@
 // OpenSSL, so that the reader is checked against a second hand.
 namespace officeencryptor {
 
-enum class WorkbookMethod { Xor, Rc4, CryptoApi };
+enum class WorkbookMethod { Xor, Rc4, CryptoApi, CryptoApi40 };
 enum class PackageMethod { Standard, Agile };
 
 /// A BIFF8 Workbook stream with a FILEPASS record after its BOF and its
