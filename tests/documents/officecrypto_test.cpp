@@ -6,6 +6,7 @@
 #include "documents/exceltext.h"
 #include "documents/officecrypto.h"
 #include "support/officeencryptor.h"
+#include "support/recordbytes.h"
 #include "support/tempdir.h"
 
 #include <QProcess>
@@ -64,6 +65,31 @@ TEST(OfficeCrypto, WorkbooksOpenWithTheDefaultPasswordOnly) {
             extracted(officeencryptor::compoundFile({{QStringLiteral("Workbook"), locked}}));
         EXPECT_EQ(lockedFile.outcome, Outcome::Encrypted);
         EXPECT_TRUE(lockedFile.text.isEmpty());
+    }
+}
+
+// Excel 5.0/95 books know XOR obfuscation alone.
+TEST(OfficeCrypto, Excel95BooksOpenWithTheDefaultPasswordOnly) {
+    const auto rec = [](quint16 type, const QByteArray &data) {
+        return le16(type) + le16(quint16(data.size())) + data;
+    };
+    const QByteArray bof = le16(0x0500) + le16(0x0005) + QByteArray(4, '\0');
+    const QByteArray sheet = rec(0x0809, bof) +
+                             rec(0x0204, QByteArray(6, '\0') + le16(9) + "Velvet95!") +
+                             rec(0x000A, {});
+    const QByteArray globalsEnd = rec(0x000A, {});
+    const qsizetype sheetAt = 4 + bof.size() + 4 + 11 + globalsEnd.size();
+    const QByteArray book = rec(0x0809, bof) +
+                            rec(0x0085, le32(quint32(sheetAt)) + le16(0) +
+                                            "\x04"
+                                            "Book") +
+                            globalsEnd + sheet;
+    for (const QStringView password : {officecrypto::DefaultPassword, Other}) {
+        QString text;
+        const Outcome outcome = officetext::workbookText(
+            officeencryptor::encryptWorkbook(book, WorkbookMethod::Xor, password), text);
+        EXPECT_EQ(outcome, password == Other ? Outcome::Encrypted : Outcome::Text);
+        EXPECT_EQ(text, password == Other ? QString() : QStringLiteral("Book\r\nVelvet95!\r\n"));
     }
 }
 

@@ -84,11 +84,12 @@ QByteArray rc4Key(officeencryptor::WorkbookMethod method, const QByteArray &salt
 }
 
 QByteArray filePass(officeencryptor::WorkbookMethod method, QStringView password,
-                    const QByteArray &salt) {
+                    const QByteArray &salt, bool biff5) {
     using officeencryptor::WorkbookMethod;
     QByteArray data;
     if (method == WorkbookMethod::Xor) {
-        put16(data, 0);
+        if (!biff5) // BIFF5 knows XOR alone and names no method
+            put16(data, 0);
         put16(data, 0x1234); // the key: unused when reading
         put16(data, officecrypto::xorVerifier(password));
         return data;
@@ -141,9 +142,12 @@ QByteArray standardKey(const QByteArray &salt, QStringView password) {
     return (digest("SHA1", x1) + digest("SHA1", x2)).first(16);
 }
 
+// Fewer than Excel's 100,000 spins, which only take longer.
+constexpr quint32 AgileSpins = 4000;
+
 QByteArray agileKey(const QByteArray &salt, QStringView password, const char *block) {
     QByteArray h = digest("SHA512", salt + utf16(password));
-    for (quint32 i = 0; i < 100000; ++i)
+    for (quint32 i = 0; i < AgileSpins; ++i)
         h = digest("SHA512", le32(i) + h);
     return digest("SHA512", h + QByteArray(block, 8)).first(32);
 }
@@ -202,10 +206,11 @@ std::pair<QByteArray, QByteArray> agile(const QByteArray &package, QStringView p
         "\"/>"
         "<keyEncryptors><keyEncryptor "
         "uri=\"http://schemas.microsoft.com/office/2006/keyEncryptor/password\">"
-        "<p:encryptedKey spinCount=\"100000\" " +
-        attributes + "saltValue=\"" + keySalt.toBase64() + "\" encryptedVerifierHashInput=\"" +
-        verifierInput + "\" encryptedVerifierHashValue=\"" + verifierValue +
-        "\" encryptedKeyValue=\"" + keyValue + "\"/></keyEncryptor></keyEncryptors></encryption>";
+        "<p:encryptedKey spinCount=\"" +
+        QByteArray::number(AgileSpins) + "\" " + attributes + "saltValue=\"" + keySalt.toBase64() +
+        "\" encryptedVerifierHashInput=\"" + verifierInput + "\" encryptedVerifierHashValue=\"" +
+        verifierValue + "\" encryptedKeyValue=\"" + keyValue +
+        "\"/></keyEncryptor></keyEncryptors></encryption>";
     QByteArray info;
     put16(info, 4);
     put16(info, 4);
@@ -220,7 +225,8 @@ namespace officeencryptor {
 QByteArray encryptWorkbook(const QByteArray &workbook, WorkbookMethod method,
                            QStringView password) {
     const QByteArray s = salt('s');
-    const QByteArray pass = record(0x002F, filePass(method, password, s));
+    const bool biff5 = qFromLittleEndian<quint16>(workbook.data() + 4) == 0x0500;
+    const QByteArray pass = record(0x002F, filePass(method, password, s, biff5));
     const qsizetype firstEnd = 4 + qFromLittleEndian<quint16>(workbook.data() + 2);
     QByteArray out = workbook.first(firstEnd) + pass + workbook.sliced(firstEnd);
     for (qsizetype at = 0; at + 4 <= out.size();) {

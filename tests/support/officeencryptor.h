@@ -14,8 +14,8 @@ namespace officeencryptor {
 enum class WorkbookMethod { Xor, Rc4, CryptoApi, CryptoApi40 };
 enum class PackageMethod { Standard, Agile };
 
-/// A BIFF8 Workbook stream with a FILEPASS record after its BOF and its
-/// records encrypted with the password.
+/// A Workbook stream (BIFF8, or BIFF5 with XOR) with a FILEPASS record
+/// after its BOF and its records encrypted with the password.
 QByteArray encryptWorkbook(const QByteArray &workbook, WorkbookMethod method, QStringView password);
 
 /// The EncryptionInfo and EncryptedPackage streams of a package.
