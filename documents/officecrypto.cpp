@@ -195,11 +195,11 @@ std::optional<QByteArray> unRc4Md5(QByteArrayView workbook, QByteArrayView field
         return std::nullopt;
     const QByteArrayView salt = fields.sliced(6, 16);
     const QByteArray truncated =
-        cipherkit::hash(HashKind::Md5, cipherkit::utf16le(password)).first(5);
+        cipherkit::hash(HashKind::Md5, cipherkit::utf16le(password)).left(5);
     QByteArray buffer;
     for (int i = 0; i < 16; ++i)
         buffer += truncated + salt.toByteArray();
-    const QByteArray base = cipherkit::hash(HashKind::Md5, buffer).first(5);
+    const QByteArray base = cipherkit::hash(HashKind::Md5, buffer).left(5);
     const auto key = [&base](quint32 block) {
         return cipherkit::hash(HashKind::Md5, base, cipherkit::le32(block));
     };
@@ -223,7 +223,7 @@ std::optional<QByteArray> unRc4CryptoApi(QByteArrayView workbook, QByteArrayView
                                             cipherkit::utf16le(password));
     const auto key = [&base, keyBits](quint32 block) {
         QByteArray k =
-            cipherkit::hash(HashKind::Sha1, base, cipherkit::le32(block)).first(keyBits / 8);
+            cipherkit::hash(HashKind::Sha1, base, cipherkit::le32(block)).left(keyBits / 8);
         if (keyBits == 40)
             k.append(11, '\0');
         return k;

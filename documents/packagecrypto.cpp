@@ -56,7 +56,7 @@ std::optional<QByteArray> standardPackage(QByteArrayView info, QByteArrayView pa
     }
     const QByteArray key =
         QByteArray(cipherkit::hash(HashKind::Sha1, inner) + cipherkit::hash(HashKind::Sha1, outer))
-            .first(keyBits / 8);
+            .left(keyBits / 8);
     const QByteArray verifier = cipherkit::aes(key, {}, info.sliced(verifierAt + 20, 16));
     const QByteArray verifierHash = cipherkit::aes(key, {}, info.sliced(verifierAt + 40, 32));
     if (verifier.isEmpty() || !verifierHash.startsWith(cipherkit::hash(HashKind::Sha1, verifier)))
@@ -110,7 +110,8 @@ std::optional<AgileKey> agileKey(const QXmlStreamAttributes &attributes) {
     key.verifierValue = bytes("encryptedVerifierHashValue");
     key.keyValue = bytes("encryptedKeyValue");
     key.found = true;
-    if (key.blockBytes != 16 || key.salt.isEmpty() || key.spins > MaxSpins)
+    const bool aesKey = key.keyBytes == 16 || key.keyBytes == 24 || key.keyBytes == 32;
+    if (!aesKey || key.blockBytes != 16 || key.salt.isEmpty() || key.spins > MaxSpins)
         return std::nullopt;
     return key;
 }
@@ -154,7 +155,7 @@ std::optional<QByteArray> agilePackage(QByteArrayView info, QByteArrayView packa
     if (input.isEmpty() || expected.isEmpty() || !value.startsWith(expected))
         return std::nullopt;
     const QByteArray key =
-        decrypted("\x14\x6E\x0B\xE7\xAB\xAC\xD0\xD6", encryptor.keyValue).first(data.keyBytes);
+        decrypted("\x14\x6E\x0B\xE7\xAB\xAC\xD0\xD6", encryptor.keyValue).left(data.keyBytes);
     const qint64 size = statedSize(package, maxBytes);
     if (size < 0 || key.size() != data.keyBytes)
         return std::nullopt;

@@ -124,6 +124,30 @@ TEST(OfficeCrypto, PackagesOpenWithTheDefaultPasswordOnly) {
     }
 }
 
+// Descriptors that ask for what no AES key is, or for endless spins, open
+// nothing and read no byte past a value.
+TEST(OfficeCrypto, HostileAgileDescriptorsOpenNothing) {
+    const QByteArray package = QByteArray("PK\3\4") + QByteArray(5000, 'x');
+    const auto [info, encrypted] = officeencryptor::encryptPackage(package, PackageMethod::Agile,
+                                                                   officecrypto::DefaultPassword);
+    ASSERT_EQ(officecrypto::decryptPackage(info, encrypted, 1 << 20), package);
+    const std::pair<const char *, const char *> changes[] = {
+        {"keyBits=\"256\"", "keyBits=\"-8\""},
+        {"keyBits=\"256\"", "keyBits=\"4096\""},
+        {"blockSize=\"16\"", "blockSize=\"0\""},
+        {"spinCount=\"", "spinCount=\"99999"},
+        {"ChainingModeCBC", "ChainingModeCFB"},
+        {"encryptedKeyValue=\"", "encryptedKeyValue=\"\" rest=\""},
+    };
+    for (const auto &[from, to] : changes) {
+        SCOPED_TRACE(to);
+        QByteArray changed = info;
+        changed.replace(from, to);
+        ASSERT_NE(changed, info);
+        EXPECT_FALSE(officecrypto::decryptPackage(changed, encrypted, 1 << 20));
+    }
+}
+
 // The scan reads documents in confined workers, which open no file once a
 // document is read: the ciphers are ready before.
 TEST(OfficeCrypto, TheScanFindsTextOfAWorkbookWithTheDefaultPassword) {
