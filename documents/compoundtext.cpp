@@ -1,6 +1,8 @@
 #include "documents/compoundtext.h"
 
+#include "documents/documenttext.h"
 #include "documents/exceltext.h"
+#include "documents/officecrypto.h"
 #include "documents/powerpointtext.h"
 #include "documents/wordtext.h"
 
@@ -93,19 +95,6 @@ bool has(const CompoundFile &file, quint32 storage, QStringView name) {
     return file.find(storage, name) != CompoundFile::NoEntry;
 }
 
-/// True when the workbook's records before its first sheet ask for a password.
-bool workbookEncrypted(QByteArrayView workbook) {
-    for (qsizetype at = 0, records = 0; at + 4 <= workbook.size() && records < 4096; ++records) {
-        const quint16 type = u16(workbook, at);
-        if (type == 0x002F) // FILEPASS
-            return true;
-        if (type == 0x000A) // EOF of the globals
-            return false;
-        at += 4 + u16(workbook, at + 2);
-    }
-    return false;
-}
-
 /// True when the document in the storage opens only with its password.
 bool encrypted(const CompoundFile &file, quint32 storage) {
     if (has(file, storage, u"EncryptedPackage") || has(file, storage, u"EncryptedSummary"))
@@ -117,7 +106,7 @@ bool encrypted(const CompoundFile &file, quint32 storage) {
     }
     for (const QStringView name : {QStringView(u"Workbook"), QStringView(u"Book")})
         if (const quint32 book = file.find(storage, name); book != CompoundFile::NoEntry)
-            return workbookEncrypted(file.stream(book));
+            return officecrypto::workbookLocked(file.stream(book));
     if (const quint32 user = file.find(storage, u"Current User"); user != CompoundFile::NoEntry)
         return u32(file.stream(user), 12) == 0xF3D1C4DF;
     return false;
@@ -223,11 +212,37 @@ Outcome compoundText(const CompoundFile &file, QString &text, StopToken stop) {
 
 } // namespace officetext
 
+namespace {
+
+/// The package of an encrypted Office package file, when the default
+/// password opens it, at most maxBytes long.
+std::optional<QByteArray> decryptedPackage(const CompoundFile &file, qint64 maxBytes) {
+    const quint32 info = file.find(0, u"EncryptionInfo");
+    const quint32 package = file.find(0, u"EncryptedPackage");
+    if (info == CompoundFile::NoEntry || package == CompoundFile::NoEntry)
+        return std::nullopt;
+    return officecrypto::decryptPackage(file.stream(info), file.stream(package), maxBytes);
+}
+
+/// Reads the decrypted package as the document it is.
+Outcome extractPackage(Extraction &extraction, const QByteArray &package) {
+    Extraction inner(package, extraction.stop(), ExtractionBounds::forInput(package.size()));
+    const Outcome outcome = extractDocumentNamedAsText(inner);
+    extraction.text = std::move(inner.text);
+    extraction.embedded = std::move(inner.embedded);
+    return outcome == Outcome::NotThisFormat ? Outcome::Damaged : outcome;
+}
+
+} // namespace
+
 Outcome extractCompoundFile(Extraction &extraction) {
     const CompoundFile *file = extraction.compoundFile();
     if (!file) { // too damaged to find its streams
         extraction.text = officetext::streamText(extraction.bytes());
         return Outcome::Damaged;
     }
+    if (const std::optional<QByteArray> package =
+            decryptedPackage(*file, extraction.bounds().maxInflated))
+        return extractPackage(extraction, *package);
     return officetext::compoundText(*file, extraction.text, extraction.stop());
 }

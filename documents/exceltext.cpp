@@ -5,6 +5,7 @@
 #include "documents/exceltext.h"
 
 #include "documents/numberformat.h"
+#include "documents/officecrypto.h"
 #include "documents/pageheader.h"
 
 #include "documents/textwriter.h"
@@ -242,8 +243,9 @@ class CellFormats {
 /// read at most twice.
 class Workbook {
   public:
-    Workbook(QByteArrayView stream, QString &text, StopToken stop)
-        : in_(stream), out_(text, TextWriter::limitFor(stream.size()), stream.size(), stop) {
+    Workbook(QByteArrayView stream, QString &text, StopToken stop, bool decrypted = false)
+        : in_(stream), out_(text, TextWriter::limitFor(stream.size()), stream.size(), stop),
+          decrypted_(decrypted) {
         sheetText_ = out_.size();
     }
 
@@ -253,7 +255,7 @@ class Workbook {
             const qsizetype size = qMin<qsizetype>(u16(in_, at + 2), in_.size() - at - 4);
             const QByteArrayView data = in_.sliced(at + 4, size);
             const qsizetype next = at + 4 + size;
-            if (type == FilePass)
+            if (type == FilePass && !decrypted_)
                 return Outcome::Encrypted;
             if (type == Bof && at == 0) {
                 if (u16(data, 0) != 0x0600 && u16(data, 0) != 0x0500)
@@ -557,6 +559,7 @@ class Workbook {
 
     QByteArrayView in_;
     TextWriter out_;
+    bool decrypted_;     ///< the stream was decrypted: its FILEPASS is history
     QString stringPool_; ///< the shared strings, one after another
     std::vector<std::pair<qsizetype, qsizetype>> strings_;
     std::vector<std::pair<quint32, QString>> sheets_;
@@ -591,6 +594,8 @@ Outcome excelText(const CompoundFile &file, quint32 storage, QString &text, Stop
 }
 
 Outcome workbookText(QByteArrayView workbook, QString &text, StopToken stop) {
+    if (const std::optional<QByteArray> plain = officecrypto::decryptWorkbook(workbook))
+        return Workbook(*plain, text, stop, true).read();
     return Workbook(workbook, text, stop).read();
 }
 

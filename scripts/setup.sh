@@ -17,6 +17,8 @@ packages=(
   libseccomp-dev
   # archives and compressed files
   libarchive-dev
+  # workbooks encrypted with the default password (libcrypto)
+  libssl-dev
   # tests, sanitizers, fuzzing, style
   googletest libgtest-dev libgmock-dev clang clang-format clang-tidy libclang-rt-dev
   xvfb xauth

@@ -6,6 +6,7 @@
 #include "controls/richtext/richtextbuffer.h"
 #include "documents/documenttext.h"
 #include "documents/extraction.h"
+#include "documents/officecrypto.h"
 #include "platform/codepage.h"
 #include "platform/confinement.h"
 #include "platform/inputfile.h"
@@ -26,7 +27,8 @@
 namespace {
 
 // What the readers load on first use (poppler's global parameters, GMime,
-// the code pages' tables) is loaded before the confinement shuts files out.
+// the code pages' tables, OpenSSL's configuration and algorithms) is loaded
+// before the confinement shuts files out.
 void loadReaders() {
     static const char pdf[] = "%PDF-1.4\n"
                               "1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
@@ -41,6 +43,7 @@ void loadReaders() {
     for (const int codePage : {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256,
                                1257, 1258, 1361, 10000})
         platform::fromCodePage(codePage, "A\x80\xa4");
+    officecrypto::loadCiphers();
 }
 
 DocumentReading read(int fd, const QString &path, bool documentsOnly) {

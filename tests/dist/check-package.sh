@@ -51,7 +51,7 @@ else
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libc6 libqt6core6 libqt6widgets6 qt6-qpa-plugins libseccomp2; do
+for needed in libc6 libqt6core6 libqt6widgets6 qt6-qpa-plugins libseccomp2 libssl3; do
   [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 
