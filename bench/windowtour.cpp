@@ -26,6 +26,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
 #include <QFileDialog>
@@ -36,11 +37,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdio>
 #include <functional>
 
@@ -197,6 +200,31 @@ void scanWithProgress(QuarrixForm &form, const QString &bigFolder) {
     shoot(QStringLiteral("big-tree-done"));
 }
 
+/// A regular expression: its rows, the editor colouring what it matched, the
+/// options panel, and an expression that does not compile.
+void searchOptions(QuarrixForm &form) {
+    auto *toggle = find<QToolButton>(form, "OptionsToggle");
+    toggle->setChecked(true);
+    find<QCheckBox>(form, "RegularExpression")->setChecked(true);
+    find<QCheckBox>(form, "WholeWord")->setChecked(true);
+    find<QSpinBox>(form, "Context Lines")->setValue(2);
+    find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("al\\w+a|gam+a"));
+    find<QPushButton>(form, "ScanButton")->click();
+    shoot(QStringLiteral("options-regex"));
+    toggle->setChecked(false);
+    whenModal(QStringLiteral("editor-regex"), [](QWidget *modal) {
+        shootWindow(QStringLiteral("editor-regex"), modal);
+        modal->close();
+    });
+    chooseFromRowMenu(form, 0, Qt::Key_E, QStringLiteral("row-menu-regex"));
+    find<SearchBox>(form, "TextList")->setEditText(QStringLiteral("al(pha"));
+    find<QPushButton>(form, "ScanButton")->click();
+    shoot(QStringLiteral("regex-error"));
+    find<QCheckBox>(form, "RegularExpression")->setChecked(false);
+    find<QCheckBox>(form, "WholeWord")->setChecked(false);
+    find<QSpinBox>(form, "Context Lines")->setValue(0);
+}
+
 int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
     find<FolderTreeView>(form, "FTV1")->setSelectedFolder(folder);
     auto *files = find<FileListBox>(form, "File1");
@@ -257,6 +285,7 @@ int tour(QuarrixForm &form, const QString &folder, const QString &bigFolder) {
         modal->close();
     });
     chooseFromRowMenu(form, 0, Qt::Key_E, QStringLiteral("row-menu-tree"));
+    searchOptions(form);
 
     if (!bigFolder.isEmpty())
         scanWithProgress(form, bigFolder);

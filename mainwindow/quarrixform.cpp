@@ -123,6 +123,9 @@ void QuarrixForm::wireMatchActions() {
     connect(c.mnuCopyPath, &QAction::triggered, this, [this] { actions_->copyPath(activeRow()); });
     connect(c.MatchLV->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &QuarrixForm::showPreview);
+    // A new scan empties the list without a selection change: the preview
+    // must not go on showing a row of the last one.
+    connect(c.MatchLV->model(), &QAbstractItemModel::modelReset, this, &QuarrixForm::showPreview);
     connect(c.ShowPreview, &QCheckBox::toggled, this, [this] {
         Form_Resize();
         showPreview();

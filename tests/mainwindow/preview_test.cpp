@@ -96,6 +96,9 @@ TEST_F(PreviewWindow, TheSelectedRowShowsItsLinesAndThePaneIsRemembered) {
             it.fragment().text() == u"alpha" && it.fragment().charFormat().background().color() ==
                                                     pane->palette().color(QPalette::Highlight);
     EXPECT_TRUE(coloured);
+    // A new scan empties the pane with the list.
+    scanFor(QStringLiteral("line 2"));
+    EXPECT_TRUE(pane->toPlainText().isEmpty()) << pane->toPlainText().toStdString();
     // Hidden, the list takes the room back; the choice outlives the window.
     const int listHeight = control<QTableView>("MatchLV")->height();
     box->setChecked(false);
