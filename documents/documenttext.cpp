@@ -2,6 +2,7 @@
 
 #include "documents/compoundfile.h"
 #include "documents/compoundtext.h"
+#include "documents/exceltext.h"
 #include "documents/htmltext.h"
 #include "documents/mailtext.h"
 #include "documents/odftext.h"
@@ -25,6 +26,7 @@ constexpr DocumentFormat Formats[] = {
     {"OpenDocument", ZipContainer::looksLikeZip, isOpenDocument, "", true, extractOpenDocument},
     {"RTF", isRtf, nullptr, "", true, extractRtf},
     {"Compound file", CompoundFile::isCompoundFile, nullptr, "", false, extractCompoundFile},
+    {"Excel 2-4", officetext::isOldWorkbook, nullptr, "", false, extractOldWorkbook},
     {"Mail", mailtext::isMail, nullptr, "", false, extractMail},
     {"HTML", nullptr, nullptr, "htm html", false, extractHtml},
 };

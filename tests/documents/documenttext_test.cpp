@@ -143,6 +143,10 @@ TEST(DocumentFormats, ContentFirstNameSecondAndOneOutcomeEach) {
         {"{\\rtf1 RtfWord\\par}", QStringLiteral("a.html"), "RTF", Outcome::Text, "RtfWord"},
         {doc, QStringLiteral("page.htm"), "Compound file", Outcome::Text, "BodyWord"},
         {doc.first(1024), {}, "Compound file", Outcome::Damaged, nullptr},
+        {QByteArray("\x09\0\4\0\0\2\x10\0" // an Excel 2 worksheet with one label
+                    "\4\0\x0F\0\0\0\0\0\0\0\0\7OldWord\x0A\0\0\0",
+                    31),
+         QStringLiteral("sheet.xls"), "Excel 2-4", Outcome::Text, "OldWord"},
         {"From: a@b\r\nSubject: MailWord\r\n\r\nbody", {}, "Mail", Outcome::Text, "MailWord"},
         {html, QStringLiteral("page.HTML"), "HTML", Outcome::Text, "HtmlWord & more"},
         {html, QStringLiteral("page.doc"), nullptr, Outcome::Text, "<p>HtmlWord"},
