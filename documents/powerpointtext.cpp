@@ -15,7 +15,10 @@
 #include <QSet>
 #include <QtEndian>
 
+#include <zlib.h>
+
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -361,17 +364,31 @@ std::vector<quint32> objectOffsets(QByteArrayView doc, QByteArrayView currentUse
     return offsets;
 }
 
+/// Inflates a zlib stream to at most `size` bytes: a record that holds more
+/// than it says (a bomb) gives its first `size` bytes.
+QByteArray inflated(QByteArrayView zlib, quint32 size) {
+    QByteArray out(size, Qt::Uninitialized);
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK)
+        return {};
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(zlib.data()));
+    z.avail_in = uInt(qMin<qsizetype>(zlib.size(), std::numeric_limits<uInt>::max()));
+    z.next_out = reinterpret_cast<Bytef *>(out.data());
+    z.avail_out = size;
+    inflate(&z, Z_FINISH);
+    out.truncate(size - z.avail_out);
+    inflateEnd(&z);
+    return out;
+}
+
 /// An embedded object's compound file, inflated when it was kept compressed.
 QByteArray objectBytes(QByteArrayView doc, const Header &record) {
     const QByteArrayView body = doc.sliced(record.body, record.end - record.body);
     if (record.instance != 1)
         return body.toByteArray();
     const quint32 size = u32(body, 0);
-    if (body.size() < 4 || size > MaxEmbeddedBytes)
-        return {};
-    QByteArray zlib(4, '\0');
-    qToBigEndian(size, zlib.data()); // the size qUncompress expects first
-    return qUncompress(zlib + body.sliced(4));
+    return body.size() > 4 && size <= MaxEmbeddedBytes ? inflated(body.sliced(4), size)
+                                                       : QByteArray();
 }
 
 } // namespace

@@ -321,8 +321,11 @@ TEST(PowerPointText, EmbeddedObjectsAreCarriedCompressedOrNot) {
     const quint32 first = p.add(atom(ExOleObjStg, plain));
     const quint32 second =
         p.add(atom(ExOleObjStg, le32(packed.size()) + qCompress(packed).mid(4), 1));
+    // Sixteen megabytes of zeros that claim to be a hundred bytes: no object.
+    const quint32 bomb =
+        p.add(atom(ExOleObjStg, le32(100) + qCompress(QByteArray(1 << 24, '\0')).mid(4), 1));
     const quint32 stale = p.add(atom(ExOleObjStg, workbookFile("StaleWord")));
-    p.save({{1, doc}, {2, first}, {3, second}});
+    p.save({{1, doc}, {2, first}, {3, second}, {4, bomb}});
     Q_UNUSED(stale); // an old copy no edit names
 
     CompoundWriter writer;
