@@ -702,6 +702,9 @@ Outcome workbookText(QByteArrayView workbook, QString &text, StopToken stop) {
 }
 
 void excelObjects(const CompoundFile &file, quint32 storage, std::vector<EmbeddedFile> &objects) {
+    if (file.find(storage, u"Workbook") == CompoundFile::NoEntry &&
+        file.find(storage, u"Book") == CompoundFile::NoEntry)
+        return; // other storages are read as the compound file's own text
     for (const quint32 child : file.children(storage))
         if (file.entries().at(child).type == CompoundFile::Type::Storage &&
             file.entries().at(child).name.startsWith(u"MBD"))

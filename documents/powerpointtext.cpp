@@ -39,6 +39,7 @@ enum Record : quint16 {
     CString = 0x0FBA,
     HeadersFooters = 0x0FD9,
     Comment = 0x2EE0,
+    BinaryTagData = 0x138B,
     Placeholder = 0x0BC3,
     ShapeContainer = 0xF004,
     ClientData = 0xF011,
@@ -257,14 +258,14 @@ class Walker {
     /// Masters show on the slides what they hold but their placeholders.
     void walk(qsizetype from, qsizetype to, int depth, bool master = false, quint16 parent = 0) {
         for (qsizetype at = from; at + 8 <= to && !stop_.stopped();) {
-            const bool container = (u16(doc_, at) & 0xF) == 0xF;
             const quint16 type = u16(doc_, at + 2), instance = u16(doc_, at) >> 4;
+            // A tag's data (where comments live) holds records but is no container.
+            const bool container = (u16(doc_, at) & 0xF) == 0xF || type == BinaryTagData;
             const qsizetype end = qMin<qsizetype>(at + 8 + qsizetype(u32(doc_, at + 4)), to);
             const QByteArrayView body = doc_.sliced(at + 8, end - at - 8);
             const bool inMaster = master || isMaster(type) || masters_.contains(quint32(at));
             if (container && depth < MaxDepth) {
-                if (!(inMaster && type == ShapeContainer &&
-                      isPlaceholder(doc_, Header{type, instance, at, at + 8, end})))
+                if (!prompts(inMaster, Header{type, instance, at, at + 8, end}))
                     walk(at + 8, end, depth + 1, inMaster, type);
             } else if (type == TextChars || (type == CString && shownString(parent, instance))) {
                 add(platform::fromUtf16LE(body));
@@ -276,6 +277,15 @@ class Walker {
     }
 
   private:
+    /// Whether the container holds only the masters' placeholder prompts:
+    /// a placeholder shape of a master, or the masters' outline text that the
+    /// document keeps in its list of masters.
+    bool prompts(bool master, const Header &container) const {
+        if (container.type == SlideList)
+            return container.instance == MastersList;
+        return master && container.type == ShapeContainer && isPlaceholder(doc_, container);
+    }
+
     /// Strings shown on slides: footers, headers and dates, comments' authors and text.
     static bool shownString(quint16 parent, quint16 instance) {
         return parent == HeadersFooters || (parent == Comment && instance != CommentInitials);

@@ -223,10 +223,10 @@ QByteArray master(quint16 type, const QString &fixed, const QString &prompt) {
 
 TEST(PowerPointText, MastersShowTheirTextButNotTheirPromptsWhetherTheEditsAreSoundOrNot) {
     Presentation p;
-    const quint32 doc =
-        p.add(document({slideList(MastersList, {2, 5}), slideList(SlidesList, {6}, {"SlideWord"}),
-                        container(HeadersFooters, {string("FooterWord", 2)}, 3)},
-                       3, 4));
+    const quint32 doc = p.add(document({slideList(MastersList, {2, 5}, {"ListedPrompt"}),
+                                        slideList(SlidesList, {6}, {"SlideWord"}),
+                                        container(HeadersFooters, {string("FooterWord", 2)}, 3)},
+                                       3, 4));
     const quint32 mainMaster = p.add(master(MainMaster, "MainMasterWord", "MainPrompt"));
     const quint32 notesMaster = p.add(master(Notes, "NotesMasterWord", "NotesPrompt"));
     const quint32 handout = p.add(master(Handout, "HandoutWord", "HandoutPrompt"));
@@ -242,7 +242,7 @@ TEST(PowerPointText, MastersShowTheirTextButNotTheirPromptsWhetherTheEditsAreSou
     const QString whole = textOf(p.bytes, p.currentUser());
     for (const char16_t *word : {u"MainMasterWord", u"NotesMasterWord", u"HandoutWord"})
         EXPECT_TRUE(whole.contains(word)) << QString::fromUtf16(word).toStdString();
-    for (const char16_t *word : {u"MainPrompt", u"NotesPrompt", u"HandoutPrompt"})
+    for (const char16_t *word : {u"MainPrompt", u"NotesPrompt", u"HandoutPrompt", u"ListedPrompt"})
         EXPECT_FALSE(whole.contains(word)) << QString::fromUtf16(word).toStdString();
 }
 
@@ -250,8 +250,8 @@ TEST(PowerPointText, CommentsGiveAuthorAndTextButNotInitials) {
     Presentation p;
     const QByteArray comment =
         container(Comment, {string("AuthorName", 0), string("CommentWord", 1), string("AN", 2)});
-    const QByteArray tags =
-        container(ProgTags, {container(BinaryTag, {container(BinaryTagData, {comment})})});
+    const QByteArray tags = container(
+        ProgTags, {container(BinaryTag, {string("___PPT10", 0), atom(BinaryTagData, comment)})});
     const quint32 doc = p.add(document({slideList(SlidesList, {2})}));
     const quint32 slide = p.add(container(Slide, {tags}));
     p.save({{1, doc}, {2, slide}});
