@@ -10,15 +10,16 @@ namespace {
 
 constexpr int SectorShift = 12; // 4096-byte sectors: no DIFAT up to 457 MB
 constexpr qsizetype SectorSize = qsizetype(1) << SectorShift;
-constexpr qsizetype EntriesPerSector = SectorSize / 128;
+constexpr qsizetype MiniSectorSize = 64;
+constexpr quint32 MiniCutoff = 4096; // smaller streams live in the mini stream
 constexpr quint32 EndOfChain = 0xFFFFFFFE, FatSector = 0xFFFFFFFD, Free = 0xFFFFFFFF;
 constexpr quint32 NoEntry = 0xFFFFFFFF;
 constexpr int MaxDepth = 8, MaxEntries = 4096, HeaderFatSlots = 109;
 
 using Node = CompoundWriter::Node;
 
-qsizetype sectorsFor(qsizetype bytes) {
-    return (bytes + SectorSize - 1) / SectorSize;
+qsizetype sectorsFor(qsizetype bytes, qsizetype sectorSize) {
+    return (bytes + sectorSize - 1) / sectorSize;
 }
 
 void put32(QByteArray &out, qsizetype at, quint32 value) {
@@ -83,29 +84,61 @@ bool CompoundWriter::addStream(quint32 parent, const QString &name, QByteArray b
     return add(parent, {name, CompoundFile::Type::Stream, std::move(bytes)}) != NoEntry;
 }
 
-// Streams first, then the directory, then the FAT. Every stream lies in
-// regular sectors (no mini stream): the cut-off is 0.
+namespace {
+
+/// Appends a chain of `count` sectors to the table; its first sector.
+quint32 chain(std::vector<quint32> &table, qsizetype count) {
+    const quint32 first = quint32(table.size());
+    for (qsizetype i = 0; i < count; ++i)
+        table.push_back(i + 1 < count ? quint32(table.size() + 1) : EndOfChain);
+    return count ? first : EndOfChain;
+}
+
+void appendTable(QByteArray &out, const std::vector<quint32> &table, qsizetype sectors) {
+    for (qsizetype i = 0; i < sectors * (SectorSize / 4); ++i) {
+        char word[4];
+        qToLittleEndian<quint32>(i < qsizetype(table.size()) ? table[i] : Free, word);
+        out.append(word, 4);
+    }
+}
+
+void padTo(QByteArray &out, qsizetype size) {
+    out.append(QByteArray(sectorsFor(out.size(), size) * size - out.size(), '\0'));
+}
+
+bool inMiniStream(const Node &node) {
+    return node.type == CompoundFile::Type::Stream && node.data.size() < MiniCutoff;
+}
+
+} // namespace
+
+// Small streams go to the mini stream, kept as the root's data; then come
+// the regular streams, the directory, the mini FAT and the FAT.
 QByteArray CompoundWriter::write() {
     std::vector<Node> &nodes = nodes_;
-    std::vector<quint32> fat;
-    const auto chain = [&fat](qsizetype count, quint32 tail) {
-        const quint32 first = quint32(fat.size());
-        for (qsizetype i = 0; i < count; ++i)
-            fat.push_back(i + 1 < count ? quint32(fat.size() + 1) : tail);
-        return count ? first : EndOfChain;
-    };
+    std::vector<quint32> fat, miniFat;
+    QByteArray mini;
     for (Node &node : nodes)
-        node.start = chain(sectorsFor(node.data.size()), EndOfChain);
-    const qsizetype dirSectors = sectorsFor(qsizetype(nodes.size()) * 128);
-    const quint32 firstDir = chain(dirSectors, EndOfChain);
+        if (inMiniStream(node)) {
+            node.start = chain(miniFat, sectorsFor(node.data.size(), MiniSectorSize));
+            mini += node.data;
+            padTo(mini, MiniSectorSize);
+        }
+    nodes[0].data = mini;
+    for (Node &node : nodes)
+        if (!inMiniStream(node))
+            node.start = chain(fat, sectorsFor(node.data.size(), SectorSize));
+    const qsizetype dirSectors = sectorsFor(qsizetype(nodes.size()) * 128, SectorSize);
+    const quint32 firstDir = chain(fat, dirSectors);
+    const qsizetype miniFatSectors = sectorsFor(qsizetype(miniFat.size()) * 4, SectorSize);
+    const quint32 firstMiniFat = chain(fat, miniFatSectors);
     qsizetype fatSectors = 1;
     while (fatSectors * (SectorSize / 4) < qsizetype(fat.size()) + fatSectors)
         ++fatSectors;
     if (fatSectors > HeaderFatSlots)
         return {};
-    const quint32 firstFat = chain(fatSectors, FatSector);
-    for (qsizetype i = 0; i < fatSectors; ++i)
-        fat[firstFat + i] = FatSector;
+    const quint32 firstFat = quint32(fat.size());
+    fat.insert(fat.end(), size_t(fatSectors), FatSector);
 
     QByteArray out(SectorSize, '\0');
     out.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
@@ -117,26 +150,23 @@ QByteArray CompoundWriter::write() {
     put32(out, 0x28, quint32(dirSectors));
     put32(out, 0x2C, quint32(fatSectors));
     put32(out, 0x30, firstDir);
-    put32(out, 0x3C, EndOfChain);
+    put32(out, 0x38, MiniCutoff);
+    put32(out, 0x3C, firstMiniFat);
+    put32(out, 0x40, quint32(miniFatSectors));
     put32(out, 0x44, EndOfChain);
     for (int i = 0; i < HeaderFatSlots; ++i)
         put32(out, 0x4C + 4 * i, i < fatSectors ? firstFat + quint32(i) : Free);
 
-    const auto pad = [&out] {
-        out.append(QByteArray(sectorsFor(out.size()) * SectorSize - out.size(), '\0'));
-    };
-    for (const Node &node : nodes) {
-        out += node.data;
-        pad();
-    }
+    for (const Node &node : nodes)
+        if (!inMiniStream(node)) {
+            out += node.data;
+            padTo(out, SectorSize);
+        }
     for (const Node &node : nodes)
         out += directoryEntry(node);
-    out += QByteArray((dirSectors * EntriesPerSector - qsizetype(nodes.size())) * 128, '\0');
-    for (qsizetype i = 0; i < fatSectors * (SectorSize / 4); ++i) {
-        char word[4];
-        qToLittleEndian<quint32>(i < qsizetype(fat.size()) ? fat[i] : Free, word);
-        out.append(word, 4);
-    }
+    padTo(out, SectorSize);
+    appendTable(out, miniFat, miniFatSectors);
+    appendTable(out, fat, fatSectors);
     return out;
 }
 
