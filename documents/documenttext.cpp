@@ -2,6 +2,7 @@
 
 #include "documents/compoundfile.h"
 #include "documents/compoundtext.h"
+#include "documents/exceltext.h"
 #include "documents/htmltext.h"
 #include "documents/mailtext.h"
 #include "documents/msgtext.h"
@@ -30,6 +31,7 @@ constexpr DocumentFormat Formats[] = {
     {"RTF", isRtf, nullptr, "", true, extractRtf},
     {"Outlook message", CompoundFile::isCompoundFile, msgtext::isMessage, "", true, extractMessage},
     {"Compound file", CompoundFile::isCompoundFile, nullptr, "", false, extractCompoundFile},
+    {"Excel 2-4", officetext::isOldWorkbook, nullptr, "", false, extractOldWorkbook},
     {"Mail", mailtext::isMail, nullptr, "eml", false, extractMail},
     {"HTML", nullptr, nullptr, "htm html", false, extractHtml},
 };

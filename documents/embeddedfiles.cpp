@@ -1,7 +1,9 @@
 #include "documents/embeddedfiles.h"
 
+#include "documents/exceltext.h"
 #include "documents/extraction.h"
 #include "documents/pdftext.h"
+#include "documents/powerpointtext.h"
 #include "documents/zipcontainer.h"
 
 #include <poppler-document.h>
@@ -42,12 +44,21 @@ void collectFromPdf(Extraction &extraction) {
     }
 }
 
+/// Objects embedded in a workbook's sheets or a presentation's slides.
+void collectFromCompoundFile(Extraction &extraction, const CompoundFile &file) {
+    officetext::excelObjects(file, 0, extraction.embedded);
+    officetext::powerPointObjects(file, 0, extraction.embedded);
+}
+
 } // namespace
 
 void collectEmbeddedFiles(Extraction &extraction) {
     if (looksLikePdf(extraction.bytes()))
         collectFromPdf(extraction);
-    else if (ZipContainer::looksLikeZip(extraction.bytes()))
+    else if (ZipContainer::looksLikeZip(extraction.bytes())) {
         if (ZipContainer *zip = extraction.zip())
             collectFromPackage(extraction, *zip);
+    } else if (const CompoundFile *file = extraction.compoundFile()) {
+        collectFromCompoundFile(extraction, *file);
+    }
 }

@@ -1,12 +1,15 @@
-// Excel workbooks: BIFF8 records of the Workbook stream (Excel 97-2003) and
-// BIFF5/BIFF7 records of the Book stream (Excel 5.0 and 95). BIFF8 strings
-// live in the shared string table, which CONTINUE records may split anywhere;
-// BIFF5 strings are inline, 8-bit in the workbook's code page.
+// Excel workbooks: BIFF8 records of the Workbook stream (Excel 97-2003),
+// BIFF5/BIFF7 records of the Book stream (Excel 5.0 and 95) and the BIFF2-4
+// files of Excel 2.x to 4.0, which are record streams without a compound
+// file around them. BIFF8 strings live in the shared string table, which
+// CONTINUE records may split anywhere; older strings are inline, 8-bit in
+// the workbook's code page.
 #include "documents/exceltext.h"
 
 #include "documents/numberformat.h"
 #include "documents/officecrypto.h"
 #include "documents/pageheader.h"
+#include "documents/storagefile.h"
 
 #include "documents/textwriter.h"
 #include "platform/codepage.h"
@@ -46,8 +49,44 @@ enum Record : quint16 {
     Note = 0x001C,
     Header = 0x0014,
     Footer = 0x0015,
-    TextObject = 0x01B6
+    TextObject = 0x01B6,
+    SeriesText = 0x100D, ///< a chart's title, axis title or series name
+    BundleSheet = 0x008F
 };
+
+/// Records of Excel 2.x to 4.0 that later versions renamed or dropped.
+enum OldRecord : quint16 {
+    Bof2 = 0x0009,
+    Bof3 = 0x0209,
+    Bof4 = 0x0409,
+    Integer2 = 0x0002,
+    Number2 = 0x0003,
+    Label2 = 0x0004,
+    BoolErr2 = 0x0005,
+    Formula2 = 0x0006,
+    String2 = 0x0007,
+    Formula3 = 0x0206,
+    Formula4 = 0x0406,
+    Format2 = 0x001E,
+    Xf3 = 0x0243,
+    Xf4 = 0x0443
+};
+
+/// The Excel version a BOF record opens: 2, 3, 4, or 5 for 5.0 and later
+/// (their BOF tells 5/95 from 97); 0 for any other record.
+int bofVersion(quint16 type) {
+    switch (type) {
+    case Bof2:
+        return 2;
+    case Bof3:
+        return 3;
+    case Bof4:
+        return 4;
+    case Bof:
+        return 5;
+    }
+    return 0;
+}
 
 using littleendian::u16;
 using littleendian::u32;
@@ -215,9 +254,10 @@ class CellFormats {
 
     /// The format of an XF, or nullptr for General (written as it is).
     const numberformat::NumberFormat *format(quint16 xf) {
-        if (xf >= xfs_.size())
-            return nullptr;
-        const quint16 id = xfs_[xf];
+        return xf < xfs_.size() ? formatById(xfs_[xf]) : nullptr;
+    }
+    /// The format of that number (Excel 2-4: the FORMAT record of that place).
+    const numberformat::NumberFormat *formatById(quint16 id) {
         if (id == 0)
             return nullptr;
         for (auto &[known, parsed] : parsed_)
@@ -257,29 +297,26 @@ class Workbook {
             const qsizetype next = at + 4 + size;
             if (type == FilePass && !decrypted_)
                 return Outcome::Encrypted;
-            if (type == Bof && at == 0) {
-                if (u16(data, 0) != 0x0600 && u16(data, 0) != 0x0500)
-                    return Outcome::NotThisFormat; // BIFF8 and BIFF5/7 are read here
-                biff8_ = u16(data, 0) == 0x0600;
-            }
+            if (at == 0 && bofVersion(type) && !readVersion(type, data))
+                return Outcome::NotThisFormat;
             const bool again = at < furthest_;
             furthest_ = qMax(furthest_, next);
             if (type == Sst) {
                 if (!again && biff8_)
                     readSst(data, next);
-            } else if (type == BoundSheet) {
+            } else if (type == BoundSheet || type == BundleSheet) {
                 if (!again)
                     sheets_.push_back({u32(data, 0), string(data, 6, false)});
             } else if (!again && globalRecord(type, data)) {
             } else if (type == TextObject) {
                 textObject(data, next);
-            } else if (type == Bof || type == Eof) {
+            } else if (bofVersion(type) || type == Eof) {
                 endSheet();
                 if (type == Bof)
                     sheetName(at);
                 sheetStart_ = next;
                 sheetText_ = out_.size();
-            } else {
+            } else if (version_ > 4 || !oldCellRecord(type, data)) {
                 cellRecord(type, data);
             }
             at = restart_ >= 0 ? std::exchange(restart_, -1) : next;
@@ -289,6 +326,15 @@ class Workbook {
     }
 
   private:
+    /// The version the first BOF names; false for one not read here.
+    bool readVersion(quint16 type, QByteArrayView data) {
+        version_ = bofVersion(type);
+        if (version_ > 4 && u16(data, 0) != 0x0600 && u16(data, 0) != 0x0500)
+            return false; // BIFF8 and BIFF5/7 are read here, older ones by their own BOF
+        biff8_ = version_ > 4 && u16(data, 0) == 0x0600;
+        return true;
+    }
+
     /// A string of a cell or name: BIFF8's XLUnicodeString, or BIFF5's
     /// count and 8-bit characters in the workbook's code page.
     QString string(QByteArrayView data, qsizetype at, bool longCount) const {
@@ -305,7 +351,15 @@ class Workbook {
     bool globalRecord(quint16 type, QByteArrayView data) {
         switch (type) {
         case Format:
-            formats_.addFormat(u16(data, 0), string(data, 2, biff8_));
+            formats_.addFormat(version_ == 4 ? formatCount_++ : u16(data, 0),
+                               string(data, 2, biff8_));
+            return true;
+        case Format2:
+            formats_.addFormat(formatCount_++, string(data, 0, false));
+            return true;
+        case Xf3:
+        case Xf4:
+            formats_.addXf(data.size() > 1 ? quint8(data[1]) : 0);
             return true;
         case ExtendedFormat:
             formats_.addXf(u16(data, 2));
@@ -417,11 +471,8 @@ class Workbook {
             addCell(row, col, string(data, 6, true));
             return;
         case Number:
-            if (data.size() >= 14) {
-                double value;
-                std::memcpy(&value, data.data() + 6, sizeof value);
-                addNumber(row, col, u16(data, 4), value);
-            }
+            if (data.size() >= 14)
+                addNumber(row, col, formats_.format(u16(data, 4)), doubleAt(data, 6));
             return;
         case Rk:
             if (data.size() >= 10)
@@ -438,6 +489,10 @@ class Workbook {
         case Header:
         case Footer:
             return pageHeader(data);
+        case SeriesText:
+            if (QString text = string(data, 2, false); !text.isEmpty())
+                shapes_.push_back(std::move(text));
+            return;
         case BoolErr:
             if (data.size() >= 8 && data[7] == 0)
                 addCell(row, col, QStringView(data[6] ? u"TRUE" : u"FALSE"));
@@ -453,31 +508,81 @@ class Workbook {
         }
     }
 
+    /// Excel 2.x cells: a three-byte attribute instead of the XF, whose
+    /// second byte names the number format. True when the record was one.
+    bool oldCellRecord(quint16 type, QByteArrayView data) {
+        const quint32 row = u16(data, 0);
+        const quint16 col = u16(data, 2);
+        const auto *format = formats_.formatById(data.size() > 5 ? quint8(data[5]) & 0x3F : 0);
+        switch (type) {
+        case Integer2:
+            if (data.size() >= 9)
+                addNumber(row, col, format, u16(data, 7));
+            return true;
+        case Number2:
+            if (data.size() >= 15)
+                addNumber(row, col, format, doubleAt(data, 7));
+            return true;
+        case Label2:
+            addCell(row, col, string(data, 7, false));
+            return true;
+        case BoolErr2:
+            if (data.size() >= 9 && data[8] == 0)
+                addCell(row, col, QStringView(data[7] ? u"TRUE" : u"FALSE"));
+            return true;
+        case Formula2:
+            if (data.size() >= 15)
+                formulaResult(row, col, format, data.sliced(7, 8));
+            return true;
+        case String2:
+            if (pendingString_) {
+                pendingString_ = false;
+                addCell(pendingRow_, pendingCol_, string(data, 0, false));
+            }
+            return true;
+        case Formula3:
+        case Formula4:
+            formula(row, col, data);
+            return true;
+        }
+        return false;
+    }
+
+    static double doubleAt(QByteArrayView data, qsizetype at) {
+        double value;
+        std::memcpy(&value, data.data() + at, sizeof value);
+        return value;
+    }
+
     void formula(quint32 row, quint16 col, QByteArrayView data) {
-        if (data.size() < 14)
-            return;
-        if (u16(data, 12) != 0xFFFF) {
-            double value;
-            std::memcpy(&value, data.data() + 6, sizeof value);
-            addNumber(row, col, u16(data, 4), value);
-        } else if (data[6] == 0) { // the string follows in a STRING record
+        if (data.size() >= 14)
+            formulaResult(row, col, formats_.format(u16(data, 4)), data.sliced(6, 8));
+    }
+
+    /// A formula's eight-byte result: a number, or a string, boolean or error.
+    void formulaResult(quint32 row, quint16 col, const numberformat::NumberFormat *format,
+                       QByteArrayView result) {
+        if (u16(result, 6) != 0xFFFF) {
+            addNumber(row, col, format, doubleAt(result, 0));
+        } else if (result[0] == 0) { // the string follows in a STRING record
             pendingString_ = true;
             pendingRow_ = row;
             pendingCol_ = col;
-        } else if (data[6] == 1) {
-            addCell(row, col, QStringView(data[8] ? u"TRUE" : u"FALSE"));
+        } else if (result[0] == 1) {
+            addCell(row, col, QStringView(result[2] ? u"TRUE" : u"FALSE"));
         }
     }
 
     void addRk(quint32 row, quint16 col, quint16 xf, quint32 rk) {
         if ((rk & 3) != 2 || formats_.format(xf))
-            return addNumber(row, col, xf, rkValue(rk));
+            return addNumber(row, col, formats_.format(xf), rkValue(rk));
         // A whole number kept as an integer: no floating point needed.
         addCell(row, col, 12, [rk](char16_t *to) { return writeWhole(qint32(rk) >> 2, to); });
     }
 
-    void addNumber(quint32 row, quint16 col, quint16 xf, double value) {
-        if (const numberformat::NumberFormat *format = formats_.format(xf))
+    void addNumber(quint32 row, quint16 col, const numberformat::NumberFormat *format,
+                   double value) {
+        if (format)
             return addCell(row, col, format->format(value, date1904_));
         addCell(row, col, 32, [value](char16_t *to) { return writeNumber(value, to); });
     }
@@ -573,6 +678,8 @@ class Workbook {
     std::vector<QString> shapes_; ///< comments and shapes of the sheet
     CellFormats formats_;
     bool biff8_ = true;
+    int version_ = 8;
+    quint16 formatCount_ = 0; ///< Excel 2-4 number formats by place
     bool date1904_ = false;
     int codePage_ = 1252;
     bool pendingString_ = false;
@@ -599,4 +706,29 @@ Outcome workbookText(QByteArrayView workbook, QString &text, StopToken stop) {
     return Workbook(workbook, text, stop).read();
 }
 
+void excelObjects(const CompoundFile &file, quint32 storage, std::vector<EmbeddedFile> &objects) {
+    if (file.find(storage, u"Workbook") == CompoundFile::NoEntry &&
+        file.find(storage, u"Book") == CompoundFile::NoEntry)
+        return; // other storages are read as the compound file's own text
+    for (const quint32 child : file.children(storage))
+        if (file.entries().at(child).type == CompoundFile::Type::Storage &&
+            file.entries().at(child).name.startsWith(u"MBD"))
+            objects.push_back(storagefile::embeddedObject(file, child, int(objects.size()) + 1));
+}
+
+bool isOldWorkbook(QByteArrayView bytes) {
+    // A BOF of a worksheet, chart, macro sheet or (Excel 4) workbook.
+    if (bytes.size() < 8 || !bofVersion(u16(bytes, 0)) || u16(bytes, 0) == Bof)
+        return false;
+    const quint16 size = u16(bytes, 2), kind = u16(bytes, 6);
+    return size >= 4 && size <= 16 &&
+           (kind == 0x10 || kind == 0x20 || kind == 0x40 || kind == 0x100);
+}
+
 } // namespace officetext
+
+Outcome extractOldWorkbook(Extraction &extraction) {
+    if (!officetext::isOldWorkbook(extraction.bytes()))
+        return Outcome::NotThisFormat;
+    return officetext::workbookText(extraction.bytes(), extraction.text, extraction.stop());
+}

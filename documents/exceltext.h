@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/compoundfile.h"
+#include "documents/embeddedfiles.h"
 #include "documents/extraction.h"
 
 #include <QString>
@@ -14,7 +15,16 @@ namespace officetext {
 /// NotThisFormat when the workbook is encrypted, or of an older format or too
 /// damaged to read.
 Outcome excelText(const CompoundFile &file, quint32 storage, QString &text, StopToken stop = {});
-/// The same, from the Workbook (or Book) stream itself.
+/// The same, from the Workbook (or Book) stream itself, or from an Excel
+/// 2.x-4.0 file, which is such a stream alone.
 Outcome workbookText(QByteArrayView workbook, QString &text, StopToken stop = {});
+/// The objects embedded in the workbook's sheets (its MBD storages), each a
+/// carried file, added to `objects`.
+void excelObjects(const CompoundFile &file, quint32 storage, std::vector<EmbeddedFile> &objects);
+/// True when the bytes begin as an Excel 2.x-4.0 file does.
+bool isOldWorkbook(QByteArrayView bytes);
 
 } // namespace officetext
+
+/// An Excel 2.x-4.0 worksheet or workbook: cells and sheet text as for later ones.
+Outcome extractOldWorkbook(Extraction &extraction);

@@ -7,13 +7,18 @@
 // edit, and each edit to the one before it, back to the first save.
 #include "documents/powerpointtext.h"
 
+#include "documents/storagefile.h"
+
 #include "platform/codepage.h"
 #include "platform/littleendian.h"
 
 #include <QSet>
 #include <QtEndian>
 
+#include <zlib.h>
+
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -31,12 +36,22 @@ enum Record : quint16 {
     Handout = 0x0FC9,
     TextChars = 0x0FA0,
     TextBytes = 0x0FA8,
+    CString = 0x0FBA,
+    HeadersFooters = 0x0FD9,
+    Comment = 0x2EE0,
+    BinaryTagData = 0x138B,
+    Placeholder = 0x0BC3,
+    ShapeContainer = 0xF004,
+    ClientData = 0xF011,
     UserEdit = 0x0FF5,
+    ExOleObjStg = 0x1011,
     PersistDirectory = 0x1772
 };
 
 /// The instances of slide lists: the slides, and the main and title masters.
 constexpr quint16 SlidesList = 0, MastersList = 1;
+/// The instance of a comment's initials, shown by neither slide nor comment.
+constexpr quint16 CommentInitials = 2;
 constexpr int MaxDepth = 64;
 
 using littleendian::u16;
@@ -218,22 +233,41 @@ std::optional<Listed> readListed(QByteArrayView doc, const Header &document) {
     return listed;
 }
 
+/// Whether a shape is a placeholder: on a master its text is the prompt
+/// ("Click to edit ...") that no slide shows.
+bool isPlaceholder(QByteArrayView doc, const Header &shape) {
+    for (auto child = recordAt(doc, shape.body, shape.end); child;
+         child = recordAt(doc, child->end, shape.end))
+        if (child->type == ClientData)
+            for (auto inner = recordAt(doc, child->body, child->end); inner;
+                 inner = recordAt(doc, inner->end, child->end))
+                if (inner->type == Placeholder)
+                    return true;
+    return false;
+}
+
+bool isMaster(quint16 type) {
+    return type == MainMaster || type == Handout;
+}
+
 class Walker {
   public:
-    Walker(QByteArrayView doc, QSet<quint32> skipped, QString &text, StopToken stop)
-        : doc_(doc), skipped_(std::move(skipped)), text_(text), stop_(stop) {}
+    Walker(QByteArrayView doc, QSet<quint32> masters, QString &text, StopToken stop)
+        : doc_(doc), masters_(std::move(masters)), text_(text), stop_(stop) {}
 
-    void walk(qsizetype from, qsizetype to, int depth) {
+    /// Masters show on the slides what they hold but their placeholders.
+    void walk(qsizetype from, qsizetype to, int depth, bool master = false, quint16 parent = 0) {
         for (qsizetype at = from; at + 8 <= to && !stop_.stopped();) {
-            const bool container = (u16(doc_, at) & 0xF) == 0xF;
-            const quint16 type = u16(doc_, at + 2);
+            const quint16 type = u16(doc_, at + 2), instance = u16(doc_, at) >> 4;
+            // A tag's data (where comments live) holds records but is no container.
+            const bool container = (u16(doc_, at) & 0xF) == 0xF || type == BinaryTagData;
             const qsizetype end = qMin<qsizetype>(at + 8 + qsizetype(u32(doc_, at + 4)), to);
             const QByteArrayView body = doc_.sliced(at + 8, end - at - 8);
-            if (type == MainMaster || type == Handout || skipped_.contains(quint32(at))) {
-                // placeholder text of masters is not the document's
-            } else if (container && depth < MaxDepth) {
-                walk(at + 8, end, depth + 1);
-            } else if (type == TextChars) {
+            const bool inMaster = master || isMaster(type) || masters_.contains(quint32(at));
+            if (container && depth < MaxDepth) {
+                if (!prompts(inMaster, Header{type, instance, at, at + 8, end}))
+                    walk(at + 8, end, depth + 1, inMaster, type);
+            } else if (type == TextChars || (type == CString && shownString(parent, instance))) {
                 add(platform::fromUtf16LE(body));
             } else if (type == TextBytes) {
                 add(QString::fromLatin1(body));
@@ -243,22 +277,36 @@ class Walker {
     }
 
   private:
+    /// Whether the container holds only the masters' placeholder prompts:
+    /// a placeholder shape of a master, or the masters' outline text that the
+    /// document keeps in its list of masters.
+    bool prompts(bool master, const Header &container) const {
+        if (container.type == SlideList)
+            return container.instance == MastersList;
+        return master && container.type == ShapeContainer && isPlaceholder(doc_, container);
+    }
+
+    /// Strings shown on slides: footers, headers and dates, comments' authors and text.
+    static bool shownString(quint16 parent, quint16 instance) {
+        return parent == HeadersFooters || (parent == Comment && instance != CommentInitials);
+    }
+
     void add(QString text) {
         text.replace(u'\r', QStringLiteral("\r\n")).replace(u'\v', QStringLiteral("\r\n"));
         text_ += text + QStringLiteral("\r\n");
     }
 
     QByteArrayView doc_;
-    QSet<quint32> skipped_;
+    QSet<quint32> masters_;
     QString &text_;
     StopToken stop_;
 };
 
 /// The text of the persist objects the newest edit uses: the document
 /// container first (its slide lists hold the slides' and notes' text), then
-/// the other objects in id order, each once. Masters, and slides and notes
-/// that the document no longer lists, are left out. False when the edits,
-/// the directory or the document container are damaged.
+/// the other objects in id order, each once; masters without their
+/// placeholders. Slides and notes that the document no longer lists are left out. False when the
+/// edits, the directory or the document container are damaged.
 bool liveText(QByteArrayView doc, QByteArrayView currentUser, QString &text, StopToken stop) {
     const auto edits = readEdits(doc, currentUser);
     if (!edits || !allTopLevel(doc, edits->persist))
@@ -275,11 +323,13 @@ bool liveText(QByteArrayView doc, QByteArrayView currentUser, QString &text, Sto
     QSet<qsizetype> read{document->at};
     for (const auto &[id, offset] : edits->persist) {
         const auto object = recordAt(doc, offset);
-        if (!object || listed->masters.contains(id) || read.contains(object->at) ||
-            dropped(doc, *object, id, *listed))
+        if (!object || read.contains(object->at))
+            continue;
+        const bool master = listed->masters.contains(id);
+        if (!master && dropped(doc, *object, id, *listed))
             continue;
         read.insert(object->at);
-        walker.walk(object->at, object->end, 0);
+        walker.walk(object->at, object->end, 0, master);
     }
     return true;
 }
@@ -310,9 +360,67 @@ QSet<quint32> masterOffsets(QByteArrayView doc, QByteArrayView user) {
     return offsets;
 }
 
+/// The stream offsets of the top-level records that may be persist objects:
+/// those the newest edit names, or every one when the edits are damaged.
+std::vector<quint32> objectOffsets(QByteArrayView doc, QByteArrayView currentUser) {
+    std::vector<quint32> offsets;
+    if (const auto edits = readEdits(doc, currentUser)) {
+        for (const PersistEntry &entry : edits->persist)
+            offsets.push_back(entry.offset);
+        return offsets;
+    }
+    for (auto record = recordAt(doc, 0); record; record = recordAt(doc, record->end))
+        offsets.push_back(quint32(record->at));
+    return offsets;
+}
+
+/// Inflates a zlib stream to at most `size` bytes: a record that holds more
+/// than it says (a bomb) gives its first `size` bytes.
+QByteArray inflated(QByteArrayView zlib, quint32 size) {
+    QByteArray out(size, Qt::Uninitialized);
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK)
+        return {};
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(zlib.data()));
+    z.avail_in = uInt(qMin<qsizetype>(zlib.size(), std::numeric_limits<uInt>::max()));
+    z.next_out = reinterpret_cast<Bytef *>(out.data());
+    z.avail_out = size;
+    inflate(&z, Z_FINISH);
+    out.truncate(size - z.avail_out);
+    inflateEnd(&z);
+    return out;
+}
+
+/// An embedded object's compound file, inflated when it was kept compressed.
+QByteArray objectBytes(QByteArrayView doc, const Header &record) {
+    const QByteArrayView body = doc.sliced(record.body, record.end - record.body);
+    if (record.instance != 1)
+        return body.toByteArray();
+    const quint32 size = u32(body, 0);
+    return body.size() > 4 && size <= MaxEmbeddedBytes ? inflated(body.sliced(4), size)
+                                                       : QByteArray();
+}
+
 } // namespace
 
 namespace officetext {
+
+void powerPointObjects(const CompoundFile &file, quint32 storage,
+                       std::vector<EmbeddedFile> &objects) {
+    const QByteArray doc = file.stream(file.find(storage, u"PowerPoint Document"));
+    const QByteArray user = file.stream(file.find(storage, u"Current User"));
+    QSet<quint32> read;
+    for (const quint32 offset : objectOffsets(doc, user)) {
+        const auto record = recordAt(doc, offset);
+        if (!record || record->type != ExOleObjStg || read.contains(offset))
+            continue;
+        read.insert(offset);
+        const QByteArray bytes = objectBytes(doc, *record);
+        if (CompoundFile object; object.open(bytes))
+            objects.push_back(
+                storagefile::embeddedObject(object, 0, int(objects.size()) + 1, bytes));
+    }
+}
 
 Outcome powerPointText(const CompoundFile &file, quint32 storage, QString &text, StopToken stop) {
     const quint32 entry = file.find(storage, u"PowerPoint Document");

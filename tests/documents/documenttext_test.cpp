@@ -146,6 +146,10 @@ TEST(DocumentFormats, ContentFirstNameSecondAndOneOutcomeEach) {
         {doc.first(1024), {}, "Compound file", Outcome::Damaged, nullptr},
         {messagebytes::message({}, {messagebytes::unicode(0x0037, QStringLiteral("MsgWord"))}),
          QStringLiteral("mail.txt"), "Outlook message", Outcome::Text, "MsgWord"},
+        {QByteArray("\x09\0\4\0\0\2\x10\0" // an Excel 2 worksheet with one label
+                    "\4\0\x0F\0\0\0\0\0\0\0\0\7OldWord\x0A\0\0\0",
+                    31),
+         QStringLiteral("sheet.xls"), "Excel 2-4", Outcome::Text, "OldWord"},
         {"From: a@b\r\nSubject: MailWord\r\n\r\nbody", {}, "Mail", Outcome::Text, "MailWord"},
         {html, QStringLiteral("page.HTML"), "HTML", Outcome::Text, "HtmlWord & more"},
         {html, QStringLiteral("page.doc"), nullptr, Outcome::Text, "<p>HtmlWord"},

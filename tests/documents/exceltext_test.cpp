@@ -1,7 +1,9 @@
 // Excel 97-2003 and 5.0/95 text from streams built here record by record:
 // what office programs seldom write but files carry (cells out of order, one
 // string named a million times, strings split across records).
+#include "documents/documenttext.h"
 #include "documents/exceltext.h"
+#include "documents/storagefile.h"
 #include "documents/textwriter.h"
 #include "tests/support/recordbytes.h"
 
@@ -260,6 +262,99 @@ TEST(ExcelText, Excel95BooksInTheirCodePageWithFormatsAndNotes) {
     globals += record(0x000A, {});
     EXPECT_EQ(workbookText(globals + sheet),
               QStringLiteral("Лист\r\nПривет 15.00% 12/31/2024\r\nNoteWord мир\r\n"));
+}
+
+/// An Excel 2.x, 3.0 or 4.0 worksheet: a label, a percentage, a formula's
+/// string result and a boolean in one row, a whole number in the next.
+QByteArray oldWorksheet(int version) {
+    const auto u16 = [](quint16 v) { return le16(v); };
+    const bool two = version == 2;
+    const auto place = [&](quint16 row, quint16 col, quint8 format) {
+        // Excel 2 cells carry three attribute bytes, the second naming the
+        // format; later ones an XF, here XF n has format n.
+        return u16(row) + u16(col) +
+               (two ? QByteArray(1, '\0') + char(format) + '\0' : u16(format));
+    };
+    const quint16 shift = quint16((version - 2) << 9); // 0x0009, 0x0209, 0x0409 ...
+    QByteArray out = record(0x0009 | shift, u16(quint16(version << 8)) + u16(0x0010) +
+                                                QByteArray(two ? 0 : 2, '\0'));
+    out += record(0x0042, u16(1251));
+    for (const QByteArray code : {"General", "0.00%"})
+        out += version == 4 ? record(0x041E, u16(0) + counted(code, false))
+                            : record(0x001E, counted(code, false));
+    for (const char format : {0, 1})
+        if (!two)
+            out += record(0x0043 | shift, QByteArray(1, '\0') + format + QByteArray(10, '\0'));
+    out += record(two ? 0x0004 : 0x0204,
+                  place(0, 0, 0) + counted("\xCF\xF0\xE8\xE2\xE5\xF2", !two)); // Привет
+    const double share = 0.15;
+    out += record(two ? 0x0003 : 0x0203,
+                  place(0, 1, 1) + QByteArray(reinterpret_cast<const char *>(&share), 8));
+    const QByteArray stringResult = QByteArray(6, '\0') + u16(0xFFFF);
+    out += record(0x0006 | shift, place(0, 2, 0) + stringResult + QByteArray(4, '\0'));
+    out += record(0x0007 | (two ? 0 : 0x0200), counted("FormulaWord", !two));
+    out += record(two ? 0x0005 : 0x0205, place(0, 3, 0) + QByteArray("\1\0", 2));
+    out += two ? record(0x0002, place(1, 0, 0) + u16(42))
+               : record(0x027E, place(1, 0, 0) + le32((42u << 2) | 2));
+    return out + record(0x000A, {});
+}
+
+TEST(ExcelText, Excel2To4WorksheetsGiveTheirCellsAsLaterVersionsDo) {
+    for (const int version : {2, 3, 4}) {
+        SCOPED_TRACE(version);
+        const QByteArray sheet = oldWorksheet(version);
+        EXPECT_TRUE(officetext::isOldWorkbook(sheet));
+        EXPECT_EQ(workbookText(sheet), QStringLiteral("Привет 15.00% FormulaWord TRUE\r\n42\r\n"));
+    }
+    EXPECT_FALSE(officetext::isOldWorkbook(bof()));
+    EXPECT_FALSE(officetext::isOldWorkbook(QByteArray("\x09\x00\x04\x00text", 8)));
+}
+
+TEST(ExcelText, ChartsGiveTheirTitlesSeriesNamesAndLabelsAfterTheirSheet) {
+    const auto u16 = [](quint16 v) { return le16(v); };
+    const auto seriesText = [&](const QByteArray &text) {
+        return record(0x100D, u16(0) + char(text.size()) + '\0' + text);
+    };
+    QByteArray chartBof;
+    put16(chartBof, 0x0600);
+    put16(chartBof, 0x0020);
+    const QByteArray chart = record(0x0809, chartBof + QByteArray(12, '\0')) +
+                             seriesText("ChartTitle") + seriesText("SeriesName") +
+                             cell(0x0204, 0, 0, u16(8) + '\0' + "CatLabel") + eof();
+    const QByteArray cells = cell(0x0204, 0, 0, u16(8) + '\0' + "CellWord") + chart +
+                             cell(0x0204, 1, 0, u16(9) + '\0' + "AfterWord");
+    EXPECT_EQ(workbookText(workbook({}, {{"Sheet", cells}})),
+              "Sheet\r\nCellWord\r\nCatLabel\r\nChartTitle\r\nSeriesName\r\nAfterWord\r\n");
+}
+
+QByteArray compObj(const QByteArray &kind) {
+    return QByteArray(28, '\0') + le32(quint32(kind.size() + 1)) + kind + '\0';
+}
+
+TEST(ExcelText, ObjectsInTheSheetsAreCarriedAndReadAsTheirOwnDocuments) {
+    const QByteArray inner = workbook({"InnerWord"}, {{"Inner", labelSst(0, 0, 0)}});
+    CompoundWriter writer;
+    writer.addStream(0, QStringLiteral("Workbook"),
+                     workbook({"OuterWord"}, {{"Outer", labelSst(0, 0, 0)}}));
+    const quint32 sheet = writer.addStorage(0, QStringLiteral("MBD0001A2B3"));
+    writer.addStream(sheet, QStringLiteral("\u0001CompObj"), compObj("Microsoft Excel Worksheet"));
+    writer.addStream(sheet, QStringLiteral("Workbook"), inner);
+    const quint32 package = writer.addStorage(0, QStringLiteral("MBD0004C5D6"));
+    writer.addStream(package, QStringLiteral("Package"), "PK\3\4 a package");
+    writer.addStorage(0, QStringLiteral("_VBA_PROJECT_CUR")); // no object
+
+    const QByteArray file = writer.write();
+    Extraction extraction(file);
+    EXPECT_EQ(extractDocument(extraction, QStringLiteral("book.xls")), Outcome::Text);
+    EXPECT_TRUE(extraction.text.contains(u"OuterWord"));
+    EXPECT_FALSE(extraction.text.contains(u"InnerWord")); // read once, as the object
+    ASSERT_EQ(extraction.embedded.size(), 2u);
+    EXPECT_EQ(extraction.embedded[0].name, QStringLiteral("Microsoft Excel Worksheet 1"));
+    Extraction object(extraction.embedded[0].bytes);
+    EXPECT_EQ(extractDocument(object, extraction.embedded[0].name), Outcome::Text);
+    EXPECT_EQ(object.text, "Inner\r\nInnerWord\r\n");
+    EXPECT_EQ(extraction.embedded[1].name, QStringLiteral("Object 2"));
+    EXPECT_EQ(extraction.embedded[1].bytes, "PK\3\4 a package");
 }
 
 TEST(TextWriter, KeepsWhatWasThereAndStopsAtItsLimit) {

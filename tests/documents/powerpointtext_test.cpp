@@ -1,6 +1,8 @@
 // PowerPoint text from streams written record by record: incremental saves,
 // damaged edit chains and masters.
+#include "documents/exceltext.h"
 #include "documents/powerpointtext.h"
+#include "documents/storagefile.h"
 #include "tests/support/recordbytes.h"
 
 #include <QMap>
@@ -23,8 +25,19 @@ enum : quint16 {
     SlideList = 0x0FF0,
     TextChars = 0x0FA0,
     UserEdit = 0x0FF5,
+    ExOleObjStg = 0x1011,
     CurrentUser = 0x0FF6,
-    PersistDirectory = 0x1772
+    PersistDirectory = 0x1772,
+    CString = 0x0FBA,
+    HeadersFooters = 0x0FD9,
+    Comment = 0x2EE0,
+    ProgTags = 0x1388,
+    BinaryTag = 0x138A,
+    BinaryTagData = 0x138B,
+    Placeholder = 0x0BC3,
+    Shape = 0xF004,
+    ClientData = 0xF011,
+    ClientTextbox = 0xF00D
 };
 enum : quint16 { SlidesList = 0, MastersList = 1, NotesList = 2 };
 
@@ -195,24 +208,54 @@ TEST(PowerPointText, DamagedEditsStillGiveTheText) {
     }
 }
 
-TEST(PowerPointText, MastersAreLeftOutWhetherTheEditsAreSoundOrNot) {
+QByteArray string(const QString &text, quint16 instance) {
+    return atom(CString, QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2),
+                instance);
+}
+/// A master's two shapes: a text box and a placeholder showing its prompt.
+QByteArray master(quint16 type, const QString &fixed, const QString &prompt) {
+    const QByteArray textBox = container(Shape, {container(ClientTextbox, {chars(fixed)})});
+    const QByteArray placeholder =
+        container(Shape, {container(ClientData, {atom(Placeholder, QByteArray(8, '\0'))}),
+                          container(ClientTextbox, {chars(prompt)})});
+    return container(type, {container(Drawing, {textBox, placeholder})});
+}
+
+TEST(PowerPointText, MastersShowTheirTextButNotTheirPromptsWhetherTheEditsAreSoundOrNot) {
     Presentation p;
-    const quint32 doc = p.add(document(
-        {slideList(MastersList, {2, 5}), slideList(SlidesList, {6}, {"SlideWord"})}, 3, 4));
-    const quint32 master = p.add(sheet(MainMaster, "MainMasterWord"));
-    const quint32 notesMaster = p.add(sheet(Notes, "NotesMasterWord"));
-    const quint32 handout = p.add(sheet(Handout, "HandoutWord"));
-    const quint32 titleMaster = p.add(sheet(Slide, "TitleMasterWord"));
+    const quint32 doc = p.add(document({slideList(MastersList, {2, 5}, {"ListedPrompt"}),
+                                        slideList(SlidesList, {6}, {"SlideWord"}),
+                                        container(HeadersFooters, {string("FooterWord", 2)}, 3)},
+                                       3, 4));
+    const quint32 mainMaster = p.add(master(MainMaster, "MainMasterWord", "MainPrompt"));
+    const quint32 notesMaster = p.add(master(Notes, "NotesMasterWord", "NotesPrompt"));
+    const quint32 handout = p.add(master(Handout, "HandoutWord", "HandoutPrompt"));
+    const quint32 titleMaster = p.add(master(Slide, "TitleMasterWord", "TitlePrompt"));
     const quint32 slide = p.add(sheet(Slide, "ShapeWord"));
     const quint32 edit = p.save(
-        {{1, doc}, {2, master}, {3, notesMaster}, {4, handout}, {5, titleMaster}, {6, slide}});
-    EXPECT_EQ(textOf(p.bytes, p.currentUser()), "SlideWord\r\nShapeWord\r\n");
+        {{1, doc}, {2, mainMaster}, {3, notesMaster}, {4, handout}, {5, titleMaster}, {6, slide}});
+    EXPECT_EQ(textOf(p.bytes, p.currentUser()),
+              "SlideWord\r\nFooterWord\r\nMainMasterWord\r\nNotesMasterWord\r\nHandoutWord\r\n"
+              "TitleMasterWord\r\nShapeWord\r\n");
 
     patch32(p.bytes, edit + 16, edit); // the chain now loops
     const QString whole = textOf(p.bytes, p.currentUser());
-    EXPECT_TRUE(whole.contains(u"SlideWord"));
     for (const char16_t *word : {u"MainMasterWord", u"NotesMasterWord", u"HandoutWord"})
+        EXPECT_TRUE(whole.contains(word)) << QString::fromUtf16(word).toStdString();
+    for (const char16_t *word : {u"MainPrompt", u"NotesPrompt", u"HandoutPrompt", u"ListedPrompt"})
         EXPECT_FALSE(whole.contains(word)) << QString::fromUtf16(word).toStdString();
+}
+
+TEST(PowerPointText, CommentsGiveAuthorAndTextButNotInitials) {
+    Presentation p;
+    const QByteArray comment =
+        container(Comment, {string("AuthorName", 0), string("CommentWord", 1), string("AN", 2)});
+    const QByteArray tags = container(
+        ProgTags, {container(BinaryTag, {string("___PPT10", 0), atom(BinaryTagData, comment)})});
+    const quint32 doc = p.add(document({slideList(SlidesList, {2})}));
+    const quint32 slide = p.add(container(Slide, {tags}));
+    p.save({{1, doc}, {2, slide}});
+    EXPECT_EQ(textOf(p.bytes, p.currentUser()), "AuthorName\r\nCommentWord\r\n");
 }
 
 /// A notes page that names its slide by the slide's id, as every notes page does.
@@ -257,6 +300,52 @@ TEST(PowerPointText, ObjectsAfterAZeroFilledGapAreReadThroughTheEdits) {
     p.save({{1, p.newDocument}, {2, slide}, {4, p.notes}});
     // Read through the edits: the old slides' words stay out.
     EXPECT_EQ(textOf(p.bytes, p.currentUser()), "NewWord\r\nAfterTheGap\r\nNotesWord\r\n");
+}
+
+/// A compound file holding a workbook whose one cell is the word.
+QByteArray workbookFile(const QByteArray &word) {
+    const QByteArray bof =
+        le16(0x0809) + le16(16) + le16(0x0600) + le16(0x0010) + QByteArray(12, '\0');
+    const QByteArray label = le16(0x0204) + le16(quint16(9 + word.size())) + le16(0) + le16(0) +
+                             le16(0) + le16(quint16(word.size())) + '\0' + word;
+    CompoundWriter writer;
+    writer.addStream(0, QStringLiteral("Workbook"), bof + label + le32(0x000A));
+    return writer.write();
+}
+
+TEST(PowerPointText, EmbeddedObjectsAreCarriedCompressedOrNot) {
+    Presentation p;
+    const QByteArray plain = workbookFile("PlainWord");
+    const QByteArray packed = workbookFile("PackedWord");
+    const quint32 doc = p.add(document({slideList(SlidesList, {})}));
+    const quint32 first = p.add(atom(ExOleObjStg, plain));
+    const quint32 second =
+        p.add(atom(ExOleObjStg, le32(packed.size()) + qCompress(packed).mid(4), 1));
+    // Sixteen megabytes of zeros that claim to be a hundred bytes: no object.
+    const quint32 bomb =
+        p.add(atom(ExOleObjStg, le32(100) + qCompress(QByteArray(1 << 24, '\0')).mid(4), 1));
+    const quint32 stale = p.add(atom(ExOleObjStg, workbookFile("StaleWord")));
+    p.save({{1, doc}, {2, first}, {3, second}, {4, bomb}});
+    Q_UNUSED(stale); // an old copy no edit names
+
+    CompoundWriter writer;
+    writer.addStream(0, QStringLiteral("PowerPoint Document"), p.bytes);
+    writer.addStream(0, QStringLiteral("Current User"), p.currentUser());
+    const QByteArray bytes = writer.write();
+    CompoundFile file;
+    ASSERT_TRUE(file.open(bytes));
+    std::vector<EmbeddedFile> objects;
+    officetext::powerPointObjects(file, 0, objects);
+    ASSERT_EQ(objects.size(), 2u);
+    const std::pair<size_t, const char16_t *> expected[] = {{0, u"PlainWord"}, {1, u"PackedWord"}};
+    for (const auto &[i, word] : expected) {
+        EXPECT_EQ(objects[i].name, QStringLiteral("Object %1").arg(i + 1));
+        CompoundFile inner;
+        ASSERT_TRUE(inner.open(objects[i].bytes));
+        QString text;
+        EXPECT_EQ(officetext::excelText(inner, 0, text), Outcome::Text);
+        EXPECT_TRUE(text.contains(word)) << text.toStdString();
+    }
 }
 
 } // namespace
