@@ -6,6 +6,7 @@
 #include "documents/wordtext.h"
 
 #include "documents/textwriter.h"
+#include "documents/wordlists.h"
 #include "platform/codepage.h"
 #include "platform/littleendian.h"
 
@@ -13,6 +14,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <utility>
 
 #include <vector>
 
@@ -175,16 +177,12 @@ using Ranges = std::vector<std::pair<qsizetype, qsizetype>>;
 /// changes tracked (sprmCFRMarkDel on, or the opposite of its style's).
 bool marksDeleted(QByteArrayView grpprl) {
     constexpr quint16 MarkDeleted = 0x0800;
-    for (qsizetype at = 0; at + 2 < grpprl.size();) {
-        const quint16 sprm = u16(grpprl, at);
-        at += 2;
+    bool deleted = false;
+    forEachSprm(grpprl, [&](quint16 sprm, QByteArrayView operand) {
         if (sprm == MarkDeleted)
-            return grpprl[at] == 1 || quint8(grpprl[at]) == 0x81;
-        static constexpr qsizetype OperandSize[] = {1, 1, 2, 4, 2, 2, 0, 3};
-        const qsizetype size = OperandSize[sprm >> 13];
-        at += size ? size : 1 + quint8(grpprl[at]);
-    }
-    return false;
+            deleted = operand[0] == 1 || quint8(operand[0]) == 0x81;
+    });
+    return deleted;
 }
 
 /// The text that tracked changes keep as deleted: Word shows it struck
@@ -319,6 +317,24 @@ Outcome wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayVie
             chars.append(reinterpret_cast<const char16_t *>(wide.constData()), wide.size());
         }
     };
+    // Where the document has lists, each paragraph begins with its label.
+    WordLists lists = WordLists::read(doc, table, at);
+    bool paragraphStart = true;
+    const auto appendParagraphs = [&](qsizetype from, qsizetype count, qsizetype width) {
+        if (lists.isEmpty())
+            return append(from, count, width == 1);
+        for (qsizetype i = 0, end = 0; i < count; i = end) {
+            if (std::exchange(paragraphStart, false)) {
+                const QString label = lists.next(from + i * width);
+                chars.append(reinterpret_cast<const char16_t *>(label.utf16()), label.size());
+            }
+            for (end = i; end < count && !paragraphStart; ++end) {
+                const quint16 c = width == 1 ? quint8(doc[from + end]) : u16(doc, from + end * 2);
+                paragraphStart = c == 0x0D || c == 0x07;
+            }
+            append(from + i * width, end - i, width == 1);
+        }
+    };
     for (qsizetype i = 0; i < pieces && !out.full(); ++i) {
         const quint32 start = u32(plc, i * 4), end = u32(plc, (i + 1) * 4);
         const quint32 fc = u32(plc, (pieces + 1) * 4 + i * 8 + 2);
@@ -331,7 +347,7 @@ Outcome wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayVie
             continue;
         const qsizetype count = qMin<qsizetype>(end - start, (doc.size() - from) / width);
         for (const auto &[partStart, partEnd] : kept(from, from + count * width, deleted))
-            append(partStart, (partEnd - partStart) / width, eightBit);
+            appendParagraphs(partStart, (partEnd - partStart) / width, width);
     }
     return out.limitReached() ? Outcome::BoundReached : Outcome::Text;
 }
