@@ -115,27 +115,32 @@ TEST(WordText, SpecialCharactersAndFieldsAtEveryPlaceOfAPiece) {
     EXPECT_TRUE(wordText(pieces).endsWith(QStringLiteral("\u4E2D\u6587\r\n")));
 }
 
-// "dog" replaced by "frog" with changes tracked: the deleted word is in the
-// text, marked in the character properties; a reader sees only "frog".
-TEST(WordText, TextDeletedWithChangesTrackedIsNotShown) {
-    auto [doc, table] = wordStreams({{u"The dogfrog barks.\r"_qs, true}});
-    const quint32 dog = 1024 + 4, frog = dog + 3;
+/// Marks the bytes [from, to) of the document deleted with changes tracked,
+/// in a character property page of their own.
+void markDeleted(QByteArray &doc, QByteArray &table, quint32 from, quint32 to) {
     doc.append(QByteArray(512 - doc.size() % 512, '\0'));
     const quint32 pn = quint32(doc.size() / 512);
     QByteArray page(512, '\0');
-    qToLittleEndian(dog, page.data());
-    qToLittleEndian(frog, page.data() + 4);
+    qToLittleEndian(from, page.data());
+    qToLittleEndian(to, page.data() + 4);
     page[8] = char(100);                                 // the run's properties at byte 200
     page[200] = 3;                                       // their size
     page.replace(201, 3, QByteArray("\x00\x08\x01", 3)); // sprmCFRMarkDel on
     page[511] = 1;                                       // one run
     doc += page;
     QByteArray bte;
-    for (const quint32 value : {dog, frog, pn})
+    for (const quint32 value : {from, to, pn})
         put32(bte, value);
     qToLittleEndian(quint32(table.size()), doc.data() + 154 + 12 * 8);
     qToLittleEndian(quint32(bte.size()), doc.data() + 154 + 12 * 8 + 4);
     table += bte;
+}
+
+// "dog" replaced by "frog" with changes tracked: the deleted word is in the
+// text, marked in the character properties; a reader sees only "frog".
+TEST(WordText, TextDeletedWithChangesTrackedIsNotShown) {
+    auto [doc, table] = wordStreams({{u"The dogfrog barks.\r"_qs, true}});
+    markDeleted(doc, table, 1024 + 4, 1024 + 7);
     QString text;
     EXPECT_EQ(officetext::wordStreamsText(doc, {}, table, text), Outcome::Text);
     EXPECT_EQ(text, u"The frog barks.\r\n"_qs);
@@ -202,7 +207,10 @@ QByteArray styleSheet() {
     return stsh;
 }
 
-QString listDocumentText(const std::vector<ListParagraph> &paragraphs) {
+/// The text of a document of those paragraphs; bytes [deletedFrom,
+/// deletedTo) of the first paragraph's are marked deleted.
+QString listDocumentText(const std::vector<ListParagraph> &paragraphs, quint32 deletedFrom = 0,
+                         quint32 deletedTo = 0) {
     // Half the paragraphs in 8-bit text, half in UTF-16.
     QString first, second;
     for (size_t i = 0; i < paragraphs.size(); ++i)
@@ -236,26 +244,30 @@ QString listDocumentText(const std::vector<ListParagraph> &paragraphs) {
         qToLittleEndian(quint32(part.size()), doc.data() + 154 + index * 8 + 4);
         table += part;
     }
+    if (deletedTo > deletedFrom)
+        markDeleted(doc, table, 1024 + deletedFrom, 1024 + deletedTo);
     QString text;
     EXPECT_EQ(officetext::wordStreamsText(doc, {}, table, text), Outcome::Text);
     return text;
 }
 
 TEST(WordText, ListNumbersLettersRomansAndBulletsAsWordDrawsThem) {
-    const QString text = listDocumentText({
-        {u"Introduction"_qs, 1},
-        {u"Purpose"_qs, 0, 1, 1},
-        {u"Scope"_qs, 0, 1, 1},
-        {u"first"_qs, 0, 1, 2},
-        {u"second \x13 SEQ x \x14\x15"_qs, 0, 1, 2},
-        {u"Design"_qs, 2},       // a style based on a numbered one
-        {u"Layers"_qs, 0, 4, 1}, // another list of one definition counts on
-        {u"point"_qs, 0, 2},     // a bullet
-        {u"Fourth"_qs, 0, 3, 0}, // a list that starts anew at 4
-        {u"sub"_qs, 0, 3, 1},    // a level that starts at 3
-        {u"Plain"_qs},           //
-        {u"Unlisted"_qs, 1, 0},  // list 0 takes the style's number away
-    });
+    const QString text = listDocumentText(
+        {
+            {u"The dogfrog Introduction"_qs, 1},
+            {u"Purpose"_qs, 0, 1, 1},
+            {u"Scope"_qs, 0, 1, 1},
+            {u"first"_qs, 0, 1, 2},
+            {u"second \x13 SEQ x \x14\x15"_qs, 0, 1, 2},
+            {u"Design"_qs, 2},       // a style based on a numbered one
+            {u"Layers"_qs, 0, 4, 1}, // another list of one definition counts on
+            {u"point"_qs, 0, 2},     // a bullet
+            {u"Fourth"_qs, 0, 3, 0}, // a list that starts anew at 4
+            {u"sub"_qs, 0, 3, 1},    // a level that starts at 3
+            {u"Plain"_qs},           //
+            {u"Unlisted"_qs, 1, 0},  // list 0 takes the style's number away
+        },
+        0, 12); // "The dogfrog ": text deleted at the start of a numbered paragraph
     EXPECT_EQ(
         text.split(u"\r\n"_qs, Qt::SkipEmptyParts),
         QStringList({u"1. Introduction"_qs, u"1.1 Purpose"_qs, u"1.2 Scope"_qs, u"a) first"_qs,
