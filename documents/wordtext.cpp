@@ -228,6 +228,37 @@ Ranges kept(qsizetype from, qsizetype to, const Ranges &deleted) {
     return parts;
 }
 
+/// Word 6.0 and 95: the code page of the script of the document's fonts
+/// when they name one other than Western (Cyrillic fonts in a document
+/// marked as English); 0 when they name none, or several.
+int fontsCodePage(QByteArrayView doc) {
+    const qsizetype from = u32(doc, 0xD0), size = u32(doc, 0xD4);
+    if (from >= doc.size())
+        return 0;
+    const QByteArrayView fonts = doc.sliced(from, qMin(size, doc.size() - from));
+    int found = 0;
+    for (qsizetype at = 2; at + 4 < fonts.size(); at += 1 + quint8(fonts[at])) {
+        const int charset = quint8(fonts[at + 4]), codePage = platform::codePageOfCharset(charset);
+        if (codePage == 1252 || codePage == 10000)
+            continue;
+        if (found && found != codePage)
+            return 0;
+        found = codePage;
+    }
+    return found;
+}
+
+/// True when most of the text's letters lie above ASCII, as in every
+/// script but the Latin ones.
+bool mostlyBeyondAscii(QByteArrayView bytes) {
+    qsizetype high = 0, letters = 0;
+    for (const char b : bytes.first(qMin<qsizetype>(bytes.size(), 1 << 16))) {
+        high += quint8(b) >= 0x80;
+        letters += quint8(b) >= 0x80 || QChar::isLetter(char16_t(b));
+    }
+    return high * 3 > letters;
+}
+
 /// Word 6.0 and 95: pieces of 8-bit text at file offsets, or one run from
 /// fcMin as long as all the stories together.
 Outcome word6Text(QByteArrayView doc, QString &text, StopToken stop) {
@@ -249,6 +280,12 @@ Outcome word6Text(QByteArrayView doc, QString &text, StopToken stop) {
         for (qsizetype field = 0x34; field <= 0x50; field += 4)
             characters += qint32(u32(doc, field)) > 0 ? qint32(u32(doc, field)) : 0;
         runs.push_back({u32(doc, 0x18), qsizetype(qMin<qint64>(characters, doc.size()))});
+    }
+    if (codePage == 1252 && runs[0].first < doc.size()) {
+        const auto &[from, count] = runs[0];
+        const int fonts = fontsCodePage(doc);
+        if (fonts && mostlyBeyondAscii(doc.sliced(from, qMin(count, doc.size() - from))))
+            codePage = fonts;
     }
     TextWriter out(text, TextWriter::limitFor(doc.size()), doc.size(), stop);
     WordChars chars(out);

@@ -299,8 +299,19 @@ TEST(WordText, PiecesNamingOneRangeAgainAndAgainStopAtTheLimit) {
 
 // Word 6.0 and 95: the FIB of that version and 8-bit text in the code page of
 // the document's language, in one run or, after a fast save, in pieces.
-QByteArray word6Document(quint16 language, const QByteArray &text, bool fastSaved) {
+QByteArray word6Document(quint16 language, const QByteArray &text, bool fastSaved,
+                         quint8 fontCharset) {
+    // The font table: Times New Roman, Symbol and one of the given script.
+    QByteArray fonts = le16(0);
+    for (const auto &[name, charset] : {std::pair{"Times New Roman", 0},
+                                        {"Symbol", 2},
+                                        {"Times New Roman Script", int(fontCharset)}})
+        fonts += char(5 + qstrlen(name)) + QByteArray("\x16\x90\x01", 3) + char(charset) + char(0) +
+                 name + '\0';
     QByteArray doc(0x200, '\0');
+    qToLittleEndian<quint32>(quint32(doc.size() - fonts.size()), doc.data() + 0xD0);
+    qToLittleEndian<quint32>(quint32(fonts.size()), doc.data() + 0xD4);
+    doc.replace(doc.size() - fonts.size(), fonts.size(), fonts);
     qToLittleEndian<quint16>(0xA5DC, doc.data());
     qToLittleEndian<quint16>(104, doc.data() + 2);
     qToLittleEndian<quint16>(language, doc.data() + 6);
@@ -334,6 +345,7 @@ TEST(WordText, Word6DocumentsInTheirLanguagesCodePage) {
         quint16 language;
         QByteArray bytes;
         QString text;
+        quint8 fontCharset = 0;
     };
     const Case cases[] = {
         {0x0419, "\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0\r", QStringLiteral("Привет мир")},
@@ -343,14 +355,18 @@ TEST(WordText, Word6DocumentsInTheirLanguagesCodePage) {
          "Gr\xFC\xDF"
          "e \x80 5\r",
          QStringLiteral("Grüße € 5")},
+        // Marked English, in Cyrillic fonts: the fonts' script, when the text is of one.
+        {0x0409, "\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0\r", QStringLiteral("Привет мир"), 204},
+        {0x0409, "Caf\xE9 au lait\r", QStringLiteral("Café au lait"), 204},
     };
     for (const Case &c : cases) {
         for (const bool fastSaved : {false, true}) {
             SCOPED_TRACE(c.text.toStdString() + (fastSaved ? " fast-saved" : ""));
             QString text;
-            EXPECT_EQ(officetext::wordStreamsText(word6Document(c.language, c.bytes, fastSaved), {},
-                                                  {}, text),
-                      Outcome::Text);
+            EXPECT_EQ(
+                officetext::wordStreamsText(
+                    word6Document(c.language, c.bytes, fastSaved, c.fontCharset), {}, {}, text),
+                Outcome::Text);
             EXPECT_EQ(text, c.text + QStringLiteral("\r\n"));
         }
     }
