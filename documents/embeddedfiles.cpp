@@ -1,6 +1,8 @@
 #include "documents/embeddedfiles.h"
 
+#include "documents/compoundfile.h"
 #include "documents/extraction.h"
+#include "documents/objectpool.h"
 #include "documents/pdftext.h"
 #include "documents/zipcontainer.h"
 
@@ -50,4 +52,7 @@ void collectEmbeddedFiles(Extraction &extraction) {
     else if (ZipContainer::looksLikeZip(extraction.bytes()))
         if (ZipContainer *zip = extraction.zip())
             collectFromPackage(extraction, *zip);
+    if (CompoundFile::isCompoundFile(extraction.bytes()))
+        if (const CompoundFile *file = extraction.compoundFile())
+            collectObjectPool(*file, extraction.embedded, extraction.stop());
 }

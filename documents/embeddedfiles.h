@@ -19,5 +19,6 @@ struct EmbeddedFile {
 constexpr qsizetype MaxEmbeddedBytes = qsizetype{256} << 20;
 
 /// Adds to extraction.embedded the packages embedded in an Office package
-/// (word/, xl/, ppt/embeddings/) and the files attached to a PDF.
+/// (word/, xl/, ppt/embeddings/), the objects of a Word 97-2003 document and
+/// the files attached to a PDF.
 void collectEmbeddedFiles(Extraction &extraction);
