@@ -81,6 +81,27 @@ EmbeddedFile objectFile(const CompoundFile &file, quint32 object) {
 
 } // namespace
 
+EmbeddedFile oleObjectFile(QByteArrayView data) {
+    // The header: version, format (2: embedded), then the class, topic and
+    // item names, each a length and that many bytes.
+    qsizetype at = 8;
+    const qsizetype classAt = at;
+    for (int name = 0; name < 3; ++name)
+        at += 4 + qsizetype(u32(data, at));
+    const qsizetype size = u32(data, at);
+    if (u32(data, 4) != 2 || at + 4 + size > data.size() || size <= 0)
+        return {};
+    const QByteArrayView native = data.sliced(at + 4, size);
+    CompoundFile file;
+    if (file.open(native))
+        return objectFile(file, 0);
+    // An object of the Packager's own: the native data is what its
+    // Ole10Native stream would hold, after the size field.
+    if (data.sliced(classAt + 4).startsWith("Package"))
+        return packagedFile(data.sliced(at));
+    return {};
+}
+
 void collectObjectPool(const CompoundFile &file, std::vector<EmbeddedFile> &carried,
                        StopToken stop) {
     if (file.find(0, u"WordDocument") == CompoundFile::NoEntry)

@@ -3,6 +3,8 @@
 #include "documents/embeddedfiles.h"
 #include "documents/stoptoken.h"
 
+#include <QByteArrayView>
+
 class CompoundFile;
 
 /// The objects a Word 97-2003 document embeds (its ObjectPool storage), as
@@ -12,3 +14,8 @@ class CompoundFile;
 /// Each is named "ObjectPool/<object>/<name>".
 void collectObjectPool(const CompoundFile &file, std::vector<EmbeddedFile> &carried,
                        StopToken stop = {});
+
+/// The file that an object embedded as a stream of bytes holds (an OLE
+/// object header and its native data, as RTF keeps it), named after what it
+/// holds as above; an empty file when it holds none the program reads.
+EmbeddedFile oleObjectFile(QByteArrayView data);
