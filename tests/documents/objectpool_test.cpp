@@ -27,10 +27,13 @@ std::vector<CompoundStream> streamsOf(const QByteArray &bytes, const QString &un
     const auto walk = [&](const auto &self, quint32 storage, const QString &path) -> void {
         for (const quint32 child : file.children(storage)) {
             const CompoundFile::Entry &entry = file.entries().at(child);
-            if (entry.type == CompoundFile::Type::Storage)
+            if (entry.type == CompoundFile::Type::Storage) {
                 self(self, child, path + entry.name + u'/');
-            else
-                streams.push_back({path + entry.name, file.stream(child)});
+                continue;
+            }
+            // A copy: the stream may share the bytes, which the caller may drop.
+            const QByteArray stream = file.stream(child);
+            streams.push_back({path + entry.name, QByteArray(stream.constData(), stream.size())});
         }
     };
     walk(walk, 0, under);
