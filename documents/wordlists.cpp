@@ -120,6 +120,15 @@ void WordLists::readListTables(QByteArrayView table, QByteArrayView lst, QByteAr
     }
 }
 
+void WordLists::readPlace(QByteArrayView grpprl, Place &place) {
+    forEachSprm(grpprl, [&](quint16 sprm, QByteArrayView operand) {
+        if (sprm == SprmList)
+            place.list = qint16(u16(operand, 0));
+        else if (sprm == SprmListLevel)
+            place.level = quint8(operand[0]);
+    });
+}
+
 void WordLists::readStyles(QByteArrayView stsh) {
     const qsizetype header = u16(stsh, 0);
     const qsizetype count = u16(stsh, 2), baseSize = u16(stsh, 4);
@@ -135,13 +144,7 @@ void WordLists::readStyles(QByteArrayView stsh) {
             const qsizetype upx = baseSize + 2 + 2 * qsizetype(u16(std, baseSize)) + 2;
             if (paragraph && withProperties) {
                 const qsizetype even = upx + (upx & 1);
-                forEachSprm(slice(std, even + 4, qsizetype(u16(std, even)) - 2),
-                            [&](quint16 sprm, QByteArrayView operand) {
-                                if (sprm == SprmList)
-                                    style.place.list = qint16(u16(operand, 0));
-                                else if (sprm == SprmListLevel)
-                                    style.place.level = quint8(operand[0]);
-                            });
+                readPlace(slice(std, even + 4, qsizetype(u16(std, even)) - 2), style.place);
             }
         }
         styles_.push_back(style);
@@ -168,13 +171,7 @@ void WordLists::readParagraphs(QByteArrayView doc, QByteArrayView plcBte) {
                                                  : slice(page, at + 2, 2 * quint8(page[at + 1]));
             Run run{u32(page, k * 4), u32(page, (k + 1) * 4), {}};
             run.place.style = u16(properties, 0);
-            forEachSprm(properties.sliced(qMin<qsizetype>(2, properties.size())),
-                        [&](quint16 sprm, QByteArrayView operand) {
-                            if (sprm == SprmList)
-                                run.place.list = qint16(u16(operand, 0));
-                            else if (sprm == SprmListLevel)
-                                run.place.level = quint8(operand[0]);
-                        });
+            readPlace(properties.sliced(qMin<qsizetype>(2, properties.size())), run.place);
             runs_.push_back(run);
         }
     }

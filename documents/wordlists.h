@@ -58,6 +58,8 @@ class WordLists {
     void readListTables(QByteArrayView table, QByteArrayView lst, QByteArrayView lfo);
     void readParagraphs(QByteArrayView doc, QByteArrayView plcBte);
     void readStyles(QByteArrayView stsh);
+    /// The list and level a property list names, over what place holds.
+    static void readPlace(QByteArrayView grpprl, Place &place);
     Place resolved(Place place) const;
 
     ListNumbers numbers_;
