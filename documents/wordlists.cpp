@@ -135,16 +135,17 @@ void WordLists::readStyles(QByteArrayView stsh) {
     styles_.reserve(size_t(qMin(count, stsh.size() / 2)));
     for (qsizetype at = 2 + header; qsizetype(styles_.size()) < count && at + 2 <= stsh.size();) {
         const qsizetype size = u16(stsh, at);
-        const QByteArrayView std = slice(stsh, at + 2, size);
+        const QByteArrayView entry = slice(stsh, at + 2, size);
         at += 2 + size;
         Style style;
-        if (!std.isEmpty()) {
-            style.base = u16(std, 2) >> 4;
-            const bool paragraph = (u16(std, 2) & 0x0F) == 1, withProperties = u16(std, 4) & 0x0F;
-            const qsizetype upx = baseSize + 2 + 2 * qsizetype(u16(std, baseSize)) + 2;
+        if (!entry.isEmpty()) {
+            style.base = u16(entry, 2) >> 4;
+            const bool paragraph = (u16(entry, 2) & 0x0F) == 1,
+                       withProperties = u16(entry, 4) & 0x0F;
+            const qsizetype upx = baseSize + 2 + 2 * qsizetype(u16(entry, baseSize)) + 2;
             if (paragraph && withProperties) {
                 const qsizetype even = upx + (upx & 1);
-                readPlace(slice(std, even + 4, qsizetype(u16(std, even)) - 2), style.place);
+                readPlace(slice(entry, even + 4, qsizetype(u16(entry, even)) - 2), style.place);
             }
         }
         styles_.push_back(style);
