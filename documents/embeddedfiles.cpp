@@ -1,7 +1,9 @@
 #include "documents/embeddedfiles.h"
 
+#include "documents/compoundfile.h"
 #include "documents/exceltext.h"
 #include "documents/extraction.h"
+#include "documents/objectpool.h"
 #include "documents/pdftext.h"
 #include "documents/powerpointtext.h"
 #include "documents/zipcontainer.h"
@@ -44,10 +46,12 @@ void collectFromPdf(Extraction &extraction) {
     }
 }
 
-/// Objects embedded in a workbook's sheets or a presentation's slides.
+/// Objects embedded in a workbook's sheets, a presentation's slides or a
+/// document's object pool.
 void collectFromCompoundFile(Extraction &extraction, const CompoundFile &file) {
     officetext::excelObjects(file, 0, extraction.embedded);
     officetext::powerPointObjects(file, 0, extraction.embedded);
+    collectObjectPool(file, extraction.embedded, extraction.stop());
 }
 
 } // namespace
@@ -58,7 +62,8 @@ void collectEmbeddedFiles(Extraction &extraction) {
     else if (ZipContainer::looksLikeZip(extraction.bytes())) {
         if (ZipContainer *zip = extraction.zip())
             collectFromPackage(extraction, *zip);
-    } else if (const CompoundFile *file = extraction.compoundFile()) {
-        collectFromCompoundFile(extraction, *file);
+    } else if (CompoundFile::isCompoundFile(extraction.bytes())) {
+        if (const CompoundFile *file = extraction.compoundFile())
+            collectFromCompoundFile(extraction, *file);
     }
 }

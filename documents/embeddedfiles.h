@@ -19,6 +19,6 @@ struct EmbeddedFile {
 constexpr qsizetype MaxEmbeddedBytes = qsizetype{256} << 20;
 
 /// Adds to extraction.embedded the packages embedded in an Office package
-/// (word/, xl/, ppt/embeddings/), the objects embedded in an Excel or
+/// (word/, xl/, ppt/embeddings/), the objects embedded in a Word, Excel or
 /// PowerPoint 97-2003 file and the files attached to a PDF.
 void collectEmbeddedFiles(Extraction &extraction);

@@ -124,6 +124,11 @@ void ListNumbers::readStyles(ZipContainer &zip, const QString &part) {
     }
 }
 
+void ListNumbers::define(int definition, int level, const Level &value) {
+    if (level >= 0 && level < Levels)
+        definitions_[definition][size_t(level)] = value;
+}
+
 QString ListNumbers::label(const Definition &definition, const Counters &counters,
                            int level) const {
     const Level &shown = definition[size_t(level)];

@@ -23,7 +23,9 @@ class ListNumbers {
     /// paragraph style.
     QString next(int numId, int level, const QString &style);
 
-  private:
+    /// One level of a list definition: its first number, its number format
+    /// (the package's names: "decimal", "lowerRoman", "bullet" ...) and its
+    /// text, where "%1" to "%9" stand for the numbers of the levels.
     struct Level {
         int start = 1;
         QString format = QStringLiteral("decimal");
@@ -31,11 +33,19 @@ class ListNumbers {
         QString style; ///< the paragraph style that takes this level
         bool legal = false;
     };
-    using Definition = std::array<Level, Levels>;
+    /// A list as the paragraphs name it: its definition and the levels it
+    /// starts anew, at their new first numbers.
     struct List {
         int definition = 0;
         QHash<int, int> startOverrides;
     };
+    /// For readers of other forms of the same lists (Word 97-2003).
+    void define(int definition, int level, const Level &value);
+    void addList(int numId, const List &list) { lists_.insert(numId, list); }
+    bool isEmpty() const { return lists_.isEmpty(); }
+
+  private:
+    using Definition = std::array<Level, Levels>;
     struct Counters {
         std::array<int, Levels> value{};
         std::array<bool, Levels> started{};

@@ -1,5 +1,6 @@
 #include "documents/rtfreader.h"
 
+#include "documents/objectpool.h"
 #include "platform/codepage.h"
 
 #include <QHash>
@@ -10,15 +11,18 @@ constexpr int MaxDepth = 200;
 constexpr qsizetype MaxTableEntries = 4096;
 /// Input read between two looks at the stop.
 constexpr qsizetype Stretch = qsizetype(64) * 1024;
+/// The hexadecimal digits of one embedded object kept at most.
+constexpr qsizetype MaxObjectHex = 2 * MaxEmbeddedBytes + 1024;
 
-enum class Dest { Body, Skip, FontTable, ColorTable };
+enum class Dest { Body, Skip, FontTable, ColorTable, ObjectData };
 
 struct GroupState {
     RtfCharFormat format;
     Dest dest = Dest::Body;
     int unicodeSkip = 1; ///< fallback characters after \uN
     bool hidden = false;
-    int codePage = 0; ///< of the current font; 0 for the document's
+    int codePage = 0;                    ///< of the current font; 0 for the document's
+    Dest beforeAlternative = Dest::Body; ///< where a \upr group's Unicode text goes
 };
 
 enum class Word {
@@ -56,7 +60,11 @@ enum class Word {
     FontTable,
     ColorTable,
     Aside,
-    Holder, ///< a destination that holds no text itself, but groups that may
+    Holder,             ///< a destination that holds no text itself, but groups that may
+    Visible,            ///< a destination of text the document shows, even where marked ignorable
+    AnsiAlternative,    ///< \upr: its own text is the 8-bit copy of its \ud group
+    UnicodeAlternative, ///< \ud: the text itself
+    ObjectData,
     Char
 };
 
@@ -102,6 +110,9 @@ const QHash<QByteArray, WordInfo> &words() {
             {"blue", {Word::Blue}},
             {"bin", {Word::Bin}},
             {"fonttbl", {Word::FontTable}},
+            {"upr", {Word::AnsiAlternative}},
+            {"ud", {Word::UnicodeAlternative}},
+            {"objdata", {Word::ObjectData}},
             {"colortbl", {Word::ColorTable}},
             {"emdash", {Word::Char, 0x2014}},
             {"endash", {Word::Char, 0x2013}},
@@ -121,7 +132,6 @@ const QHash<QByteArray, WordInfo> &words() {
         for (const char *name : {"stylesheet",
                                  "info",
                                  "pict",
-                                 "objdata",
                                  "objclass",
                                  "objname",
                                  "themedata",
@@ -201,6 +211,8 @@ const QHash<QByteArray, WordInfo> &words() {
                                  "footerr", "footerf", "footnote", "annotation", "shptxt"})
             t.insert(name, {Word::Aside});
         t.insert("shpinst", {Word::Holder}); // a shape: its text box is text
+        for (const char *name : {"listtext", "pntext", "fldrslt", "txbxcontent"})
+            t.insert(name, {Word::Visible});
         return t;
     }();
     return table;
@@ -256,7 +268,10 @@ class Reader {
             commitFont();
         if (stack_.isEmpty())
             return;
+        const Dest closed = st_.dest;
         st_ = stack_.takeLast();
+        if (closed == Dest::ObjectData && st_.dest != Dest::ObjectData)
+            sink_.object(QByteArray::fromHex(std::exchange(objectData_, {})));
     }
 
     void control() {
@@ -352,6 +367,9 @@ class Reader {
         } else if (st_.dest == Dest::ColorTable) {
             if (c == ';')
                 commitColor();
+        } else if (st_.dest == Dest::ObjectData) {
+            if (objectData_.size() < MaxObjectHex)
+                objectData_ += c;
         } else if (!skipping()) {
             bytes_ += c;
         }
@@ -386,6 +404,19 @@ class Reader {
             f.aside = true;
             return;
         case Word::Holder:
+        case Word::Visible:
+            return;
+        case Word::AnsiAlternative:
+            st_.beforeAlternative = st_.dest;
+            if (st_.dest == Dest::Body)
+                st_.dest = Dest::Skip;
+            return;
+        case Word::UnicodeAlternative:
+            st_.dest = st_.beforeAlternative;
+            return;
+        case Word::ObjectData:
+            st_.dest = Dest::ObjectData;
+            objectData_.clear();
             return;
         case Word::FontTable:
             st_.dest = Dest::FontTable;
@@ -570,6 +601,7 @@ class Reader {
     int defaultFont_ = 0;
     QByteArray bytes_;
     QString text_;
+    QByteArray objectData_; ///< the hexadecimal digits of an embedded object
     int fontNumber_ = -1;
     int fontCodePage_ = 0;
     QByteArray fontName_;
@@ -590,10 +622,19 @@ class PlainTextSink : public RtfSink {
     void lineBreak(const RtfCharFormat &) override { out += QStringLiteral("\r\n"); }
     void tab(const RtfCharFormat &) override { out += u'\t'; }
     void cellEnd(const RtfCharFormat &) override { out += u' '; }
+    void object(const QByteArray &data) override {
+        ++objectCount_;
+        if (EmbeddedFile file = oleObjectFile(data); !file.bytes.isEmpty()) {
+            file.name = QStringLiteral("Object %1/").arg(objectCount_) + file.name;
+            objects.push_back(std::move(file));
+        }
+    }
     QString out;
+    std::vector<EmbeddedFile> objects; ///< the embedded objects of types the program reads
 
   private:
     bool aside_ = false;
+    int objectCount_ = 0;
 };
 
 } // namespace
@@ -625,6 +666,9 @@ QString rtfPlainText(QByteArrayView bytes, StopToken stop) {
 }
 
 Outcome extractRtf(Extraction &extraction) {
-    extraction.text = rtfPlainText(extraction.bytes(), extraction.stop());
+    PlainTextSink sink;
+    readRtf(extraction.bytes(), sink, nullptr, extraction.stop());
+    extraction.text = std::move(sink.out);
+    extraction.embedded = std::move(sink.objects);
     return Outcome::Text;
 }

@@ -46,6 +46,8 @@ class RtfSink {
     virtual void lineBreak(const RtfCharFormat &format) = 0;
     virtual void tab(const RtfCharFormat &format) = 0;
     virtual void cellEnd(const RtfCharFormat &format) = 0;
+    /// The data of an embedded object (an OLE object header and its native data).
+    virtual void object(const QByteArray &data) { Q_UNUSED(data); }
 };
 
 /// True when the bytes begin as an RTF document does.

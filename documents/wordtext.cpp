@@ -6,6 +6,7 @@
 #include "documents/wordtext.h"
 
 #include "documents/textwriter.h"
+#include "documents/wordlists.h"
 #include "platform/codepage.h"
 #include "platform/littleendian.h"
 
@@ -13,6 +14,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <utility>
 
 #include <vector>
 
@@ -175,16 +177,12 @@ using Ranges = std::vector<std::pair<qsizetype, qsizetype>>;
 /// changes tracked (sprmCFRMarkDel on, or the opposite of its style's).
 bool marksDeleted(QByteArrayView grpprl) {
     constexpr quint16 MarkDeleted = 0x0800;
-    for (qsizetype at = 0; at + 2 < grpprl.size();) {
-        const quint16 sprm = u16(grpprl, at);
-        at += 2;
+    bool deleted = false;
+    forEachSprm(grpprl, [&](quint16 sprm, QByteArrayView operand) {
         if (sprm == MarkDeleted)
-            return grpprl[at] == 1 || quint8(grpprl[at]) == 0x81;
-        static constexpr qsizetype OperandSize[] = {1, 1, 2, 4, 2, 2, 0, 3};
-        const qsizetype size = OperandSize[sprm >> 13];
-        at += size ? size : 1 + quint8(grpprl[at]);
-    }
-    return false;
+            deleted = operand[0] == 1 || quint8(operand[0]) == 0x81;
+    });
+    return deleted;
 }
 
 /// The text that tracked changes keep as deleted: Word shows it struck
@@ -230,6 +228,37 @@ Ranges kept(qsizetype from, qsizetype to, const Ranges &deleted) {
     return parts;
 }
 
+/// Word 6.0 and 95: the code page of the script of the document's fonts
+/// when they name one other than Western (Cyrillic fonts in a document
+/// marked as English); 0 when they name none, or several.
+int fontsCodePage(QByteArrayView doc) {
+    const qsizetype from = u32(doc, 0xD0), size = u32(doc, 0xD4);
+    if (from >= doc.size())
+        return 0;
+    const QByteArrayView fonts = doc.sliced(from, qMin(size, doc.size() - from));
+    int found = 0;
+    for (qsizetype at = 2; at + 4 < fonts.size(); at += 1 + quint8(fonts[at])) {
+        const int charset = quint8(fonts[at + 4]), codePage = platform::codePageOfCharset(charset);
+        if (codePage == 1252 || codePage == 10000)
+            continue;
+        if (found && found != codePage)
+            return 0;
+        found = codePage;
+    }
+    return found;
+}
+
+/// True when most of the text's letters lie above ASCII, as in every
+/// script but the Latin ones.
+bool mostlyBeyondAscii(QByteArrayView bytes) {
+    qsizetype high = 0, letters = 0;
+    for (const char b : bytes.first(qMin<qsizetype>(bytes.size(), 1 << 16))) {
+        high += quint8(b) >= 0x80;
+        letters += quint8(b) >= 0x80 || QChar::isLetter(char16_t(b));
+    }
+    return high * 3 > letters;
+}
+
 /// Word 6.0 and 95: pieces of 8-bit text at file offsets, or one run from
 /// fcMin as long as all the stories together.
 Outcome word6Text(QByteArrayView doc, QString &text, StopToken stop) {
@@ -251,6 +280,12 @@ Outcome word6Text(QByteArrayView doc, QString &text, StopToken stop) {
         for (qsizetype field = 0x34; field <= 0x50; field += 4)
             characters += qint32(u32(doc, field)) > 0 ? qint32(u32(doc, field)) : 0;
         runs.push_back({u32(doc, 0x18), qsizetype(qMin<qint64>(characters, doc.size()))});
+    }
+    if (codePage == 1252 && runs[0].first < doc.size()) {
+        const auto &[from, count] = runs[0];
+        const int fonts = fontsCodePage(doc);
+        if (fonts && mostlyBeyondAscii(doc.sliced(from, qMin(count, doc.size() - from))))
+            codePage = fonts;
     }
     TextWriter out(text, TextWriter::limitFor(doc.size()), doc.size(), stop);
     WordChars chars(out);
@@ -319,6 +354,24 @@ Outcome wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayVie
             chars.append(reinterpret_cast<const char16_t *>(wide.constData()), wide.size());
         }
     };
+    // Where the document has lists, each paragraph begins with its label.
+    WordLists lists = WordLists::read(doc, table, at);
+    bool paragraphStart = true;
+    const auto appendParagraphs = [&](qsizetype from, qsizetype count, qsizetype width) {
+        if (lists.isEmpty())
+            return append(from, count, width == 1);
+        for (qsizetype i = 0, end = 0; i < count; i = end) {
+            if (std::exchange(paragraphStart, false)) {
+                const QString label = lists.next(from + i * width);
+                chars.append(reinterpret_cast<const char16_t *>(label.utf16()), label.size());
+            }
+            for (end = i; end < count && !paragraphStart; ++end) {
+                const quint16 c = width == 1 ? quint8(doc[from + end]) : u16(doc, from + end * 2);
+                paragraphStart = c == 0x0D || c == 0x07;
+            }
+            append(from + i * width, end - i, width == 1);
+        }
+    };
     for (qsizetype i = 0; i < pieces && !out.full(); ++i) {
         const quint32 start = u32(plc, i * 4), end = u32(plc, (i + 1) * 4);
         const quint32 fc = u32(plc, (pieces + 1) * 4 + i * 8 + 2);
@@ -331,7 +384,7 @@ Outcome wordStreamsText(QByteArrayView doc, QByteArrayView table0, QByteArrayVie
             continue;
         const qsizetype count = qMin<qsizetype>(end - start, (doc.size() - from) / width);
         for (const auto &[partStart, partEnd] : kept(from, from + count * width, deleted))
-            append(partStart, (partEnd - partStart) / width, eightBit);
+            appendParagraphs(partStart, (partEnd - partStart) / width, width);
     }
     return out.limitReached() ? Outcome::BoundReached : Outcome::Text;
 }

@@ -1,6 +1,7 @@
 // Files a document carries: a mail's attachments, packages embedded in an
-// Office package, files attached to a PDF; each carried file's text read in
-// turn, as the scan reads it.
+// Office package, objects embedded in a Word 97-2003 or RTF document, files
+// attached to a PDF; each carried file's text read in turn, as the scan
+// reads it.
 #include "documents/documenttext.h"
 
 #include <cstddef>

@@ -1,5 +1,8 @@
+#include "documents/documenttext.h"
 #include "documents/rtfreader.h"
+#include "tests/support/recordbytes.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -50,6 +53,64 @@ TEST(RtfReader, MachineryIsNotText) {
                       R"({\pict\pngblip 89504e47}{\*\unknowndest hidden}{\v hidden }shown)"
                       R"({\field{\*\fldinst PAGE}{\fldrslt 7}}})";
     EXPECT_EQ(plain(rtf), u"shown7");
+}
+
+// Destinations marked ignorable are skipped unless they hold text the
+// document shows: the Unicode copy of a \upr group (not its 8-bit one),
+// list numbers; field codes never.
+TEST(RtfReader, IgnorableDestinationsGiveOnlyTheTextShown) {
+    const struct {
+        const char *rtf;
+        const char16_t *text;
+    } cases[] = {
+        {R"({\rtf1\ansi {\upr{Gr\'fc\'dfe ?}{\*\ud{Gr\u252?\u223?e \u1055?}}}x})", u"Grüße Пx"},
+        {R"({\rtf1{\*\listtext 3.2\tab}Scope\par})", u"3.2\tScope\r\n"},
+        {R"({\rtf1{\*\pntext IV.}Four})", u"IV.Four"},
+        {R"({\rtf1{\field{\*\fldinst {HYPERLINK "x"}}{\*\fldrslt link}}{\*\unknown y}.})",
+         u"link."},
+        {R"({\rtf1{\info{\upr{\title T}{\*\ud{\title T}}}}body})", u"body"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(plain(c.rtf), QString::fromUtf16(c.text)) << c.rtf;
+}
+
+QByteArray fixture(const char *name) {
+    QFile file(QStringLiteral(DOCUMENTS_DATA) + QLatin1StringView(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+/// An \object group of an embedded object of that class and native data.
+QByteArray objectGroup(const QByteArray &className, const QByteArray &native) {
+    QByteArray header = le32(0x0501) + le32(2);
+    for (const QByteArray &name : {className, QByteArray(), QByteArray()})
+        header += le32(quint32(name.size() + 1)) + name + '\0';
+    header += le32(quint32(native.size())) + native;
+    QByteArray hex = header.toHex();
+    for (qsizetype at = 128; at < hex.size(); at += 129)
+        hex.insert(at, '\n'); // as writers wrap it
+    return "{\\object\\objemb{\\*\\objclass " + className + "}{\\*\\objdata " + hex +
+           "}{\\result shown picture}}";
+}
+
+// The objects an RTF document embeds are carried files of their own, named
+// by their place among the document's objects.
+TEST(RtfReader, EmbeddedObjectsAreCarriedFiles) {
+    QByteArray packager = le16(2) + "notes.txt" + '\0' + "C:\\notes.txt" + '\0' + le16(0) + le16(3);
+    packager += le32(4) + "C:\\" + '\0' + le32(18) + "PackagerFileWord\r\n";
+    const QByteArray rtf = "{\\rtf1 before " + objectGroup("Excel.Sheet.8", fixture("sample.xls")) +
+                           objectGroup("Paint.Picture", "not read") +
+                           objectGroup("Package", packager) + " after}";
+    Extraction extraction(rtf);
+    ASSERT_EQ(extractDocument(extraction), Outcome::Text);
+    EXPECT_EQ(extraction.text, u"before shown pictureshown pictureshown picture after"_qs);
+    ASSERT_EQ(extraction.embedded.size(), 2u);
+    EXPECT_EQ(extraction.embedded[0].name, u"Object 1/Workbook.xls"_qs);
+    Extraction sheet(extraction.embedded[0].bytes);
+    ASSERT_EQ(extractDocument(sheet), Outcome::Text);
+    EXPECT_TRUE(sheet.text.contains(u"SheetOneWord"));
+    EXPECT_EQ(extraction.embedded[1].name, u"Object 3/notes.txt"_qs);
+    EXPECT_EQ(extraction.embedded[1].bytes, "PackagerFileWord\r\n");
 }
 
 TEST(RtfReader, HeadersFootnotesCommentsAndTextBoxesAreSeparatePieces) {
