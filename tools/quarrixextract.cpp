@@ -6,6 +6,7 @@
 #include "controls/richtext/richtextbuffer.h"
 #include "documents/documenttext.h"
 #include "documents/extraction.h"
+#include "documents/pdftext.h"
 #include "platform/codepage.h"
 #include "platform/confinement.h"
 #include "platform/inputfile.h"
@@ -90,7 +91,8 @@ int main() {
     std::set_new_handler([] { std::_Exit(documentworker::OutOfMemoryStatus); });
     const int processorSeconds = platform::processorTimeAllowance();
     loadReaders();
-    if (!platform::confineToOpenFiles()) {
+    // The PDF reader loads character maps by name as documents ask for them.
+    if (!platform::confineToOpenFiles(pdfDataFolder())) {
         std::fputs("quarrix-extract: the confinement was refused\n", stderr);
         return 1;
     }
