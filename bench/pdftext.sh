@@ -17,11 +17,11 @@ DIR=${1:-/var/tmp/quarrix-bench}
 RUNS=${BENCH_RUNS:-5}
 PAGES=${BENCH_PAGES:-400}
 QS=${QUARRIX_SCAN:-$ROOT/build/release/tools/quarrix-scan}
-PDF=$DIR/manual-$PAGES.pdf
+PDF=$DIR/pdf-manual-$PAGES.pdf
 [[ -x $QS ]] || { echo "pdftext.sh: $QS missing: build the release preset first" >&2; exit 2; }
 command -v pdftotext >/dev/null || { echo "pdftext.sh: pdftotext missing (poppler-utils)" >&2; exit 2; }
 
-FOLDER=$DIR/pdf-folder
+FOLDER=$DIR/pdfs
 manual() { # path pages seed
     python3 - "$@" <<'PY'
 import random, sys, zlib
@@ -49,7 +49,7 @@ objects[2] = b"<</Type/Pages/Count %d/Kids[%s]>>" % (pages, b" ".join(kids))
 out, offsets = bytearray(b"%PDF-1.4\n"), {}
 for number in sorted(objects):
     offsets[number] = len(out)
-    out += b"%d 0 obj" % number + objects[number] + b"endobj\n"
+    out += b"%d 0 obj" % number + objects[number] + b"\nendobj\n"
 xref = len(out)
 size = max(objects) + 1
 out += b"xref\n0 %d\n0000000000 65535 f \n" % size
