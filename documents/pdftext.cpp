@@ -26,9 +26,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 
 namespace {
 
@@ -166,8 +166,8 @@ bool fontFilesFit(const Object &font, bool descendant = false) {
     return true;
 }
 
-/// The fonts a page's resources and its forms' resources name, each checked
-/// once per document (seen).
+/// The fonts a page's resources and its forms' resources name, each judged
+/// once per document.
 class FontCheck {
   public:
     bool fits(Dict *resources, int depth = 0) {
@@ -175,27 +175,33 @@ class FontCheck {
             return true;
         const Object fonts = resources->lookup("Font");
         for (int i = 0; fonts.isDict() && i < fonts.dictGetLength(); ++i)
-            if (firstSight(fonts.dictGetValNF(i)) && !fontFilesFit(fonts.dictGetVal(i)))
+            if (!judged(fonts.dictGetValNF(i), [&] { return fontFilesFit(fonts.dictGetVal(i)); }))
                 return false;
         const Object objects = resources->lookup("XObject");
-        for (int i = 0; objects.isDict() && i < objects.dictGetLength(); ++i) {
-            if (!firstSight(objects.dictGetValNF(i)))
-                continue;
-            const Object object = objects.dictGetVal(i);
-            if (!object.isStream() || !object.streamGetDict()->lookup("Subtype").isName("Form"))
-                continue;
-            const Object inner = object.streamGetDict()->lookup("Resources");
-            if (inner.isDict() && !fits(inner.getDict(), depth + 1))
+        for (int i = 0; objects.isDict() && i < objects.dictGetLength(); ++i)
+            if (!judged(objects.dictGetValNF(i),
+                        [&] { return formFits(objects.dictGetVal(i), depth); }))
                 return false;
-        }
         return true;
     }
 
   private:
-    bool firstSight(const Object &object) {
-        return !object.isRef() || seen_.insert(object.getRef()).second;
+    bool formFits(const Object &object, int depth) {
+        if (!object.isStream() || !object.streamGetDict()->lookup("Subtype").isName("Form"))
+            return true;
+        const Object inner = object.streamGetDict()->lookup("Resources");
+        return !inner.isDict() || fits(inner.getDict(), depth + 1);
     }
-    std::set<Ref> seen_;
+    /// The verdict on an object met before, else judge()'s, kept.
+    template <typename Judge> bool judged(const Object &object, Judge judge) {
+        if (!object.isRef())
+            return judge();
+        const auto [at, first] = verdicts_.try_emplace(object.getRef(), true);
+        if (first)
+            at->second = judge();
+        return at->second;
+    }
+    std::map<Ref, bool> verdicts_;
 };
 
 bool isPdfDelimiter(char c) {
@@ -287,9 +293,8 @@ void writeNotes(TextWriter &out, Page &page, XRef *xref) {
             return a->getRect().y2 > b->getRect().y2;
         return a->getRect().x1 < b->getRect().x1;
     });
-    for (const AnnotMarkup *note : notes) {
+    for (const AnnotMarkup *note : notes)
         writeLines(out, textString(*note->getContents()));
-    }
 }
 
 /// False when the page was skipped for a font past its bound.

@@ -61,18 +61,20 @@ QByteArray inflatingTo(const QByteArray &chunk, qint64 times) {
     return out;
 }
 
-/// Pages of Helvetica text (font F1); first the page given as its content
-/// stream, page keys and further objects (numbered from 20), then "After".
-QByteArray pdfWithPage(const QByteArray &content, const QByteArray &pageKeys = {},
-                       std::map<int, QByteArray> more = {}) {
+/// Two pages: the page given as its content stream, its resources (by
+/// default Helvetica as F1) and further objects (numbered from 20), then one
+/// that shows "After" in F1 (its resources given or the default).
+QByteArray pdfWithPage(const QByteArray &content, const QByteArray &resources = {},
+                       std::map<int, QByteArray> more = {}, const QByteArray &lastResources = {}) {
+    const QByteArray helvetica = "/Font<</F1 3 0 R>>";
     more[1] = "<</Type/Catalog/Pages 2 0 R>>";
     more[2] = "<</Type/Pages/Kids[4 0 R 6 0 R]/Count 2>>";
     more[3] = "<</Type/Font/Subtype/Type1/BaseFont/Helvetica>>";
-    more[4] = "<</Type/Page/Parent 2 0 R/MediaBox[0 0 300 300]/Resources<</Font<</F1 3 0 R>>" +
-              pageKeys + ">>/Contents 5 0 R>>";
+    more[4] = "<</Type/Page/Parent 2 0 R/MediaBox[0 0 300 300]/Resources<<" +
+              (resources.isEmpty() ? helvetica : resources) + ">>/Contents 5 0 R>>";
     more[5] = content;
-    more[6] = "<</Type/Page/Parent 2 0 R/MediaBox[0 0 300 300]/Resources<</Font<</F1 3 0 R>>>>"
-              "/Contents 7 0 R>>";
+    more[6] = "<</Type/Page/Parent 2 0 R/MediaBox[0 0 300 300]/Resources<<" +
+              (lastResources.isEmpty() ? helvetica : lastResources) + ">>/Contents 7 0 R>>";
     more[7] = stream({}, "BT /F1 12 Tf 20 250 Td (After) Tj ET");
     return pdfFile(more);
 }
@@ -174,6 +176,15 @@ TEST(PdfText, CharacterMapsComeFromTheDataFolderOnly) {
     }
 }
 
+/// A font (object 20) whose embedded program inflates to 1 GiB.
+std::map<int, QByteArray> inflatingFont() {
+    return {{20, "<</Type/Font/Subtype/Type1/BaseFont/Bomb/FontDescriptor 21 0 R>>"},
+            {21, "<</Type/FontDescriptor/FontName/Bomb/Flags 4/FontBBox[0 0 1 1]"
+                 "/ItalicAngle 0/Ascent 1/Descent 0/CapHeight 1/StemV 1/FontFile 22 0 R>>"},
+            {22, stream("/Filter/FlateDecode/Length1 1/Length2 1/Length3 0",
+                        inflatingTo(QByteArray(1 << 20, '\0'), 1024))}};
+}
+
 // Pages crafted to cost without end: each is cut within its budget, in the
 // worker under its memory bound, and the page after it is still read.
 TEST(HostilePdf, ACostlyPageIsCutAndTheNextPageRead) {
@@ -206,12 +217,7 @@ TEST(HostilePdf, ACostlyPageIsCutAndTheNextPageRead) {
                                       QByteArray(200, '\xff'))}})},
         {"an embedded font inflating to 1 GiB",
          pdfWithPage(stream({}, "BT /F2 12 Tf 20 250 Td (Glyphs) Tj ET"), "/Font<</F2 20 0 R>>",
-                     {{20, "<</Type/Font/Subtype/Type1/BaseFont/Bomb/FontDescriptor 21 0 R>>"},
-                      {21, "<</Type/FontDescriptor/FontName/Bomb/Flags 4/FontBBox[0 0 1 1]"
-                           "/ItalicAngle 0/Ascent 1/Descent 0/CapHeight 1/StemV 1"
-                           "/FontFile 22 0 R>>"},
-                      {22, stream("/Filter/FlateDecode/Length1 1/Length2 1/Length3 0",
-                                  inflatingTo(QByteArray(1 << 20, '\0'), 1024))}})},
+                     inflatingFont())},
     };
     TempDir dir;
     for (const Case &c : cases) {
@@ -229,6 +235,20 @@ TEST(HostilePdf, ACostlyPageIsCutAndTheNextPageRead) {
         EXPECT_TRUE(rowsOf(reading.text).contains(u"After"));
         EXPECT_LT(clock.elapsed(), 10000);
     }
+}
+
+// A font past its bound is judged once: every page that names it is
+// skipped, none reads it whole.
+TEST(HostilePdf, AFontPastItsBoundIsNeverRead) {
+    const QByteArray pdf =
+        pdfWithPage(stream({}, "BT /F2 12 Tf 20 250 Td (Glyphs) Tj ET"), "/Font<</F2 20 0 R>>",
+                    inflatingFont(), "/Font<</F1 3 0 R/F2 20 0 R>>");
+    QElapsedTimer clock;
+    clock.start();
+    Extraction extraction(pdf);
+    EXPECT_EQ(extractPdf(extraction), Outcome::BoundReached);
+    EXPECT_EQ(rowsOf(extraction.text), QStringList());
+    EXPECT_LT(clock.elapsed(), 5000);
 }
 
 // A file of 3 GiB, all but its first bytes a hole, that begins as a PDF:
