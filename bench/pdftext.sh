@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times PDF text side by side with poppler's own pdftotext on the same files:
 # a generated manual of 400 pages of text (Helvetica, 50 lines a page,
-# compressed), then a folder of PDFs (20 generated manuals of 20 pages, the
+# compressed; again with its text coloured through an ICC profile where one
+# is installed), then a folder of PDFs (20 generated manuals of 20 pages, the
 # repository's test PDF and every PDF under /usr/share/doc; pdftotext once per
 # file, quarrix-scan once over the folder). Page cache warm, medians of the
 # runs, the machine's load quoted. Target: quarrix-scan at most 1.0 times
@@ -22,28 +23,35 @@ PDF=$DIR/pdf-manual-$PAGES.pdf
 command -v pdftotext >/dev/null || { echo "pdftext.sh: pdftotext missing (poppler-utils)" >&2; exit 2; }
 
 FOLDER=$DIR/pdfs
-manual() { # path pages seed
+manual() { # path pages seed [ICC profile that colours the text, as office exports do]
     python3 - "$@" <<'PY'
 import random, sys, zlib
 path, pages, seed = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+profile = open(sys.argv[4], "rb").read() if len(sys.argv) > 4 else None
 random.seed(seed)
 words = ("system scan folder document text search result window report editor print "
          "page option reader engine match line file type tree value").split()
 objects = {1: b"<</Type/Catalog/Pages 2 0 R>>",
            3: b"<</Type/Font/Subtype/Type1/BaseFont/Helvetica/Encoding/WinAnsiEncoding>>"}
-kids = []
+kids, colour, colours = [], b"", b""
+if profile:
+    packed = zlib.compress(profile)
+    objects[4 + 2 * pages] = b"<</N 3/Length %d/Filter/FlateDecode>>stream\n" % len(packed) + \
+        packed + b"\nendstream"
+    colour = b"/CS0 cs 0 0 0 sc\n"
+    colours = b"/ColorSpace<</CS0[/ICCBased %d 0 R]>>" % (4 + 2 * pages)
 for p in range(pages):
     lines = [f"BT /F1 10 Tf 50 780 Td 12 TL ({p + 1}.{n} ".encode() +
              " ".join(random.choice(words) for _ in range(12)).encode() + b") Tj ET"
              for n in range(50)]
-    content = b"\n".join(l.replace(b"Td", b"Td 0 %d Td" % (-12 * i), 1)
+    content = colour + b"\n".join(l.replace(b"Td", b"Td 0 %d Td" % (-12 * i), 1)
                          for i, l in enumerate(lines))
     page, stream = 4 + 2 * p, 5 + 2 * p
     packed = zlib.compress(content)
     objects[stream] = b"<</Length %d/Filter/FlateDecode>>stream\n" % len(packed) + \
         packed + b"\nendstream"
     objects[page] = b"<</Type/Page/Parent 2 0 R/MediaBox[0 0 612 792]" \
-        b"/Resources<</Font<</F1 3 0 R>>>>/Contents %d 0 R>>" % stream
+        b"/Resources<</Font<</F1 3 0 R>>%s>>/Contents %d 0 R>>" % (colours, stream)
     kids.append(b"%d 0 R" % page)
 objects[2] = b"<</Type/Pages/Count %d/Kids[%s]>>" % (pages, b" ".join(kids))
 out, offsets = bytearray(b"%PDF-1.4\n"), {}
@@ -61,6 +69,9 @@ PY
 }
 mkdir -p "$DIR"
 [[ -f $PDF ]] || manual "$PDF" "$PAGES" 397
+PROFILE=/usr/share/color/icc/ghostscript/srgb.icc # from ghostscript, where installed
+COLOURED=$DIR/pdf-manual-$PAGES-icc.pdf
+[[ -f $COLOURED || ! -f $PROFILE ]] || manual "$COLOURED" "$PAGES" 397 "$PROFILE"
 if [[ ! -d $FOLDER ]]; then
     mkdir -p "$FOLDER"
     for n in $(seq 1 20); do manual "$FOLDER/manual-$n.pdf" 20 "$n"; done
@@ -108,5 +119,8 @@ compare() {
 
 printf 'load before: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
 compare "PDF text, $PAGES pages ($PDF)" "$PDF" pdftotext -q "$PDF" /dev/null
+[[ ! -f $COLOURED ]] ||
+    compare "PDF text, $PAGES pages coloured through an ICC profile ($COLOURED)" "$COLOURED" \
+        pdftotext -q "$COLOURED" /dev/null
 compare "PDF folder, $(ls "$FOLDER"/*.pdf | wc -l) files ($FOLDER)" "$FOLDER" everyPdf
 printf 'load after: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
