@@ -134,14 +134,16 @@ bool confineToOpenFiles(const char *readableFolder) {
     // The status of an open file (as fstat() asks it).
     ok = ok && seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(newfstatat), 1,
                                 SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH)) == 0;
-    // Opening for reading only, where Landlock holds every open to the folder.
-    constexpr scmp_datum_t Writing = O_ACCMODE | O_CREAT | O_TRUNC;
+    // Opening for reading only, where Landlock holds every open to the folder:
+    // never to write, create or truncate, nor as a bare path (O_PATH), which
+    // Landlock does not check.
+    constexpr scmp_datum_t Refused = O_ACCMODE | O_CREAT | O_TRUNC | O_PATH;
     if (readableFolder && restrictPathsTo(readableFolder))
         ok = ok &&
              seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(openat), 1,
-                              SCMP_A2(SCMP_CMP_MASKED_EQ, Writing, O_RDONLY)) == 0 &&
+                              SCMP_A2(SCMP_CMP_MASKED_EQ, Refused, O_RDONLY)) == 0 &&
              seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(open), 1,
-                              SCMP_A1(SCMP_CMP_MASKED_EQ, Writing, O_RDONLY)) == 0;
+                              SCMP_A1(SCMP_CMP_MASKED_EQ, Refused, O_RDONLY)) == 0;
     // Limits may be read, not raised.
     ok = ok && seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 1,
                                 SCMP_A2(SCMP_CMP_EQ, 0)) == 0;
