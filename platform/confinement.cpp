@@ -5,8 +5,12 @@
 #include <ctime>
 #include <fcntl.h>
 #include <iconv.h>
+#include <linux/landlock.h>
 #include <seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <vector>
 
 namespace platform {
@@ -93,9 +97,32 @@ void loadTimeZone() {
         ::setenv("TZ", ":/etc/localtime", 1);
     ::tzset();
 }
+
+/// Landlock: from here on the process may read files and folders beneath
+/// folder and reach no other path at all, whatever the name climbs through.
+/// False where the system has no Landlock; nothing is then restricted.
+bool restrictPathsTo(const char *folder) {
+    landlock_ruleset_attr ruleset{};
+    ruleset.handled_access_fs = (LANDLOCK_ACCESS_FS_MAKE_SYM << 1) - 1; // every right of version 1
+    const long rules = ::syscall(SYS_landlock_create_ruleset, &ruleset, sizeof ruleset, 0);
+    if (rules < 0)
+        return false;
+    landlock_path_beneath_attr beneath{};
+    beneath.allowed_access = LANDLOCK_ACCESS_FS_READ_FILE | LANDLOCK_ACCESS_FS_READ_DIR;
+    beneath.parent_fd = ::open(folder, O_PATH | O_CLOEXEC);
+    const bool ok =
+        beneath.parent_fd >= 0 &&
+        ::syscall(SYS_landlock_add_rule, rules, LANDLOCK_RULE_PATH_BENEATH, &beneath, 0) == 0 &&
+        ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+        ::syscall(SYS_landlock_restrict_self, rules, 0) == 0;
+    if (beneath.parent_fd >= 0)
+        ::close(beneath.parent_fd);
+    ::close(int(rules));
+    return ok;
+}
 } // namespace
 
-bool confineToOpenFiles() {
+bool confineToOpenFiles(const char *readableFolder) {
     loadConverters();
     loadTimeZone();
     scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ERRNO(EACCES));
@@ -107,6 +134,16 @@ bool confineToOpenFiles() {
     // The status of an open file (as fstat() asks it).
     ok = ok && seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(newfstatat), 1,
                                 SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH)) == 0;
+    // Opening for reading only, where Landlock holds every open to the folder:
+    // never to write, create or truncate, nor as a bare path (O_PATH), which
+    // Landlock does not check.
+    constexpr scmp_datum_t Refused = O_ACCMODE | O_CREAT | O_TRUNC | O_PATH;
+    if (readableFolder && restrictPathsTo(readableFolder))
+        ok = ok &&
+             seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(openat), 1,
+                              SCMP_A2(SCMP_CMP_MASKED_EQ, Refused, O_RDONLY)) == 0 &&
+             seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(open), 1,
+                              SCMP_A1(SCMP_CMP_MASKED_EQ, Refused, O_RDONLY)) == 0;
     // Limits may be read, not raised.
     ok = ok && seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 1,
                                 SCMP_A2(SCMP_CMP_EQ, 0)) == 0;

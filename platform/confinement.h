@@ -7,8 +7,10 @@ namespace platform {
 /// already has open. Opening any path fails with "Permission denied", as do
 /// sockets, starting programs, threads and raising its limits, so a library
 /// that tries fails softly. The system's character set converters are
-/// loaded first, since they could not be opened after. False when the system refuses the
+/// loaded first, since they could not be opened after. Files beneath
+/// readableFolder stay readable where the system can hold opens to one folder
+/// (Landlock); elsewhere no path opens. False when the system refuses the
 /// confinement.
-bool confineToOpenFiles();
+bool confineToOpenFiles(const char *readableFolder = nullptr);
 
 } // namespace platform

@@ -12,7 +12,9 @@ packages=(
   # regular expressions
   libpcre2-dev
   # text of Office Open XML and OpenDocument packages, and of PDF
-  libzip-dev zlib1g-dev libpoppler-cpp-dev
+  libzip-dev zlib1g-dev libpoppler-cpp-dev libpoppler-private-dev
+  # character maps of CJK PDFs (also a run-time dependency)
+  poppler-data
   # the document reader's confinement
   libseccomp-dev
   # archives and compressed files

@@ -7,6 +7,7 @@
 #include "documents/documenttext.h"
 #include "documents/extraction.h"
 #include "documents/officecrypto.h"
+#include "documents/pdftext.h"
 #include "platform/codepage.h"
 #include "platform/confinement.h"
 #include "platform/inputfile.h"
@@ -93,7 +94,8 @@ int main() {
     std::set_new_handler([] { std::_Exit(documentworker::OutOfMemoryStatus); });
     const int processorSeconds = platform::processorTimeAllowance();
     loadReaders();
-    if (!platform::confineToOpenFiles()) {
+    // The PDF reader loads character maps by name as documents ask for them.
+    if (!platform::confineToOpenFiles(pdfDataFolder())) {
         std::fputs("quarrix-extract: the confinement was refused\n", stderr);
         return 1;
     }
