@@ -76,6 +76,10 @@ bool ArchiveReader::isContainerName(QStringView name) {
     return !type.isEmpty() && (archiveTypes().contains(type) || compressionTypes().contains(type));
 }
 
+bool ArchiveReader::needsSeeking(QStringView name) {
+    return typeOf(name) == u"7z";
+}
+
 /// libarchive's way in to the reader's source.
 struct ArchiveCallbacks {
     static la_ssize_t read(archive *, void *self, const void **buffer) {
