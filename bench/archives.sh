@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Searching inside a compressed archive: a .tar.gz of the bench tree's text
 # (about 1 GB unpacked), read by quarrix-scan -z, ugrep -z and rg -z, warm,
-# side by side. Prints each tool's median and the ratio to the faster of the
-# other two. The archive is made once, next to the corpora, never in the repo.
+# side by side. Prints each tool's median and the ratio to the faster of
+# ugrep and rg. quarrix also reads the .gz files inside the tar and the PDFs
+# inside those; "ugrep-nested" (ugrep -z --zmax=2) is ugrep doing the same
+# unpacking, shown for that comparison.
+# Then a zip of the 2,000 office documents (bench/documents.sh makes them):
+# quarrix-scan -z on the zip against unzip to a folder plus quarrix-scan on
+# the folder. The archives are made once, next to the corpora, never in the
+# repo.
 #
-# Usage: bench/archives.sh [BUILD_DIR] [CORPORA_DIR]   (RUNS=5)
+# Usage: bench/archives.sh [BUILD_DIR] [CORPORA_DIR]   (RUNS=5, OFFICE=0 skips the zip)
 set -euo pipefail
 
 BUILD=${1:-build/release}
@@ -33,12 +39,13 @@ timed() { # prints seconds of one run of "$@", output discarded
 
 declare -A med
 tools=(quarrix)
-command -v ugrep >/dev/null && tools+=(ugrep)
+command -v ugrep >/dev/null && tools+=(ugrep ugrep-nested)
 command -v rg >/dev/null && tools+=(rg)
 run_tool() {
     case $1 in
     quarrix) "$SCAN" -z "$WORD" "$ARCHIVE" ;;
     ugrep) ugrep -z -n "$WORD" "$ARCHIVE" ;;
+    ugrep-nested) ugrep -z --zmax=2 -n "$WORD" "$ARCHIVE" ;;
     rg) rg -z -a -n "$WORD" "$ARCHIVE" ;; # -a: the tar stream holds NULs
     esac
 }
@@ -52,12 +59,49 @@ counts=$(for tool in "${tools[@]}"; do printf '%s=%s ' "$tool" "$(run_tool "$too
 echo "matching lines: $counts"
 fastest=
 for tool in "${tools[@]}"; do
-    [[ $tool == quarrix ]] && continue
+    [[ $tool == quarrix || $tool == ugrep-nested ]] && continue
     if [[ -z $fastest ]] || (($(echo "${med[$tool]} < $fastest" | bc))); then fastest=${med[$tool]}; fi
 done
-printf '%-8s %10s %8s\n' tool median ratio
+echo "# $(date -u '+%Y-%m-%d %H:%M UTC')  $(nproc) cores  load $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-13s %10s %8s\n' tool median ratio
 for tool in "${tools[@]}"; do
     ratio=-
     [[ -n $fastest ]] && ratio=$(echo "scale=2; ${med[$tool]} / $fastest" | bc)
-    printf '%-8s %9.2fs %8s\n' "$tool" "${med[$tool]}" "$ratio"
+    printf '%-13s %9.2fs %8s\n' "$tool" "${med[$tool]}" "$ratio"
+done
+
+[[ ${OFFICE:-1} == 0 ]] && exit 0
+DOCS="$DIR/office-2000"
+ZIP="$DIR/office-2000.zip"
+OFFICE_WORD=${OFFICE_WORD:-'the|text'}
+[[ -d $DOCS ]] || { echo "run bench/documents.sh first for $DOCS" >&2; exit 0; }
+if [[ ! -f $ZIP ]]; then
+    echo "[archives] making $ZIP once" >&2
+    (cd "$DOCS" && zip -q -r "$ZIP.tmp.zip" . -x .complete)
+    mv "$ZIP.tmp.zip" "$ZIP"
+fi
+OUT=$(mktemp -d /dev/shm/quarrix-archives.XXXXXX)
+trap 'rm -rf "$OUT"' EXIT
+office_tool() {
+    case $1 in
+    quarrix-zip) "$SCAN" -z -- "$OFFICE_WORD" "$ZIP" ;;
+    unzip+quarrix)
+        rm -rf "$OUT/tree"
+        unzip -q -o "$ZIP" -d "$OUT/tree" && "$SCAN" -- "$OFFICE_WORD" "$OUT/tree"
+        ;;
+    esac
+}
+declare -A office
+for tool in quarrix-zip unzip+quarrix; do
+    office_tool "$tool" >/dev/null 2>&1 || true
+    times=$(for _ in $(seq "$RUNS"); do timed office_tool "$tool"; done)
+    office[$tool]=$(echo "$times" | median)
+    echo "$tool: $(echo "$times" | tr '\n' ' ')" >&2
+done
+echo "# $(du -sm "$ZIP" | cut -f1) MiB zip of $(find "$DOCS" -type f ! -name .complete | wc -l) documents"
+echo "rows: zip $(office_tool quarrix-zip 2>/dev/null | grep -c '^FILE: '), folder $(office_tool unzip+quarrix 2>/dev/null | grep -c '^FILE: ')"
+printf '%-13s %10s %8s\n' tool median ratio
+for tool in quarrix-zip unzip+quarrix; do
+    printf '%-13s %9.2fs %8s\n' "$tool" "${office[$tool]}" \
+        "$(echo "scale=2; ${office[$tool]} / ${office[unzip+quarrix]}" | bc)"
 done

@@ -19,7 +19,7 @@ class UnpackAhead {
     /// failure. Called on the unpacking thread only.
     using Source = std::function<qint64(char *to, qint64 room)>;
 
-    explicit UnpackAhead(Source source, qsizetype blocks = 8,
+    explicit UnpackAhead(Source source, qsizetype blocks = 128,
                          qsizetype blockSize = qsizetype{256} * 1024);
     /// Stops the unpacking thread and waits for it.
     ~UnpackAhead();
