@@ -125,6 +125,7 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows, con
     stopped_ = ended_ = false;
     // A stream compressed as a whole is unpacked on a thread of its own
     // while this one reads the members it unpacks to.
+    const qint64 size = file.size();
     std::optional<UnpackAhead> ahead;
     if (UnpackAhead::isCompressedName(path))
         ahead.emplace([&file](char *to, qint64 room) { return file.read(to, room); });
@@ -143,7 +144,7 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows, con
                 return -1;
             return ahead ? ahead->read(to, room) : file.read(to, room);
         },
-        path, seek, file.size());
+        path, seek, size);
     Level level{reader, {}};
     const bool read = readLevel(level);
     rows_ = nullptr;
