@@ -3,18 +3,10 @@
 #include <archive.h>
 #include <archive_entry.h>
 
-#include <QStringList>
-
 #include <cstring>
 #include <memory>
 
 namespace {
-
-QString typeOf(QStringView name) {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const qsizetype slash = std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'));
-    return dot > slash + 1 ? name.mid(dot + 1).toString().toLower() : QString();
-}
 
 struct Callbacks {
     static la_ssize_t read(archive *, void *self, const void **buffer) {
@@ -43,14 +35,6 @@ UnpackAhead::~UnpackAhead() {
     }
     changed_.notify_all();
     thread_.join();
-}
-
-bool UnpackAhead::isCompressedName(QStringView name) {
-    static const QStringList types{
-        QStringLiteral("gz"),  QStringLiteral("bz2"), QStringLiteral("xz"),  QStringLiteral("zst"),
-        QStringLiteral("lz4"), QStringLiteral("tgz"), QStringLiteral("tbz"), QStringLiteral("tbz2"),
-        QStringLiteral("txz"), QStringLiteral("tzst")};
-    return types.contains(typeOf(name));
 }
 
 // The thread: the stream through libarchive's filters alone, block by block.

@@ -30,11 +30,6 @@ class UnpackAhead {
     qint64 read(char *to, qint64 room);
     QString errorString() const;
 
-    /// True for a name whose type says it is compressed as a whole
-    /// ("logs.tar.gz", "src.tgz", "syslog.2.gz"): such a stream is worth
-    /// unpacking ahead.
-    static bool isCompressedName(QStringView name);
-
   private:
     void unpack();
     bool put(QByteArray block);

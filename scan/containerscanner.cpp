@@ -127,7 +127,7 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows, con
     // while this one reads the members it unpacks to.
     const qint64 size = file.size();
     std::optional<UnpackAhead> ahead;
-    if (UnpackAhead::isCompressedName(path))
+    if (ArchiveReader::isCompressedName(path))
         ahead.emplace([&file](char *to, qint64 room) { return file.read(to, room); });
     // The outer bytes are where a stop or a bound is noticed while
     // libarchive passes over members that are not read.
