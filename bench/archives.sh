@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Searching inside a compressed archive: a .tar.gz of the bench tree's text
 # (about 1 GB unpacked), read by quarrix-scan -z, ugrep -z and rg -z, warm,
-# side by side. Prints each tool's median and the ratio to the faster of the
-# other two. The archive is made once, next to the corpora, never in the repo.
+# side by side. Prints each tool's median wall and processor time (user and
+# system, less noisy on a shared machine) and their ratios to the faster of
+# ugrep and rg. quarrix also reads the .gz files inside the tar and the PDFs
+# inside those; "ugrep-nested" (ugrep -z --zmax=2) is ugrep doing the same
+# unpacking, shown for that comparison.
+# Then a zip of the 2,000 office documents (bench/documents.sh makes them):
+# quarrix-scan -z on the zip against unzip to a folder plus quarrix-scan on
+# the folder. The archives are made once, next to the corpora, never in the
+# repo.
 #
-# Usage: bench/archives.sh [BUILD_DIR] [CORPORA_DIR]   (RUNS=5)
+# Usage: bench/archives.sh [BUILD_DIR] [CORPORA_DIR]   (RUNS=5, OFFICE=0 skips the zip)
 set -euo pipefail
 
 BUILD=${1:-build/release}
@@ -23,41 +30,82 @@ if [[ ! -f "$ARCHIVE" ]]; then
 fi
 
 median() { sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
-timed() { # prints seconds of one run of "$@", output discarded
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    end=$(date +%s.%N)
-    echo "$end - $start" | bc
+# Prints "wall cpu" seconds of one run of "$@" (cpu: user and system of it and
+# its children, less noisy than wall time on a shared machine), output discarded.
+timed() {
+    local TIMEFORMAT='%R %U %S' t
+    t=$({ time "$@" >/dev/null 2>&1; } 2>&1) || true
+    awk '{ printf "%s %.2f\n", $1, $2 + $3 }' <<<"$t"
 }
 
-declare -A med
+declare -A med cpu
 tools=(quarrix)
-command -v ugrep >/dev/null && tools+=(ugrep)
+command -v ugrep >/dev/null && tools+=(ugrep ugrep-nested)
 command -v rg >/dev/null && tools+=(rg)
 run_tool() {
     case $1 in
     quarrix) "$SCAN" -z "$WORD" "$ARCHIVE" ;;
     ugrep) ugrep -z -n "$WORD" "$ARCHIVE" ;;
+    ugrep-nested) ugrep -z --zmax=2 -n "$WORD" "$ARCHIVE" ;;
     rg) rg -z -a -n "$WORD" "$ARCHIVE" ;; # -a: the tar stream holds NULs
     esac
 }
 for tool in "${tools[@]}"; do
     run_tool "$tool" >/dev/null 2>&1 || true # warm the cache
     times=$(for _ in $(seq "$RUNS"); do timed run_tool "$tool"; done)
-    med[$tool]=$(echo "$times" | median)
-    echo "$tool: $(echo "$times" | tr '\n' ' ')" >&2
+    med[$tool]=$(cut -d' ' -f1 <<<"$times" | median)
+    cpu[$tool]=$(cut -d' ' -f2 <<<"$times" | median)
+    echo "$tool: $(tr '\n' ' ' <<<"$times")" >&2
 done
 counts=$(for tool in "${tools[@]}"; do printf '%s=%s ' "$tool" "$(run_tool "$tool" 2>/dev/null | grep -c "$WORD" || true)"; done)
 echo "matching lines: $counts"
-fastest=
+fastest= fastestCpu=
 for tool in "${tools[@]}"; do
-    [[ $tool == quarrix ]] && continue
+    [[ $tool == quarrix || $tool == ugrep-nested ]] && continue
     if [[ -z $fastest ]] || (($(echo "${med[$tool]} < $fastest" | bc))); then fastest=${med[$tool]}; fi
+    if [[ -z $fastestCpu ]] || (($(echo "${cpu[$tool]} < $fastestCpu" | bc))); then fastestCpu=${cpu[$tool]}; fi
 done
-printf '%-8s %10s %8s\n' tool median ratio
+echo "# $(date -u '+%Y-%m-%d %H:%M UTC')  $(nproc) cores  load $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-13s %10s %8s %10s %8s\n' tool median ratio cpu ratio
 for tool in "${tools[@]}"; do
-    ratio=-
-    [[ -n $fastest ]] && ratio=$(echo "scale=2; ${med[$tool]} / $fastest" | bc)
-    printf '%-8s %9.2fs %8s\n' "$tool" "${med[$tool]}" "$ratio"
+    ratio=- cpuRatio=-
+    [[ -n $fastest ]] && ratio=$(awk -v a="${med[$tool]}" -v b="$fastest" 'BEGIN { printf "%.2f", a / b }')
+    [[ -n $fastestCpu ]] && cpuRatio=$(awk -v a="${cpu[$tool]}" -v b="$fastestCpu" 'BEGIN { printf "%.2f", a / b }')
+    printf '%-13s %9.2fs %8s %9.2fs %8s\n' "$tool" "${med[$tool]}" "$ratio" "${cpu[$tool]}" "$cpuRatio"
+done
+
+[[ ${OFFICE:-1} == 0 ]] && exit 0
+DOCS="$DIR/office-2000"
+ZIP="$DIR/office-2000.zip"
+OFFICE_WORD=${OFFICE_WORD:-'the|text'}
+[[ -d $DOCS ]] || { echo "run bench/documents.sh first for $DOCS" >&2; exit 0; }
+if [[ ! -f $ZIP ]]; then
+    echo "[archives] making $ZIP once" >&2
+    (cd "$DOCS" && zip -q -r "$ZIP.tmp.zip" . -x .complete)
+    mv "$ZIP.tmp.zip" "$ZIP"
+fi
+OUT=$(mktemp -d /dev/shm/quarrix-archives.XXXXXX)
+trap 'rm -rf "$OUT"' EXIT
+office_tool() {
+    case $1 in
+    quarrix-zip) "$SCAN" -z -- "$OFFICE_WORD" "$ZIP" ;;
+    unzip+quarrix)
+        rm -rf "$OUT/tree"
+        unzip -q -o "$ZIP" -d "$OUT/tree" && "$SCAN" -- "$OFFICE_WORD" "$OUT/tree"
+        ;;
+    esac
+}
+declare -A office
+for tool in quarrix-zip unzip+quarrix; do
+    office_tool "$tool" >/dev/null 2>&1 || true
+    times=$(for _ in $(seq "$RUNS"); do timed office_tool "$tool"; done)
+    office[$tool]=$(cut -d' ' -f1 <<<"$times" | median)
+    echo "$tool: $(tr '\n' ' ' <<<"$times")" >&2
+done
+echo "# $(du -sm "$ZIP" | cut -f1) MiB zip of $(find "$DOCS" -type f ! -name .complete | wc -l) documents"
+echo "rows: zip $(office_tool quarrix-zip 2>/dev/null | grep -c '^FILE: '), folder $(office_tool unzip+quarrix 2>/dev/null | grep -c '^FILE: ')"
+printf '%-13s %10s %8s\n' tool median ratio
+for tool in quarrix-zip unzip+quarrix; do
+    printf '%-13s %9.2fs %8s\n' "$tool" "${office[$tool]}" \
+        "$(awk -v a="${office[$tool]}" -v b="${office[unzip+quarrix]}" 'BEGIN { printf "%.2f", a / b }')"
 done

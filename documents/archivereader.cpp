@@ -76,6 +76,18 @@ bool ArchiveReader::isContainerName(QStringView name) {
     return !type.isEmpty() && (archiveTypes().contains(type) || compressionTypes().contains(type));
 }
 
+bool ArchiveReader::isCompressedName(QStringView name) {
+    static const QStringList tarTypes{QStringLiteral("tgz"), QStringLiteral("tbz"),
+                                      QStringLiteral("tbz2"), QStringLiteral("txz"),
+                                      QStringLiteral("tzst")};
+    const QString type = typeOf(name);
+    return compressionTypes().contains(type) || tarTypes.contains(type);
+}
+
+bool ArchiveReader::needsSeeking(QStringView name) {
+    return typeOf(name) == u"7z";
+}
+
 /// libarchive's way in to the reader's source.
 struct ArchiveCallbacks {
     static la_ssize_t read(archive *, void *self, const void **buffer) {

@@ -50,6 +50,12 @@ class ArchiveReader {
     /// True for the names of the containers read: by type, as a tree file's
     /// reader is chosen ("logs.tar.gz", "a.zip", "syslog.2.gz").
     static bool isContainerName(QStringView name);
+    /// True for a name whose type says it is compressed as a whole
+    /// ("logs.tar.gz", "src.tgz", "syslog.2.gz").
+    static bool isCompressedName(QStringView name);
+    /// True for the names of containers read only by moving in them (7z):
+    /// inside another container they are held whole first.
+    static bool needsSeeking(QStringView name);
 
   private:
     friend struct ArchiveCallbacks;

@@ -129,6 +129,19 @@ bool isEncrypted(ZipContainer &zip) {
     return manifest.contains("encryption-data");
 }
 
+// The content of the objects embedded in the document (a chart, a table of
+// another kind, a text frame), each a document of its own in a folder
+// ("Object 1/content.xml"), in the order the zip holds them.
+QStringList objectParts(ZipContainer &zip) {
+    QStringList parts;
+    for (const QString &name : zip.names()) {
+        const qsizetype slash = name.indexOf(u'/');
+        if (slash > 0 && name.mid(slash + 1) == u"content.xml" && !name.startsWith(u"META-INF"))
+            parts << name;
+    }
+    return parts;
+}
+
 } // namespace
 } // namespace packagetext
 
@@ -155,6 +168,10 @@ Outcome extractOpenDocument(Extraction &extraction) {
         if (state.body != Body::Other) {
             state.pageStyles = true;
             partText(*zip, QStringLiteral("styles.xml"), state, lines);
+        }
+        for (const QString &object : objectParts(*zip)) {
+            OdfState own;
+            partText(*zip, object, own, lines);
         }
     }
     if (out.limitReached() || zip->budgetSpent())

@@ -4,12 +4,14 @@
 #include "documents/documenterrors.h"
 #include "documents/documentsize.h"
 #include "documents/packagetext.h"
+#include "documents/unpackahead.h"
 #include "platform/inputfile.h"
 #include "scan/filetypefilter.h"
 
 #include <QScopeGuard>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -59,6 +61,7 @@ class ContainerScanner::MemberBytes : public TextFileReader::Source {
     }
     bool failed() const { return failed_; }
     QByteArrayView held() const { return held_; }
+    QByteArray take() { return std::exchange(held_, {}); }
 
   private:
     static constexpr qsizetype HeadBytes = 64;
@@ -120,22 +123,35 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows, con
     bounds_ = bounds;
     unpacked_ = members_ = 0;
     stopped_ = ended_ = false;
+    // A stream compressed as a whole is unpacked on a thread of its own
+    // while this one reads the members it unpacks to.
+    const qint64 size = file.size();
+    std::optional<UnpackAhead> ahead;
+    if (ArchiveReader::isCompressedName(path))
+        ahead.emplace([&file](char *to, qint64 room) { return file.read(to, room); });
     // The outer bytes are where a stop or a bound is noticed while
     // libarchive passes over members that are not read.
+    ArchiveReader::Seek seek;
+    if (!ahead)
+        seek = [&file](qint64 offset) { return file.seek(offset); };
     ArchiveReader reader(
         [&](char *to, qint64 room) -> qint64 {
             if (!rows.goOn())
                 stopped_ = true;
             else if (!open_.empty())
                 within();
-            return stopped_ || ended_ ? -1 : file.read(to, room);
+            if (stopped_ || ended_)
+                return -1;
+            return ahead ? ahead->read(to, room) : file.read(to, room);
         },
-        path, [&file](qint64 offset) { return file.seek(offset); }, file.size());
+        path, seek, size);
     Level level{reader, {}};
     const bool read = readLevel(level);
     rows_ = nullptr;
-    if (!read && !stopped_ && !ended_)
-        return {false, false, reader.errorString()};
+    if (!read && !stopped_ && !ended_) {
+        const QString unpacking = ahead ? ahead->errorString() : QString();
+        return {false, false, unpacking.isEmpty() ? reader.errorString() : unpacking};
+    }
     return {};
 }
 
@@ -168,16 +184,49 @@ bool ContainerScanner::readLevel(Level &level) {
             ended_ = true;
             rows_->error(names, tooDeep(bounds_.depth));
         } else if (container) {
-            ArchiveReader inside(
-                [&](char *to, qint64 room) { return readCounted(level, to, room); }, member->name);
-            Level below{inside, names, level.depth + 1};
-            if (!readLevel(below) && !stopped_ && !ended_)
-                rows_->error(names, inside.errorString());
+            readContainer(level, names);
         } else {
             readMember(level, names);
         }
     }
     return true;
+}
+
+// A container inside is read as it unpacks, or, when its format needs to be
+// moved in (7z), from memory once it is whole within the document bound.
+void ContainerScanner::readContainer(Level &level, const QStringList &names) {
+    const QString &name = names.constLast();
+    QByteArray held;
+    qint64 at = 0;
+    ArchiveReader::Source source = [&](char *to, qint64 room) {
+        return readCounted(level, to, room);
+    };
+    ArchiveReader::Seek seek;
+    if (ArchiveReader::needsSeeking(name)) {
+        MemberBytes bytes(*this, level);
+        const bool whole = bytes.holdWhole(MaxDocumentBytes);
+        if (stopped_ || ended_)
+            return;
+        if (!whole) {
+            rows_->error(names,
+                         bytes.failed() ? level.reader.errorString() : documenterrors::tooLarge());
+            return;
+        }
+        held = bytes.take();
+        source = [&](char *to, qint64 room) {
+            const qint64 n = std::min<qint64>(room, held.size() - at);
+            std::memcpy(to, held.constData() + at, static_cast<size_t>(n));
+            at += n;
+            return n;
+        };
+        seek = [&](qint64 offset) -> qint64 {
+            return offset >= 0 && offset <= held.size() ? at = offset : -1;
+        };
+    }
+    ArchiveReader inside(source, name, seek, seek ? held.size() : -1);
+    Level below{inside, names, level.depth + 1};
+    if (!readLevel(below) && !stopped_ && !ended_)
+        rows_->error(names, inside.errorString());
 }
 
 // A member is read as a file of the tree is: a document named as one, or

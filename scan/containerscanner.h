@@ -56,6 +56,7 @@ class ContainerScanner {
     class MemberBytes;
 
     bool readLevel(Level &level);
+    void readContainer(Level &level, const QStringList &names);
     void readMember(Level &level, const QStringList &names);
     qint64 readCounted(Level &level, char *to, qint64 room);
     bool within();

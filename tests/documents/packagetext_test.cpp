@@ -368,3 +368,35 @@ TEST(DocumentThreads, SeveralFilesReadAtOnceGiveTheirOwnText) {
 }
 
 } // namespace
+
+// The objects an OpenDocument file embeds (a chart's table, a frame of
+// another kind) are documents of their own in folders; their text is the
+// document's too, after its body.
+TEST(OpenDocumentObjects, EmbeddedObjectsTextIsRead) {
+    const QByteArray ns = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                          "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                          "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"";
+    const QByteArray body = "<office:document-content " + ns +
+                            "><office:body><office:text><text:p>Body line</text:p>"
+                            "</office:text></office:body></office:document-content>";
+    const QByteArray chart =
+        "<office:document-content " + ns +
+        "><office:body><office:chart><table:table><table:table-row><table:table-cell>"
+        "<text:p>Chart probe</text:p></table:table-cell></table:table-row></table:table>"
+        "</office:chart></office:body></office:document-content>";
+    const QByteArray sheet = "<office:document-content " + ns +
+                             "><office:body><office:spreadsheet><table:table><table:table-row>"
+                             "<table:table-cell><text:p>Sheet probe</text:p></table:table-cell>"
+                             "</table:table-row></table:table></office:spreadsheet></office:body>"
+                             "</office:document-content>";
+    const QByteArray odt =
+        zipFile({storedZipEntry("mimetype", "application/vnd.oasis.opendocument.text"),
+                 zipEntry("content.xml", body), zipEntry("Object 1/content.xml", chart),
+                 zipEntry("ObjectReplacements/Object 1", "Replacement picture"),
+                 zipEntry("Object 2/content.xml", sheet)});
+    Extraction extraction(odt);
+    ASSERT_EQ(extractDocumentNamedAsText(extraction), Outcome::Text);
+    QStringList got = pieces(extraction.text);
+    got.removeAll(QString()); // a table's last row ends its line
+    EXPECT_EQ(got, list({"Body line", "Chart probe", "Sheet probe"}));
+}

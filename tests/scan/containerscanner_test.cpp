@@ -12,11 +12,13 @@
 #include "support/recordingsinks.h"
 #include "support/tempdir.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <archive.h>
 #include <archive_entry.h>
 #include <climits>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -120,6 +122,24 @@ TEST(ContainerNaming, NestedArchivesAndTheShownPath) {
     model.flush();
     EXPECT_EQ(model.data(model.index(0, ResultsModel::PathColumn)).toString(), shown);
     EXPECT_EQ(model.row(0), row);
+}
+
+// Archives inside archives, streamed or (a 7z, read by moving in it) held whole.
+TEST(ContainerNaming, ArchivesInsideEachOuterFamily) {
+    const Members members{{QStringLiteral("q3.txt"), Planted}};
+    TempDir dir;
+    for (const auto &[name, making] :
+         {std::pair{"in.zip", ArchiveMaking{"zip"}}, std::pair{"in.7z", ArchiveMaking{"7zip"}},
+          std::pair{"in.tar.xz", ArchiveMaking{"ustar", "xz"}}}) {
+        const Members inner{{QString::fromLatin1(name), archiveBytes(making, members)}};
+        dir.write(QStringLiteral("outer.tgz"), archiveBytes({"ustar", "gzip"}, inner));
+        dir.write(QStringLiteral("outer.zip"), archiveBytes({"zip"}, inner));
+        Harness h;
+        h.scan(dir.path());
+        const QString row = QString::fromLatin1(name) + QStringLiteral("|q3.txt: 2");
+        EXPECT_EQ(h.found(), QStringList({row, row})) << name;
+        EXPECT_TRUE(h.sinks.errors.isEmpty()) << h.sinks.errors.join(u'\n').toStdString();
+    }
 }
 
 TEST(ContainerNaming, OffByDefaultAnArchiveIsWhatItWasBefore) {
@@ -299,6 +319,100 @@ TEST(ContainerCancel, StopsInsideALongMember) {
     EXPECT_TRUE(stopped.rows.isEmpty());
     EXPECT_TRUE(stopped.errors.isEmpty());
     EXPECT_LE(stopped.asked, 4);
+}
+
+namespace {
+
+/// A tar.gz of count empty members written straight to path.
+void writeManyMembers(const QString &path, int count) {
+    archive *a = archive_write_new();
+    archive_write_set_format_ustar(a);
+    archive_write_add_filter_gzip(a);
+    archive_write_set_options(a, "gzip:compression-level=1");
+    archive_write_open_filename(a, path.toLocal8Bit().constData());
+    archive_entry *entry = archive_entry_new();
+    archive_entry_set_filetype(entry, AE_IFREG);
+    archive_entry_set_perm(entry, 0644);
+    for (int i = 0; i < count; ++i) {
+        archive_entry_set_pathname(entry, QByteArray::number(i).append(".txt").constData());
+        archive_write_header(a, entry);
+    }
+    archive_entry_free(entry);
+    archive_write_close(a);
+    archive_write_free(a);
+}
+
+/// A zip of 16 zips of 16 zips ... levels deep, each of the last holding
+/// 16 MB of zeros: terabytes unpacked from some kilobytes.
+QByteArray nestedBomb(int levels) {
+    QByteArray bytes =
+        archiveBytes({"zip"}, {{QStringLiteral("zeros.txt"), QByteArray(16 << 20, '\0')}});
+    for (int level = 1; level <= levels; ++level) {
+        Members copies;
+        for (int i = 0; i < 16; ++i)
+            copies.emplace_back(QStringLiteral("%1-%2.zip").arg(level).arg(i), bytes);
+        bytes = archiveBytes({"zip"}, copies);
+    }
+    return bytes;
+}
+
+qint64 peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+} // namespace
+
+// Hostile archives at full size end soon, in little memory, naming their bound.
+TEST(ContainerBounds, MillionMembersAndNestedBombEndSoon) {
+    TempDir dir;
+    const QString many = dir.file(QStringLiteral("million.tgz"));
+    writeManyMembers(many, 1'000'000);
+    const QString bomb = dir.write(QStringLiteral("42.zip"), nestedBomb(5));
+    ASSERT_LT(QFileInfo(bomb).size(), 64 * 1024);
+    const std::vector<std::pair<QString, QString>> cases{
+        {many, ContainerScanner::tooManyMembers(ContainerScanner::Bounds{}.members)},
+        {bomb, ContainerScanner::tooMuchUnpacked(
+                   ContainerScanner::Bounds::forFile(QFileInfo(bomb).size()).unpackedBytes)}};
+    for (const auto &[path, message] : cases) {
+        Bounded b;
+        QElapsedTimer timer;
+        timer.start();
+        ContainerScanner container(b.scanner_, b.passes);
+        EXPECT_TRUE(container.scan(path, b).ok);
+        EXPECT_LT(timer.elapsed(), 10'000) << path.toStdString();
+        ASSERT_EQ(b.errors.size(), 1) << path.toStdString();
+        EXPECT_TRUE(b.errors.front().endsWith(message)) << b.errors.front().toStdString();
+    }
+    EXPECT_LT(peakMegabytes(), 300);
+}
+
+// Cancel inside a member of an archive inside a compressed archive, while
+// the outer one unpacks on its own thread, ends the reading at once.
+TEST(ContainerCancel, EndsWithinATenthOfASecond) {
+    TempDir dir;
+    QByteArray longText;
+    for (int i = 0; i < 1'000'000; ++i)
+        longText += "a line of text that does not match at all\n";
+    const QByteArray zip = archiveBytes({"zip"}, {{QStringLiteral("long.txt"), longText}});
+    const QString path =
+        dir.write(QStringLiteral("long.tgz"),
+                  archiveBytes({"ustar", "gzip"}, {{QStringLiteral("in.zip"), zip}}));
+    struct Timed : Bounded {
+        bool goOn() override {
+            if (timer.elapsed() < 50)
+                return true;
+            if (!stopAsked.isValid())
+                stopAsked.start();
+            return false;
+        }
+        QElapsedTimer timer, stopAsked;
+    } t;
+    t.timer.start();
+    t.scan(path, ContainerScanner::Bounds::forFile(1 << 30));
+    ASSERT_TRUE(t.stopAsked.isValid());
+    EXPECT_LT(t.stopAsked.elapsed(), 100);
 }
 
 namespace {
