@@ -151,7 +151,7 @@ class Storage {
 /// "Name <address>", or whichever of the two there is. Exchange addresses
 /// ("/O=ORG/OU=...") are machinery, not something a reader sees.
 QString person(const QString &name, const QString &address) {
-    const QString shown = address.contains(u'@') ? address : QString();
+    QString shown = address.contains(u'@') ? address : QString();
     if (name.isEmpty() || name == shown)
         return shown;
     return shown.isEmpty() ? name : name + QStringLiteral(" <") + shown + u'>';

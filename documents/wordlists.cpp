@@ -75,7 +75,8 @@ WordLists WordLists::read(QByteArrayView doc, QByteArrayView table, qsizetype of
     if (u16(doc, offsets - 2) <= 74)
         return lists;
     const auto part = [&](int index) {
-        return slice(table, u32(doc, offsets + index * 8), u32(doc, offsets + index * 8 + 4));
+        return slice(table, u32(doc, offsets + qsizetype{index} * 8),
+                     u32(doc, offsets + qsizetype{index} * 8 + 4));
     };
     lists.readListTables(table, part(73), part(74));
     if (lists.isEmpty())
@@ -168,8 +169,9 @@ void WordLists::readParagraphs(QByteArrayView doc, QByteArrayView plcBte) {
                 continue;
             // A size byte of 0 is followed by the size in words.
             const qsizetype cb = quint8(page[at]);
-            const QByteArrayView properties = cb ? slice(page, at + 1, 2 * cb - 1)
-                                                 : slice(page, at + 2, 2 * quint8(page[at + 1]));
+            const QByteArrayView properties =
+                cb ? slice(page, at + 1, 2 * cb - 1)
+                   : slice(page, at + 2, qsizetype{2} * quint8(page[at + 1]));
             Run run{u32(page, k * 4), u32(page, (k + 1) * 4), {}};
             run.place.style = u16(properties, 0);
             readPlace(properties.sliced(qMin<qsizetype>(2, properties.size())), run.place);
