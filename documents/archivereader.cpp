@@ -57,7 +57,7 @@ QString memberName(archive_entry *entry) {
 
 ArchiveReader::ArchiveReader(Source source, const QString &name, Seek seek, qint64 size)
     : source_(std::move(source)), seek_(std::move(seek)), size_(size),
-      archive_(archive_read_new(), archive_read_free), block_(BlockSize, Qt::Uninitialized) {
+      archive_(archive_read_new(), archive_read_free) {
     archive *a = archive_.get();
     archive_read_support_filter_all(a);
     // Only formats with a signature: those that parse any text (mtree) would
@@ -81,7 +81,6 @@ ArchiveReader::ArchiveReader(Source source, const QString &name, Seek seek, qint
 
 ArchiveReader::ArchiveReader(Blocks blocks, const QString &name) : ArchiveReader(Source(), name) {
     blocks_ = std::move(blocks);
-    block_ = QByteArray();
 }
 
 ArchiveReader::~ArchiveReader() = default;
@@ -130,6 +129,8 @@ qint64 ArchiveReader::readBlock(const void **buffer) {
         n = blocks_(&bytes);
         *buffer = bytes;
     } else {
+        if (block_.isEmpty())
+            block_.resize(BlockSize);
         *buffer = block_.constData();
         n = source_(block_.data(), block_.size());
     }

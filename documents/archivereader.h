@@ -75,7 +75,7 @@ class ArchiveReader {
     qint64 position_ = 0;    ///< of the container's bytes read
     QString compressedName_; ///< a single compressed file's member, when it is one
     std::unique_ptr<archive, int (*)(archive *)> archive_;
-    QByteArray block_;
+    QByteArray block_; ///< what source_ fills, made at its first read
     bool opened_ = false;
     qint64 readBytes_ = 0;
     QString error_;
