@@ -34,12 +34,22 @@ QString typeOf(QStringView name) {
     return dot > slash + 1 ? name.mid(dot + 1).toString().toLower() : QString();
 }
 
+bool isAscii(const char *text) {
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80)
+            return false;
+    return true;
+}
+
 // A name from a member header: UTF-8 where the container says so, else its
-// bytes decoded as text is.
+// bytes decoded as text is. Most names are ASCII, the same in every
+// encoding, and are taken as they are, without libarchive's conversion.
 QString memberName(archive_entry *entry) {
+    const char *raw = archive_entry_pathname(entry);
+    if (raw && isAscii(raw))
+        return QString::fromLatin1(raw);
     if (const char *utf8 = archive_entry_pathname_utf8(entry))
         return QString::fromUtf8(utf8);
-    const char *raw = archive_entry_pathname(entry);
     return raw ? QString::fromLocal8Bit(raw) : QString();
 }
 
@@ -47,7 +57,7 @@ QString memberName(archive_entry *entry) {
 
 ArchiveReader::ArchiveReader(Source source, const QString &name, Seek seek, qint64 size)
     : source_(std::move(source)), seek_(std::move(seek)), size_(size),
-      archive_(archive_read_new(), archive_read_free), block_(BlockSize, Qt::Uninitialized) {
+      archive_(archive_read_new(), archive_read_free) {
     archive *a = archive_.get();
     archive_read_support_filter_all(a);
     // Only formats with a signature: those that parse any text (mtree) would
@@ -67,6 +77,10 @@ ArchiveReader::ArchiveReader(Source source, const QString &name, Seek seek, qint
         const QString base = QFileInfo(name).fileName();
         compressedName_ = base.left(base.size() - type.size() - 1);
     }
+}
+
+ArchiveReader::ArchiveReader(Blocks blocks, const QString &name) : ArchiveReader(Source(), name) {
+    blocks_ = std::move(blocks);
 }
 
 ArchiveReader::~ArchiveReader() = default;
@@ -109,8 +123,17 @@ qint64 ArchiveReader::seekTo(qint64 offset, int whence) {
 }
 
 qint64 ArchiveReader::readBlock(const void **buffer) {
-    *buffer = block_.constData();
-    const qint64 n = source_(block_.data(), block_.size());
+    qint64 n = 0;
+    if (blocks_) {
+        const char *bytes = nullptr;
+        n = blocks_(&bytes);
+        *buffer = bytes;
+    } else {
+        if (block_.isEmpty())
+            block_.resize(BlockSize);
+        *buffer = block_.constData();
+        n = source_(block_.data(), block_.size());
+    }
     position_ += std::max<qint64>(n, 0);
     return n;
 }

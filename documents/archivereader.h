@@ -22,6 +22,10 @@ class ArchiveReader {
     /// position, -1 on failure. Formats with a directory at the end (7z, and
     /// zip read by its directory) need it.
     using Seek = std::function<qint64(qint64 offset)>;
+    /// Hands over the container's next bytes in place, valid until the next
+    /// call: their count, 0 at the end, -1 on failure. Spares a copy where
+    /// the bytes already lie in blocks (unpacked ahead).
+    using Blocks = std::function<qint64(const char **bytes)>;
 
     struct Member {
         QString name;     ///< its path inside the container, as the container stores it
@@ -35,6 +39,7 @@ class ArchiveReader {
     /// seek and size, where the container can be moved in, let it be read
     /// by its directory.
     ArchiveReader(Source source, const QString &name, Seek seek = {}, qint64 size = -1);
+    ArchiveReader(Blocks blocks, const QString &name);
     ~ArchiveReader();
     ArchiveReader(const ArchiveReader &) = delete;
     ArchiveReader &operator=(const ArchiveReader &) = delete;
@@ -64,12 +69,13 @@ class ArchiveReader {
     void fail();
 
     Source source_;
+    Blocks blocks_;
     Seek seek_;
     qint64 size_ = -1;
     qint64 position_ = 0;    ///< of the container's bytes read
     QString compressedName_; ///< a single compressed file's member, when it is one
     std::unique_ptr<archive, int (*)(archive *)> archive_;
-    QByteArray block_;
+    QByteArray block_; ///< what source_ fills, made at its first read
     bool opened_ = false;
     qint64 readBytes_ = 0;
     QString error_;

@@ -3,8 +3,8 @@
 #include <archive.h>
 #include <archive_entry.h>
 
-#include <cstring>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -51,13 +51,13 @@ void UnpackAhead::unpack() {
         error = errorOf(a);
     } else {
         for (;;) {
-            QByteArray block(blockSize_, Qt::Uninitialized);
-            const la_ssize_t n = archive_read_data(a, block.data(), block.size());
+            Block block = spareBlock();
+            const la_ssize_t n = archive_read_data(a, block.bytes.get(), blockSize_);
             if (n < 0)
                 error = errorOf(a);
             if (n <= 0)
                 break;
-            block.truncate(n);
+            block.size = n;
             if (!put(std::move(block)))
                 return;
         }
@@ -68,8 +68,22 @@ void UnpackAhead::unpack() {
     changed_.notify_all();
 }
 
+// A block the reader is done with, or a new one: reused blocks spare the
+// unpacking the cost of fresh memory.
+UnpackAhead::Block UnpackAhead::spareBlock() {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!spare_.empty()) {
+            Block block = std::move(spare_.back());
+            spare_.pop_back();
+            return block;
+        }
+    }
+    return {std::make_unique_for_overwrite<char[]>(static_cast<size_t>(blockSize_))};
+}
+
 // Waits for room; false when the reader is gone.
-bool UnpackAhead::put(QByteArray block) {
+bool UnpackAhead::put(Block block) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return stopping_ || qsizetype(full_.size()) < blocks_; });
     if (stopping_)
@@ -79,21 +93,18 @@ bool UnpackAhead::put(QByteArray block) {
     return true;
 }
 
-qint64 UnpackAhead::read(char *to, qint64 room) {
-    if (at_ == current_.size()) {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return ended_ || !full_.empty(); });
-        if (full_.empty())
-            return error_.isEmpty() ? 0 : -1;
-        current_ = std::move(full_.front());
-        full_.pop_front();
-        at_ = 0;
-        changed_.notify_all();
-    }
-    const qint64 n = std::min<qint64>(room, current_.size() - at_);
-    std::memcpy(to, current_.constData() + at_, static_cast<size_t>(n));
-    at_ += n;
-    return n;
+qint64 UnpackAhead::next(const char **bytes) {
+    std::unique_lock lock(mutex_);
+    if (current_.bytes)
+        spare_.push_back(std::exchange(current_, {}));
+    changed_.wait(lock, [this] { return ended_ || !full_.empty(); });
+    if (full_.empty())
+        return error_.isEmpty() ? 0 : -1;
+    current_ = std::move(full_.front());
+    full_.pop_front();
+    changed_.notify_all();
+    *bytes = current_.bytes.get();
+    return current_.size;
 }
 
 QString UnpackAhead::errorString() const {

@@ -6,8 +6,10 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 /// A compressed stream (gzip, bzip2, xz, zstd, lz4 ...) unpacked on a thread
 /// of its own, a bounded number of blocks ahead of its reader, so that
@@ -26,23 +28,30 @@ class UnpackAhead {
     UnpackAhead(const UnpackAhead &) = delete;
     UnpackAhead &operator=(const UnpackAhead &) = delete;
 
-    /// The next unpacked bytes: 0 at the end, -1 on failure.
-    qint64 read(char *to, qint64 room);
+    /// The next unpacked block, in place: its size, 0 at the end, -1 on
+    /// failure. bytes stays valid until the next call.
+    qint64 next(const char **bytes);
     QString errorString() const;
 
   private:
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        qsizetype size = 0;
+    };
+
     void unpack();
-    bool put(QByteArray block);
+    Block spareBlock();
+    bool put(Block block);
 
     Source source_;
     const qsizetype blocks_;
     const qsizetype blockSize_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<QByteArray> full_;
-    QByteArray current_; ///< the block being read, taken from full_
-    qsizetype at_ = 0;
-    bool ended_ = false; ///< the thread put its last block
+    std::deque<Block> full_;
+    std::vector<Block> spare_; ///< blocks read, kept for the unpacking to fill again
+    Block current_;            ///< the block being read, taken from full_
+    bool ended_ = false;       ///< the thread put its last block
     bool stopping_ = false;
     QString error_;
     std::thread thread_;

@@ -11,6 +11,7 @@
 #include <QScopeGuard>
 
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -34,14 +35,22 @@ struct ContainerScanner::Level {
 class ContainerScanner::MemberBytes : public TextFileReader::Source {
   public:
     MemberBytes(ContainerScanner &scanner, Level &level) : scanner_(scanner), level_(level) {}
+    /// Fills the room as a file's read does, so that the first block a
+    /// reader judges (binary or text) is as long as a tree file's.
     qint64 read(char *to, qint64 room) override {
+        qint64 n = 0;
         if (at_ < held_.size()) {
-            const qint64 n = std::min<qint64>(room, held_.size() - at_);
+            n = std::min<qint64>(room, held_.size() - at_);
             std::memcpy(to, held_.constData() + at_, static_cast<size_t>(n));
             at_ += n;
-            return n;
         }
-        return scanner_.readCounted(level_, to, room);
+        while (n < room) {
+            const qint64 more = scanner_.readCounted(level_, to + n, room - n);
+            if (more <= 0)
+                return n > 0 ? n : more;
+            n += more;
+        }
+        return n;
     }
     QString errorString() const override { return level_.reader.errorString(); }
     /// True when the first bytes begin as a document of a format read
@@ -131,26 +140,28 @@ FileScanner::Outcome ContainerScanner::scan(const QString &path, Rows &rows, con
         ahead.emplace([&file](char *to, qint64 room) { return file.read(to, room); });
     // The outer bytes are where a stop or a bound is noticed while
     // libarchive passes over members that are not read.
-    ArchiveReader::Seek seek;
-    if (!ahead)
-        seek = [&file](qint64 offset) { return file.seek(offset); };
-    ArchiveReader reader(
-        [&](char *to, qint64 room) -> qint64 {
-            if (!rows.goOn())
-                stopped_ = true;
-            else if (!open_.empty())
-                within();
-            if (stopped_ || ended_)
-                return -1;
-            return ahead ? ahead->read(to, room) : file.read(to, room);
-        },
-        path, seek, size);
-    Level level{reader, {}};
+    const auto goOn = [&] {
+        if (!rows.goOn())
+            stopped_ = true;
+        else if (!open_.empty())
+            within();
+        return !stopped_ && !ended_;
+    };
+    std::optional<ArchiveReader> reader;
+    if (ahead) {
+        reader.emplace([&](const char **bytes) { return goOn() ? ahead->next(bytes) : qint64{-1}; },
+                       path);
+    } else {
+        reader.emplace(
+            [&](char *to, qint64 room) { return goOn() ? file.read(to, room) : qint64{-1}; }, path,
+            [&file](qint64 offset) { return file.seek(offset); }, size);
+    }
+    Level level{*reader, {}};
     const bool read = readLevel(level);
     rows_ = nullptr;
     if (!read && !stopped_ && !ended_) {
         const QString unpacking = ahead ? ahead->errorString() : QString();
-        return {false, false, unpacking.isEmpty() ? reader.errorString() : unpacking};
+        return {false, false, unpacking.isEmpty() ? reader->errorString() : unpacking};
     }
     return {};
 }

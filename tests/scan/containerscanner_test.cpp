@@ -183,6 +183,21 @@ TEST(ContainerMembers, AreJudgedAsTreeFiles) {
     EXPECT_EQ(logs.found(), QStringList{QStringLiteral("notes.log: 2")});
 }
 
+// A NUL byte past the first few bytes makes a member binary as it makes a
+// file of the tree: one row for each, the same.
+TEST(ContainerMembers, BinaryAsATreeFileIs) {
+    TempDir dir;
+    const QByteArray dump = "the needle first\n" + QByteArray(1000, 'x') + '\0' + "\nneedle\n";
+    dir.write(QStringLiteral("dump.dat"), dump);
+    dir.write(QStringLiteral("dumps.tgz"),
+              archiveBytes({"ustar", "gzip"}, {{QStringLiteral("dump.dat"), dump}}));
+    Harness h;
+    h.scan(dir.path());
+    const QStringList found = h.found();
+    ASSERT_EQ(found.size(), 2) << found.join(u'\n').toStdString();
+    EXPECT_EQ(QStringLiteral("dump.dat") + found.constFirst(), found.constLast());
+}
+
 TEST(ContainerMembers, EncryptedMemberAndDamagedContainerAreNamed) {
     TempDir dir;
     const QString locked = dir.write(QStringLiteral("locked.zip"),
@@ -399,17 +414,17 @@ TEST(ContainerCancel, EndsWithinATenthOfASecond) {
     const QString path =
         dir.write(QStringLiteral("long.tgz"),
                   archiveBytes({"ustar", "gzip"}, {{QStringLiteral("in.zip"), zip}}));
+    // Cancel comes a few blocks into the long member, however fast they are read.
     struct Timed : Bounded {
         bool goOn() override {
-            if (timer.elapsed() < 50)
+            if (++asked < 20)
                 return true;
             if (!stopAsked.isValid())
                 stopAsked.start();
             return false;
         }
-        QElapsedTimer timer, stopAsked;
+        QElapsedTimer stopAsked;
     } t;
-    t.timer.start();
     t.scan(path, ContainerScanner::Bounds::forFile(1 << 30));
     ASSERT_TRUE(t.stopAsked.isValid());
     EXPECT_LT(t.stopAsked.elapsed(), 100);
