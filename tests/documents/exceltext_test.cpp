@@ -1,9 +1,9 @@
 // Excel 97-2003 and 5.0/95 text from streams built here record by record:
 // what office programs seldom write but files carry (cells out of order, one
 // string named a million times, strings split across records).
+#include "documents/compoundwriter.h"
 #include "documents/documenttext.h"
 #include "documents/exceltext.h"
-#include "documents/storagefile.h"
 #include "documents/textwriter.h"
 #include "tests/support/recordbytes.h"
 
