@@ -59,13 +59,6 @@ QByteArray aesEncrypt(const QByteArray &key, const QByteArray &iv, const QByteAr
     return out;
 }
 
-QByteArray record(quint16 type, const QByteArray &data) {
-    QByteArray out;
-    put16(out, type);
-    put16(out, quint16(data.size()));
-    return out + data;
-}
-
 // RC4 1.1 and CryptoAPI: the key of one 1024-byte block.
 QByteArray rc4Key(officeencryptor::WorkbookMethod method, const QByteArray &salt,
                   QStringView password, quint32 block) {
@@ -226,7 +219,7 @@ QByteArray encryptWorkbook(const QByteArray &workbook, WorkbookMethod method,
                            QStringView password) {
     const QByteArray s = salt('s');
     const bool biff5 = qFromLittleEndian<quint16>(workbook.data() + 4) == 0x0500;
-    const QByteArray pass = record(0x002F, filePass(method, password, s, biff5));
+    const QByteArray pass = biffRecord(0x002F, filePass(method, password, s, biff5));
     const qsizetype firstEnd = 4 + qFromLittleEndian<quint16>(workbook.data() + 2);
     QByteArray out = workbook.first(firstEnd) + pass + workbook.sliced(firstEnd);
     for (qsizetype at = 0; at + 4 <= out.size();) {
