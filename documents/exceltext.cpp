@@ -7,9 +7,9 @@
 #include "documents/exceltext.h"
 
 #include "documents/numberformat.h"
+#include "documents/objectpool.h"
 #include "documents/officecrypto.h"
 #include "documents/pageheader.h"
-#include "documents/storagefile.h"
 
 #include "documents/textwriter.h"
 #include "platform/codepage.h"
@@ -713,7 +713,7 @@ void excelObjects(const CompoundFile &file, quint32 storage, std::vector<Embedde
     for (const quint32 child : file.children(storage))
         if (file.entries().at(child).type == CompoundFile::Type::Storage &&
             file.entries().at(child).name.startsWith(u"MBD"))
-            objects.push_back(storagefile::embeddedObject(file, child, int(objects.size()) + 1));
+            objects.push_back(embeddedObject(file, child, int(objects.size()) + 1));
 }
 
 bool isOldWorkbook(QByteArrayView bytes) {

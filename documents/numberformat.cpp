@@ -1089,6 +1089,17 @@ void NumberFormat::appendTo(TextWriter &out, double value, bool date1904) const 
         out.append(shown(*choice.section, value, choice.showSign, date1904));
 }
 
+std::vector<NumberFormat> styleFormats(const std::vector<int> &formatIds,
+                                       const QHash<int, QString> &codes) {
+    std::vector<NumberFormat> formats;
+    formats.reserve(formatIds.size());
+    for (const int id : formatIds) {
+        const auto own = codes.constFind(id);
+        formats.emplace_back(own != codes.cend() ? QStringView(*own) : builtInFormat(id));
+    }
+    return formats;
+}
+
 QString formatNumber(double value, QStringView formatCode, bool date1904) {
     return NumberFormat(formatCode).format(value, date1904);
 }

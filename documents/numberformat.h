@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringView>
 
 #include <memory>
+#include <vector>
 
 class TextWriter;
 
@@ -53,6 +55,11 @@ class NumberFormat {
     struct Parsed;
     std::unique_ptr<Parsed> parsed_;
 };
+
+/// The formats of a workbook's cell styles from each style's format number:
+/// the workbook's own code of that number, else the built-in one.
+std::vector<NumberFormat> styleFormats(const std::vector<int> &formatIds,
+                                       const QHash<int, QString> &codes);
 
 /// One number by one format code.
 QString formatNumber(double value, QStringView formatCode, bool date1904 = false);

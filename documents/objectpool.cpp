@@ -70,16 +70,30 @@ EmbeddedFile objectFile(const CompoundFile &file, quint32 object) {
     for (const auto &document : Documents) {
         if (stream(document.stream).isEmpty())
             continue;
-        std::vector<CompoundStream> streams;
-        for (const quint32 child : file.children(object))
-            if (file.entries().at(child).type == CompoundFile::Type::Stream)
-                streams.push_back({file.entries().at(child).name, file.stream(child)});
-        return {QString::fromLatin1(document.name), writeCompoundFile(std::move(streams))};
+        return {QString::fromLatin1(document.name), storageFile(file, object)};
     }
     return {};
 }
 
+/// The kind of object the storage holds, as its CompObj stream names it.
+QString objectKind(const CompoundFile &file, quint32 storage) {
+    const QByteArray compObj = file.stream(file.find(storage, u"\u0001CompObj"));
+    const quint32 length = u32(compObj, 28);
+    if (length < 2 || length > 256 || 32 + qsizetype(length) > compObj.size())
+        return QStringLiteral("Object");
+    return QString::fromLatin1(compObj.sliced(32, length - 1)).trimmed();
+}
+
 } // namespace
+
+EmbeddedFile embeddedObject(const CompoundFile &file, quint32 storage, int number,
+                            const QByteArray &whole) {
+    const QString name = objectKind(file, storage) + u' ' + QString::number(number);
+    // An Office 2007 document embedded in an older one keeps its package whole.
+    if (const quint32 package = file.find(storage, u"Package"); package != CompoundFile::NoEntry)
+        return {name, file.stream(package)};
+    return {name, whole.isEmpty() ? storageFile(file, storage) : whole};
+}
 
 EmbeddedFile oleObjectFile(QByteArrayView data) {
     // The header: version, format (2: embedded), then the class, topic and

@@ -3,6 +3,7 @@
 #include "documents/embeddedfiles.h"
 #include "documents/stoptoken.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 class CompoundFile;
@@ -14,6 +15,13 @@ class CompoundFile;
 /// Each is named "ObjectPool/<object>/<name>".
 void collectObjectPool(const CompoundFile &file, std::vector<EmbeddedFile> &carried,
                        StopToken stop = {});
+
+/// The object in an Excel or PowerPoint storage as a carried file, named by
+/// its kind and number ("Microsoft Word Document 2"): a package (.docx and
+/// the like) as the package, anything else as a compound file; `whole` is
+/// that file when the storage is already the root of one.
+EmbeddedFile embeddedObject(const CompoundFile &file, quint32 storage, int number,
+                            const QByteArray &whole = {});
 
 /// The file that an object embedded as a stream of bytes holds (an OLE
 /// object header and its native data, as RTF keeps it), named after what it

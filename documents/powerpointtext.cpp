@@ -7,7 +7,7 @@
 // edit, and each edit to the one before it, back to the first save.
 #include "documents/powerpointtext.h"
 
-#include "documents/storagefile.h"
+#include "documents/objectpool.h"
 
 #include "platform/codepage.h"
 #include "platform/littleendian.h"
@@ -417,8 +417,7 @@ void powerPointObjects(const CompoundFile &file, quint32 storage,
         read.insert(offset);
         const QByteArray bytes = objectBytes(doc, *record);
         if (CompoundFile object; object.open(bytes))
-            objects.push_back(
-                storagefile::embeddedObject(object, 0, int(objects.size()) + 1, bytes));
+            objects.push_back(embeddedObject(object, 0, int(objects.size()) + 1, bytes));
     }
 }
 

@@ -176,11 +176,7 @@ void readStyles(QByteArrayView bytes, Book &book) {
         else if (r.type == CellStyle && inCellStyles)
             ids.push_back(u16(r.data, 2));
     }
-    for (const int id : ids) {
-        const auto custom = formats.constFind(id);
-        book.cellFormats.emplace_back(custom != formats.cend() ? QStringView(*custom)
-                                                               : numberformat::builtInFormat(id));
-    }
+    book.cellFormats = numberformat::styleFormats(ids, formats);
 }
 
 void number(const Book &book, double value, quint32 style, TextLines &lines) {

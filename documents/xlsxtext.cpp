@@ -28,8 +28,6 @@ struct Workbook {
     bool date1904 = false;
     QString sharedText;                                  ///< the shared strings one after another
     std::vector<qsizetype> sharedEnds;                   ///< where each shared string ends
-    QHash<int, QString> formats;                         ///< custom number formats by id
-    std::vector<int> cellFormatIds;                      ///< the number format of each cell style
     std::vector<numberformat::NumberFormat> cellFormats; ///< parsed, by cell style
 
     QStringView sharedString(qsizetype index) const {
@@ -61,22 +59,18 @@ void readStyles(ZipContainer &zip, const QString &part, Workbook &book) {
     if (!source)
         return;
     XmlReader reader(*source);
+    QHash<int, QString> formats;
+    std::vector<int> ids;
     bool inCellFormats = false;
     while (reader.readNext() != XmlReader::EndDocument) {
         if (reader.isStart("numFmt"))
-            book.formats.insert(reader.attribute("numFmtId").toInt(),
-                                reader.attribute("formatCode"));
+            formats.insert(reader.attribute("numFmtId").toInt(), reader.attribute("formatCode"));
         else if (reader.isStart("cellXfs") || reader.isEnd("cellXfs"))
             inCellFormats = reader.token() == XmlReader::StartElement;
-        else if (inCellFormats && reader.isStart("xf") &&
-                 book.cellFormatIds.size() < MaxRelationships)
-            book.cellFormatIds.push_back(reader.attribute("numFmtId").toInt());
+        else if (inCellFormats && reader.isStart("xf") && ids.size() < MaxRelationships)
+            ids.push_back(reader.attribute("numFmtId").toInt());
     }
-    for (const int id : book.cellFormatIds) {
-        const auto custom = book.formats.constFind(id);
-        book.cellFormats.emplace_back(
-            custom != book.formats.cend() ? QStringView(*custom) : numberformat::builtInFormat(id));
-    }
+    book.cellFormats = numberformat::styleFormats(ids, formats);
 }
 
 void readSharedStrings(ZipContainer &zip, const QString &part, Workbook &book) {

@@ -1,38 +1,39 @@
-// The compound-file reader, then the text of everything in it; the streams
-// of its root written again as a compound file of their own read back the
-// same, as an embedded object's storage is carried.
+// The compound-file reader, then the text of everything in it; its root
+// copied into a compound file of its own reads back the same, as an
+// embedded object's storage is carried.
 #include "documents/compoundfile.h"
 #include "documents/compoundwriter.h"
 #include "documents/documenttext.h"
 #include "documents/objectpool.h"
 
-#include <QSet>
+#include <algorithm>
 
 #include <cstddef>
 #include <cstdint>
 
 namespace {
 
+/// The file's root copied into a file of its own opens again, and each
+/// stream it kept is the first stream of that name in the original.
 void checkRewritten(const CompoundFile &file) {
-    std::vector<CompoundStream> streams;
-    QSet<QString> names; // a damaged directory may name one stream twice
-    for (const quint32 child : file.children(0)) {
-        const CompoundFile::Entry &entry = file.entries().at(child);
-        if (entry.type == CompoundFile::Type::Stream && !entry.name.isEmpty() &&
-            !entry.name.contains(u'/') && !names.contains(entry.name.toUpper())) {
-            names.insert(entry.name.toUpper());
-            streams.push_back({entry.name, file.stream(child)});
-        }
-    }
-    const QByteArray bytes = writeCompoundFile(streams);
+    const QByteArray bytes = storageFile(file, 0);
     CompoundFile again;
     if (bytes.isEmpty())
-        return; // too large for one file
+        return; // past the bounds of a carried file
     if (!again.open(bytes))
         __builtin_trap();
-    for (const CompoundStream &stream : streams)
-        if (again.stream(again.find(0, stream.name.left(31))) != stream.bytes)
+    const QList<quint32> originals = file.children(0);
+    for (const quint32 copied : again.children(0)) {
+        const CompoundFile::Entry &entry = again.entries().at(copied);
+        if (entry.type != CompoundFile::Type::Stream)
+            continue;
+        const auto original = std::find_if(originals.begin(), originals.end(), [&](quint32 i) {
+            const CompoundFile::Entry &e = file.entries().at(i);
+            return e.type == CompoundFile::Type::Stream && e.name.left(31) == entry.name;
+        });
+        if (original == originals.end() || file.stream(*original) != again.stream(copied))
             __builtin_trap();
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Excel text from a Workbook stream or an Excel 2-4 file; a compound file's
 // embedded objects, copied into files of their own.
+#include "documents/compoundwriter.h"
 #include "documents/exceltext.h"
-#include "documents/storagefile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return 0;
     std::vector<EmbeddedFile> objects;
     officetext::excelObjects(file, 0, objects);
-    const QByteArray copy = storagefile::storageFile(file, 0);
+    const QByteArray copy = storageFile(file, 0);
     CompoundFile copied;
     if (!copy.isEmpty() && !copied.open(copy))
         __builtin_trap(); // a copy that does not open again

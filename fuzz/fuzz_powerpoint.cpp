@@ -1,7 +1,7 @@
 // PowerPoint text and embedded objects from its streams:
 // PowerPoint Document|PART|Current User.
+#include "documents/compoundwriter.h"
 #include "documents/powerpointtext.h"
-#include "documents/storagefile.h"
 #include "fuzz/fuzzparts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

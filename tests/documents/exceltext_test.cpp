@@ -1,9 +1,9 @@
 // Excel 97-2003 and 5.0/95 text from streams built here record by record:
 // what office programs seldom write but files carry (cells out of order, one
 // string named a million times, strings split across records).
+#include "documents/compoundwriter.h"
 #include "documents/documenttext.h"
 #include "documents/exceltext.h"
-#include "documents/storagefile.h"
 #include "documents/textwriter.h"
 #include "tests/support/recordbytes.h"
 
@@ -17,19 +17,12 @@
 
 namespace {
 
-QByteArray record(quint16 type, const QByteArray &data) {
-    QByteArray out;
-    put16(out, type);
-    put16(out, quint16(data.size()));
-    return out + data;
-}
-
 QByteArray cell(quint16 type, quint16 row, quint16 col, const QByteArray &value) {
     QByteArray data;
     put16(data, row);
     put16(data, col);
     put16(data, 0);
-    return record(type, data + value);
+    return biffRecord(type, data + value);
 }
 QByteArray number(quint16 row, quint16 col, double value) {
     return cell(0x0203, row, col, QByteArray(reinterpret_cast<const char *>(&value), 8));
@@ -49,10 +42,10 @@ QByteArray bof() {
     QByteArray data;
     put16(data, 0x0600);
     put16(data, 0x0010);
-    return record(0x0809, data + QByteArray(12, '\0'));
+    return biffRecord(0x0809, data + QByteArray(12, '\0'));
 }
 QByteArray eof() {
-    return record(0x000A, {});
+    return biffRecord(0x000A, {});
 }
 
 QByteArray sst(const QList<QByteArray> &strings) {
@@ -63,7 +56,7 @@ QByteArray sst(const QList<QByteArray> &strings) {
         put16(data, quint16(s.size()));
         data += '\0' + s;
     }
-    return record(0x00FC, data);
+    return biffRecord(0x00FC, data);
 }
 
 /// A workbook of named sheets, each given as its cell records.
@@ -78,7 +71,7 @@ QByteArray workbook(const QList<QByteArray> &strings,
         QByteArray data;
         put32(data, quint32(position));
         data += QByteArray("\0\0", 2) + char(name.size()) + '\0' + name;
-        out += record(0x0085, data);
+        out += biffRecord(0x0085, data);
         position += bof().size() + cells.size() + eof().size();
     }
     out += sst(strings) + eof();
@@ -110,8 +103,9 @@ TEST(ExcelText, CellsOutOfOrderAreSortedWithinTheirSheet) {
         put32(mulRk, value);
     }
     put16(mulRk, 3);
-    const QByteArray first = labelSst(2, 0, 1) + record(0x0006, formula) + record(0x0207, result) +
-                             number(0, 1, 2.5) + rk(0, 0, (7u << 2) | 2) + record(0x00BD, mulRk) +
+    const QByteArray first = labelSst(2, 0, 1) + biffRecord(0x0006, formula) +
+                             biffRecord(0x0207, result) + number(0, 1, 2.5) +
+                             rk(0, 0, (7u << 2) | 2) + biffRecord(0x00BD, mulRk) +
                              labelSst(1, 0, 0) + labelSst(1, 0, 1);
     const QByteArray second =
         labelSst(0, 0, 0) + rk(0, 3, quint32(-5 << 2) | 2) + rk(1, 0, (1234u << 2) | 3);
@@ -124,10 +118,10 @@ TEST(ExcelText, PageHeadersAndFootersFollowTheirSheetsRows) {
     const auto header = [](quint16 type, const QByteArray &codes) {
         QByteArray data;
         put16(data, quint16(codes.size()));
-        return record(type, data + '\0' + codes);
+        return biffRecord(type, data + '\0' + codes);
     };
     const QByteArray sheet = header(0x0014, "&L&\"Arial,Bold\"Quarterly&CPage &P of &N") +
-                             header(0x0015, "&12Draft &&&K00FF00 copy") + record(0x0015, {}) +
+                             header(0x0015, "&12Draft &&&K00FF00 copy") + biffRecord(0x0015, {}) +
                              labelSst(0, 0, 0);
     EXPECT_EQ(workbookText(workbook({"alpha"}, {{"Data", sheet}})),
               QStringLiteral("Data\r\nalpha\r\nQuarterly Page of\r\nDraft & copy\r\n"));
@@ -144,8 +138,8 @@ TEST(ExcelText, SharedStringsSplitAcrossContinueRecords) {
     put16(second, 4);
     second += QByteArray("\0ab", 3);
     const QByteArray third("\1c\0d\0", 5);
-    QByteArray stream = bof() + record(0x00FC, first) + record(0x003C, second) +
-                        record(0x003C, third) + eof() + bof() + labelSst(0, 0, 0) +
+    QByteArray stream = bof() + biffRecord(0x00FC, first) + biffRecord(0x003C, second) +
+                        biffRecord(0x003C, third) + eof() + bof() + labelSst(0, 0, 0) +
                         labelSst(0, 1, 1) + eof();
     EXPECT_EQ(workbookText(stream), QStringLiteral("hello abcd\r\n"));
 }
@@ -230,7 +224,7 @@ QByteArray biff5Bof(quint16 kind) {
     QByteArray data;
     put16(data, 0x0500);
     put16(data, kind);
-    return record(0x0809, data + QByteArray(4, '\0'));
+    return biffRecord(0x0809, data + QByteArray(4, '\0'));
 }
 QByteArray counted(const QByteArray &chars, bool longCount) {
     QByteArray out;
@@ -243,23 +237,24 @@ QByteArray counted(const QByteArray &chars, bool longCount) {
 
 TEST(ExcelText, Excel95BooksInTheirCodePageWithFormatsAndNotes) {
     const auto u16 = [](quint16 v) { return le16(v); };
-    QByteArray globals = biff5Bof(0x0005) + record(0x0042, u16(1251));
-    globals += record(0x041E, u16(164) + counted("0.00%", false));
+    QByteArray globals = biff5Bof(0x0005) + biffRecord(0x0042, u16(1251));
+    globals += biffRecord(0x041E, u16(164) + counted("0.00%", false));
     for (const quint16 format : {0, 164, 14}) // XF 0, 1, 2
-        globals += record(0x00E0, u16(0) + u16(format) + QByteArray(12, '\0'));
+        globals += biffRecord(0x00E0, u16(0) + u16(format) + QByteArray(12, '\0'));
     const QByteArray sheetName = "\xCB\xE8\xF1\xF2"; // Лист
     QByteArray sheet = biff5Bof(0x0010);
-    sheet += record(0x0204, u16(0) + u16(0) + u16(0) + counted("\xCF\xF0\xE8\xE2\xE5\xF2", true));
+    sheet +=
+        biffRecord(0x0204, u16(0) + u16(0) + u16(0) + counted("\xCF\xF0\xE8\xE2\xE5\xF2", true));
     const double share = 0.15;
-    sheet += record(0x0203, u16(0) + u16(1) + u16(1) +
-                                QByteArray(reinterpret_cast<const char *>(&share), 8));
-    sheet += record(0x027E, u16(0) + u16(2) + u16(2) + le32((45657u << 2) | 2));
-    sheet += record(0x001C, u16(0) + u16(0) + counted("NoteWord \xEC\xE8\xF0", true));
-    sheet += record(0x000A, {});
+    sheet += biffRecord(0x0203, u16(0) + u16(1) + u16(1) +
+                                    QByteArray(reinterpret_cast<const char *>(&share), 8));
+    sheet += biffRecord(0x027E, u16(0) + u16(2) + u16(2) + le32((45657u << 2) | 2));
+    sheet += biffRecord(0x001C, u16(0) + u16(0) + counted("NoteWord \xEC\xE8\xF0", true));
+    sheet += biffRecord(0x000A, {});
     const qsizetype boundSheetSize = 4 + 4 + 2 + 1 + sheetName.size();
     const qsizetype sheetAt = globals.size() + boundSheetSize + 4;
-    globals += record(0x0085, le32(quint32(sheetAt)) + u16(0) + counted(sheetName, false));
-    globals += record(0x000A, {});
+    globals += biffRecord(0x0085, le32(quint32(sheetAt)) + u16(0) + counted(sheetName, false));
+    globals += biffRecord(0x000A, {});
     EXPECT_EQ(workbookText(globals + sheet),
               QStringLiteral("Лист\r\nПривет 15.00% 12/31/2024\r\nNoteWord мир\r\n"));
 }
@@ -276,27 +271,27 @@ QByteArray oldWorksheet(int version) {
                (two ? QByteArray(1, '\0') + char(format) + '\0' : u16(format));
     };
     const quint16 shift = quint16((version - 2) << 9); // 0x0009, 0x0209, 0x0409 ...
-    QByteArray out = record(0x0009 | shift, u16(quint16(version << 8)) + u16(0x0010) +
-                                                QByteArray(two ? 0 : 2, '\0'));
-    out += record(0x0042, u16(1251));
+    QByteArray out = biffRecord(0x0009 | shift, u16(quint16(version << 8)) + u16(0x0010) +
+                                                    QByteArray(two ? 0 : 2, '\0'));
+    out += biffRecord(0x0042, u16(1251));
     for (const QByteArray code : {"General", "0.00%"})
-        out += version == 4 ? record(0x041E, u16(0) + counted(code, false))
-                            : record(0x001E, counted(code, false));
+        out += version == 4 ? biffRecord(0x041E, u16(0) + counted(code, false))
+                            : biffRecord(0x001E, counted(code, false));
     for (const char format : {0, 1})
         if (!two)
-            out += record(0x0043 | shift, QByteArray(1, '\0') + format + QByteArray(10, '\0'));
-    out += record(two ? 0x0004 : 0x0204,
-                  place(0, 0, 0) + counted("\xCF\xF0\xE8\xE2\xE5\xF2", !two)); // Привет
+            out += biffRecord(0x0043 | shift, QByteArray(1, '\0') + format + QByteArray(10, '\0'));
+    out += biffRecord(two ? 0x0004 : 0x0204,
+                      place(0, 0, 0) + counted("\xCF\xF0\xE8\xE2\xE5\xF2", !two)); // Привет
     const double share = 0.15;
-    out += record(two ? 0x0003 : 0x0203,
-                  place(0, 1, 1) + QByteArray(reinterpret_cast<const char *>(&share), 8));
+    out += biffRecord(two ? 0x0003 : 0x0203,
+                      place(0, 1, 1) + QByteArray(reinterpret_cast<const char *>(&share), 8));
     const QByteArray stringResult = QByteArray(6, '\0') + u16(0xFFFF);
-    out += record(0x0006 | shift, place(0, 2, 0) + stringResult + QByteArray(4, '\0'));
-    out += record(0x0007 | (two ? 0 : 0x0200), counted("FormulaWord", !two));
-    out += record(two ? 0x0005 : 0x0205, place(0, 3, 0) + QByteArray("\1\0", 2));
-    out += two ? record(0x0002, place(1, 0, 0) + u16(42))
-               : record(0x027E, place(1, 0, 0) + le32((42u << 2) | 2));
-    return out + record(0x000A, {});
+    out += biffRecord(0x0006 | shift, place(0, 2, 0) + stringResult + QByteArray(4, '\0'));
+    out += biffRecord(0x0007 | (two ? 0 : 0x0200), counted("FormulaWord", !two));
+    out += biffRecord(two ? 0x0005 : 0x0205, place(0, 3, 0) + QByteArray("\1\0", 2));
+    out += two ? biffRecord(0x0002, place(1, 0, 0) + u16(42))
+               : biffRecord(0x027E, place(1, 0, 0) + le32((42u << 2) | 2));
+    return out + biffRecord(0x000A, {});
 }
 
 TEST(ExcelText, Excel2To4WorksheetsGiveTheirCellsAsLaterVersionsDo) {
@@ -313,12 +308,12 @@ TEST(ExcelText, Excel2To4WorksheetsGiveTheirCellsAsLaterVersionsDo) {
 TEST(ExcelText, ChartsGiveTheirTitlesSeriesNamesAndLabelsAfterTheirSheet) {
     const auto u16 = [](quint16 v) { return le16(v); };
     const auto seriesText = [&](const QByteArray &text) {
-        return record(0x100D, u16(0) + char(text.size()) + '\0' + text);
+        return biffRecord(0x100D, u16(0) + char(text.size()) + '\0' + text);
     };
     QByteArray chartBof;
     put16(chartBof, 0x0600);
     put16(chartBof, 0x0020);
-    const QByteArray chart = record(0x0809, chartBof + QByteArray(12, '\0')) +
+    const QByteArray chart = biffRecord(0x0809, chartBof + QByteArray(12, '\0')) +
                              seriesText("ChartTitle") + seriesText("SeriesName") +
                              cell(0x0204, 0, 0, u16(8) + '\0' + "CatLabel") + eof();
     const QByteArray cells = cell(0x0204, 0, 0, u16(8) + '\0' + "CellWord") + chart +

@@ -19,27 +19,6 @@ QByteArray fixture(const char *name) {
     return file.readAll();
 }
 
-/// Every stream of a compound file, by its path of storages.
-std::vector<CompoundStream> streamsOf(const QByteArray &bytes, const QString &under = {}) {
-    CompoundFile file;
-    EXPECT_TRUE(file.open(bytes));
-    std::vector<CompoundStream> streams;
-    const auto walk = [&](const auto &self, quint32 storage, const QString &path) -> void {
-        for (const quint32 child : file.children(storage)) {
-            const CompoundFile::Entry &entry = file.entries().at(child);
-            if (entry.type == CompoundFile::Type::Storage) {
-                self(self, child, path + entry.name + u'/');
-                continue;
-            }
-            // A copy: the stream may share the bytes, which the caller may drop.
-            const QByteArray stream = file.stream(child);
-            streams.push_back({path + entry.name, QByteArray(stream.constData(), stream.size())});
-        }
-    };
-    walk(walk, 0, under);
-    return streams;
-}
-
 QString textOf(const QByteArray &bytes, std::vector<EmbeddedFile> *carried = nullptr) {
     Extraction extraction(bytes);
     EXPECT_EQ(extractDocument(extraction), Outcome::Text);
@@ -57,22 +36,27 @@ QByteArray packaged(const QByteArray &name, const QByteArray &bytes) {
 }
 
 TEST(WordObjects, EachKindOfObjectIsCarriedUnderItsObjectsName) {
-    const QByteArray doc = fixture("sample.doc");
-    std::vector<CompoundStream> streams = streamsOf(doc);
+    const QByteArray doc = fixture("sample.doc"), xls = fixture("sample.xls");
+    CompoundFile wordFile, bookFile;
+    ASSERT_TRUE(wordFile.open(doc));
+    ASSERT_TRUE(bookFile.open(xls));
     const QByteArray docx = zipFile(wordPackage(
         zipEntry("word/document.xml",
                  "<w:document><w:body><w:p><w:r><w:t>PackagedDocxWord</w:t></w:r></w:p></w:body>"
                  "</w:document>")));
-    for (CompoundStream &s : streamsOf(fixture("sample.xls"), u"ObjectPool/_1001/"_qs))
-        streams.push_back(std::move(s));
-    streams.push_back({u"ObjectPool/_1001/\u0001CompObj"_qs, QByteArray(40, '\0')});
-    streams.push_back({u"ObjectPool/_1002/Package"_qs, docx});
-    streams.push_back(
-        {u"ObjectPool/_1003/\u0001Ole10Native"_qs, packaged("notes.txt", "PackagerFileWord\r\n")});
-    streams.push_back({u"ObjectPool/_1004/CONTENTS"_qs, "ContentsStreamWord\r\n"});
-    streams.push_back({u"ObjectPool/_1005/\u0001Ole"_qs, QByteArray(20, '\0')}); // a picture only
+    CompoundWriter writer;
+    writer.addCopy(0, wordFile, 0);
+    const quint32 pool = writer.addStorage(0, u"ObjectPool"_qs);
+    const auto object = [&](const QString &name) { return writer.addStorage(pool, name); };
+    writer.addCopy(object(u"_1001"_qs), bookFile, 0);
+    writer.addStream(object(u"_1001"_qs), u"\u0001CompObj"_qs, QByteArray(40, '\0'));
+    writer.addStream(object(u"_1002"_qs), u"Package"_qs, docx);
+    writer.addStream(object(u"_1003"_qs), u"\u0001Ole10Native"_qs,
+                     packaged("notes.txt", "PackagerFileWord\r\n"));
+    writer.addStream(object(u"_1004"_qs), u"CONTENTS"_qs, "ContentsStreamWord\r\n");
+    writer.addStream(object(u"_1005"_qs), u"\u0001Ole"_qs, QByteArray(20, '\0')); // a picture only
     std::vector<EmbeddedFile> carried;
-    const QString text = textOf(writeCompoundFile(streams), &carried);
+    const QString text = textOf(writer.write(), &carried);
     EXPECT_EQ(text, textOf(doc)); // the document's own text as before, the objects apart
 
     const struct {

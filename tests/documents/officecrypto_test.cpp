@@ -5,6 +5,7 @@
 #include "documents/documenttext.h"
 #include "documents/exceltext.h"
 #include "documents/officecrypto.h"
+#include "support/compoundbytes.h"
 #include "support/officeencryptor.h"
 #include "support/recordbytes.h"
 #include "support/tempdir.h"
@@ -51,8 +52,7 @@ TEST(OfficeCrypto, WorkbooksOpenWithTheDefaultPasswordOnly) {
         QString text;
         EXPECT_EQ(officetext::workbookText(opens, text), Outcome::Text);
         EXPECT_EQ(text, expected);
-        const Read file =
-            extracted(officeencryptor::compoundFile({{QStringLiteral("Workbook"), opens}}));
+        const Read file = extracted(compoundFileOf({{QStringLiteral("Workbook"), opens}}));
         EXPECT_EQ(file.outcome, Outcome::Text);
         EXPECT_EQ(file.text, expected);
 
@@ -61,8 +61,7 @@ TEST(OfficeCrypto, WorkbooksOpenWithTheDefaultPasswordOnly) {
         EXPECT_EQ(officetext::workbookText(locked, text), Outcome::Encrypted);
         EXPECT_TRUE(officecrypto::workbookLocked(locked));
         EXPECT_TRUE(officecrypto::decryptWorkbook(locked, Other).has_value());
-        const Read lockedFile =
-            extracted(officeencryptor::compoundFile({{QStringLiteral("Workbook"), locked}}));
+        const Read lockedFile = extracted(compoundFileOf({{QStringLiteral("Workbook"), locked}}));
         EXPECT_EQ(lockedFile.outcome, Outcome::Encrypted);
         EXPECT_TRUE(lockedFile.text.isEmpty());
     }
@@ -101,9 +100,9 @@ TEST(OfficeCrypto, PackagesOpenWithTheDefaultPasswordOnly) {
         SCOPED_TRACE(int(method));
         const auto [info, encrypted] =
             officeencryptor::encryptPackage(package, method, officecrypto::DefaultPassword);
-        const Read opens = extracted(
-            officeencryptor::compoundFile({{QStringLiteral("EncryptionInfo"), info},
-                                           {QStringLiteral("EncryptedPackage"), encrypted}}));
+        const Read opens =
+            extracted(compoundFileOf({{QStringLiteral("EncryptionInfo"), info},
+                                      {QStringLiteral("EncryptedPackage"), encrypted}}));
         EXPECT_EQ(opens.outcome, Outcome::Text);
         EXPECT_EQ(opens.text, expected);
         // The stated size bounds the package: past the bound or the stream, nothing.
@@ -114,9 +113,9 @@ TEST(OfficeCrypto, PackagesOpenWithTheDefaultPasswordOnly) {
 
         const auto [lockedInfo, lockedPackage] =
             officeencryptor::encryptPackage(package, method, Other);
-        const Read locked = extracted(
-            officeencryptor::compoundFile({{QStringLiteral("EncryptionInfo"), lockedInfo},
-                                           {QStringLiteral("EncryptedPackage"), lockedPackage}}));
+        const Read locked =
+            extracted(compoundFileOf({{QStringLiteral("EncryptionInfo"), lockedInfo},
+                                      {QStringLiteral("EncryptedPackage"), lockedPackage}}));
         EXPECT_EQ(locked.outcome, Outcome::Encrypted);
         EXPECT_TRUE(locked.text.isEmpty());
         EXPECT_EQ(officecrypto::decryptPackage(lockedInfo, lockedPackage, qint64(1) << 30, Other),
@@ -153,15 +152,14 @@ TEST(OfficeCrypto, HostileAgileDescriptorsOpenNothing) {
 TEST(OfficeCrypto, TheScanFindsTextOfAWorkbookWithTheDefaultPassword) {
     const QByteArray plain = plainWorkbook();
     TempDir dir;
-    const QString opens =
-        dir.write(QStringLiteral("opens.xls"),
-                  officeencryptor::compoundFile(
-                      {{QStringLiteral("Workbook"),
-                        officeencryptor::encryptWorkbook(plain, WorkbookMethod::CryptoApi,
-                                                         officecrypto::DefaultPassword)}}));
+    const QString opens = dir.write(
+        QStringLiteral("opens.xls"),
+        compoundFileOf({{QStringLiteral("Workbook"),
+                         officeencryptor::encryptWorkbook(plain, WorkbookMethod::CryptoApi,
+                                                          officecrypto::DefaultPassword)}}));
     const QString locked = dir.write(
         QStringLiteral("locked.xls"),
-        officeencryptor::compoundFile(
+        compoundFileOf(
             {{QStringLiteral("Workbook"),
               officeencryptor::encryptWorkbook(plain, WorkbookMethod::CryptoApi, Other)}}));
     QProcess scan;

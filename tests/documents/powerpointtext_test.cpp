@@ -1,8 +1,8 @@
 // PowerPoint text from streams written record by record: incremental saves,
 // damaged edit chains and masters.
+#include "documents/compoundwriter.h"
 #include "documents/exceltext.h"
 #include "documents/powerpointtext.h"
-#include "documents/storagefile.h"
 #include "tests/support/recordbytes.h"
 
 #include <QMap>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/compoundbytes.h"
+#include "tests/support/recordbytes.h"
 
 #include <QString>
 

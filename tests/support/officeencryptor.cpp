@@ -59,13 +59,6 @@ QByteArray aesEncrypt(const QByteArray &key, const QByteArray &iv, const QByteAr
     return out;
 }
 
-QByteArray record(quint16 type, const QByteArray &data) {
-    QByteArray out;
-    put16(out, type);
-    put16(out, quint16(data.size()));
-    return out + data;
-}
-
 // RC4 1.1 and CryptoAPI: the key of one 1024-byte block.
 QByteArray rc4Key(officeencryptor::WorkbookMethod method, const QByteArray &salt,
                   QStringView password, quint32 block) {
@@ -226,7 +219,7 @@ QByteArray encryptWorkbook(const QByteArray &workbook, WorkbookMethod method,
                            QStringView password) {
     const QByteArray s = salt('s');
     const bool biff5 = qFromLittleEndian<quint16>(workbook.data() + 4) == 0x0500;
-    const QByteArray pass = record(0x002F, filePass(method, password, s, biff5));
+    const QByteArray pass = biffRecord(0x002F, filePass(method, password, s, biff5));
     const qsizetype firstEnd = 4 + qFromLittleEndian<quint16>(workbook.data() + 2);
     QByteArray out = workbook.first(firstEnd) + pass + workbook.sliced(firstEnd);
     for (qsizetype at = 0; at + 4 <= out.size();) {
@@ -269,67 +262,6 @@ std::pair<QByteArray, QByteArray> encryptPackage(const QByteArray &package, Pack
                                                  QStringView password) {
     return method == PackageMethod::Standard ? standard(package, password)
                                              : agile(package, password);
-}
-
-QByteArray compoundFile(const QList<std::pair<QString, QByteArray>> &streams) {
-    // 512-byte sectors: the streams, the directory, the FAT; no mini stream
-    // (a cut-off of 0 puts every stream in the sectors).
-    QByteArray body;
-    QList<quint32> starts;
-    for (const auto &[name, bytes] : streams) {
-        starts.append(quint32(body.size() / 512));
-        body += bytes;
-        body.append((512 - body.size() % 512) % 512, '\0');
-    }
-    const quint32 dirStart = quint32(body.size() / 512);
-    QByteArray dir(((streams.size() + 1 + 3) / 4) * 512, '\0');
-    const auto entry = [&dir](int i, QStringView name, int type, quint32 start, quint32 size,
-                              quint32 right, quint32 child) {
-        char *e = dir.data() + i * 128;
-        for (qsizetype c = 0; c < name.size(); ++c)
-            qToLittleEndian(name[c].unicode(), e + 2 * c);
-        qToLittleEndian(quint16((name.size() + 1) * 2), e + 0x40);
-        e[0x42] = char(type);
-        e[0x43] = 1;
-        qToLittleEndian(0xFFFFFFFFu, e + 0x44);
-        qToLittleEndian(right, e + 0x48);
-        qToLittleEndian(child, e + 0x4C);
-        qToLittleEndian(start, e + 0x74);
-        qToLittleEndian(size, e + 0x78);
-    };
-    entry(0, u"Root Entry", 5, 0xFFFFFFFE, 0, 0xFFFFFFFF, streams.isEmpty() ? 0xFFFFFFFF : 1);
-    for (int i = 0; i < streams.size(); ++i)
-        entry(i + 1, streams[i].first, 2, streams[i].second.isEmpty() ? 0xFFFFFFFE : starts[i],
-              quint32(streams[i].second.size()),
-              i + 1 < streams.size() ? quint32(i + 2) : 0xFFFFFFFF, 0xFFFFFFFF);
-    const quint32 dirSectors = quint32(dir.size() / 512);
-    const quint32 used = dirStart + dirSectors;
-    const quint32 fatSectors = (used + 127 + (used + 127) / 128) / 128 + 1;
-    QList<quint32> fat(fatSectors * 128, 0xFFFFFFFF);
-    for (int i = 0; i < streams.size(); ++i) {
-        const quint32 count = quint32((streams[i].second.size() + 511) / 512);
-        for (quint32 s = 0; s < count; ++s)
-            fat[starts[i] + s] = s + 1 < count ? starts[i] + s + 1 : 0xFFFFFFFE;
-    }
-    for (quint32 s = 0; s < dirSectors; ++s)
-        fat[dirStart + s] = s + 1 < dirSectors ? dirStart + s + 1 : 0xFFFFFFFE;
-    for (quint32 s = 0; s < fatSectors; ++s)
-        fat[used + s] = 0xFFFFFFFD;
-    QByteArray header(512, '\0');
-    std::memcpy(header.data(), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-    const char fixed[] = {0x3E, 0, 3, 0, '\xFE', '\xFF', 9, 0, 6, 0};
-    std::memcpy(header.data() + 0x18, fixed, 10);
-    qToLittleEndian(fatSectors, header.data() + 0x2C);
-    qToLittleEndian(dirStart, header.data() + 0x30);
-    qToLittleEndian(0u, header.data() + 0x38);
-    qToLittleEndian(0xFFFFFFFEu, header.data() + 0x3C);
-    qToLittleEndian(0xFFFFFFFEu, header.data() + 0x44);
-    for (quint32 i = 0; i < 109; ++i)
-        qToLittleEndian(i < fatSectors ? used + i : 0xFFFFFFFF, header.data() + 0x4C + i * 4);
-    QByteArray fatBytes;
-    for (const quint32 next : fat)
-        put32(fatBytes, next);
-    return header + body + dir + fatBytes;
 }
 
 } // namespace officeencryptor

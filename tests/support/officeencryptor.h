@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QStringView>
 
 #include <utility>
@@ -21,8 +20,5 @@ QByteArray encryptWorkbook(const QByteArray &workbook, WorkbookMethod method, QS
 /// The EncryptionInfo and EncryptedPackage streams of a package.
 std::pair<QByteArray, QByteArray> encryptPackage(const QByteArray &package, PackageMethod method,
                                                  QStringView password);
-
-/// A compound file whose root holds these streams.
-QByteArray compoundFile(const QList<std::pair<QString, QByteArray>> &streams);
 
 } // namespace officeencryptor

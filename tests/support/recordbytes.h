@@ -22,3 +22,8 @@ inline void put16(QByteArray &b, quint16 v) {
 inline void put32(QByteArray &b, quint32 v) {
     b += le32(v);
 }
+
+/// An Excel 97-2003 record: its type, its size, its data.
+inline QByteArray biffRecord(quint16 type, const QByteArray &data) {
+    return le16(type) + le16(quint16(data.size())) + data;
+}
