@@ -298,10 +298,11 @@ TEST(DocumentBounds, ThousandsOfRelationshipsAreAllFollowed) {
         ASSERT_EQ(extractOfficePackage(extraction), Outcome::Text);
         const QString &text = extraction.text;
         EXPECT_TRUE(text.endsWith(QStringLiteral("LastPart\r\n"))) << text.right(80).toStdString();
-        if (kind.folder == "xl/") // every sheet's name, in the workbook's order
+        if (kind.folder == "xl/") { // every sheet's name, in the workbook's order
             EXPECT_TRUE(text.startsWith(QStringLiteral("S0\r\nS1\r\n")) &&
                         text.contains(QStringLiteral("\r\nS99999\r\n")) &&
                         text.count(u'\n') == Count + 1);
+        }
     }
 }
 
