@@ -203,11 +203,15 @@ void chartText(ZipContainer &zip, const QString &part, TextLines &lines) {
             if (inText)
                 line += reader.text();
         } else if (token == XmlReader::StartElement) {
+            if (nameIs(name, "val") || nameIs(name, "yVal") || nameIs(name, "formatCode") ||
+                nameIs(name, "f")) {
+                // Skipping reads on: the name's bytes are gone after it.
+                reader.skipElement();
+                inText = false;
+                continue;
+            }
             if (nameIs(name, "tx") || nameIs(name, "cat"))
                 ++named;
-            else if (nameIs(name, "val") || nameIs(name, "yVal") || nameIs(name, "formatCode") ||
-                     nameIs(name, "f"))
-                reader.skipElement();
             inText = nameIs(name, "t") || (named > 0 && nameIs(name, "v"));
         } else {
             if (nameIs(name, "tx") || nameIs(name, "cat"))

@@ -31,12 +31,12 @@ QByteArray rels(const char *type, const char *target) {
            "\" Target=\"" + target + "\"/></Relationships>";
 }
 
-QByteArray wordWithChart() {
+QByteArray wordWithChart(const QByteArray &chart = Chart) {
     auto entries = wordPackage(zipEntry(
         "word/document.xml",
         "<w:document><w:body><w:p><w:r><w:t>Body</w:t></w:r></w:p></w:body></w:document>"));
     entries.push_back(zipEntry("word/_rels/document.xml.rels", rels("chart", "charts/chart1.xml")));
-    entries.push_back(zipEntry("word/charts/chart1.xml", Chart));
+    entries.push_back(zipEntry("word/charts/chart1.xml", chart));
     return zipFile(entries);
 }
 
@@ -93,6 +93,14 @@ TEST(Charts, TitlesSeriesNamesAndCategoriesFollowThePartThatHoldsThem) {
         SCOPED_TRACE(c.format);
         EXPECT_EQ(documentRows(c.bytes), c.before + ChartText);
     }
+}
+
+// A skipped cell reference longer than the reader's block: what follows it is
+// still read, and nothing uses the name the skipped element began with.
+TEST(Charts, ALongSkippedReferenceLeavesTheRestOfTheChart) {
+    QByteArray chart = Chart;
+    chart.replace("Sheet1!$B$1", QByteArray(300000, 'x'));
+    EXPECT_EQ(documentRows(wordWithChart(chart)), QStringList{u"Body"_qs} + ChartText);
 }
 
 // SmartArt keeps its text in a data part and again in a drawing part: read once.
